@@ -1,0 +1,27 @@
+#include <cstdio>
+#include <vector>
+
+#include "src/aol/AolClient.h"
+#include "src/aol/Ansi.h"
+
+namespace {
+// A value comes back with at most this many characters.
+constexpr qsizetype kValueCharacters = 749;
+// UTF-8 needs up to four bytes a character.
+constexpr DWORD kBufferBytes = (kValueCharacters + 1) * 4;
+}  // namespace
+
+QString AolClient::ReadIniValue(const QString& section, const QString& key, const QString& file) const {
+  std::vector<char> buffer(kBufferBytes, '\0');
+  DWORD count = win32_.GetPrivateProfileStringA(ToAnsi(section).constData(), ToAnsi(key.toLower()).constData(), "",
+                                                buffer.data(), kBufferBytes, ToAnsi(file).constData());
+  return FromAnsi(buffer.data(), static_cast<qsizetype>(count)).left(kValueCharacters);
+}
+
+void AolClient::WriteIniValue(const QString& section, const QString& key, const QString& value,
+                              const QString& file) const {
+  BOOL written = win32_.WritePrivateProfileStringA(ToAnsi(section).constData(), ToAnsi(key.toUpper()).constData(),
+                                                   ToAnsi(value).constData(), ToAnsi(file).constData());
+  // Callers go on as if it worked; the owner still deserves to know.
+  if (!written) std::fprintf(stderr, "morva: could not save the setting in %s\n", ToAnsi(file).constData());
+}
