@@ -6,14 +6,21 @@ namespace cdtest {
 
 int ToneFrequency(const std::vector<std::int16_t>& stereo) {
   const std::size_t frames = stereo.size() / 2;
-  if (frames < 2) return 0;
+  long first = -1;
+  long last = -1;
   int crossings = 0;
   for (std::size_t i = 1; i < frames; ++i) {
-    if ((stereo[2 * (i - 1)] < 0) != (stereo[2 * i] < 0)) ++crossings;
+    if ((stereo[2 * (i - 1)] < 0) != (stereo[2 * i] < 0)) {
+      if (first < 0) first = static_cast<long>(i);
+      last = static_cast<long>(i);
+      ++crossings;
+    }
   }
-  // Whole cycles per window: crossings are two per cycle, the window holds
-  // frames - 1 steps.
-  return static_cast<int>(std::lround(crossings * 44100.0 / (2.0 * static_cast<double>(frames))));
+  if (crossings < 3) return 0;
+  // Half a cycle between neighbouring crossings.
+  const double halfCycles = crossings - 1;
+  const double hz = halfCycles * 44100.0 / (2.0 * static_cast<double>(last - first));
+  return 75 * static_cast<int>(std::lround(hz / 75.0));
 }
 
 }  // namespace cdtest

@@ -1,0 +1,242 @@
+#include "platform/cdplayer/CdPlayer.h"
+
+#include <cdio/cdio.h>
+
+#include <algorithm>
+#include <exception>
+#include <iostream>
+#include <stdexcept>
+#include <vector>
+
+CdPlayer::CdPlayer(AudioSinkFactory sinks, std::optional<std::string> path)
+    : sinks_(std::move(sinks)), source_(CdSource::Resolve(path)) {
+  if (source_.IsDrive()) {
+    trayJobs_.push_back(TrayJob::Load);  // a drive may take seconds to read its disc
+  } else if (std::shared_ptr<CdDisc> disc = CdDisc::Load(source_)) {
+    InstallDisc(std::move(disc));
+  }
+  worker_ = std::thread(&CdPlayer::Run, this);
+}
+
+CdPlayer::~CdPlayer() {
+  {
+    std::lock_guard lock(mutex_);
+    quit_ = true;
+  }
+  wake_.notify_all();
+  worker_.join();
+}
+
+void CdPlayer::Play() {
+  std::lock_guard lock(mutex_);
+  if (!disc_ || playing_ || !disc_->Tracks()[index_].audio) return;
+  playing_ = true;
+  Changed();
+}
+
+void CdPlayer::Stop() {
+  std::lock_guard lock(mutex_);
+  if (!playing_) return;
+  playing_ = false;
+  Changed();
+}
+
+void CdPlayer::NextTrack() {
+  std::lock_guard lock(mutex_);
+  if (!disc_) return;
+  const int next = disc_->FirstAudioFrom(index_ + 1);
+  if (next < 0) return;
+  MoveTo(next);
+  Changed();
+}
+
+void CdPlayer::PreviousTrack() {
+  std::lock_guard lock(mutex_);
+  if (!disc_) return;
+  const int previous = disc_->LastAudioBefore(index_);
+  if (previous < 0) return;
+  MoveTo(previous);
+  Changed();
+}
+
+int CdPlayer::CurrentTrack() const {
+  std::lock_guard lock(mutex_);
+  return disc_ ? disc_->Tracks()[index_].number : 0;
+}
+
+bool CdPlayer::IsPlaying() const {
+  std::lock_guard lock(mutex_);
+  return playing_;
+}
+
+void CdPlayer::OpenTray() {
+  std::lock_guard lock(mutex_);
+  playing_ = false;
+  disc_.reset();
+  index_ = -1;
+  if (source_.IsDrive()) trayJobs_.push_back(TrayJob::Eject);
+  Changed();
+}
+
+void CdPlayer::CloseTray() {
+  if (source_.IsDrive()) {
+    std::lock_guard lock(mutex_);
+    if (disc_) return;
+    trayJobs_.push_back(TrayJob::CloseAndLoad);
+    Changed();
+    return;
+  }
+  if (!source_.IsImage()) return;
+  {
+    std::lock_guard lock(mutex_);
+    if (disc_) return;  // the tray is already closed
+  }
+  std::shared_ptr<CdDisc> disc = CdDisc::Load(source_);  // an image loads in milliseconds
+  std::lock_guard lock(mutex_);
+  if (disc && !disc_) InstallDisc(std::move(disc));
+  Changed();
+}
+
+void CdPlayer::InstallDisc(std::shared_ptr<CdDisc> disc) {
+  disc_ = std::move(disc);
+  const int first = disc_->FirstAudioFrom(0);
+  MoveTo(first >= 0 ? first : 0);
+  playing_ = false;
+}
+
+void CdPlayer::MoveTo(int index) {
+  index_ = index;
+  position_ = disc_->Tracks()[index].first;
+}
+
+void CdPlayer::Changed() {
+  ++generation_;
+  wake_.notify_all();
+}
+
+void CdPlayer::RunTrayJob(TrayJob job, std::unique_lock<std::mutex>& lock) {
+  lock.unlock();
+  std::shared_ptr<CdDisc> loaded;
+  const char* device = source_.path.c_str();
+  switch (job) {
+    case TrayJob::Eject:
+      // Our own handle is closed by now: the drive refuses to eject while
+      // another open handle holds it.
+      if (cdio_eject_media_drive(device) != DRIVER_OP_SUCCESS) {
+        std::cerr << "morva: CD " << source_.path << ": the tray does not open\n";
+      }
+      break;
+    case TrayJob::CloseAndLoad: {
+      driver_id_t driver = DRIVER_DEVICE;
+      cdio_close_tray(device, &driver);  // drives that cannot close it just re-read
+      loaded = CdDisc::Load(source_);
+      break;
+    }
+    case TrayJob::Load:
+      loaded = CdDisc::Load(source_);
+      break;
+  }
+  lock.lock();
+  // A tray command given meanwhile wins over this result.
+  if (loaded && trayJobs_.empty() && !disc_) {
+    InstallDisc(std::move(loaded));
+    ++generation_;
+  }
+}
+
+void CdPlayer::Run() {
+  std::unique_ptr<AudioSink> sink;
+  bool sinkOpen = false;
+  std::uint64_t heardGeneration = 0;  // generation of what the sink holds
+  std::vector<std::int16_t> buffer(kSectorsPerWrite * CdDisc::kFramesPerSector * CdDisc::kChannels);
+
+  const auto finishSink = [&](bool drain) {
+    if (!sinkOpen) return;
+    sinkOpen = false;
+    try {
+      if (drain) {
+        sink->Drain();
+      } else {
+        sink->Drop();
+      }
+      sink->Close();
+    } catch (const std::exception& e) {
+      std::cerr << "morva: CD sound output: " << e.what() << "\n";
+    }
+  };
+
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    if (sinkOpen && !(playing_ && disc_)) {
+      // Nothing to play any more: cut what the sink still holds and let it go.
+      lock.unlock();
+      finishSink(false);
+      lock.lock();
+      continue;
+    }
+    wake_.wait(lock, [&] { return quit_ || !trayJobs_.empty() || (playing_ && disc_); });
+    if (quit_) break;
+    if (!trayJobs_.empty()) {
+      const TrayJob job = trayJobs_.front();
+      trayJobs_.pop_front();
+      RunTrayJob(job, lock);
+      continue;
+    }
+
+    const CdTrack track = disc_->Tracks()[index_];
+    if (position_ >= track.end) {
+      const int next = disc_->FirstAudioFrom(index_ + 1);
+      if (next >= 0) {
+        MoveTo(next);  // straight on, nothing to cut
+        continue;
+      }
+      // After the last track the disc stops and is ready to play from the start.
+      playing_ = false;
+      MoveTo(disc_->FirstAudioFrom(0));
+      ++generation_;
+      lock.unlock();
+      finishSink(true);
+      lock.lock();
+      continue;
+    }
+
+    const std::uint64_t generation = generation_;
+    std::shared_ptr<CdDisc> disc = disc_;
+    const lsn_t position = position_;
+    const auto count = static_cast<std::size_t>(
+        std::min<lsn_t>(static_cast<lsn_t>(kSectorsPerWrite), track.end - position));
+    lock.unlock();
+
+    bool ok = true;
+    try {
+      if (!sink && sinks_) sink = sinks_();
+      if (!sink) throw std::runtime_error("no sound output");
+      if (!sinkOpen) {
+        sink->Open(CdDisc::kRate, CdDisc::kChannels);
+        sinkOpen = true;
+      } else if (generation != heardGeneration) {
+        sink->Drop();  // the track changed: cut what is left of the old one
+      }
+      heardGeneration = generation;
+      if (!disc->ReadAudio(position, count, buffer.data())) {
+        throw std::runtime_error("cannot read sector " + std::to_string(position));
+      }
+      sink->Write(buffer.data(), count * CdDisc::kFramesPerSector);
+    } catch (const std::exception& e) {
+      std::cerr << "morva: CD " << source_.path << ": " << e.what() << "; stopped\n";
+      ok = false;
+    }
+    disc.reset();  // the tray may be waiting for the last handle to close
+
+    lock.lock();
+    if (generation != generation_) continue;  // moved or stopped meanwhile: that write was stale
+    if (ok) {
+      position_ = position + static_cast<lsn_t>(count);
+    } else {
+      playing_ = false;
+      ++generation_;
+    }
+  }
+  lock.unlock();
+  finishSink(false);
+}
