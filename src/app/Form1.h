@@ -1,0 +1,122 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include <QString>
+#include <QWidget>
+
+#include "platform/widgets/ClickLabel.h"
+#include "platform/widgets/CommandButton.h"
+#include "platform/widgets/FileListBox.h"
+#include "platform/widgets/ListBox.h"
+#include "platform/widgets/TextBox.h"
+#include "src/aol/AolClient.h"
+#include "src/app/DesktopServices.h"
+#include "src/controls/CdPlayerControl.h"
+#include "src/controls/ChatScannerControl.h"
+#include "src/controls/MediaPlayerControl.h"
+
+// The main window: a small black frameless topmost window with the command
+// help list, the file list of the music directory, the media player's panel
+// and the "dir:" row. It owns its controls; the hosted controls and the
+// services it reaches the outside world through are handed to it.
+class Form1 : public QWidget {
+  Q_OBJECT
+
+ public:
+  struct Platform {
+    Win32Api& win32;
+    Runtime& runtime;
+    MediaPlayerControl& mediaPlayer;
+    ChatScannerControl& chatScanner;
+    CdPlayerControl& cdPlayer;
+    MessageBoxes& messageBoxes;
+    ProcessControl& process;
+    // The directory of the program's executable: mp3.ini lives there.
+    QString executableDirectory;
+    // Makes the media player's own panel as a child of the window; may be empty.
+    std::function<QWidget*(QWidget* parent)> makeMediaPlayerPanel;
+  };
+
+  // Views by outer height, in twips (15 twips a pixel).
+  static constexpr int kCommandView = 1200;
+  static constexpr int kPlayerView = 3045;
+  static constexpr int kDirectoryView = 3435;
+
+  explicit Form1(Platform platform);
+  ~Form1() override;
+
+  // Runs the load, then shows the window: the program's start.
+  void Start();
+  void Form_Load();
+
+  // Controls, under their designer names.
+  ListBox* List1 = nullptr;
+  ListBox* List2 = nullptr;
+  FileListBox* File1 = nullptr;
+  TextBox* Text1 = nullptr;
+  TextBox* Text2 = nullptr;
+  CommandButton* Command1 = nullptr;
+  ClickLabel* Label1 = nullptr;
+  ClickLabel* Label5 = nullptr;
+  ClickLabel* Label6 = nullptr;
+  ClickLabel* Label7 = nullptr;
+  ClickLabel* Label8 = nullptr;
+  ClickLabel* Label9 = nullptr;
+  QWidget* MediaPlayerPanel = nullptr;
+  MediaPlayerControl& MediaPlayer1;
+  ChatScannerControl& Chat1;
+  CdPlayerControl& CDPlayer1;
+
+  // True (-1) while the match list waits for a numbered ".play".
+  std::int16_t SelectionPending = 0;
+
+  // The title search behind ".play".
+  void PlayIt(const QString& searchText);
+
+  const AolClient& Aol() const { return aol_; }
+  Runtime& runtime() const { return platform_.runtime; }
+  MessageBoxes& messageBoxes() const { return platform_.messageBoxes; }
+  ProcessControl& process() const { return platform_.process; }
+  // The settings file beside the executable.
+  QString SettingsFilePath() const;
+  // Our window's handle in the window system.
+  HWND hWnd() const { return hwnd_; }
+
+  // Window state as the commands see it. Heights are outer heights in twips.
+  int OuterHeight() const;
+  void SetOuterHeight(int twips);
+  bool IsShown() const;
+  void ShowWindow();
+  void HideWindow();
+  void Minimise();
+  bool IsMinimised() const;
+
+  // Event handlers.
+  void Chat1_LineReceived(const QString& screenName, const QString& text);
+  void File1_Click();
+  void Command1_Click();
+  void Label1_Click();
+  void Label5_Click();
+  void Label6_Click();
+  void Label7_Click();
+  void Label8_Click();
+  void Label9_Click();
+  void Form_MouseDown();
+
+  // The exit check of the close label and ".exit": refuses with the given text
+  // while a track plays, otherwise announces the exit and ends the process.
+  void ExitCheck(const QString& refusalText);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  void BuildControls();
+  LRESULT WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  Platform platform_;
+  AolClient aol_;
+  HWND hwnd_ = kNullWindow;
+};
