@@ -19,19 +19,14 @@ TEST(AudioChoiceTest, ParsesTheLauncherValuesOnly) {
   EXPECT_FALSE(ParseAudioChoice("oss"));
 }
 
-TEST(AudioFactoryTest, EveryChoiceGivesAWorkingSink) {
-  // Without a sound device the factory falls back to the silent sink; either
-  // way the sink must accept a format and samples.
+TEST(AudioFactoryTest, NullSinksAcceptFormatsAndSamples) {
   const std::vector<std::int16_t> silence(2 * 64, 0);
-  for (auto choice : {AudioChoice::Auto, AudioChoice::Null}) {
-    auto factory = MakeAudioSinkFactory(choice);
-    auto sink = factory();
-    ASSERT_TRUE(sink);
-    sink->Open(44100, 2);
-    sink->Write(silence.data(), 64);
-    sink->Drop();
-    sink->Close();
-  }
+  auto sink = MakeAudioSinkFactory(AudioChoice::Null)();
+  ASSERT_TRUE(sink);
+  sink->Open(44100, 2);
+  sink->Write(silence.data(), 64);
+  sink->Drop();
+  sink->Close();
   auto fast = MakeNullSinkFactory(NullPacing::None)();
   fast->Open(8000, 1);
   fast->Write(silence.data(), 64);

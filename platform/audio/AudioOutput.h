@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "platform/audio/AudioSink.h"
+
+// Reads a value of the launcher's --audio option: "auto", "null", "pulse" or
+// "alsa". Anything else gives no value.
+std::optional<AudioChoice> ParseAudioChoice(std::string_view text);
+
+// The factory for a choice of output.
+//  - Auto: libout123's pulse, alsa and oss drivers in turn.
+//  - Pulse, Alsa: that driver only.
+//  - Null: a silent sink that consumes samples in real time.
+// When no device can be opened for Auto, Pulse or Alsa, the sink is the silent
+// real-time one and the factory says so on standard error, once for the
+// factory and all its copies. Make one factory per process and hand copies of
+// it to every control, so the notice appears once.
+AudioSinkFactory MakeAudioSinkFactory(AudioChoice choice);
+
+// How a null sink consumes samples.
+enum class NullPacing {
+  RealTime,  // at the rate of a sound device (Write blocks like one)
+  None,      // as fast as they come (benchmarks)
+};
+
+// Factory of silent sinks; no notice is printed.
+AudioSinkFactory MakeNullSinkFactory(NullPacing pacing);
