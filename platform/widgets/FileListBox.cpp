@@ -30,6 +30,7 @@ QStringList ListMatching(const QString& directory, const QString& pattern) {
 FileListBox::FileListBox(QWidget* parent) : QListWidget(parent), path_(QDir::currentPath()) {
   setSelectionMode(QAbstractItemView::SingleSelection);
   setUniformItemSizes(true);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem*) { emit Click(); });
   try {
     Fill(ListMatching(path_, pattern_));

@@ -8,7 +8,11 @@ class ListBox : public QListWidget {
   Q_OBJECT
 
  public:
-  explicit ListBox(QWidget* parent = nullptr) : QListWidget(parent) {}
+  explicit ListBox(QWidget* parent = nullptr) : QListWidget(parent) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setUniformItemSizes(true);
+  }
 
   void AddItem(const QString& text) { addItem(text); }
   int ListCount() const { return count(); }
@@ -18,4 +22,5 @@ class ListBox : public QListWidget {
     return entry ? entry->text() : QString();
   }
   void Clear() { clear(); }
+
 };

@@ -43,6 +43,13 @@ class Form1 : public QWidget {
   static constexpr int kCommandView = 1200;
   static constexpr int kPlayerView = 3045;
   static constexpr int kDirectoryView = 3435;
+  // The thin fixed frame on each side, and the design-time client area.
+  static constexpr int kFrameTwips = 45;
+  static constexpr int kDesignClientWidth = 4170;
+  static constexpr int kDesignClientHeight = 1080;
+  static constexpr int kOuterWidth = kDesignClientWidth + 2 * kFrameTwips;
+  static constexpr int kDesignOuterHeight = kDesignClientHeight + 2 * kFrameTwips;
+  static constexpr int kTwipsPerPixel = 15;
 
   explicit Form1(Platform platform);
   ~Form1() override;
@@ -65,6 +72,8 @@ class Form1 : public QWidget {
   ClickLabel* Label8 = nullptr;
   ClickLabel* Label9 = nullptr;
   QWidget* MediaPlayerPanel = nullptr;
+  // The client area inside the frame: the black background the controls sit on.
+  QWidget* ClientArea = nullptr;
   MediaPlayerControl& MediaPlayer1;
   ChatScannerControl& Chat1;
   CdPlayerControl& CDPlayer1;
@@ -92,6 +101,8 @@ class Form1 : public QWidget {
   void HideWindow();
   void Minimise();
   bool IsMinimised() const;
+  // Whether KeepOnTop has made the window topmost.
+  bool IsTopmost() const;
 
   // Event handlers.
   void Chat1_LineReceived(const QString& screenName, const QString& text);
@@ -111,9 +122,13 @@ class Form1 : public QWidget {
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   void BuildControls();
+  void StyleControls();
+  void MakeTopmost();
+  void CentreOnScreen();
   LRESULT WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   Platform platform_;

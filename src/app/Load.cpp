@@ -1,8 +1,26 @@
 #include "src/app/Form1.h"
+#include "src/app/HelpLines.h"
+#include "src/controls/ControlError.h"
+#include "src/shared/Announcements.h"
 
 void Form1::Start() {
   Form_Load();
+  // Every start shows the design-time size, centred.
+  SetOuterHeight(kDesignOuterHeight);
+  CentreOnScreen();
   show();
 }
 
-void Form1::Form_Load() {}
+void Form1::Form_Load() {
+  aol_.KeepOnTop(hwnd_);
+  aol_.SendRoomLine(ProductLine());
+  aol_.WaitSeconds(1);
+  aol_.SendRoomLine(LoadedLine(aol_.OwnScreenName()));
+  Chat1.StartScanning();
+  for (const QString& line : HelpLines()) List1->AddItem(line);
+  // A missing, empty or unusable setting leaves the list where it started.
+  try {
+    File1->SetPath(aol_.ReadIniValue("mp3dir", "dir", SettingsFilePath()));
+  } catch (const ControlError&) {
+  }
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+
+#include <QString>
+#include <QStringList>
+
+// The command line of the `morva` program.
+struct LauncherOptions {
+  bool help = false;
+  bool version = false;
+  // The sound output: "auto", "null", "pulse" or "alsa"; checked by the launcher.
+  QString audio = QStringLiteral("auto");
+  // A CD drive or disc image; without it the first drive found is used.
+  std::optional<QString> cd;
+  // Handed to the chat client.
+  std::optional<QString> screenName;
+  std::optional<QString> room;
+  bool signedOff = false;
+  bool noRoom = false;
+  // Set when the command line cannot be used; names the fault.
+  QString error;
+};
+
+// Reads the arguments that follow the program's name. Values come as
+// "--name value" or "--name=value".
+LauncherOptions ParseLauncherOptions(const QStringList& arguments);
+
+// The text that --help prints.
+QString LauncherUsage();
