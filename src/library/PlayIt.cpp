@@ -1,3 +1,44 @@
 #include "src/app/Form1.h"
+#include "src/aol/Ansi.h"
+#include "src/library/Track.h"
+#include "src/shared/Announcements.h"
 
-void Form1::PlayIt(const QString&) {}
+namespace {
+QString CompareForm(const QString& text) { return LowerEachCharacter(AolClient::DropSpaces(text)); }
+}  // namespace
+
+// The title search. Matches are appended to the match list, which is not
+// emptied first; one match plays at once, several are listed a second apart
+// and wait for a numbered ".play".
+void Form1::PlayIt(const QString& searchText) {
+  const QString key = CompareForm(searchText);
+  const int count = File1->ListCount();
+  for (int i = 0; i < count; ++i) {
+    const QString entry = File1->List(i);
+    if (CompareForm(entry).contains(key)) List2->AddItem(entry);
+  }
+
+  const int matches = List2->ListCount();
+  if (matches == 1) {
+    const QString name = List2->List(0);
+    MediaPlayer1.OpenFile(TrackPath(File1->Path(), name));
+    aol_.SendRoomLine(MorvaLine("Playing [" + TrackTitle(name) + "]"));
+    List2->Clear();
+    return;
+  }
+  if (matches == 0) {
+    aol_.SendRoomLine(Red(kBullet + " Morva MP3  [No Strings Found]"));
+    return;
+  }
+
+  aol_.SendRoomLine(Red(kBullet + " Morva MP3  [Multiple Strings Found]"));
+  for (int k = 0; k < matches; ++k) {
+    aol_.SendRoomLine(Red(kBullet + "  [" + QString::number(k) + ") " + List2->List(k) + "]"));
+    aol_.WaitSeconds(1);
+  }
+  // Read again: a search run during the waits has added its matches.
+  const int listed = List2->ListCount();
+  aol_.SendRoomLine(Red(kBullet + " Morva MP3  [Type ''.play'' And 0 - " + QString::number(listed - 1) +
+                        " Or ''.cancel'']"));
+  SelectionPending = -1;
+}

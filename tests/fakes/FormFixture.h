@@ -29,6 +29,7 @@ class FormFixture : public ::testing::Test {
     musicDir = exeDir.filePath("music");
     form = std::make_unique<Form1>(Form1::Platform{windows, runtime, player, chat, cd, boxes, process,
                                                    exeDir.path(), nullptr});
+    form->File1->SetPath(musicDir);  // not the working directory of the test
     chat.StartScanning();
     NewCalls();
   }
