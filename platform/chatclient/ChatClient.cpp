@@ -1,0 +1,156 @@
+#include "platform/chatclient/ChatClient.h"
+
+#include <cstdio>
+
+namespace {
+
+std::string Bytes(const QString& text) { return text.toUtf8().toStdString(); }
+QString Text(const std::string& bytes) { return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())); }
+
+// "!" ends the name in the welcome title, so it cannot be part of one.
+QString CleanScreenName(const QString& requested) {
+  QString name = ChatRoom::SingleLine(requested).trimmed();
+  if (name.contains('!')) {
+    std::fprintf(stderr, "morva: a screen name cannot contain \"!\"; signing on without it\n");
+    name.remove('!');
+  }
+  return name.isEmpty() ? DefaultScreenName() : name;
+}
+
+}  // namespace
+
+ChatClient::ChatClient(WindowSystem& windows, ChatClientOptions options, QObject* parent)
+    : QObject(parent), windows_(windows), screenName_(CleanScreenName(options.screenName)),
+      signedOn_(options.signedOn) {
+  frame_ = windows_.CreateWindowA("AOL Frame25", "America  Online", kNullWindow, nullptr);
+  HWND toolbar = windows_.CreateWindowA("AOL Toolbar", "", frame_, nullptr);
+  HWND inner = windows_.CreateWindowA("_AOL_Toolbar", "", toolbar, nullptr);
+  HWND combo = windows_.CreateWindowA("_AOL_Combobox", "", inner, nullptr);
+  keywordBox_ = windows_.CreateWindowA("Edit", "", combo, [this](HWND w, UINT m, WPARAM wp, LPARAM) {
+    return KeywordBoxProc(w, m, wp);
+  });
+  mdi_ = windows_.CreateWindowA("MDIClient", "", frame_, nullptr);
+
+  if (!signedOn_) {
+    windows_.CreateWindowA("AOL Child", "Sign On", mdi_, nullptr);
+    return;
+  }
+  windows_.CreateWindowA("AOL Child", "Buddy List Window", mdi_, nullptr);
+  welcome_ = windows_.CreateWindowA("AOL Child", Bytes("Welcome, " + screenName_ + "!").c_str(), mdi_, nullptr);
+  if (options.openRoom) EnterRoom(options.room);
+}
+
+ChatClient::~ChatClient() {
+  if (frame_ != kNullWindow) windows_.DestroyWindow(frame_);
+}
+
+void ChatClient::Close() {
+  if (frame_ == kNullWindow) return;
+  if (openRoom_) openRoom_->Leave(screenName_);
+  openRoom_ = nullptr;
+  windows_.DestroyWindow(frame_);
+  frame_ = mdi_ = keywordBox_ = welcome_ = kNullWindow;
+  room_ = {};
+  emit closed();
+}
+
+ChatClient::RoomWindows ChatClient::CreateRoomWindow(const QString& name) {
+  RoomWindows room;
+  room.window = windows_.CreateWindowA("AOL Child", Bytes(name).c_str(), mdi_, nullptr);
+  // A new child stands on top of its siblings: created last, listed first.
+  room.headCount = windows_.CreateWindowA("_AOL_Static", "", room.window, nullptr);
+  windows_.CreateWindowA("_AOL_Icon", "Send", room.window, nullptr);
+  room.members = windows_.CreateWindowA("_AOL_Listbox", "", room.window, nullptr);
+  room.input = windows_.CreateWindowA("RICHCNTL", "", room.window, [this](HWND w, UINT m, WPARAM wp, LPARAM) {
+    return InputBoxProc(w, m, wp);
+  });
+  room.transcript = windows_.CreateWindowA("RICHCNTL", "", room.window, nullptr);
+  return room;
+}
+
+void ChatClient::EnterRoom(const QString& name) {
+  if (!isRunning() || !signedOn_ || name.isEmpty()) return;
+  if (openRoom_ && openRoom_->name() == name) {
+    windows_.BringToTop(room_.window);
+    return;
+  }
+  RoomWindows left = room_;
+  if (openRoom_) openRoom_->Leave(screenName_);
+  openRoom_ = &rooms_.Room(name);
+  openRoom_->Join(screenName_);
+  room_ = CreateRoomWindow(name);
+  if (left.window != kNullWindow) windows_.DestroyWindow(left.window);
+  UpdateMemberWindows();
+  emit roomChanged(name);
+  emit membersChanged();
+}
+
+void ChatClient::SayAs(const QString& screenName, const QString& text) {
+  if (!openRoom_) return;
+  Show(openRoom_->Say(screenName, text));
+}
+
+void ChatClient::Show(const ChatLine& line) {
+  const qsizetype before = openRoom_->members().size();
+  // Copies: the room may drop its oldest line while the signal runs.
+  const QString speaker = line.screenName;
+  const QString text = line.text;
+  windows_.SetTitle(room_.transcript, Bytes(speaker + ": " + text));
+  if (openRoom_->members().size() != before) {
+    UpdateMemberWindows();
+    emit membersChanged();
+  }
+  emit lineShown(speaker, text);
+}
+
+void ChatClient::UpdateMemberWindows() {
+  if (!openRoom_) return;
+  windows_.SetTitle(room_.members, Bytes(openRoom_->members().join('\n')));
+  windows_.SetTitle(room_.headCount, Bytes(QString::number(openRoom_->members().size()) + " people here"));
+}
+
+void ChatClient::Type(HWND window, WPARAM character) {
+  std::string text = windows_.Title(window);
+  if (character == 8) {
+    // Backspace takes off one whole UTF-8 character.
+    while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80) text.pop_back();
+    if (!text.empty()) text.pop_back();
+  } else if (character >= 32 && character <= 0xFF) {
+    text.push_back(static_cast<char>(character));
+  }
+  windows_.SetTitle(window, text);
+}
+
+LRESULT ChatClient::InputBoxProc(HWND window, UINT message, WPARAM wParam) {
+  if (message != WM_CHAR) return 0;
+  if (wParam != 13) {
+    Type(window, wParam);
+    return 0;
+  }
+  const QString text = Text(windows_.Title(window));
+  windows_.SetTitle(window, "");
+  // As in any chat client, Enter on an empty or blank box sends nothing.
+  if (text.trimmed().isEmpty() || !openRoom_) return 0;
+  Show(openRoom_->Say(screenName_, text));
+  return 0;
+}
+
+LRESULT ChatClient::KeywordBoxProc(HWND window, UINT message, WPARAM wParam) {
+  if (message != WM_CHAR) return 0;
+  if (wParam != 13) {
+    Type(window, wParam);
+    return 0;
+  }
+  const QString keyword = Text(windows_.Title(window));
+  windows_.SetTitle(window, "");
+  GoToKeyword(keyword);
+  return 0;
+}
+
+void ChatClient::GoToKeyword(const QString& keyword) {
+  const QString address = keyword.trimmed();
+  const QString prefix = QString::fromLatin1(kPrivateRoomPrefix);
+  if (!address.startsWith(prefix)) return;
+  // Blanks around the room name mean nothing either ("aol://2719:2-2- x").
+  EnterRoom(address.mid(prefix.size()).trimmed());
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <map>
+#include <memory>
+
+#include <QString>
+#include <QStringList>
+
+struct ChatLine {
+  QString screenName;
+  QString text;
+};
+
+// One chat room: the lines said in it and its members (whoever is in it and
+// whoever has spoken). It keeps the latest kKeptLines lines.
+class ChatRoom {
+ public:
+  static constexpr std::size_t kKeptLines = 10000;
+
+  explicit ChatRoom(QString name) : name_(std::move(name)) {}
+
+  const QString& name() const { return name_; }
+  const std::deque<ChatLine>& lines() const { return lines_; }
+  // In order of arrival.
+  const QStringList& members() const { return members_; }
+
+  void Join(const QString& member);
+  void Leave(const QString& member);
+  // The member says the text; the speaker becomes a member. A line never
+  // spans several lines: control characters become spaces.
+  const ChatLine& Say(const QString& screenName, const QString& text);
+
+  // Control characters (line breaks, escapes, NUL) replaced by spaces.
+  static QString SingleLine(const QString& text);
+
+ private:
+  QString name_;
+  std::deque<ChatLine> lines_;
+  QStringList members_;
+};
+
+// The rooms of this process, by name; a room is made when first entered and
+// lives as long as the hub.
+class RoomHub {
+ public:
+  ChatRoom& Room(const QString& name);
+  const ChatRoom* Find(const QString& name) const;
+
+ private:
+  std::map<QString, std::unique_ptr<ChatRoom>> rooms_;
+};

@@ -1,0 +1,88 @@
+#include "platform/chatclient/RoomWindowWidget.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include "platform/chatclient/ChatClient.h"
+
+namespace {
+
+// The desktop keeps the transcript readable; the room keeps more.
+constexpr int kShownBlocks = 2000;
+// A line longer than this is shown as plain text: laying out a huge
+// fragment of HTML would freeze the window.
+constexpr qsizetype kLongestHtmlLine = 16 * 1024;
+
+}  // namespace
+
+bool RoomWindowWidget::DisplayAvailable() {
+  const QString platform = QGuiApplication::platformName();
+  return !platform.isEmpty() && platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
+RoomWindowWidget::RoomWindowWidget(ChatClient& client, QWidget* parent)
+    : QWidget(parent), client_(client), transcript_(new QTextBrowser(this)), members_(new QListWidget(this)),
+      input_(new QLineEdit(this)) {
+  // Closing the room window leaves the program running.
+  setAttribute(Qt::WA_QuitOnClose, false);
+  transcript_->setOpenExternalLinks(true);
+  transcript_->document()->setMaximumBlockCount(kShownBlocks);
+  members_->setMaximumWidth(180);
+  auto* send = new QPushButton(tr("Send"), this);
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(transcript_, 1);
+  top->addWidget(members_);
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(input_, 1);
+  bottom->addWidget(send);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top, 1);
+  layout->addLayout(bottom);
+  resize(640, 420);
+
+  connect(send, &QPushButton::clicked, this, &RoomWindowWidget::Send);
+  connect(input_, &QLineEdit::returnPressed, this, &RoomWindowWidget::Send);
+  connect(&client_, &ChatClient::lineShown, this, &RoomWindowWidget::AppendLine);
+  connect(&client_, &ChatClient::roomChanged, this, &RoomWindowWidget::ShowRoom);
+  connect(&client_, &ChatClient::membersChanged, this, &RoomWindowWidget::ShowMembers);
+  connect(&client_, &ChatClient::closed, this, &QWidget::close);
+  ShowRoom();
+}
+
+void RoomWindowWidget::ShowRoom() {
+  transcript_->clear();
+  const ChatRoom* room = client_.openRoom();
+  setWindowTitle(room ? room->name() : tr("No room open"));
+  input_->setEnabled(room != nullptr);
+  if (room) {
+    const auto& lines = room->lines();
+    const std::size_t first = lines.size() > kShownBlocks ? lines.size() - kShownBlocks : 0;
+    for (std::size_t i = first; i < lines.size(); ++i) AppendLine(lines[i].screenName, lines[i].text);
+  }
+  ShowMembers();
+}
+
+void RoomWindowWidget::AppendLine(const QString& screenName, const QString& text) {
+  const QString body = text.size() > kLongestHtmlLine ? text.left(kLongestHtmlLine).toHtmlEscaped() : text;
+  transcript_->append(QStringLiteral("<b>") + screenName.toHtmlEscaped() + QStringLiteral(":</b> ") + body);
+}
+
+void RoomWindowWidget::ShowMembers() {
+  members_->clear();
+  if (const ChatRoom* room = client_.openRoom()) members_->addItems(room->members());
+}
+
+void RoomWindowWidget::Send() {
+  const HWND input = client_.roomInputBox();
+  const QByteArray bytes = input_->text().toUtf8();
+  input_->clear();
+  if (input == kNullWindow) return;
+  client_.windows().SendMessageA(input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(bytes.constData()));
+  client_.windows().SendMessageA(input, WM_CHAR, 13, 0);
+}

@@ -1,0 +1,68 @@
+#include "platform/chatscanner/ChatHtml.h"
+
+namespace {
+
+// Length of the tag starting at i, or 0 when the "<" there is text.
+qsizetype TagLength(const QString& line, qsizetype i) {
+  qsizetype j = i + 1;
+  while (j < line.size() && line[j] == ' ') ++j;
+  if (j >= line.size()) return 0;
+  const QChar first = line[j];
+  const bool opens = first.isLetter() || first == '/' || first == '!' || first == '?';
+  // "< /b>" or "<  3" with blanks: only a letter may follow them.
+  if (!opens || (j > i + 1 && !first.isLetter() && first != '/')) return 0;
+  const qsizetype close = line.indexOf('>', j);
+  return close < 0 ? 0 : close - i + 1;
+}
+
+// Decodes the reference starting at i ("&...;"); returns its length, 0 when
+// the "&" there is text.
+qsizetype Reference(const QString& line, qsizetype i, QString& decoded) {
+  const qsizetype semicolon = line.indexOf(';', i + 1);
+  if (semicolon < 0 || semicolon - i > 10) return 0;
+  const QString name = line.mid(i + 1, semicolon - i - 1);
+  static const struct {
+    const char* name;
+    char16_t character;
+  } kNamed[] = {{"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}, {"nbsp", ' '}};
+  for (const auto& named : kNamed) {
+    if (name == QLatin1String(named.name)) {
+      decoded = QString(QChar(named.character));
+      return semicolon - i + 1;
+    }
+  }
+  if (name.size() < 2 || name[0] != '#') return 0;
+  bool ok = false;
+  const uint code = (name[1] == 'x' || name[1] == 'X') ? name.mid(2).toUInt(&ok, 16) : name.mid(1).toUInt(&ok, 10);
+  // Control characters, surrogates and out-of-range values stay as written.
+  if (!ok || code < 0x20 || code == 0x7F || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return 0;
+  const char32_t character = code;
+  decoded = QString::fromUcs4(&character, 1);
+  return semicolon - i + 1;
+}
+
+}  // namespace
+
+QString StripChatHtml(const QString& line) {
+  QString text;
+  text.reserve(line.size());
+  for (qsizetype i = 0; i < line.size();) {
+    const QChar c = line[i];
+    if (c == '<') {
+      if (const qsizetype length = TagLength(line, i)) {
+        i += length;
+        continue;
+      }
+    } else if (c == '&') {
+      QString decoded;
+      if (const qsizetype length = Reference(line, i, decoded)) {
+        text += decoded;
+        i += length;
+        continue;
+      }
+    }
+    text += c;
+    ++i;
+  }
+  return text;
+}

@@ -1,0 +1,22 @@
+#include "platform/chatscanner/ChatScanner.h"
+
+#include "platform/chatclient/ChatClient.h"
+#include "platform/chatscanner/ChatHtml.h"
+
+ChatScanner::ChatScanner(ChatClient& client, QObject* parent) : QObject(parent), client_(client) {}
+
+void ChatScanner::StartScanning() {
+  if (scanning_) return;
+  scanning_ = true;
+  // Queued: the report is posted when the line is shown and delivered by the
+  // event loop once the sender has returned.
+  connect(&client_, &ChatClient::lineShown, this, &ChatScanner::Report, Qt::QueuedConnection);
+}
+
+void ChatScanner::Report(const QString& screenName, const QString& line) {
+  if (!handler_) return;
+  // The handler gets its own copies; it may run event loops of its own.
+  const QString name = screenName;
+  const QString text = StripChatHtml(line);
+  handler_(name, text);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+
+#include "src/controls/ChatScannerControl.h"
+
+class ChatClient;
+
+// The chat scanner: after StartScanning() it reports every line the open room
+// of the chat client shows, the user's own included, as (screen name, text
+// without the chat's HTML tags). Each report is a queued event on the
+// user-interface thread, so it comes after the line is shown and never from
+// inside the call that sent it. A change of room changes nothing: whatever
+// room is open is the one read.
+class ChatScanner : public QObject, public ChatScannerControl {
+  Q_OBJECT
+
+ public:
+  explicit ChatScanner(ChatClient& client, QObject* parent = nullptr);
+
+  void StartScanning() override;
+  void SetLineReceivedHandler(LineReceivedHandler handler) override { handler_ = std::move(handler); }
+  bool isScanning() const { return scanning_; }
+
+ private:
+  void Report(const QString& screenName, const QString& line);
+
+  ChatClient& client_;
+  LineReceivedHandler handler_;
+  bool scanning_ = false;
+};
