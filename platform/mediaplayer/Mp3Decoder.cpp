@@ -1,0 +1,107 @@
+#include "platform/mediaplayer/Mp3Decoder.h"
+
+#include <mpg123.h>
+
+#include <algorithm>
+
+#include "src/controls/ControlError.h"
+
+namespace {
+
+// mpg123_handle is a typedef of the struct; the deleter keeps Open leak-free
+// on every early throw.
+struct HandleDeleter {
+  void operator()(mpg123_handle* handle) const { mpg123_delete(handle); }
+};
+using HandlePtr = std::unique_ptr<mpg123_handle, HandleDeleter>;
+
+[[noreturn]] void Fail(const std::string& path, const std::string& why) {
+  throw ControlError("cannot open " + path + ": " + why);
+}
+
+// Frames of audio a file must decode before it counts as MPEG audio. One
+// frame is easily faked by random bytes; a few in a row are not.
+constexpr int kFramesToConfirm = 3;
+
+}  // namespace
+
+std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(const std::string& path) {
+  int error = MPG123_OK;
+  HandlePtr handle(mpg123_new(nullptr, &error));
+  if (!handle) Fail(path, "no decoder");
+  mpg123_param2(handle.get(), MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0.0);
+  // Junk before the first frame is skipped only within this many bytes, so a
+  // file of random bytes fails quickly instead of being searched to its end.
+  mpg123_param2(handle.get(), MPG123_RESYNC_LIMIT, 4096, 0.0);
+  mpg123_format_none(handle.get());
+  const long* rates = nullptr;
+  std::size_t rateCount = 0;
+  mpg123_rates(&rates, &rateCount);
+  for (std::size_t i = 0; i < rateCount; ++i) {
+    mpg123_format(handle.get(), rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+  }
+
+  if (mpg123_open(handle.get(), path.c_str()) != MPG123_OK) {
+    Fail(path, mpg123_strerror(handle.get()));
+  }
+  long rate = 0;
+  int channels = 0;
+  int encoding = 0;
+  if (mpg123_getformat(handle.get(), &rate, &channels, &encoding) != MPG123_OK) {
+    Fail(path, "no MPEG audio");
+  }
+  // Decode the first frames to be sure they are audio, then go back.
+  for (int i = 0; i < kFramesToConfirm; ++i) {
+    off_t frameNumber = 0;
+    unsigned char* audio = nullptr;
+    std::size_t bytes = 0;
+    const int result = mpg123_decode_frame(handle.get(), &frameNumber, &audio, &bytes);
+    if (result == MPG123_DONE && i > 0) break;  // a very short file
+    if (result != MPG123_OK && result != MPG123_NEW_FORMAT) Fail(path, "no decodable MPEG audio");
+  }
+  // Without a length header the length comes from a scan of every frame.
+  if (mpg123_scan(handle.get()) != MPG123_OK) Fail(path, "cannot scan");
+  const off_t length = mpg123_length(handle.get());
+  if (length <= 0) Fail(path, "no decodable MPEG audio");
+  if (mpg123_seek(handle.get(), 0, SEEK_SET) < 0) Fail(path, "cannot rewind");
+
+  auto decoder = std::unique_ptr<Mp3Decoder>(new Mp3Decoder(handle.release()));
+  decoder->rate_ = rate;
+  decoder->channels_ = channels;
+  decoder->length_ = length;
+  return decoder;
+}
+
+Mp3Decoder::Mp3Decoder(mpg123_handle* handle) : handle_(handle) {}
+
+Mp3Decoder::~Mp3Decoder() { mpg123_delete(handle_); }
+
+std::size_t Mp3Decoder::Read(std::int16_t* out, std::size_t maxFrames) {
+  const std::size_t frameBytes = static_cast<std::size_t>(channels_) * sizeof(std::int16_t);
+  auto* bytes = reinterpret_cast<unsigned char*>(out);
+  std::size_t filled = 0;
+  const std::size_t wanted = maxFrames * frameBytes;
+  while (filled < wanted) {
+    std::size_t done = 0;
+    const int result = mpg123_read(handle_, bytes + filled, wanted - filled, &done);
+    filled += done;
+    if (result == MPG123_OK) continue;
+    if (result == MPG123_NEW_FORMAT) {
+      // The format is fixed at open; a stream that changes it midway ends here.
+      long rate = 0;
+      int channels = 0;
+      int encoding = 0;
+      mpg123_getformat(handle_, &rate, &channels, &encoding);
+      if (rate == rate_ && channels == channels_) continue;
+    }
+    break;  // done, an error, or a format change
+  }
+  return filled / frameBytes;
+}
+
+bool Mp3Decoder::Seek(std::int64_t frame) {
+  const std::int64_t target = std::clamp<std::int64_t>(frame, 0, length_);
+  return mpg123_seek(handle_, static_cast<off_t>(target), SEEK_SET) >= 0;
+}
+
+std::int64_t Mp3Decoder::Tell() const { return mpg123_tell(handle_); }

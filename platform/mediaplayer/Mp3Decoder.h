@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct mpg123_handle_struct;
+
+// One open MP3 file, decoded by libmpg123 to signed 16-bit samples at the
+// file's own rate and channel count, with encoder delay and padding removed.
+// Opening checks that the file holds decodable MPEG audio and measures its
+// exact length. The file stays open until the decoder goes, so removing it
+// while it plays changes nothing. Not thread-safe: one thread at a time.
+class Mp3Decoder {
+ public:
+  // Throws ControlError when the file is missing, unreadable or holds no
+  // decodable MPEG audio.
+  static std::unique_ptr<Mp3Decoder> Open(const std::string& path);
+  ~Mp3Decoder();
+
+  Mp3Decoder(const Mp3Decoder&) = delete;
+  Mp3Decoder& operator=(const Mp3Decoder&) = delete;
+
+  long Rate() const { return rate_; }
+  int Channels() const { return channels_; }
+  // Exact length in frames (one sample per channel).
+  std::int64_t LengthFrames() const { return length_; }
+
+  // Decodes up to maxFrames frames into out (room for maxFrames * Channels()
+  // samples). Returns the frames decoded; 0 means the end of the file (also a
+  // read error or a file cut short).
+  std::size_t Read(std::int16_t* out, std::size_t maxFrames);
+  // Moves to the frame (clamped to the file); false when the file cannot seek.
+  bool Seek(std::int64_t frame);
+  // The frame that the next Read starts at.
+  std::int64_t Tell() const;
+
+ private:
+  explicit Mp3Decoder(mpg123_handle_struct* handle);
+
+  mpg123_handle_struct* handle_;
+  long rate_ = 0;
+  int channels_ = 0;
+  std::int64_t length_ = 0;
+};

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "platform/audio/AudioSink.h"
+#include "src/controls/MediaPlayerControl.h"
+
+class Mp3Decoder;
+
+// The media player control: plays MP3 files with libmpg123 into a sink from
+// the factory. Decoding and output run on a worker thread that the player
+// owns; every public member is called from the thread that made the player
+// (the user-interface thread) and returns without waiting for the worker,
+// except OpenFile, which opens and measures the file itself.
+//
+// The play state is changed at once by the calls; the worker changes it only
+// when the file ends (to stopped, position back at the start). Every change
+// is also reported through playStateChanged on the player's thread.
+class Mp3Player : public QObject, public MediaPlayerControl {
+  Q_OBJECT
+
+ public:
+  explicit Mp3Player(AudioSinkFactory sinks, QObject* parent = nullptr);
+  ~Mp3Player() override;
+
+  // MediaPlayerControl
+  void OpenFile(const QString& path) override;
+  void Play() override;
+  void Pause() override;
+  void Stop() override;
+  int PlayState() const override;
+  void SetPlayCount(std::int32_t count) override;
+  void SetMute(bool mute) override;
+  void SetVolume(std::int32_t volume) override;
+  double Duration() const override;
+
+  // For the panel.
+  bool Muted() const;
+  std::int32_t Volume() const;
+  std::int32_t PlayCount() const;
+  // Seconds played of the open file; 0 when nothing is open.
+  double Position() const;
+  // Moves playback to the second (held within the file); ignored when closed.
+  void Seek(double seconds);
+  // The path given to the last successful OpenFile; empty when closed.
+  QString FileName() const;
+
+ signals:
+  void playStateChanged(int state);
+  void muteChanged(bool muted);
+  // A new file is open; its length in seconds.
+  void fileOpened(const QString& path, double duration);
+
+ private:
+  void Run();
+  void SetState(int state);  // with the mutex held; reports the change
+  void ReportState();
+
+  AudioSinkFactory sinks_;
+
+  // Shared with the worker, under mutex_.
+  mutable std::mutex mutex_;
+  std::condition_variable wake_;
+  int state_ = kClosed;
+  std::unique_ptr<Mp3Decoder> incoming_;
+  std::optional<std::int64_t> seekTo_;
+  std::int32_t playCount_ = 1;
+  bool quit_ = false;
+
+  // Read by the worker on every chunk.
+  std::atomic<double> gain_;
+  std::atomic<bool> muted_{false};
+  std::atomic<std::int64_t> positionFrames_{0};
+
+  // The user-interface thread's own.
+  std::int32_t volume_ = -600;
+  double duration_ = 0.0;
+  long rate_ = 0;
+  QString fileName_;
+
+  std::thread worker_;  // last: starts after everything it uses exists
+};
