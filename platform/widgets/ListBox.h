@@ -12,6 +12,7 @@ class ListBox : public QListWidget {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setUniformItemSizes(true);
+    setTextElideMode(Qt::ElideNone);
   }
 
   void AddItem(const QString& text) { addItem(text); }

@@ -176,7 +176,7 @@ void Form1::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const QRect r = rect();
   auto edge = [&](int inset, const QColor& topLeft, const QColor& bottomRight) {
-    const QRect e = r.adjusted(inset, inset, -inset - 1, -inset - 1);
+    const QRect e = r.adjusted(inset, inset, -inset, -inset);
     painter.setPen(topLeft);
     painter.drawLine(e.topLeft(), e.topRight());
     painter.drawLine(e.topLeft(), e.bottomLeft());

@@ -1,0 +1,41 @@
+// Renders the main window offscreen in each of its views and saves the
+// pictures as PNG files in the test's build folder, to be looked at.
+
+#include <QDir>
+
+#include "tests/app/AppFixture.h"
+
+namespace {
+
+class Screenshots : public AppFixture {};
+
+TEST_F(Screenshots, EveryView) {
+  const QString music = MakeMusic("music", {"Artist - First Song.mp3", "Second.mp3", "third track.MP3"});
+  WriteSettings("[mp3dir]\nDIR=" + music.toUtf8() + "\n");
+  MakeForm([](QWidget* parent) {
+    // Where the media player's own panel goes.
+    auto* panel = new QWidget(parent);
+    panel->setAutoFillBackground(true);
+    QPalette colours = panel->palette();
+    colours.setColor(QPalette::Window, QColor(96, 96, 96));
+    panel->setPalette(colours);
+    return panel;
+  }).Start();
+  form->Text2->SetText("/home/joe/Music");
+
+  const QString folder = qEnvironmentVariable("MORVA_TEST_TMP", QDir::tempPath()) + "/screenshots";
+  QDir().mkpath(folder);
+  for (auto [name, height] : {std::pair{"design", Form1::kDesignOuterHeight}, std::pair{"command", Form1::kCommandView},
+                              std::pair{"player", Form1::kPlayerView}, std::pair{"directory", Form1::kDirectoryView}}) {
+    form->SetOuterHeight(height);
+    const QPixmap shot = form->grab();
+    EXPECT_EQ(shot.height(), height / 15);
+    const QString file = folder + "/form1-" + name + ".png";
+    EXPECT_TRUE(shot.save(file)) << file.toStdString();
+    // Three times as large, pixel for pixel, for a closer look.
+    shot.scaled(shot.size() * 3, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+        .save(folder + "/form1-" + name + "-x3.png");
+  }
+}
+
+}  // namespace
