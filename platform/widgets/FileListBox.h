@@ -1,12 +1,14 @@
 #pragma once
 
-#include <QListWidget>
+#include <QListView>
 #include <QString>
+#include <QStringList>
+#include <QStringListModel>
 
 // A list of the files of one directory that match a pattern (letter case
 // ignored), sorted by name without regard to case. Click() is raised by a click
 // on an entry and by a selection made in code alike.
-class FileListBox : public QListWidget {
+class FileListBox : public QListView {
   Q_OBJECT
 
  public:
@@ -22,22 +24,27 @@ class FileListBox : public QListWidget {
   // Reads the directory again.
   void Refresh();
 
-  int ListCount() const { return count(); }
-  QString List(int index) const;
+  int ListCount() const { return static_cast<int>(names_.size()); }
+  // Every entry, in list order.
+  const QStringList& Entries() const { return names_; }
+  // The entry's name; empty for an index that names no entry.
+  QString List(int index) const { return index >= 0 && index < names_.size() ? names_[index] : QString(); }
   // The selected entry, -1 when none.
-  int ListIndex() const { return currentRow(); }
+  int ListIndex() const;
   // Selects the entry and raises Click(); throws ControlError for an index
   // that names no entry.
   void SetListIndex(int index);
   // The name of the selected entry; empty when none.
-  QString FileName() const;
+  QString FileName() const { return List(ListIndex()); }
 
  signals:
   void Click();
 
  private:
-  void Fill(const QStringList& names);
+  void Fill(QStringList names);
 
+  QStringListModel model_;
+  QStringList names_;
   QString path_;
   QString pattern_ = QStringLiteral("*.*");
 };

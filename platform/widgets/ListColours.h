@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QColor>
-#include <QListWidget>
+#include <QAbstractItemView>
 
 // The text and background colours of a list's entries.
-inline void SetListColours(QListWidget& list, const QColor& text, const QColor& background) {
+inline void SetListColours(QAbstractItemView& list, const QColor& text, const QColor& background) {
   QPalette colours = list.palette();
   colours.setColor(QPalette::Base, background);
   colours.setColor(QPalette::Text, text);

@@ -1,22 +1,15 @@
 #include "src/app/Form1.h"
-#include "src/aol/Ansi.h"
+#include "src/library/TitleMatch.h"
 #include "src/library/Track.h"
 #include "src/shared/Announcements.h"
-
-namespace {
-QString CompareForm(const QString& text) { return LowerEachCharacter(AolClient::DropSpaces(text)); }
-}  // namespace
 
 // The title search. Matches are appended to the match list, which is not
 // emptied first; one match plays at once, several are listed a second apart
 // and wait for a numbered ".play".
 void Form1::PlayIt(const QString& searchText) {
-  const QString key = CompareForm(searchText);
-  const int count = File1->ListCount();
-  for (int i = 0; i < count; ++i) {
-    const QString entry = File1->List(i);
-    if (CompareForm(entry).contains(key)) List2->AddItem(entry);
-  }
+  TitleMatch match(searchText);
+  for (const QString& entry : File1->Entries())
+    if (match.Matches(entry)) List2->AddItem(entry);
 
   const int matches = List2->ListCount();
   if (matches == 1) {

@@ -1,0 +1,88 @@
+#include "platform/widgets/DirectoryListing.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <memory>
+#include <numeric>
+#include <vector>
+
+#include <QFile>
+
+#include "src/controls/ControlError.h"
+
+namespace {
+
+QChar Folded(QChar c) {
+  const char16_t u = c.unicode();
+  if (u < 128) return QChar(u >= 'A' && u <= 'Z' ? u + 32 : u);
+  return c.toCaseFolded();
+}
+
+struct DirCloser {
+  void operator()(DIR* dir) const { closedir(dir); }
+};
+
+bool IsRegularFile(int dirFd, const dirent& entry) {
+  if (entry.d_type == DT_REG) return true;
+  if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK) return false;
+  struct stat info {};
+  return fstatat(dirFd, entry.d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
+}
+
+}  // namespace
+
+bool MatchesWildcard(QStringView name, QStringView pattern) {
+  // Greedy matching with one step back to the last "*": linear for the
+  // patterns a file list uses.
+  qsizetype n = 0, p = 0, starAt = -1, resumeAt = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starAt = p++;
+      resumeAt = n;
+    } else if (p < pattern.size() && (pattern[p] == '?' || Folded(pattern[p]) == Folded(name[n]))) {
+      ++p;
+      ++n;
+    } else if (starAt >= 0) {
+      p = starAt + 1;
+      n = ++resumeAt;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+QStringList ListMatchingFiles(const QString& directory, const QString& pattern) {
+  if (directory.isEmpty()) throw ControlError("no directory to show");
+  const QByteArray encoded = QFile::encodeName(directory);
+  std::unique_ptr<DIR, DirCloser> dir(opendir(encoded.constData()));
+  if (!dir) throw ControlError("cannot show the directory " + directory.toStdString());
+
+  QStringList names;
+  const int fd = dirfd(dir.get());
+  while (const dirent* entry = readdir(dir.get())) {
+    if (!IsRegularFile(fd, *entry)) continue;
+    QString name = QFile::decodeName(entry->d_name);
+    if (MatchesWildcard(name, pattern)) names.push_back(std::move(name));
+  }
+
+  // Sort by the case-folded name, folding each name once.
+  std::vector<QString> keys;
+  keys.reserve(static_cast<std::size_t>(names.size()));
+  for (const QString& name : names) keys.push_back(name.toCaseFolded());
+  std::vector<qsizetype> order(static_cast<std::size_t>(names.size()));
+  std::iota(order.begin(), order.end(), 0);
+  std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+    int byFold = QStringView(keys[a]).compare(keys[b]);
+    return byFold != 0 ? byFold < 0 : names[a] < names[b];
+  });
+  // Copied in list order, so that the names lie in memory in the order a scan
+  // of the list reads them.
+  QStringList sorted;
+  sorted.reserve(names.size());
+  for (qsizetype i : order) sorted.push_back(QString(names[i].constData(), names[i].size()));
+  return sorted;
+}
