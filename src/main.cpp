@@ -1,6 +1,7 @@
 // The `morva` program: builds the platform, creates the main window, runs its
 // load, shows it and runs the event loop.
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -9,10 +10,17 @@
 #include <string>
 
 #include <QApplication>
+#include <QEvent>
 #include <QStringList>
 
 #include "platform/audio/AudioOutput.h"
+#include "platform/chatclient/ChatClient.h"
+#include "platform/chatclient/Console.h"
+#include "platform/chatclient/RoomWindowWidget.h"
+#include "platform/chatscanner/ChatScanner.h"
 #include "platform/cdplayer/CdPlayer.h"
+#include "platform/mediaplayer/MediaPlayerPanel.h"
+#include "platform/mediaplayer/Mp3Player.h"
 #include "platform/runtime/QtRuntime.h"
 #include "platform/widgets/ExitProcess.h"
 #include "platform/widgets/QtMessageBoxes.h"
@@ -24,27 +32,15 @@ namespace {
 
 constexpr const char* kVersion = "morva 1.0.0";
 
-// Stands in for the media player until its control is part of the build:
-// every call is accepted and nothing is ever open.
-class IdleMediaPlayer : public MediaPlayerControl {
- public:
-  void OpenFile(const QString&) override {}
-  void Play() override {}
-  void Pause() override {}
-  void Stop() override {}
-  int PlayState() const override { return kClosed; }
-  void SetPlayCount(std::int32_t) override {}
-  void SetMute(bool) override {}
-  void SetVolume(std::int32_t) override {}
-  double Duration() const override { return 0; }
-};
-
-// Stands in for the chat scanner while no chat client runs: the owner is
-// signed off, so there is never a line to report.
-class SilentChatScanner : public ChatScannerControl {
- public:
-  void StartScanning() override {}
-  void SetLineReceivedHandler(LineReceivedHandler) override {}
+// The main window has no handler for being closed: when the window system
+// closes it, the program ends, whatever other windows (the chat client's) are
+// still open.
+class EndWhenClosed : public QObject {
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Close) QCoreApplication::quit();
+    return false;
+  }
 };
 
 QStringList ArgumentsOf(int argc, char** argv) {
@@ -97,14 +93,31 @@ int main(int argc, char** argv) {
   ExitProcess process;
   const AudioSinkFactory sinks = MakeAudioSinkFactory(*audio);
 
-  // The chat client goes here: it creates its windows in `windows` and its
-  // scanner reads the open room. Its options are options.screenName,
-  // options.room, options.signedOff and options.noRoom. Until then the owner
-  // is signed off: no chat client windows, and a scanner that never reports.
-  SilentChatScanner chatScanner;
+  // The chat client: its windows in `windows`, the scanner reading its open
+  // room, the console on standard input and output, and the room window when
+  // there is a screen to show it on.
+  ChatClientOptions chatOptions;
+  if (options.screenName) chatOptions.screenName = *options.screenName;
+  if (options.room) chatOptions.room = *options.room;
+  chatOptions.signedOn = !options.signedOff;
+  chatOptions.openRoom = !options.noRoom;
+  ChatClient chatClient(windows, chatOptions);
+  ChatScanner chatScanner(chatClient);
+  // A reader that goes away must not kill the program through SIGPIPE.
+  std::signal(SIGPIPE, SIG_IGN);
+  Console console(chatClient, stdin, stdout);
+  // "/quit" ends the program as closing it from outside does: status 0, no exit announcement.
+  console.SetQuitHandler([&process] { process.EndProcess(); });
+  console.Start();
+  std::unique_ptr<RoomWindowWidget> roomWindow;
+  if (RoomWindowWidget::DisplayAvailable()) {
+    roomWindow = std::make_unique<RoomWindowWidget>(chatClient);
+    roomWindow->show();
+  }
 
-  IdleMediaPlayer mediaPlayer;
-  std::function<QWidget*(QWidget*)> makePanel;
+  Mp3Player mediaPlayer(sinks);
+  // The panel belongs to the window, which goes before the player does.
+  auto makePanel = [&mediaPlayer](QWidget* parent) -> QWidget* { return new MediaPlayerPanel(mediaPlayer, parent); };
 
   std::optional<std::string> cdPath;
   if (options.cd) cdPath = options.cd->toLocal8Bit().toStdString();
@@ -112,6 +125,8 @@ int main(int argc, char** argv) {
 
   Form1 form(Form1::Platform{windows, runtime, mediaPlayer, chatScanner, cdPlayer, messageBoxes, process,
                              QCoreApplication::applicationDirPath(), makePanel});
+  EndWhenClosed endWhenClosed;
+  form.installEventFilter(&endWhenClosed);
   try {
     form.Start();
   } catch (const std::exception& error) {
