@@ -1,0 +1,42 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// The real `morva` program, run in a folder with its standard input and
+// output in the test's hands.
+class MorvaProcess {
+ public:
+  MorvaProcess() = default;
+  ~MorvaProcess();
+
+  bool Start(const QString& program, const QStringList& arguments, const QString& workingDirectory);
+  // Types one line (a line feed is added).
+  void Type(const QByteArray& line);
+  void TypeRaw(const QByteArray& bytes);
+  // Waits until standard output holds a whole line equal to `line` after the
+  // lines seen so far; false after the time limit.
+  bool WaitForLine(const QByteArray& line, int limitMs = 15000);
+  // The same for the first such line that starts with `start`; returns it.
+  std::optional<QByteArray> WaitForLineStartingWith(const QByteArray& start, int limitMs = 15000);
+  // Waits for the end of the program; its exit status, or -1 when it did not end.
+  int WaitForExit(int limitMs = 15000);
+
+  QByteArray output() const { return output_; }
+  QList<QByteArray> lines() const;
+
+ private:
+  void Read();
+  std::optional<QByteArray> WaitForLineThat(const std::function<bool(QByteArrayView)>& wanted, int limitMs);
+
+  QProcess process_;
+  QByteArray output_;
+  qsizetype searchedUpTo_ = 0;
+};

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "e2e/MorvaProcess.h"
+#include "e2e/MusicFolder.h"
+
+namespace {
+
+const QByteArray kRed = "<font face=\"arial\"><font color=#ff0000>";
+const QByteArray kBullet = "\xE2\x80\xA2";
+
+// All the bytes of a literal, NULs included.
+template <std::size_t N>
+QByteArray Bytes(const char (&literal)[N]) {
+  return QByteArray(literal, N - 1);
+}
+
+QByteArray Joe(const QByteArray& text) { return "Joe: " + text; }
+QByteArray JoeRed(const QByteArray& text) { return "Joe: " + kRed + text; }
+QByteArray Morva(const QByteArray& message) { return JoeRed(kBullet + " Morva MP3 " + kBullet + " " + message); }
+QByteArray Prompt() { return JoeRed(kBullet + " Morva MP3  [Type ''.play'' And 0 - 1 Or ''.cancel'']"); }
+QByteArray ProductLine() { return Morva("By: Morva " + kBullet + " [Public]"); }
+
+// One folder per test run: a copy of the program (so that no mp3.ini of
+// another run lies beside it) and a music folder of generated tunes.
+class MorvaSessionTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    root_ = new QTemporaryDir(qEnvironmentVariable("MORVA_TEST_TMP", QDir::tempPath()) + "/e2e-XXXXXX");
+    const QString dir = root_->path();
+    QDir().mkpath(dir + "/bin");
+    QDir().mkpath(dir + "/music");
+    program_ = dir + "/bin/morva";
+    if (!QFile::copy(MORVA_BINARY, program_)) {
+      problem_ = "cannot copy the morva program from " MORVA_BINARY;
+      return;
+    }
+    const QString music = dir + "/music/";
+    if (!WriteToneMp3(music + "Alpha Song.mp3", 65, 440) || !WriteToneMp3(music + "Beta Love.mp3", 30, 523) ||
+        !QFile::copy(music + "Beta Love.mp3", music + "Gamma Love.mp3") ||
+        !QFile::copy(music + "Beta Love.mp3", music + "Odd\nLine.mp3")) {
+      problem_ = "cannot make MP3 files (is lame installed?)";
+    }
+  }
+  static void TearDownTestSuite() {
+    delete root_;
+    root_ = nullptr;
+  }
+
+  void SetUp() override {
+    if (!problem_.isEmpty()) GTEST_SKIP() << problem_.toStdString();
+  }
+
+  void Start(QStringList arguments = {}) {
+    arguments << "--audio" << "null" << "--screen-name" << "Joe";
+    ASSERT_TRUE(morva_.Start(program_, arguments, root_->path() + "/music"));
+    ASSERT_TRUE(morva_.WaitForLine(JoeRed(kBullet + " Loaded By:Joe"))) << morva_.output().toStdString();
+  }
+
+  // Types the line and waits for the room to show the reply.
+  void Say(const QByteArray& line, const QByteArray& reply) {
+    morva_.Type(line);
+    ASSERT_TRUE(morva_.WaitForLine(reply)) << "no reply " << reply.toStdString() << " to " << line.toStdString();
+  }
+
+  static QTemporaryDir* root_;
+  static QString program_;
+  static QString problem_;
+  MorvaProcess morva_;
+};
+
+QTemporaryDir* MorvaSessionTest::root_ = nullptr;
+QString MorvaSessionTest::program_;
+QString MorvaSessionTest::problem_;
+
+TEST_F(MorvaSessionTest, PlaysSetsVolumeTellsLengthMovesRoomAndExits) {
+  Start();
+  Say(".play alpha", Morva("Playing [Alpha Song]"));
+  morva_.Type(".leng");
+  const std::optional<QByteArray> length = morva_.WaitForLineStartingWith(Morva("Song Length : "));
+  ASSERT_TRUE(length.has_value());
+  if (*length == Morva("Song Length : 00:00"))
+    GTEST_SKIP() << "the launcher still runs without a media player: nothing is ever open";
+  ASSERT_EQ(*length, Morva("Song Length : 01:05"));
+  Say(".vol 50", Morva("Mp3 Volume At 50"));
+  Say("/as Ann .stop", "Ann: .stop");
+  Say(".play love", Prompt());
+  Say(".play 1", Morva("Now Playing [Gamma Love]"));
+  Say(".stop", Morva("MP3 Now Stopped"));
+  Say(".pr back room", JoeRed(kBullet + " Joe entered the room"));
+  Say("/as Ann .exit", "Ann: .exit");
+  morva_.Type(".exit");
+  EXPECT_EQ(morva_.WaitForExit(), 0);
+
+  const QByteArray expected = QList<QByteArray>{
+      ProductLine(),
+      JoeRed(kBullet + " Loaded By:Joe"),
+      Joe(".play alpha"),
+      Morva("Playing [Alpha Song]"),
+      Joe(".leng"),
+      Morva("Song Length : 01:05"),
+      Joe(".vol 50"),
+      Morva("Mp3 Volume At 50"),
+      "Ann: .stop",
+      Joe(".play love"),
+      Morva("MP3 Now Stopped"),
+      JoeRed(kBullet + " Morva MP3  [Multiple Strings Found]"),
+      JoeRed(kBullet + "  [0) Beta Love.mp3]"),
+      JoeRed(kBullet + "  [1) Gamma Love.mp3]"),
+      Prompt(),
+      Joe(".play 1"),
+      Morva("Now Playing [Gamma Love]"),
+      Joe(".stop"),
+      Morva("MP3 Now Stopped"),
+      Joe(".pr back room"),
+      "*** Now in room back room",
+      JoeRed(kBullet + " Joe entered the room"),
+      "Ann: .exit",
+      Joe(".exit"),
+      ProductLine(),
+      JoeRed(kBullet + " Unloaded By:Joe"),
+  }.join('\n') + '\n';
+  EXPECT_EQ(morva_.output().toStdString(), expected.toStdString());
+}
+
+TEST_F(MorvaSessionTest, FloodAndBadBytesDuringAListingLeaveOnlyRoomLines) {
+  Start();
+  Say(".play love", JoeRed(kBullet + " Morva MP3  [Multiple Strings Found]"));
+  QByteArray flood;
+  for (int i = 0; i < 10000; ++i) flood += "/as Bob .play " + QByteArray::number(i) + " <b>x</b>\n";
+  flood += Bytes("bad \xFF\xFE bytes\n");
+  flood += Bytes("nul\0byte\n");
+  flood += "      \n\n";
+  flood += QByteArray(1 << 20, 'm') + '\n';
+  flood += Bytes("/as Eve \xC3(\x1B[2J\n");
+  morva_.TypeRaw(flood);
+  ASSERT_TRUE(morva_.WaitForLine(Prompt()));
+  Say(".play 0", Morva("Now Playing [Beta Love]"));
+  // Stopped first, so that what follows does not depend on the track still playing.
+  Say(".stop", Morva("MP3 Now Stopped"));
+  Say(".play odd", Morva("Playing [Odd Line]"));
+  Say(".stop", Morva("MP3 Now Stopped"));
+  morva_.Type(".exit");
+  ASSERT_EQ(morva_.WaitForExit(), 0);
+
+  const QByteArray output = morva_.output();
+  EXPECT_EQ(QString::fromUtf8(output).toUtf8(), output) << "the output is not UTF-8";
+  QList<QByteArray> joe;
+  int bob = 0;
+  for (const QByteArray& line : morva_.lines()) {
+    if (line.startsWith("Bob: ")) {
+      EXPECT_EQ(line, "Bob: .play " + QByteArray::number(bob) + " <b>x</b>");
+      ++bob;
+    } else if (line.startsWith("Joe: ")) {
+      joe.push_back(line);
+    } else {
+      EXPECT_EQ(line, "Eve: \xEF\xBF\xBD( [2J") << "not a room line";
+    }
+  }
+  EXPECT_EQ(bob, 10000);
+  // The owner's own bad lines are shown (repaired), never taken as commands.
+  const QList<QByteArray> typed = {Joe("bad \xEF\xBF\xBD\xEF\xBF\xBD bytes"), Joe("nulbyte"),
+                                   Joe(QByteArray(1 << 20, 'm'))};
+  for (const QByteArray& line : typed) EXPECT_EQ(joe.count(line), 1);
+  joe.removeIf([&](const QByteArray& line) { return typed.contains(line); });
+  const QList<QByteArray> expected = {
+      ProductLine(),
+      JoeRed(kBullet + " Loaded By:Joe"),
+      Joe(".play love"),
+      JoeRed(kBullet + " Morva MP3  [Multiple Strings Found]"),
+      JoeRed(kBullet + "  [0) Beta Love.mp3]"),
+      JoeRed(kBullet + "  [1) Gamma Love.mp3]"),
+      Prompt(),
+      Joe(".play 0"),
+      Morva("Now Playing [Beta Love]"),
+      Joe(".stop"),
+      Morva("MP3 Now Stopped"),
+      Joe(".play odd"),
+      Morva("Playing [Odd Line]"),
+      Joe(".stop"),
+      Morva("MP3 Now Stopped"),
+      Joe(".exit"),
+      ProductLine(),
+      JoeRed(kBullet + " Unloaded By:Joe"),
+  };
+  EXPECT_EQ(joe.join('\n').toStdString(), expected.join('\n').toStdString());
+}
+
+TEST_F(MorvaSessionTest, QuitEndsTheProgramWithoutTheExitAnnouncement) {
+  Start({"--room", "Den"});
+  morva_.Type("/quit");
+  EXPECT_EQ(morva_.WaitForExit(), 0);
+  EXPECT_EQ(morva_.output(), ProductLine() + "\n" + JoeRed(kBullet + " Loaded By:Joe") + "\n");
+}
+
+}  // namespace

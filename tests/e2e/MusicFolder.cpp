@@ -1,0 +1,51 @@
+#include "e2e/MusicFolder.h"
+
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+
+#include <QFile>
+#include <QProcess>
+
+namespace {
+
+void PutLe(QByteArray& bytes, std::uint32_t value, int count) {
+  for (int i = 0; i < count; ++i) bytes.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+QByteArray ToneWav(int seconds, double frequency) {
+  constexpr int kRate = 22050;
+  const std::uint32_t samples = static_cast<std::uint32_t>(seconds) * kRate;
+  QByteArray wav("RIFF");
+  PutLe(wav, 36 + samples * 2, 4);
+  wav.append("WAVEfmt ");
+  PutLe(wav, 16, 4);
+  PutLe(wav, 1, 2);  // PCM
+  PutLe(wav, 1, 2);  // mono
+  PutLe(wav, kRate, 4);
+  PutLe(wav, kRate * 2, 4);
+  PutLe(wav, 2, 2);
+  PutLe(wav, 16, 2);
+  wav.append("data");
+  PutLe(wav, samples * 2, 4);
+  for (std::uint32_t i = 0; i < samples; ++i) {
+    const double value = 8000.0 * std::sin(2.0 * std::numbers::pi * frequency * i / kRate);
+    PutLe(wav, static_cast<std::uint16_t>(static_cast<std::int16_t>(value)), 2);
+  }
+  return wav;
+}
+
+}  // namespace
+
+bool WriteToneMp3(const QString& path, int seconds, double frequency) {
+  const QString wavPath = path + ".wav";
+  {
+    QFile wav(wavPath);
+    if (!wav.open(QIODevice::WriteOnly) || wav.write(ToneWav(seconds, frequency)) < 0) return false;
+  }
+  QProcess lame;
+  lame.start("lame", {"--quiet", "-b", "32", wavPath, path});
+  const bool ok = lame.waitForFinished(60000) && lame.exitStatus() == QProcess::NormalExit && lame.exitCode() == 0;
+  QFile::remove(wavPath);
+  return ok;
+}
