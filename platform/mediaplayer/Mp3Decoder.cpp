@@ -59,8 +59,12 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(const std::string& path) {
     if (result == MPG123_DONE && i > 0) break;  // a very short file
     if (result != MPG123_OK && result != MPG123_NEW_FORMAT) Fail(path, "no decodable MPEG audio");
   }
-  // Without a length header the length comes from a scan of every frame.
-  if (mpg123_scan(handle.get()) != MPG123_OK) Fail(path, "cannot scan");
+  // An encoder's Info header gives the frame count with the delay and
+  // padding; without one the length comes from a scan of every frame.
+  long encoderDelay = -1;
+  double unused = 0.0;
+  mpg123_getstate(handle.get(), MPG123_ENC_DELAY, &encoderDelay, &unused);
+  if (encoderDelay < 0 && mpg123_scan(handle.get()) != MPG123_OK) Fail(path, "cannot scan");
   const off_t length = mpg123_length(handle.get());
   if (length <= 0) Fail(path, "no decodable MPEG audio");
   if (mpg123_seek(handle.get(), 0, SEEK_SET) < 0) Fail(path, "cannot rewind");

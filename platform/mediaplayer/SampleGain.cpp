@@ -11,9 +11,19 @@ double GainForVolume(std::int32_t volume) {
 
 namespace {
 
-std::int16_t Scaled(std::int16_t sample, double gain) {
-  const double value = std::nearbyint(static_cast<double>(sample) * gain);
-  return static_cast<std::int16_t>(std::clamp(value, -32768.0, 32767.0));
+// Gains are applied in 16.16 fixed point: cheap enough to run on every sample
+// and exact to a few thousandths of a decibel. Gains never exceed 1, so the
+// result always fits in 16 bits.
+constexpr std::int32_t kUnity = 1 << 16;
+
+std::int32_t Fixed(double gain) {
+  return static_cast<std::int32_t>(std::lround(std::clamp(gain, 0.0, 1.0) * kUnity));
+}
+
+void Scale(std::int16_t* samples, std::size_t count, std::int32_t gain) {
+  for (std::size_t i = 0; i < count; ++i) {
+    samples[i] = static_cast<std::int16_t>((samples[i] * gain + kUnity / 2) >> 16);
+  }
 }
 
 }  // namespace
@@ -26,15 +36,16 @@ void ApplyGain(std::int16_t* samples, std::size_t frames, int channels, double f
     const std::size_t ramp = std::min(rampFrames, frames);
     for (; frame < ramp; ++frame) {
       const double gain = from + (to - from) * static_cast<double>(frame + 1) / static_cast<double>(rampFrames);
-      for (std::size_t c = 0; c < width; ++c) samples[frame * width + c] = Scaled(samples[frame * width + c], gain);
+      Scale(samples + frame * width, width, Fixed(gain));
     }
   }
-  if (to == 1.0) return;
+  const std::int32_t gain = Fixed(to);
+  if (gain == kUnity) return;
   std::int16_t* rest = samples + frame * width;
   const std::size_t count = (frames - frame) * width;
-  if (to == 0.0) {
+  if (gain == 0) {
     std::fill(rest, rest + count, std::int16_t{0});
     return;
   }
-  for (std::size_t i = 0; i < count; ++i) rest[i] = Scaled(rest[i], to);
+  Scale(rest, count, gain);
 }

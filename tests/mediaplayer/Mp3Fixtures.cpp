@@ -8,6 +8,7 @@ const Mp3Fixtures& Mp3Fixtures::Get() {
   static const Mp3Fixtures fixtures{
       std::filesystem::path(MORVA_MP3_FIXTURES) / "tone.mp3",
       std::filesystem::path(MORVA_MP3_FIXTURES) / "sweep.mp3",
+      std::filesystem::path(MORVA_MP3_FIXTURES) / "untagged.mp3",
   };
   return fixtures;
 }

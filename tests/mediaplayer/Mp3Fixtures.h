@@ -7,6 +7,7 @@
 struct Mp3Fixtures {
   std::filesystem::path tone;   // 245.4 s of 440 Hz
   std::filesystem::path sweep;  // 2 s rising sweep, 300 to 3000 Hz
+  std::filesystem::path untagged;  // 3 s sweep, 3 s silence; variable bit rate, no Info header
 
   static const Mp3Fixtures& Get();
 };
