@@ -92,6 +92,9 @@ void Form1::BuildControls() {
   if (MediaPlayerPanel) {
     Place(MediaPlayerPanel, 120, 2160, 3855, 735);
     MediaPlayerPanel->raise();
+    // It hides the file list's foot even where it draws nothing of its own;
+    // there it shows the window's black.
+    MediaPlayerPanel->setAutoFillBackground(true);
   }
   for (ClickLabel* label : {Label9, Label8, Label6, Label5, Label7, Label1}) label->lower();
 

@@ -121,6 +121,8 @@ TEST_F(LayoutTest, RenderedBackgroundFrameAndLists) {
   // Inside the lists, away from any entry.
   EXPECT_EQ(image.pixelColor(3 + 200, 3 + 60), QColor(0, 0, 0));
   EXPECT_EQ(image.pixelColor(3 + 200, 3 + 135), QColor(0, 0, 64));
+  // The panel covers the file list's foot.
+  EXPECT_EQ(image.pixelColor(3 + 200, 3 + 148), QColor(0, 0, 0));
 }
 
 TEST_F(LayoutTest, ViewsShowWhatTheirHeightReaches) {

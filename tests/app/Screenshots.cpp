@@ -3,6 +3,12 @@
 
 #include <QDir>
 
+#ifdef MORVA_HAVE_MEDIAPLAYER
+#include "platform/audio/AudioOutput.h"
+#include "platform/mediaplayer/MediaPlayerPanel.h"
+#include "platform/mediaplayer/Mp3Player.h"
+#endif
+
 #include "tests/app/AppFixture.h"
 
 namespace {
@@ -12,6 +18,10 @@ class Screenshots : public AppFixture {};
 TEST_F(Screenshots, EveryView) {
   const QString music = MakeMusic("music", {"Artist - First Song.mp3", "Second.mp3", "third track.MP3"});
   WriteSettings("[mp3dir]\nDIR=" + music.toUtf8() + "\n");
+#ifdef MORVA_HAVE_MEDIAPLAYER
+  Mp3Player mp3(MakeNullSinkFactory(NullPacing::None));
+  MakeForm([&mp3](QWidget* parent) -> QWidget* { return new MediaPlayerPanel(mp3, parent); }).Start();
+#else
   MakeForm([](QWidget* parent) {
     // Where the media player's own panel goes.
     auto* panel = new QWidget(parent);
@@ -21,6 +31,7 @@ TEST_F(Screenshots, EveryView) {
     panel->setPalette(colours);
     return panel;
   }).Start();
+#endif
   form->Text2->SetText("/home/joe/Music");
 
   const QString folder = qEnvironmentVariable("MORVA_TEST_TMP", QDir::tempPath()) + "/screenshots";
@@ -36,6 +47,7 @@ TEST_F(Screenshots, EveryView) {
     shot.scaled(shot.size() * 3, Qt::IgnoreAspectRatio, Qt::FastTransformation)
         .save(folder + "/form1-" + name + "-x3.png");
   }
+  form.reset();  // the panel goes before the player
 }
 
 }  // namespace
