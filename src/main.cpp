@@ -57,6 +57,19 @@ bool HasDisplay() {
   return false;
 }
 
+// Prints the help or the version when asked to and returns 0; -1 otherwise.
+int AnswerHelpOrVersion(const LauncherOptions& options) {
+  if (options.help) {
+    std::fputs(LauncherUsage().toLocal8Bit().constData(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::puts(kVersion);
+    return 0;
+  }
+  return -1;
+}
+
 int Fail(const QString& message) {
   std::fprintf(stderr, "morva: %s\n", message.toLocal8Bit().constData());
   std::fprintf(stderr, "Try 'morva --help'.\n");
@@ -67,15 +80,8 @@ int Fail(const QString& message) {
 
 int main(int argc, char** argv) {
   // --help and --version answer before anything starts, Qt included.
-  const LauncherOptions early = ParseLauncherOptions(ArgumentsOf(argc, argv));
-  if (early.help) {
-    std::fputs(LauncherUsage().toLocal8Bit().constData(), stdout);
-    return 0;
-  }
-  if (early.version) {
-    std::puts(kVersion);
-    return 0;
-  }
+  if (const int answered = AnswerHelpOrVersion(ParseLauncherOptions(ArgumentsOf(argc, argv))); answered >= 0)
+    return answered;
 
   // With no display the window lives on Qt's offscreen platform.
   if (!HasDisplay()) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -84,6 +90,8 @@ int main(int argc, char** argv) {
   // Qt has taken its own options (-platform, -style, ...) out by now.
   const LauncherOptions options = ParseLauncherOptions(app.arguments().mid(1));
   if (!options.error.isEmpty()) return Fail(options.error);
+  // Asked for after one of Qt's own options.
+  if (const int answered = AnswerHelpOrVersion(options); answered >= 0) return answered;
   const std::optional<AudioChoice> audio = ParseAudioChoice(options.audio.toStdString());
   if (!audio) return Fail("--audio takes auto, null, pulse or alsa, not " + options.audio);
 
