@@ -126,11 +126,10 @@ void Mp3Player::SetState(int state) {
   if (state_ == state) return;
   state_ = state;
   // Queued even from the user-interface thread, so a slot never runs inside
-  // one of the calls above.
-  QMetaObject::invokeMethod(this, &Mp3Player::ReportState, Qt::QueuedConnection);
+  // one of the calls above; each change is reported with its own state, in
+  // order. A report still queued when the player goes is dropped.
+  QMetaObject::invokeMethod(this, [this, state] { emit playStateChanged(state); }, Qt::QueuedConnection);
 }
-
-void Mp3Player::ReportState() { emit playStateChanged(PlayState()); }
 
 void Mp3Player::Run() {
   std::unique_ptr<AudioSink> sink;

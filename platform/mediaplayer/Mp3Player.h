@@ -63,7 +63,6 @@ class Mp3Player : public QObject, public MediaPlayerControl {
  private:
   void Run();
   void SetState(int state);  // with the mutex held; reports the change
-  void ReportState();
 
   AudioSinkFactory sinks_;
 
