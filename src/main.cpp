@@ -1,6 +1,9 @@
 // The `morva` program: builds the platform, creates the main window, runs its
 // load, shows it and runs the event loop.
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -70,6 +73,19 @@ int AnswerHelpOrVersion(const LauncherOptions& options) {
   return -1;
 }
 
+// Qt wants a private runtime directory and complains at every start when the
+// session has none (a plain terminal, a container): give it the one it would
+// fall back to, made private to this user.
+void ProvideRuntimeDirectory() {
+  const char* given = std::getenv("XDG_RUNTIME_DIR");
+  if (given && *given) return;
+  const std::string directory = "/tmp/runtime-" + std::to_string(::getuid());
+  ::mkdir(directory.c_str(), 0700);
+  struct stat info {};
+  if (::stat(directory.c_str(), &info) == 0 && info.st_uid == ::getuid() && (info.st_mode & 0077) == 0)
+    ::setenv("XDG_RUNTIME_DIR", directory.c_str(), 1);
+}
+
 int Fail(const QString& message) {
   std::fprintf(stderr, "morva: %s\n", message.toLocal8Bit().constData());
   std::fprintf(stderr, "Try 'morva --help'.\n");
@@ -85,6 +101,7 @@ int main(int argc, char** argv) {
 
   // With no display the window lives on Qt's offscreen platform.
   if (!HasDisplay()) qputenv("QT_QPA_PLATFORM", "offscreen");
+  ProvideRuntimeDirectory();
   QApplication app(argc, argv);
 
   // Qt has taken its own options (-platform, -style, ...) out by now.
