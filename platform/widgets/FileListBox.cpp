@@ -1,6 +1,7 @@
 #include "platform/widgets/FileListBox.h"
 
 #include <QDir>
+#include <QKeyEvent>
 
 #include "platform/widgets/DirectoryListing.h"
 #include "src/controls/ControlError.h"
@@ -53,4 +54,10 @@ void FileListBox::SetListIndex(int index) {
   if (index < 0 || index >= ListCount()) throw ControlError("no file list entry " + std::to_string(index));
   setCurrentIndex(model_.index(index));
   emit Click();
+}
+
+void FileListBox::keyPressEvent(QKeyEvent* event) {
+  const int before = ListIndex();
+  QListView::keyPressEvent(event);
+  if (ListIndex() != before && ListIndex() >= 0) emit Click();
 }

@@ -6,8 +6,8 @@
 #include <QStringListModel>
 
 // A list of the files of one directory that match a pattern (letter case
-// ignored), sorted by name without regard to case. Click() is raised by a click
-// on an entry and by a selection made in code alike.
+// ignored), sorted by name without regard to case. Click() is raised when an
+// entry is chosen: by a click, with the keyboard, or in code.
 class FileListBox : public QListView {
   Q_OBJECT
 
@@ -39,6 +39,9 @@ class FileListBox : public QListView {
 
  signals:
   void Click();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void Fill(QStringList names);

@@ -5,9 +5,7 @@
 
 void Form1::Start() {
   Form_Load();
-  // Every start shows the design-time size, centred.
-  SetOuterHeight(kDesignOuterHeight);
-  CentreOnScreen();
+  // The window was made at its design-time size, centred; the load does not change it.
   show();
 }
 

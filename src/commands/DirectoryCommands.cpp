@@ -1,6 +1,7 @@
 #include "src/app/Form1.h"
 #include "src/commands/LibraryCommands.h"
 #include "src/controls/ControlError.h"
+#include "src/library/MusicDirectory.h"
 #include "src/library/Track.h"
 #include "src/shared/Announcements.h"
 
@@ -32,8 +33,7 @@ void R(Form1& form) {
 // that cannot be shown is stored and announced all the same.
 void Dir(Form1& form, const CommandLine& line) {
   const QString directory = line.From(6);
-  Skipping([&] { form.File1->SetPath(directory); });
-  form.Aol().WriteIniValue("mp3dir", "dir", directory, form.SettingsFilePath());
+  SetMusicDirectory(form, directory);
   form.Aol().SendRoomLine(MorvaLine("Dir Is " + directory));
 }
 

@@ -26,7 +26,7 @@ void PlayNumber(Form1& form, const CommandLine& line) {
   const AolClient& aol = form.Aol();
   const QString refused = kWhitePrefix + kBullet + "Tarlo MP3  [Invaled Number]";
 
-  std::optional<int> number = line.text.size() >= 6 ? ListNumber(line.From(7)) : std::nullopt;
+  std::optional<int> number = ListNumber(line.From(7));
   if (!number) return aol.SendRoomLine(refused);
 
   const QString name = form.List2->List(*number);

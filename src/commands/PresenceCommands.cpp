@@ -29,9 +29,10 @@ void Adv(Form1& form) {
 }
 
 void Pr(Form1& form, const CommandLine& line) {
+  // ".pr" alone names no room at all: there is nowhere to go and nothing to
+  // announce. ".pr " and more name one, the empty name included.
+  if (line.text.size() < 4) return;
   const QString room = line.From(5);
-  // Without a room name there is nowhere to go and nothing to announce.
-  if (room.isEmpty()) return;
   const AolClient& aol = form.Aol();
   aol.EnterPrivateRoom(room);
   aol.WaitSeconds(1);

@@ -1,7 +1,10 @@
 #include "src/shared/Numbers.h"
 
-#include <charconv>
+#include <clocale>
+#include <cstdlib>
 #include <string>
+
+#include <locale.h>
 
 std::optional<double> ParseDecimal(const QString& text) {
   QString t = text;
@@ -27,20 +30,10 @@ std::optional<double> ParseDecimal(const QString& text) {
   }
   if (i != n) return std::nullopt;
 
-  // Only ASCII is left. from_chars reads it the same in every locale; it
-  // takes no leading plus sign.
-  std::string ascii = t.toStdString();
-  const char* first = ascii.data();
-  if (*first == '+') ++first;
-  double value = 0;
-  auto [end, error] = std::from_chars(first, ascii.data() + ascii.size(), value);
-  if (error == std::errc::result_out_of_range) {
-    // Too small rounds to zero; too large is no number we can use.
-    auto exponent = ascii.find_first_of("eE");
-    bool tiny = exponent != std::string::npos && exponent + 1 < ascii.size() && ascii[exponent + 1] == '-';
-    if (!tiny) return std::nullopt;
-    return 0.0;
-  }
-  if (error != std::errc() || end != ascii.data() + ascii.size() || !std::isfinite(value)) return std::nullopt;
-  return value;
+  // Only a plain numeral is left; read it in the C locale whatever the
+  // user's locale. A numeral too large for a double reads as an infinity of
+  // its sign, one too small as zero: both are still numbers.
+  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+  const std::string ascii = t.toStdString();
+  return strtod_l(ascii.c_str(), nullptr, cLocale);
 }

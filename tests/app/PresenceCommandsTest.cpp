@@ -29,11 +29,13 @@ TEST_F(PresenceCommandsTest, PrKeepsTheRoomNameAsTyped) {
   EXPECT_EQ(desktop.keywords(), std::vector<std::string>{"aol://2719:2-2- My Room "});
 }
 
-TEST_F(PresenceCommandsTest, PrWithoutARoomNameDoesNothing) {
+TEST_F(PresenceCommandsTest, PrAloneDoesNothingButAnEmptyNameIsARoom) {
   Say(".pr");
-  Say(".pr ");
   EXPECT_TRUE(desktop.keywords().empty());
   EXPECT_TRUE(NewLines().empty());
+  Say(".pr ");
+  EXPECT_EQ(desktop.keywords(), std::vector<std::string>{"aol://2719:2-2-"});
+  EXPECT_EQ(NewLines(), std::vector<std::string>{Red("\xE2\x80\xA2 Joe entered the room")});
 }
 
 TEST_F(PresenceCommandsTest, GreetsShowsTheBoxAndSaysNothing) {

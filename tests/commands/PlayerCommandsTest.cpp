@@ -72,6 +72,8 @@ TEST_F(PlayerCommandsTest, VolumeLevels) {
            {".vol 100.01", nullptr, Morva("MP3 Volume Too High!!!")},
            {".vol 1e308", nullptr, Morva("MP3 Volume Too High!!!")},
            {".vol -1e300", "-2147483648", Morva("Mp3 Volume At -1e300")},
+           {".vol -1e400", "-2147483648", Morva("Mp3 Volume At -1e400")},
+           {".vol 1e-400", "-2500", Morva("Mp3 Volume At 1e-400")},
            {".vol", nullptr, ""},
            {".vol ", nullptr, ""},
            {".vol abc", nullptr, ""},
@@ -80,7 +82,7 @@ TEST_F(PlayerCommandsTest, VolumeLevels) {
            {".vol -inf", nullptr, ""},
            {".vol 0x10", nullptr, ""},
            {".vol 5,5", nullptr, ""},
-           {".vol 1e99999", nullptr, ""},
+           {".vol 1e99999", nullptr, Morva("MP3 Volume Too High!!!")},
            {".vol 50 60", nullptr, ""},
        }) {
     Say(c.text);
@@ -91,6 +93,15 @@ TEST_F(PlayerCommandsTest, VolumeLevels) {
     if (!c.line.empty()) lines.push_back(c.line);
     EXPECT_EQ(NewLines(), lines) << c.text;
   }
+}
+
+TEST_F(PlayerCommandsTest, NumeralsBeyondADoubleAreStillNumbers) {
+  const QString tiny = "0." + QString(400, '0') + "1";
+  Say(".vol " + tiny);
+  EXPECT_EQ(NewCalls(), std::vector<std::string>{"player.Volume=-2500"});
+  Say(".vol " + QString(400, '9'));
+  EXPECT_EQ(NewLines(), (std::vector<std::string>{Morva("Mp3 Volume At " + tiny.toStdString()),
+                                                  Morva("MP3 Volume Too High!!!")}));
 }
 
 TEST_F(PlayerCommandsTest, SongLength) {

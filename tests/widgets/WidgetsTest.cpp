@@ -120,6 +120,12 @@ TEST_F(FileListBoxTest, SelectionInCodeAndByClickBothRaiseClick) {
   QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, first.center());
   EXPECT_EQ(clicks.count(), 2);
   EXPECT_EQ(files.ListIndex(), 0);
+  // The keyboard chooses too; a key that moves nothing chooses nothing.
+  QTest::keyClick(&files, Qt::Key_Down);
+  EXPECT_EQ(clicks.count(), 3);
+  EXPECT_EQ(files.FileName(), "b.mp3");
+  QTest::keyClick(&files, Qt::Key_Down);
+  EXPECT_EQ(clicks.count(), 3);
 }
 
 TEST(QtMessageBoxesTest, WithoutADisplayTheBoxGoesToStandardError) {

@@ -1,0 +1,12 @@
+#include "src/library/MusicDirectory.h"
+
+#include "src/app/Form1.h"
+#include "src/controls/ControlError.h"
+
+void SetMusicDirectory(Form1& form, const QString& directory) {
+  try {
+    form.File1->SetPath(directory);
+  } catch (const ControlError&) {
+  }
+  form.Aol().WriteIniValue("mp3dir", "dir", directory, form.SettingsFilePath());
+}
