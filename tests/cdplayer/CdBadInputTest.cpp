@@ -78,6 +78,11 @@ TEST_F(BadImage, TocWithoutTracks) {
   ExpectNoDisc(dir_ + "/disc.toc");
   WriteFile(dir_ + "/disc.toc", "CD_DA\nTRACK AUDIO\nFILE \"missing.bin\" 0 00:01:00\n");
   ExpectNoDisc(dir_ + "/disc.toc");
+  // A name that never ends, and one far too long for any file system.
+  WriteFile(dir_ + "/disc.toc", "CD_DA\nTRACK AUDIO\nFILE \"" + std::string(100000, 'x'));
+  ExpectNoDisc(dir_ + "/disc.toc");
+  WriteFile(dir_ + "/disc.toc", "CD_DA\nTRACK AUDIO\nFILE \"" + std::string(100000, 'x') + "\" 0 00:01:00\n");
+  ExpectNoDisc(dir_ + "/disc.toc");
 }
 
 TEST_F(BadImage, PathsThatAreNoDisc) {
