@@ -2,8 +2,10 @@
 
 namespace {
 
-// Length of the tag starting at i, or 0 when the "<" there is text.
-qsizetype TagLength(const QString& line, qsizetype i) {
+// Length of the tag starting at i, or 0 when the "<" there is text. closeAt
+// carries the position of the next ">" from one call to the next (-1: there
+// is none left; -2: not looked for yet), so a line is searched once.
+qsizetype TagLength(const QString& line, qsizetype i, qsizetype& closeAt) {
   qsizetype j = i + 1;
   while (j < line.size() && line[j] == ' ') ++j;
   if (j >= line.size()) return 0;
@@ -11,15 +13,22 @@ qsizetype TagLength(const QString& line, qsizetype i) {
   const bool opens = first.isLetter() || first == '/' || first == '!' || first == '?';
   // "< /b>" or "<  3" with blanks: only a letter may follow them.
   if (!opens || (j > i + 1 && !first.isLetter() && first != '/')) return 0;
-  const qsizetype close = line.indexOf('>', j);
-  return close < 0 ? 0 : close - i + 1;
+  if (closeAt == -2 || (closeAt >= 0 && closeAt < j)) closeAt = line.indexOf('>', j);
+  return closeAt < 0 ? 0 : closeAt - i + 1;
 }
 
 // Decodes the reference starting at i ("&...;"); returns its length, 0 when
 // the "&" there is text.
 qsizetype Reference(const QString& line, qsizetype i, QString& decoded) {
-  const qsizetype semicolon = line.indexOf(';', i + 1);
-  if (semicolon < 0 || semicolon - i > 10) return 0;
+  // A reference is short: look no further than its longest form.
+  qsizetype semicolon = -1;
+  for (qsizetype j = i + 1; j < line.size() && j - i <= 10; ++j) {
+    if (line[j] == ';') {
+      semicolon = j;
+      break;
+    }
+  }
+  if (semicolon < 0) return 0;
   const QString name = line.mid(i + 1, semicolon - i - 1);
   static const struct {
     const char* name;
@@ -46,10 +55,11 @@ qsizetype Reference(const QString& line, qsizetype i, QString& decoded) {
 QString StripChatHtml(const QString& line) {
   QString text;
   text.reserve(line.size());
+  qsizetype closeAt = -2;
   for (qsizetype i = 0; i < line.size();) {
     const QChar c = line[i];
     if (c == '<') {
-      if (const qsizetype length = TagLength(line, i)) {
+      if (const qsizetype length = TagLength(line, i, closeAt)) {
         i += length;
         continue;
       }

@@ -15,8 +15,20 @@ void ChatScanner::StartScanning() {
 
 void ChatScanner::Report(const QString& screenName, const QString& line) {
   if (!handler_) return;
-  // The handler gets its own copies; it may run event loops of its own.
-  const QString name = screenName;
-  const QString text = StripChatHtml(line);
-  handler_(name, text);
+  held_.emplace_back(screenName, StripChatHtml(line));
+  DeliverHeld();
+}
+
+void ChatScanner::DeliverHeld() {
+  while (!held_.empty() && depth_ < kMaxNesting && handler_) {
+    // The handler gets its own copies; it may run event loops of its own.
+    const auto [name, text] = std::move(held_.front());
+    held_.pop_front();
+    struct Nesting {
+      int& depth;
+      explicit Nesting(int& d) : depth(d) { ++depth; }
+      ~Nesting() { --depth; }
+    } nesting(depth_);
+    handler_(name, text);
+  }
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <deque>
+#include <utility>
+
 #include <QObject>
 
 #include "src/controls/ChatScannerControl.h"
@@ -12,10 +15,17 @@ class ChatClient;
 // user-interface thread, so it comes after the line is shown and never from
 // inside the call that sent it. A change of room changes nothing: whatever
 // room is open is the one read.
+//
+// A handler that waits lets the next report run inside it, and that one may
+// wait too. So that a flood of lines cannot nest without end and exhaust the
+// stack, reports beyond kMaxNesting deep are held, in order, until an inner
+// handler has returned.
 class ChatScanner : public QObject, public ChatScannerControl {
   Q_OBJECT
 
  public:
+  static constexpr int kMaxNesting = 64;
+
   explicit ChatScanner(ChatClient& client, QObject* parent = nullptr);
 
   void StartScanning() override;
@@ -24,8 +34,11 @@ class ChatScanner : public QObject, public ChatScannerControl {
 
  private:
   void Report(const QString& screenName, const QString& line);
+  void DeliverHeld();
 
   ChatClient& client_;
   LineReceivedHandler handler_;
   bool scanning_ = false;
+  int depth_ = 0;
+  std::deque<std::pair<QString, QString>> held_;
 };

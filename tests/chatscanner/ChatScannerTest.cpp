@@ -90,6 +90,26 @@ TEST_F(ChatScannerTest, AHandlerThatRunsTheEventLoopGetsTheNextLineInside) {
   EXPECT_EQ(order, (std::vector<QString>{"begin first", "begin second", "end second", "end first"}));
 }
 
+TEST_F(ChatScannerTest, AFloodIntoWaitingHandlersNestsOnlySoDeepAndKeepsItsOrder) {
+  scanner_->StartScanning();
+  int depth = 0, deepest = 0;
+  std::vector<QString> order;
+  const int lines = 3 * ChatScanner::kMaxNesting;
+  // Every handler says the next line and waits, as a command's wait does.
+  scanner_->SetLineReceivedHandler([&](const QString&, const QString& text) {
+    deepest = std::max(deepest, ++depth);
+    order.push_back(text);
+    if (text.toInt() + 1 < lines) aol_.SendRoomLine(QString::number(text.toInt() + 1));
+    DrainEvents();
+    --depth;
+  });
+  aol_.SendRoomLine("0");
+  ASSERT_TRUE(ProcessEventsUntil([&] { return order.size() == static_cast<std::size_t>(lines) && depth == 0; }));
+  EXPECT_EQ(deepest, ChatScanner::kMaxNesting);
+  ASSERT_EQ(order.size(), static_cast<std::size_t>(lines));
+  for (int i = 0; i < lines; ++i) EXPECT_EQ(order[i], QString::number(i));
+}
+
 TEST_F(ChatScannerTest, StartingTwiceReportsEachLineOnce) {
   scanner_->StartScanning();
   scanner_->StartScanning();
@@ -113,6 +133,18 @@ TEST(ChatHtmlTest, LeavesTextThatIsNotHtml) {
             "rock & roll &bogus; &#0; &#xD800; &#99999999; &");
   EXPECT_EQ(StripChatHtml(".play love"), ".play love");
   EXPECT_EQ(StripChatHtml(""), "");
+  EXPECT_EQ(StripChatHtml("<b>x<i>y"), "xy");
+  EXPECT_EQ(StripChatHtml("<a <b>c"), "c");
+}
+
+TEST(ChatHtmlTest, AMegabyteOfUnclosedMarkupStaysText) {
+  // Each "&" and "<" looks only as far as it must: a member's flood of them
+  // is one pass over the line, not one pass per character.
+  const QString ampersands(1 << 20, '&');
+  EXPECT_EQ(StripChatHtml(ampersands), ampersands);
+  const QString openings = QString("<a").repeated(1 << 19);
+  EXPECT_EQ(StripChatHtml(openings), openings);
+  EXPECT_EQ(StripChatHtml(openings + ">tail"), "tail");
 }
 
 }  // namespace
