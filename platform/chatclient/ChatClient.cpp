@@ -87,12 +87,15 @@ void ChatClient::EnterRoom(const QString& name) {
 
 void ChatClient::SayAs(const QString& screenName, const QString& text) {
   if (!openRoom_) return;
-  Show(openRoom_->Say(screenName, text));
+  SayInOpenRoom(screenName, text);
 }
 
-void ChatClient::Show(const ChatLine& line) {
+void ChatClient::SayInOpenRoom(const QString& name, const QString& said) {
+  // Counted before the line: a first line makes its speaker a member.
   const qsizetype before = openRoom_->members().size();
-  // Copies: the room may drop its oldest line while the signal runs.
+  const ChatLine& line = openRoom_->Say(name, said);
+  // Copies of the line as the room keeps it: the room may drop its oldest
+  // line while the signal runs.
   const QString speaker = line.screenName;
   const QString text = line.text;
   windows_.SetTitle(room_.transcript, Bytes(speaker + ": " + text));
@@ -131,7 +134,7 @@ LRESULT ChatClient::InputBoxProc(HWND window, UINT message, WPARAM wParam) {
   windows_.SetTitle(window, "");
   // As in any chat client, Enter on an empty or blank box sends nothing.
   if (text.trimmed().isEmpty() || !openRoom_) return 0;
-  Show(openRoom_->Say(screenName_, text));
+  SayInOpenRoom(screenName_, text);
   return 0;
 }
 

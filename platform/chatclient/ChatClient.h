@@ -79,7 +79,8 @@ class ChatClient : public QObject {
   };
 
   RoomWindows CreateRoomWindow(const QString& name);
-  void Show(const ChatLine& line);
+  // Says the line in the open room and shows it.
+  void SayInOpenRoom(const QString& screenName, const QString& text);
   void UpdateMemberWindows();
   LRESULT InputBoxProc(HWND window, UINT message, WPARAM wParam);
   LRESULT KeywordBoxProc(HWND window, UINT message, WPARAM wParam);

@@ -130,9 +130,16 @@ TEST_F(ChatClientWindowsTest, RoomNameKeepsInnerSpacesAndLosesTheSurroundingOnes
 
 TEST_F(ChatClientWindowsTest, OtherMembersSpeakInTheOpenRoomAndBecomeMembers) {
   Start(Joe());
+  int changes = 0;
+  QObject::connect(client_.get(), &ChatClient::membersChanged, [&] { ++changes; });
   client_->SayAs("Ann", "hi all");
-  EXPECT_EQ(shown_, (std::vector<Shown>{{"Ann", "hi all"}}));
+  client_->SayAs("Ann", "again");
+  EXPECT_EQ(shown_, (std::vector<Shown>{{"Ann", "hi all"}, {"Ann", "again"}}));
   EXPECT_EQ(client_->openRoom()->members(), (QStringList{"Joe", "Ann"}));
+  // The room window's member list hears of her once, when she first speaks.
+  EXPECT_EQ(changes, 1);
+  const HWND list = windows_.FindWindowExA(aol_.FindRoomWindow(), kNullWindow, "_AOL_Listbox", nullptr);
+  EXPECT_EQ(windows_.Title(list), "Joe\nAnn");
 }
 
 TEST_F(ChatClientWindowsTest, OwnScreenNameReadsTheWelcomeTitle) {
