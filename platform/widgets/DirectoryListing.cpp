@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <numeric>
 #include <vector>
@@ -62,12 +63,24 @@ QStringList ListMatchingFiles(const QString& directory, const QString& pattern) 
   if (!dir) throw ControlError("cannot show the directory " + directory.toStdString());
 
   QStringList names;
+  int unreadableNames = 0;
   const int fd = dirfd(dir.get());
   while (const dirent* entry = readdir(dir.get())) {
     if (!IsRegularFile(fd, *entry)) continue;
     QString name = QFile::decodeName(entry->d_name);
-    if (MatchesWildcard(name, pattern)) names.push_back(std::move(name));
+    if (!MatchesWildcard(name, pattern)) continue;
+    // A name that is not valid text in our encoding would be shown, and then
+    // opened, as another name: leave it out rather than list a file that
+    // cannot be played.
+    if (QFile::encodeName(name) != QByteArray(entry->d_name)) {
+      ++unreadableNames;
+      continue;
+    }
+    names.push_back(std::move(name));
   }
+  if (unreadableNames > 0)
+    std::fprintf(stderr, "morva: %d file(s) in %s left out: their names are not valid UTF-8\n", unreadableNames,
+                 encoded.constData());
 
   // Sort by the case-folded name, folding each name once.
   std::vector<QString> keys;

@@ -91,6 +91,20 @@ TEST_F(FileListBoxTest, ListsMatchingFilesSortedWithoutRegardToCase) {
   EXPECT_EQ(files.List(0), "Aardvark.mp3");
 }
 
+TEST_F(FileListBoxTest, NamesThatAreNotUtf8AreLeftOutNotMangled) {
+  Touch(QString::fromUtf8("caf\xC3\xA9.mp3"));
+  // Written by byte: Latin-1 "café.mp3", which no UTF-8 text names.
+  const QByteArray latin1 = QFile::encodeName(dir.path()) + "/caf\xE9 song.mp3";
+  std::fclose(std::fopen(latin1.constData(), "w"));
+  FileListBox files;
+  files.SetPattern("*.mp3");
+  testing::internal::CaptureStderr();
+  files.SetPath(dir.path());
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("1 file(s)"), std::string::npos);
+  EXPECT_EQ(files.ListCount(), 1);
+  EXPECT_EQ(files.List(0), QString::fromUtf8("caf\xC3\xA9.mp3"));
+}
+
 TEST_F(FileListBoxTest, ADirectoryItCannotShowFailsAndTheOldOneStays) {
   Touch("one.mp3");
   FileListBox files;
