@@ -1,6 +1,7 @@
 // The `morva` program: builds the platform, creates the main window, runs its
 // load, shows it and runs the event loop.
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,6 +74,20 @@ int AnswerHelpOrVersion(const LauncherOptions& options) {
   return -1;
 }
 
+// Standard input, output and error that were closed are opened on
+// /dev/null, so that no descriptor the program opens later (the event loop's
+// own, a sound device's) is mistaken for them.
+void KeepStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1) continue;
+    const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != fd) {
+      ::dup2(opened, fd);
+      ::close(opened);
+    }
+  }
+}
+
 // Qt wants a private runtime directory and complains at every start when the
 // session has none (a plain terminal, a container): give it the one it would
 // fall back to, made private to this user.
@@ -95,6 +110,7 @@ int Fail(const QString& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  KeepStandardDescriptors();
   // --help and --version answer before anything starts, Qt included.
   if (const int answered = AnswerHelpOrVersion(ParseLauncherOptions(ArgumentsOf(argc, argv))); answered >= 0)
     return answered;
@@ -103,6 +119,9 @@ int main(int argc, char** argv) {
   if (!HasDisplay()) qputenv("QT_QPA_PLATFORM", "offscreen");
   ProvideRuntimeDirectory();
   QApplication app(argc, argv);
+  // Closing a message box while the main window is hidden must not end the
+  // program; the main window's own close does, through EndWhenClosed.
+  app.setQuitOnLastWindowClosed(false);
 
   // Qt has taken its own options (-platform, -style, ...) out by now.
   const LauncherOptions options = ParseLauncherOptions(app.arguments().mid(1));
