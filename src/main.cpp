@@ -28,6 +28,7 @@
 #include "platform/runtime/QtRuntime.h"
 #include "platform/widgets/ExitProcess.h"
 #include "platform/widgets/QtMessageBoxes.h"
+#include "platform/widgets/Screen.h"
 #include "platform/win32/WindowSystem.h"
 #include "src/app/Form1.h"
 #include "src/app/LauncherOptions.h"
@@ -154,7 +155,7 @@ int main(int argc, char** argv) {
   console.SetQuitHandler([&process] { process.EndProcess(); });
   console.Start();
   std::unique_ptr<RoomWindowWidget> roomWindow;
-  if (RoomWindowWidget::DisplayAvailable()) {
+  if (HasScreen()) {
     roomWindow = std::make_unique<RoomWindowWidget>(chatClient);
     roomWindow->show();
   }

@@ -1,11 +1,13 @@
 #include "platform/chatclient/RoomWindowWidget.h"
 
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "platform/chatclient/ChatClient.h"
@@ -20,17 +22,17 @@ constexpr qsizetype kLongestHtmlLine = 16 * 1024;
 
 }  // namespace
 
-bool RoomWindowWidget::DisplayAvailable() {
-  const QString platform = QGuiApplication::platformName();
-  return !platform.isEmpty() && platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
-}
-
 RoomWindowWidget::RoomWindowWidget(ChatClient& client, QWidget* parent)
     : QWidget(parent), client_(client), transcript_(new QTextBrowser(this)), members_(new QListWidget(this)),
       input_(new QLineEdit(this)) {
   // Closing the room window leaves the program running.
   setAttribute(Qt::WA_QuitOnClose, false);
-  transcript_->setOpenExternalLinks(true);
+  // Links members send open in the browser, web addresses only.
+  transcript_->setOpenLinks(false);
+  connect(transcript_, &QTextBrowser::anchorClicked, this, [](const QUrl& url) {
+    if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"))
+      QDesktopServices::openUrl(url);
+  });
   transcript_->document()->setMaximumBlockCount(kShownBlocks);
   members_->setMaximumWidth(180);
   auto* send = new QPushButton(tr("Send"), this);

@@ -17,10 +17,6 @@ class RoomWindowWidget : public QWidget {
  public:
   explicit RoomWindowWidget(ChatClient& client, QWidget* parent = nullptr);
 
-  // True when the windows of this process reach a screen, i.e. the platform
-  // is not one that draws nowhere ("offscreen", "minimal").
-  static bool DisplayAvailable();
-
  private:
   void ShowRoom();
   void AppendLine(const QString& screenName, const QString& text);

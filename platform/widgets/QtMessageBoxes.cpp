@@ -1,17 +1,14 @@
 #include "platform/widgets/QtMessageBoxes.h"
 
+#include "platform/widgets/Screen.h"
+
 #include <cstdio>
 
 #include <QGuiApplication>
 #include <QMessageBox>
 
-bool QtMessageBoxes::HasDisplay() {
-  const QString platform = QGuiApplication::platformName();
-  return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
-}
-
 void QtMessageBoxes::Show(const QString& text, const QString& title, Icon icon) {
-  if (!HasDisplay()) {
+  if (!HasScreen()) {
     std::fprintf(stderr, "[%s] %s\n", title.toUtf8().constData(), text.toUtf8().constData());
     std::fflush(stderr);
     return;

@@ -8,7 +8,4 @@
 class QtMessageBoxes : public MessageBoxes {
  public:
   void Show(const QString& text, const QString& title, Icon icon) override;
-
-  // Whether the running Qt platform can show a window to a person.
-  static bool HasDisplay();
 };

@@ -12,6 +12,7 @@
 #include "platform/widgets/ClickLabel.h"
 #include "platform/widgets/ExitProcess.h"
 #include "platform/widgets/FileListBox.h"
+#include "platform/widgets/Screen.h"
 #include "platform/widgets/ListBox.h"
 #include "platform/widgets/QtMessageBoxes.h"
 #include "src/controls/ControlError.h"
@@ -143,7 +144,7 @@ TEST_F(FileListBoxTest, SelectionInCodeAndByClickBothRaiseClick) {
 }
 
 TEST(QtMessageBoxesTest, WithoutADisplayTheBoxGoesToStandardError) {
-  ASSERT_FALSE(QtMessageBoxes::HasDisplay());
+  ASSERT_FALSE(HasScreen());
   QtMessageBoxes boxes;
   testing::internal::CaptureStderr();
   boxes.Show("Stop the current mp3", "Morva MP3", MessageBoxes::Icon::Exclamation);
