@@ -4,10 +4,12 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -96,20 +98,30 @@ std::size_t CutAtCharacter(const std::string& text, std::size_t maxBytes) {
   return cut;
 }
 
+// Writes the lines beside the file and renames them over it, so the file is
+// either the old one or the new one, never half of each. A link is followed
+// so that it stays a link, and the file keeps its permissions.
 bool WriteLinesAtomically(const std::vector<std::string>& lines, const char* fileName) {
-  std::string temp = std::string(fileName) + ".tmp" + std::to_string(::getpid());
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    for (const auto& line : lines) out << line << '\n';
-    out.flush();
-    if (!out) {
-      out.close();
-      std::remove(temp.c_str());
-      return false;
-    }
+  std::error_code error;
+  std::filesystem::path target = fileName;
+  if (std::filesystem::symlink_status(target, error).type() == std::filesystem::file_type::symlink) {
+    target = std::filesystem::weakly_canonical(target, error);
+    if (error) return false;
   }
-  if (std::rename(temp.c_str(), fileName) != 0) {
+  const std::string finalPath = target.string();
+  const std::string temp = finalPath + ".tmp" + std::to_string(::getpid());
+
+  std::FILE* out = std::fopen(temp.c_str(), "wb");
+  if (!out) return false;
+  bool written = true;
+  for (const auto& line : lines) {
+    written = written && std::fwrite(line.data(), 1, line.size(), out) == line.size() && std::fputc('\n', out) != EOF;
+  }
+  struct stat old {};
+  if (::stat(finalPath.c_str(), &old) == 0) ::fchmod(::fileno(out), old.st_mode & 07777);
+  written = written && std::fflush(out) == 0 && ::fsync(::fileno(out)) == 0;
+  written = std::fclose(out) == 0 && written;
+  if (!written || std::rename(temp.c_str(), finalPath.c_str()) != 0) {
     std::remove(temp.c_str());
     return false;
   }
@@ -156,7 +168,7 @@ bool WriteString(const char* section, const char* key, const char* value, const 
 
   if (!range) {
     if (!value) return true;
-    lines.push_back("[" + std::string(section) + "]");
+    lines.push_back(std::string("[").append(section).append("]"));
     lines.push_back(std::string(key) + "=" + EncodeValue(value));
     return WriteLinesAtomically(lines, fileName);
   }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -75,6 +76,20 @@ TEST_F(ProfileTest, FailedWriteLeavesTheOldFileWhole) {
   aol.WriteIniValue("mp3dir", "dir", "/x", dir.filePath("missing/dir/mp3.ini"));
   EXPECT_FALSE(QFile::exists(dir.filePath("missing/dir/mp3.ini")));
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"mp3.ini"});  // no temporary left behind
+}
+
+TEST_F(ProfileTest, AWriteKeepsALinkALinkAndTheFileItsPermissions) {
+  const QString real = dir.filePath("settings/real.ini");
+  QDir(dir.path()).mkpath("settings");
+  aol.WriteIniValue("mp3dir", "dir", "/first", real);
+  QFile::setPermissions(real, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+  ASSERT_TRUE(QFile::link(real, file));
+  aol.WriteIniValue("mp3dir", "dir", "/second", file);
+  EXPECT_TRUE(QFileInfo(file).isSymLink());
+  EXPECT_EQ(aol.ReadIniValue("mp3dir", "dir", real), "/second");
+  const auto permissions = QFile::permissions(real);
+  EXPECT_TRUE(permissions & QFileDevice::WriteOwner);
+  EXPECT_FALSE(permissions & (QFileDevice::ReadGroup | QFileDevice::ReadOther));
 }
 
 }  // namespace
