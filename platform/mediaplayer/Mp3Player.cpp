@@ -13,7 +13,6 @@
 namespace {
 constexpr std::int32_t kMinVolume = -10000;
 constexpr std::int32_t kMaxVolume = 0;
-constexpr std::int32_t kDefaultVolume = -600;
 }  // namespace
 
 Mp3Player::Mp3Player(AudioSinkFactory sinks, QObject* parent)
@@ -169,7 +168,6 @@ void Mp3Player::Run() {
       if (seekTo_ && decoder) {
         decoder->Seek(*seekTo_);
         positionFrames_ = decoder->Tell();
-        seekTo_.reset();
         if (sinkHasSound) sink->Drop();
         sinkHasSound = false;
       }

@@ -29,6 +29,9 @@ class Mp3Player : public QObject, public MediaPlayerControl {
   Q_OBJECT
 
  public:
+  // The volume a new player starts at, in hundredths of a decibel.
+  static constexpr std::int32_t kDefaultVolume = -600;
+
   explicit Mp3Player(AudioSinkFactory sinks, QObject* parent = nullptr);
   ~Mp3Player() override;
 
@@ -81,7 +84,7 @@ class Mp3Player : public QObject, public MediaPlayerControl {
   std::atomic<std::int64_t> positionFrames_{0};
 
   // The user-interface thread's own.
-  std::int32_t volume_ = -600;
+  std::int32_t volume_ = kDefaultVolume;
   double duration_ = 0.0;
   long rate_ = 0;
   QString fileName_;
