@@ -1,6 +1,8 @@
 #include "platform/mediaplayer/MediaPlayerPanel.h"
 
+#include <QColor>
 #include <QLabel>
+#include <QPalette>
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
@@ -31,6 +33,12 @@ QToolButton* MakeButton(QWidget* parent, const QString& name, const QString& tex
 MediaPlayerPanel::MediaPlayerPanel(Mp3Player& player, QWidget* parent)
     : QWidget(parent), player_(player) {
   setFixedSize(kWidth, kHeight);
+  // The panel's own look: light text on a dark face, whatever it sits on.
+  QPalette colours = palette();
+  colours.setColor(QPalette::Window, QColor(24, 24, 24));
+  colours.setColor(QPalette::WindowText, QColor(230, 230, 230));
+  setPalette(colours);
+  setAutoFillBackground(true);
 
   seek_ = new QSlider(Qt::Horizontal, this);
   seek_->setObjectName(QStringLiteral("seek"));
