@@ -119,34 +119,32 @@ void ChatClient::Type(HWND window, WPARAM character) {
     while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80) text.pop_back();
     if (!text.empty()) text.pop_back();
   } else if (character >= 32 && character <= 0xFF) {
-    text.push_back(static_cast<char>(character));
+    // A character of the code page's upper half is one UTF-8 character too.
+    text += QString(QChar(static_cast<char16_t>(character))).toStdString();
   }
   windows_.SetTitle(window, text);
 }
 
-LRESULT ChatClient::InputBoxProc(HWND window, UINT message, WPARAM wParam) {
-  if (message != WM_CHAR) return 0;
+std::optional<QString> ChatClient::Entered(HWND window, UINT message, WPARAM wParam) {
+  if (message != WM_CHAR) return std::nullopt;
   if (wParam != 13) {
     Type(window, wParam);
-    return 0;
+    return std::nullopt;
   }
   const QString text = Text(windows_.Title(window));
   windows_.SetTitle(window, "");
+  return text;
+}
+
+LRESULT ChatClient::InputBoxProc(HWND window, UINT message, WPARAM wParam) {
   // As in any chat client, Enter on an empty or blank box sends nothing.
-  if (text.trimmed().isEmpty() || !openRoom_) return 0;
-  SayInOpenRoom(screenName_, text);
+  if (auto text = Entered(window, message, wParam); text && !text->trimmed().isEmpty() && openRoom_)
+    SayInOpenRoom(screenName_, *text);
   return 0;
 }
 
 LRESULT ChatClient::KeywordBoxProc(HWND window, UINT message, WPARAM wParam) {
-  if (message != WM_CHAR) return 0;
-  if (wParam != 13) {
-    Type(window, wParam);
-    return 0;
-  }
-  const QString keyword = Text(windows_.Title(window));
-  windows_.SetTitle(window, "");
-  GoToKeyword(keyword);
+  if (auto keyword = Entered(window, message, wParam)) GoToKeyword(*keyword);
   return 0;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QObject>
 #include <QString>
 
@@ -85,6 +87,9 @@ class ChatClient : public QObject {
   LRESULT InputBoxProc(HWND window, UINT message, WPARAM wParam);
   LRESULT KeywordBoxProc(HWND window, UINT message, WPARAM wParam);
   void Type(HWND window, WPARAM character);
+  // Types the character into an edit box; on Enter returns the box's text
+  // and empties the box.
+  std::optional<QString> Entered(HWND window, UINT message, WPARAM wParam);
   void GoToKeyword(const QString& keyword);
 
   WindowSystem& windows_;
