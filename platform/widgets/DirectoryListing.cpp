@@ -21,6 +21,12 @@ QChar Folded(QChar c) {
   return c.toCaseFolded();
 }
 
+bool IsAscii(const char* text) {
+  for (; *text; ++text)
+    if (static_cast<unsigned char>(*text) >= 0x80) return false;
+  return true;
+}
+
 struct DirCloser {
   void operator()(DIR* dir) const { closedir(dir); }
 };
@@ -72,7 +78,7 @@ QStringList ListMatchingFiles(const QString& directory, const QString& pattern) 
     // A name that is not valid text in our encoding would be shown, and then
     // opened, as another name: leave it out rather than list a file that
     // cannot be played.
-    if (QFile::encodeName(name) != QByteArray(entry->d_name)) {
+    if (!IsAscii(entry->d_name) && QFile::encodeName(name) != QByteArray(entry->d_name)) {
       ++unreadableNames;
       continue;
     }
