@@ -79,14 +79,18 @@ class ConsoleTest : public ::testing::Test {
   }
 
   // Feeds the bytes through the pipe, closes it and runs until the console
-  // has read all of it.
+  // has read all of it. The writer is a thread of its own, so the bytes may
+  // be more than a pipe holds.
   void Feed(const std::string& bytes) {
     QSignalSpy closed(console_.get(), &Console::inputClosed);
+    std::thread writer([&] {
+      input_.Write(bytes);
+      input_.CloseWriteEnd();
+    });
     console_->Start();
-    // A writer thread would be needed for more than a pipe holds; the tests stay below.
-    input_.Write(bytes);
-    input_.CloseWriteEnd();
-    ASSERT_TRUE(ProcessEventsUntil([&] { return closed.count() > 0; }));
+    const bool done = ProcessEventsUntil([&] { return closed.count() > 0; }, 20000);
+    writer.join();
+    ASSERT_TRUE(done);
   }
 
   WindowSystem windows_;
@@ -162,30 +166,13 @@ TEST_F(ConsoleTest, BadBytesNeverMakeANonRoomLine) {
 
 TEST_F(ConsoleTest, AMegabyteLineIsSentWhole) {
   const std::string big(1 << 20, 'x');
-  // More than a pipe holds: write from a thread while the console reads.
-  std::thread writer([&] {
-    input_.Write(big + "\nafter\n");
-    input_.CloseWriteEnd();
-  });
-  QSignalSpy closed(console_.get(), &Console::inputClosed);
-  console_->Start();
-  const bool done = ProcessEventsUntil([&] { return closed.count() > 0; }, 20000);
-  writer.join();
-  ASSERT_TRUE(done);
+  Feed(big + "\nafter\n");
   EXPECT_EQ(output_.text(), "Joe: " + big + "\nJoe: after\n");
 }
 
 TEST_F(ConsoleTest, OverlongLineIsCutAndTheNextLineStillComes) {
   const std::string huge(Console::kMaxLineBytes + 100000, 'y');
-  std::thread writer([&] {
-    input_.Write(huge + "\nnext\n");
-    input_.CloseWriteEnd();
-  });
-  QSignalSpy closed(console_.get(), &Console::inputClosed);
-  console_->Start();
-  const bool done = ProcessEventsUntil([&] { return closed.count() > 0; }, 20000);
-  writer.join();
-  ASSERT_TRUE(done);
+  Feed(huge + "\nnext\n");
   EXPECT_EQ(output_.text(), "Joe: " + std::string(Console::kMaxLineBytes, 'y') + "\nJoe: next\n");
 }
 
