@@ -21,17 +21,18 @@
 #include "platform/chatclient/ChatClient.h"
 #include "platform/chatclient/Console.h"
 #include "platform/chatclient/RoomWindowWidget.h"
-#include "platform/chatscanner/ChatScanner.h"
 #include "platform/cdplayer/CdPlayer.h"
+#include "platform/chatscanner/ChatScanner.h"
+#include "platform/desktop/ImmediateExit.h"
+#include "platform/desktop/QtMessageBoxes.h"
+#include "platform/desktop/Screen.h"
 #include "platform/mediaplayer/MediaPlayerPanel.h"
 #include "platform/mediaplayer/Mp3Player.h"
 #include "platform/runtime/QtRuntime.h"
-#include "platform/widgets/ExitProcess.h"
-#include "platform/widgets/QtMessageBoxes.h"
-#include "platform/widgets/Screen.h"
 #include "platform/win32/WindowSystem.h"
 #include "src/app/Form1.h"
 #include "src/app/LauncherOptions.h"
+#include "src/seams/Diagnostic.h"
 
 namespace {
 
@@ -62,10 +63,16 @@ bool HasDisplay() {
   return false;
 }
 
+QStringList AudioOutputNames() {
+  QStringList names;
+  for (const AudioChoiceName& known : kAudioChoices) names.push_back(QLatin1String(known.name));
+  return names;
+}
+
 // Prints the help or the version when asked to and returns 0; -1 otherwise.
 int AnswerHelpOrVersion(const LauncherOptions& options) {
   if (options.help) {
-    std::fputs(LauncherUsage().toLocal8Bit().constData(), stdout);
+    std::fputs(LauncherUsage(AudioOutputNames()).toLocal8Bit().constData(), stdout);
     return 0;
   }
   if (options.version) {
@@ -103,7 +110,7 @@ void ProvideRuntimeDirectory() {
 }
 
 int Fail(const QString& message) {
-  std::fprintf(stderr, "morva: %s\n", message.toLocal8Bit().constData());
+  Diagnose(message);
   std::fprintf(stderr, "Try 'morva --help'.\n");
   return 2;
 }
@@ -130,12 +137,12 @@ int main(int argc, char** argv) {
   // Asked for after one of Qt's own options.
   if (const int answered = AnswerHelpOrVersion(options); answered >= 0) return answered;
   const std::optional<AudioChoice> audio = ParseAudioChoice(options.audio.toStdString());
-  if (!audio) return Fail("--audio takes auto, null, pulse or alsa, not " + options.audio);
+  if (!audio) return Fail("--audio takes " + InWords(AudioOutputNames()) + ", not " + options.audio);
 
   WindowSystem windows;
   QtRuntime runtime;
   QtMessageBoxes messageBoxes;
-  ExitProcess process;
+  ImmediateExit process;
   const AudioSinkFactory sinks = MakeAudioSinkFactory(*audio);
 
   // The chat client: its windows in `windows`, the scanner reading its open

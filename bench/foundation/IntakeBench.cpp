@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "src/commands/LineReceived.h"
-#include "tests/fakes/FakeRuntime.h"
-#include "tests/fakes/TestDesktop.h"
+#include "tests/support/FakeRuntime.h"
+#include "tests/support/TestDesktop.h"
 
 int main() {
   WindowSystem windows;
@@ -17,14 +17,14 @@ int main() {
   AolClient aol(windows, runtime);
 
   const int lines = 100000;
-  int commands = 0;
+  int taken = 0;
   auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < lines; ++i)
-    LineReceived(aol, QStringLiteral("Member%1").arg(i % 7), QStringLiteral(".play song %1").arg(i),
-                 [&](Command, const CommandLine&) { ++commands; });
+    commands::LineReceived(aol, QStringLiteral("Member%1").arg(i % 7), QStringLiteral(".play song %1").arg(i),
+                 [&](const commands::CommandRow&, const CommandLine&) { ++taken; });
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
   std::printf("%d lines from other members, %zu child windows: %.3f s, %.0f lines/s (%d taken as commands)\n", lines,
-              windows.Children(desktop.mdi()).size(), seconds, lines / seconds, commands);
+              windows.Children(desktop.mdi()).size(), seconds, lines / seconds, taken);
   return 0;
 }

@@ -13,9 +13,9 @@
 
 #include "platform/win32/WindowSystem.h"
 #include "src/app/Form1.h"
-#include "tests/fakes/FakeControls.h"
-#include "tests/fakes/FakeRuntime.h"
-#include "tests/fakes/FakeServices.h"
+#include "tests/support/FakeControls.h"
+#include "tests/support/FakeRuntime.h"
+#include "tests/support/FakeServices.h"
 
 namespace {
 

@@ -5,8 +5,20 @@
 
 #include "platform/audio/AudioSink.h"
 
-// Reads a value of the launcher's --audio option: "auto", "null", "pulse" or
-// "alsa". Anything else gives no value.
+// The sound outputs by name, the default first.
+struct AudioChoiceName {
+  const char* name;
+  AudioChoice choice;
+};
+inline constexpr AudioChoiceName kAudioChoices[] = {
+    {"auto", AudioChoice::Auto},
+    {"null", AudioChoice::Null},
+    {"pulse", AudioChoice::Pulse},
+    {"alsa", AudioChoice::Alsa},
+};
+
+// Reads a value of the launcher's --audio option: one of the names above.
+// Anything else gives no value.
 std::optional<AudioChoice> ParseAudioChoice(std::string_view text);
 
 // The factory for a choice of output.

@@ -6,12 +6,11 @@
 #include "platform/audio/AudioOutput.h"
 #include "platform/audio/NullSink.h"
 #include "platform/audio/Out123Sink.h"
+#include "src/seams/Diagnostic.h"
 
 std::optional<AudioChoice> ParseAudioChoice(std::string_view text) {
-  if (text == "auto") return AudioChoice::Auto;
-  if (text == "null") return AudioChoice::Null;
-  if (text == "pulse") return AudioChoice::Pulse;
-  if (text == "alsa") return AudioChoice::Alsa;
+  for (const AudioChoiceName& known : kAudioChoices)
+    if (text == known.name) return known.choice;
   return std::nullopt;
 }
 
@@ -45,7 +44,7 @@ AudioSinkFactory MakeAudioSinkFactory(AudioChoice choice) {
   return [choice, warned]() -> std::unique_ptr<AudioSink> {
     if (auto sink = OpenDevice(choice)) return sink;
     if (!warned->exchange(true)) {
-      std::fputs("morva: no sound device found, playing silently\n", stderr);
+      Diagnose("no sound device found, playing silently");
     }
     return std::make_unique<NullSink>(NullPacing::RealTime);
   };

@@ -5,11 +5,11 @@
 #include <cdio/track.h>
 
 #include <algorithm>
-#include <iostream>
 #include <string>
 
 #include "platform/cdplayer/CueSheet.h"
 #include "platform/cdplayer/TocSheet.h"
+#include "src/seams/Diagnostic.h"
 
 struct CdDisc::Handle {
   CdIo_t* cdio = nullptr;
@@ -21,7 +21,7 @@ struct CdDisc::Handle {
 namespace {
 
 void Explain(const CdSource& source, const std::string& why) {
-  std::cerr << "morva: CD " << source.path << ": " << why << "; no disc\n";
+  Diagnose("CD " + source.path + ": " + why + "; no disc");
 }
 
 CdIo_t* OpenSource(const CdSource& source) {

@@ -1,10 +1,10 @@
 #include "platform/cdplayer/CdPlayer.h"
+#include "src/seams/Diagnostic.h"
 
 #include <cdio/cdio.h>
 
 #include <algorithm>
 #include <exception>
-#include <iostream>
 #include <stdexcept>
 #include <vector>
 
@@ -123,7 +123,7 @@ void CdPlayer::RunTrayJob(TrayJob job, std::unique_lock<std::mutex>& lock) {
       // Our own handle is closed by now: the drive refuses to eject while
       // another open handle holds it.
       if (cdio_eject_media_drive(device) != DRIVER_OP_SUCCESS) {
-        std::cerr << "morva: CD " << source_.path << ": the tray does not open\n";
+        Diagnose("CD " + source_.path + ": the tray does not open");
       }
       break;
     case TrayJob::CloseAndLoad: {
@@ -144,15 +144,12 @@ void CdPlayer::RunTrayJob(TrayJob job, std::unique_lock<std::mutex>& lock) {
   }
 }
 
-void CdPlayer::Run() {
-  std::unique_ptr<AudioSink> sink;
-  bool sinkOpen = false;
-  std::uint64_t heardGeneration = 0;  // generation of what the sink holds
-  std::vector<std::int16_t> buffer(kSectorsPerWrite * CdDisc::kFramesPerSector * CdDisc::kChannels);
-
-  const auto finishSink = [&](bool drain) {
-    if (!sinkOpen) return;
-    sinkOpen = false;
+// The worker's sound output.
+struct CdPlayer::Output {
+  // Drains or cuts what the sink holds and closes it.
+  void Finish(bool drain) {
+    if (!open) return;
+    open = false;
     try {
       if (drain) {
         sink->Drain();
@@ -161,21 +158,36 @@ void CdPlayer::Run() {
       }
       sink->Close();
     } catch (const std::exception& e) {
-      std::cerr << "morva: CD sound output: " << e.what() << "\n";
+      Diagnose(std::string("CD sound output: ") + e.what());
     }
-  };
+  }
 
+  std::unique_ptr<AudioSink> sink;
+  bool open = false;
+  std::uint64_t heardGeneration = 0;  // generation of what the sink holds
+  std::vector<std::int16_t> buffer =
+      std::vector<std::int16_t>(kSectorsPerWrite * CdDisc::kFramesPerSector * CdDisc::kChannels);
+};
+
+void CdPlayer::Run() {
+  Output output;
   std::unique_lock lock(mutex_);
+  while (TakeCommands(output, lock)) PlayChunk(output, lock);
+  lock.unlock();
+  output.Finish(false);
+}
+
+bool CdPlayer::TakeCommands(Output& output, std::unique_lock<std::mutex>& lock) {
   for (;;) {
-    if (sinkOpen && !(playing_ && disc_)) {
+    if (output.open && !(playing_ && disc_)) {
       // Nothing to play any more: cut what the sink still holds and let it go.
       lock.unlock();
-      finishSink(false);
+      output.Finish(false);
       lock.lock();
       continue;
     }
     wake_.wait(lock, [&] { return quit_ || !trayJobs_.empty() || (playing_ && disc_); });
-    if (quit_) break;
+    if (quit_) return false;
     if (!trayJobs_.empty()) {
       const TrayJob job = trayJobs_.front();
       trayJobs_.pop_front();
@@ -183,60 +195,58 @@ void CdPlayer::Run() {
       continue;
     }
 
-    const CdTrack track = disc_->Tracks()[index_];
-    if (position_ >= track.end) {
-      const int next = disc_->FirstAudioFrom(index_ + 1);
-      if (next >= 0) {
-        MoveTo(next);  // straight on, nothing to cut
-        continue;
-      }
-      // After the last track the disc stops and is ready to play from the start.
-      playing_ = false;
-      MoveTo(disc_->FirstAudioFrom(0));
-      ++generation_;
-      lock.unlock();
-      finishSink(true);
-      lock.lock();
+    if (position_ < disc_->Tracks()[index_].end) return true;
+    const int next = disc_->FirstAudioFrom(index_ + 1);
+    if (next >= 0) {
+      MoveTo(next);  // straight on, nothing to cut
       continue;
     }
-
-    const std::uint64_t generation = generation_;
-    std::shared_ptr<CdDisc> disc = disc_;
-    const lsn_t position = position_;
-    const auto count = static_cast<std::size_t>(
-        std::min<lsn_t>(static_cast<lsn_t>(kSectorsPerWrite), track.end - position));
+    // After the last track the disc stops and is ready to play from the start.
+    playing_ = false;
+    MoveTo(disc_->FirstAudioFrom(0));
+    ++generation_;
     lock.unlock();
-
-    bool ok = true;
-    try {
-      if (!sink && sinks_) sink = sinks_();
-      if (!sink) throw std::runtime_error("no sound output");
-      if (!sinkOpen) {
-        sink->Open(CdDisc::kRate, CdDisc::kChannels);
-        sinkOpen = true;
-      } else if (generation != heardGeneration) {
-        sink->Drop();  // the track changed: cut what is left of the old one
-      }
-      heardGeneration = generation;
-      if (!disc->ReadAudio(position, count, buffer.data())) {
-        throw std::runtime_error("cannot read sector " + std::to_string(position));
-      }
-      sink->Write(buffer.data(), count * CdDisc::kFramesPerSector);
-    } catch (const std::exception& e) {
-      std::cerr << "morva: CD " << source_.path << ": " << e.what() << "; stopped\n";
-      ok = false;
-    }
-    disc.reset();  // the tray may be waiting for the last handle to close
-
+    output.Finish(true);
     lock.lock();
-    if (generation != generation_) continue;  // moved or stopped meanwhile: that write was stale
-    if (ok) {
-      position_ = position + static_cast<lsn_t>(count);
-    } else {
-      playing_ = false;
-      ++generation_;
-    }
   }
+}
+
+void CdPlayer::PlayChunk(Output& output, std::unique_lock<std::mutex>& lock) {
+  const CdTrack track = disc_->Tracks()[index_];
+  const std::uint64_t generation = generation_;
+  std::shared_ptr<CdDisc> disc = disc_;
+  const lsn_t position = position_;
+  const auto count = static_cast<std::size_t>(
+      std::min<lsn_t>(static_cast<lsn_t>(kSectorsPerWrite), track.end - position));
   lock.unlock();
-  finishSink(false);
+
+  bool ok = true;
+  try {
+    if (!output.sink && sinks_) output.sink = sinks_();
+    if (!output.sink) throw std::runtime_error("no sound output");
+    if (!output.open) {
+      output.sink->Open(CdDisc::kRate, CdDisc::kChannels);
+      output.open = true;
+    } else if (generation != output.heardGeneration) {
+      output.sink->Drop();  // the track changed: cut what is left of the old one
+    }
+    output.heardGeneration = generation;
+    if (!disc->ReadAudio(position, count, output.buffer.data())) {
+      throw std::runtime_error("cannot read sector " + std::to_string(position));
+    }
+    output.sink->Write(output.buffer.data(), count * CdDisc::kFramesPerSector);
+  } catch (const std::exception& e) {
+    Diagnose("CD " + source_.path + ": " + e.what() + "; stopped");
+    ok = false;
+  }
+  disc.reset();  // the tray may be waiting for the last handle to close
+
+  lock.lock();
+  if (generation != generation_) return;  // moved or stopped meanwhile: that write was stale
+  if (ok) {
+    position_ = position + static_cast<lsn_t>(count);
+  } else {
+    playing_ = false;
+    ++generation_;
+  }
 }

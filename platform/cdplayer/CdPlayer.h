@@ -12,7 +12,7 @@
 #include "platform/audio/AudioSink.h"
 #include "platform/cdplayer/CdDisc.h"
 #include "platform/cdplayer/CdSource.h"
-#include "src/controls/CdPlayerControl.h"
+#include "src/seams/CdPlayerControl.h"
 
 // The CD player control on libcdio: a real drive or a disc image (CUE/BIN,
 // cdrdao TOC, Nero). Audio sectors are read digitally on a worker thread of
@@ -51,7 +51,14 @@ class CdPlayer : public CdPlayerControl {
  private:
   enum class TrayJob { Load, Eject, CloseAndLoad };
 
+  struct Output;
+
+  // The worker: takes the calls and tray jobs that came in, then plays a
+  // chunk, until the player goes. The lock is held except around device work.
   void Run();
+  // Waits until there is a chunk to play; false when the player goes.
+  bool TakeCommands(Output& output, std::unique_lock<std::mutex>& lock);
+  void PlayChunk(Output& output, std::unique_lock<std::mutex>& lock);
   void RunTrayJob(TrayJob job, std::unique_lock<std::mutex>& lock);
   void InstallDisc(std::shared_ptr<CdDisc> disc);  // mutex_ held
   void MoveTo(int index);                           // mutex_ held

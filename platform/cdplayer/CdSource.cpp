@@ -8,11 +8,9 @@
 #include <filesystem>
 #include <memory>
 
-namespace {
+#include "platform/cdplayer/MallocText.h"
 
-struct FreeDeleter {
-  void operator()(char* p) const { std::free(p); }
-};
+namespace {
 
 bool IsDeviceNode(const std::string& path) {
   if (path.rfind("/dev/", 0) == 0) return true;
@@ -36,7 +34,7 @@ bool IsRegularFile(const std::string& path) {
 
 CdSource CdSource::Resolve(const std::optional<std::string>& path) {
   if (!path) {
-    std::unique_ptr<char, FreeDeleter> device(cdio_get_default_device(nullptr));
+    MallocText device(cdio_get_default_device(nullptr));
     if (!device) return {};
     return {Kind::Drive, device.get()};
   }
@@ -49,7 +47,7 @@ CdSource CdSource::Resolve(const std::optional<std::string>& path) {
   if (HasExtension(p, ".toc")) return {Kind::TocImage, p};
   if (HasExtension(p, ".cue")) return {Kind::CueImage, p};
   if (cdio_is_tocfile(p.c_str())) return {Kind::TocImage, p};
-  if (std::unique_ptr<char, FreeDeleter> bin(cdio_is_cuefile(p.c_str())); bin) {
+  if (MallocText bin(cdio_is_cuefile(p.c_str())); bin) {
     return {Kind::CueImage, p};
   }
   if (cdio_is_nrg(p.c_str())) return {Kind::NrgImage, p};

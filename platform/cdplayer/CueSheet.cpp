@@ -10,6 +10,8 @@
 #include <fstream>
 #include <memory>
 
+#include "platform/cdplayer/MallocText.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -73,10 +75,7 @@ bool CueImageIsComplete(const std::string& cuePath, std::string* why) {
   std::error_code ec;
   if (!fs::is_regular_file(bin, ec)) return fail("the data file " + bin + " is missing");
 
-  struct FreeDeleter {
-    void operator()(char* p) const { std::free(p); }
-  };
-  std::unique_ptr<char, FreeDeleter> readName(cdio_is_cuefile(cuePath.c_str()));
+  MallocText readName(cdio_is_cuefile(cuePath.c_str()));
   if (!readName || !fs::equivalent(bin, readName.get(), ec)) {
     return fail("the data file " + bin + " must be named like the sheet (" +
                 (readName ? std::string(readName.get()) : std::string("?")) + ")");

@@ -1,4 +1,5 @@
 #include "platform/chatclient/ChatClient.h"
+#include "src/seams/Diagnostic.h"
 
 #include <cstdio>
 
@@ -11,7 +12,7 @@ QString Text(const std::string& bytes) { return QString::fromUtf8(bytes.data(), 
 QString CleanScreenName(const QString& requested) {
   QString name = ChatRoom::SingleLine(requested).trimmed();
   if (name.contains('!')) {
-    std::fprintf(stderr, "morva: a screen name cannot contain \"!\"; signing on without it\n");
+    Diagnose("a screen name cannot contain \"!\"; signing on without it");
     name.remove('!');
   }
   return name.isEmpty() ? DefaultScreenName() : name;

@@ -8,6 +8,7 @@
 #include <QSocketNotifier>
 
 #include "platform/chatclient/ChatClient.h"
+#include "src/seams/Diagnostic.h"
 
 Console::Console(ChatClient& client, FILE* in, FILE* out, QObject* parent)
     : QObject(parent), client_(client), in_(in), out_(out), quit_([] { QCoreApplication::exit(0); }) {
@@ -104,7 +105,7 @@ void Console::HandleInputLine(QByteArray line) {
     while (rest.startsWith(' ')) rest.remove(0, 1);
     const qsizetype space = rest.indexOf(' ');
     if (space <= 0) {
-      std::fputs("morva: usage: /as NAME TEXT\n", stderr);
+      Diagnose("usage: /as NAME TEXT");
       return;
     }
     client_.SayAs(rest.left(space), rest.mid(space + 1));

@@ -5,7 +5,7 @@
 
 #include <QObject>
 
-#include "src/controls/ChatScannerControl.h"
+#include "src/seams/ChatScannerControl.h"
 
 class ChatClient;
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "src/controls/ControlError.h"
+#include "src/seams/ControlError.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 
 #include "platform/mediaplayer/Mp3Decoder.h"
 #include "platform/mediaplayer/SampleGain.h"
+#include "src/seams/Diagnostic.h"
 
 namespace {
 constexpr std::int32_t kMinVolume = -10000;
@@ -130,7 +131,8 @@ void Mp3Player::SetState(int state) {
   QMetaObject::invokeMethod(this, [this, state] { emit playStateChanged(state); }, Qt::QueuedConnection);
 }
 
-void Mp3Player::Run() {
+// What the worker alone touches while it plays.
+struct Mp3Player::Playback {
   std::unique_ptr<AudioSink> sink;
   std::unique_ptr<Mp3Decoder> decoder;
   std::vector<std::int16_t> buffer;
@@ -139,98 +141,112 @@ void Mp3Player::Run() {
   bool sinkHasSound = false;  // written since the last drop
   std::int32_t passes = 0;    // finished passes over the current file
   std::int64_t framesThisPass = 0;
-  double appliedGain = gain_;
+  std::int32_t playCount = 1;
+  double appliedGain = 0.0;
 
-  auto dropSound = [&] {
+  void DropSound() {
     if (sink && sinkHasSound) sink->Drop();
     sinkHasSound = false;
-  };
+  }
+};
 
+void Mp3Player::Run() {
+  Playback playback;
+  playback.appliedGain = gain_;
+  while (TakeCommands(playback)) {
+    if (OpenSink(playback)) PlayChunk(playback);
+  }
+  if (playback.sink) {
+    playback.DropSound();
+    playback.sink->Close();
+  }
+}
+
+bool Mp3Player::TakeCommands(Playback& playback) {
   while (true) {
-    std::unique_ptr<Mp3Decoder> retired;
-    std::int32_t playCount = 1;
-    {
-      std::unique_lock lock(mutex_);
-      wake_.wait(lock, [&] {
-        return quit_ || incoming_ || seekTo_ || (state_ == kPlaying && decoder) ||
-               (state_ != kPlaying && sinkHasSound);
-      });
-      if (quit_) break;
-      if (incoming_) {
-        retired = std::move(decoder);
-        decoder = std::move(incoming_);
-        passes = 0;
-        framesThisPass = 0;
-        appliedGain = muted_ ? 0.0 : gain_.load();
-        if (sinkHasSound) sink->Drop();
-        sinkHasSound = false;
-      }
-      if (seekTo_ && decoder) {
-        decoder->Seek(*seekTo_);
-        positionFrames_ = decoder->Tell();
-        if (sinkHasSound) sink->Drop();
-        sinkHasSound = false;
-      }
-      seekTo_.reset();
-      if (state_ != kPlaying || !decoder) {
-        lock.unlock();
-        retired.reset();
-        dropSound();
-        continue;
-      }
-      playCount = playCount_;
+    std::unique_ptr<Mp3Decoder> retired;  // closed once the lock is let go
+    std::unique_lock lock(mutex_);
+    wake_.wait(lock, [&] {
+      return quit_ || incoming_ || seekTo_ || (state_ == kPlaying && playback.decoder) ||
+             (state_ != kPlaying && playback.sinkHasSound);
+    });
+    if (quit_) return false;
+    if (incoming_) {
+      retired = std::move(playback.decoder);
+      playback.decoder = std::move(incoming_);
+      playback.passes = 0;
+      playback.framesThisPass = 0;
+      playback.appliedGain = muted_ ? 0.0 : gain_.load();
+      playback.DropSound();
     }
+    if (seekTo_ && playback.decoder) {
+      playback.decoder->Seek(*seekTo_);
+      positionFrames_ = playback.decoder->Tell();
+      playback.DropSound();
+    }
+    seekTo_.reset();
+    if (state_ == kPlaying && playback.decoder) {
+      playback.playCount = playCount_;
+      return true;
+    }
+    lock.unlock();
     retired.reset();
+    playback.DropSound();
+  }
+}
 
-    try {
-      if (!sink) sink = sinks_();
-      if (decoder->Rate() != sinkRate || decoder->Channels() != sinkChannels) {
-        sink->Open(decoder->Rate(), decoder->Channels());
-        sinkRate = decoder->Rate();
-        sinkChannels = decoder->Channels();
-      }
-    } catch (const std::exception& error) {
-      std::fprintf(stderr, "morva: sound output failed: %s\n", error.what());
-      std::lock_guard lock(mutex_);
-      if (!incoming_ && state_ == kPlaying) SetState(kStopped);
-      continue;
+bool Mp3Player::OpenSink(Playback& playback) {
+  try {
+    if (!playback.sink) playback.sink = sinks_();
+    const Mp3Decoder& decoder = *playback.decoder;
+    if (decoder.Rate() != playback.sinkRate || decoder.Channels() != playback.sinkChannels) {
+      playback.sink->Open(decoder.Rate(), decoder.Channels());
+      playback.sinkRate = decoder.Rate();
+      playback.sinkChannels = decoder.Channels();
     }
-
-    const std::size_t chunk = static_cast<std::size_t>(std::clamp(sinkRate / 40, 256L, 4096L));
-    buffer.resize(chunk * static_cast<std::size_t>(sinkChannels));
-    const std::size_t frames = decoder->Read(buffer.data(), chunk);
-    if (frames > 0) {
-      const double target = muted_ ? 0.0 : gain_.load();
-      ApplyGain(buffer.data(), frames, sinkChannels, appliedGain, target,
-                static_cast<std::size_t>(sinkRate / 100));
-      appliedGain = target;
-      sink->Write(buffer.data(), frames);
-      sinkHasSound = true;
-      framesThisPass += static_cast<std::int64_t>(frames);
-      positionFrames_ = decoder->Tell();
-      continue;
-    }
-
-    // The end of one pass. Repeat straight on, so the join has no gap; a pass
-    // that gave nothing (a file cut short under us) ends playback instead.
-    ++passes;
-    const bool again = framesThisPass > 0 && (playCount == 0 || passes < playCount);
-    framesThisPass = 0;
-    if (again && decoder->Seek(0)) continue;
-
-    sink->Drain();
-    sinkHasSound = false;
+    return true;
+  } catch (const std::exception& error) {
+    Diagnose(std::string("sound output failed: ") + error.what());
     std::lock_guard lock(mutex_);
-    passes = 0;
-    if (incoming_) continue;  // a new file takes over
-    // Back to the start, so a later play begins the file again; a pause or
-    // stop that came in meanwhile stays.
-    decoder->Seek(0);
-    positionFrames_ = 0;
-    if (state_ == kPlaying) SetState(kStopped);
+    if (!incoming_ && state_ == kPlaying) SetState(kStopped);
+    return false;
   }
-  if (sink) {
-    if (sinkHasSound) sink->Drop();
-    sink->Close();
+}
+
+void Mp3Player::PlayChunk(Playback& playback) {
+  Mp3Decoder& decoder = *playback.decoder;
+  AudioSink& sink = *playback.sink;
+  const std::size_t chunk = static_cast<std::size_t>(std::clamp(playback.sinkRate / 40, 256L, 4096L));
+  playback.buffer.resize(chunk * static_cast<std::size_t>(playback.sinkChannels));
+  const std::size_t frames = decoder.Read(playback.buffer.data(), chunk);
+  if (frames > 0) {
+    const double target = muted_ ? 0.0 : gain_.load();
+    ApplyGain(playback.buffer.data(), frames, playback.sinkChannels, playback.appliedGain, target,
+              static_cast<std::size_t>(playback.sinkRate / 100));
+    playback.appliedGain = target;
+    sink.Write(playback.buffer.data(), frames);
+    playback.sinkHasSound = true;
+    playback.framesThisPass += static_cast<std::int64_t>(frames);
+    positionFrames_ = decoder.Tell();
+    return;
   }
+
+  // The end of one pass. Repeat straight on, so the join has no gap; a pass
+  // that gave nothing (a file cut short under us) ends playback instead.
+  ++playback.passes;
+  const bool again =
+      playback.framesThisPass > 0 && (playback.playCount == 0 || playback.passes < playback.playCount);
+  playback.framesThisPass = 0;
+  if (again && decoder.Seek(0)) return;
+
+  sink.Drain();
+  playback.sinkHasSound = false;
+  std::lock_guard lock(mutex_);
+  playback.passes = 0;
+  if (incoming_) return;  // a new file takes over
+  // Back to the start, so a later play begins the file again; a pause or
+  // stop that came in meanwhile stays.
+  decoder.Seek(0);
+  positionFrames_ = 0;
+  if (state_ == kPlaying) SetState(kStopped);
 }

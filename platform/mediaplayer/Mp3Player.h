@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "platform/audio/AudioSink.h"
-#include "src/controls/MediaPlayerControl.h"
+#include "src/seams/MediaPlayerControl.h"
 
 class Mp3Decoder;
 
@@ -64,7 +64,16 @@ class Mp3Player : public QObject, public MediaPlayerControl {
   void fileOpened(const QString& path, double duration);
 
  private:
+  struct Playback;
+
+  // The worker: takes the calls that came in, then plays a chunk, until the
+  // player goes.
   void Run();
+  // Waits until there is something to play; false when the player goes.
+  bool TakeCommands(Playback& playback);
+  // Opens the sink for the file's format; false (and stopped) when it cannot.
+  bool OpenSink(Playback& playback);
+  void PlayChunk(Playback& playback);
   void SetState(int state);  // with the mutex held; reports the change
 
   AudioSinkFactory sinks_;

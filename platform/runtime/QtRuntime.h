@@ -2,7 +2,7 @@
 
 #include <QElapsedTimer>
 
-#include "src/aol/Runtime.h"
+#include "src/seams/Runtime.h"
 
 // The runtime on Qt's event loop: a monotonic clock, event passes that block
 // in the event dispatcher instead of spinning.

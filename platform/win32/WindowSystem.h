@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "src/aol/Win32Api.h"
+#include "src/seams/Win32Api.h"
 
 // A simulated window system: top-level and child windows with a class, a
 // title and a window procedure, children listed from the top of the z-order

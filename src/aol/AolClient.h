@@ -4,8 +4,8 @@
 
 #include <QString>
 
-#include "src/aol/Runtime.h"
-#include "src/aol/Win32Api.h"
+#include "src/seams/Runtime.h"
+#include "src/seams/Win32Api.h"
 
 // The procedures through which the system reaches the chat client's windows,
 // its own window, the profile file and the clock. It keeps nothing between

@@ -3,6 +3,7 @@
 
 #include "src/aol/AolClient.h"
 #include "src/aol/Ansi.h"
+#include "src/seams/Diagnostic.h"
 
 namespace {
 // A value comes back with at most this many characters.
@@ -23,5 +24,5 @@ void AolClient::WriteIniValue(const QString& section, const QString& key, const 
   BOOL written = win32_.WritePrivateProfileStringA(ToAnsi(section).constData(), ToAnsi(key.toUpper()).constData(),
                                                    ToAnsi(value).constData(), ToAnsi(file).constData());
   // Callers go on as if it worked; the owner still deserves to know.
-  if (!written) std::fprintf(stderr, "morva: could not save the setting in %s\n", ToAnsi(file).constData());
+  if (!written) Diagnose("could not save the setting in " + ToAnsi(file).toStdString());
 }

@@ -6,8 +6,8 @@
 #include <QScreen>
 #include <QWindow>
 
-#include "platform/widgets/ListColours.h"
-#include "platform/widgets/SystemColours.h"
+#include "src/widgets/ListColours.h"
+#include "src/widgets/SystemColours.h"
 #include "src/app/BackgroundPicture.h"
 
 namespace {

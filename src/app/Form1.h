@@ -6,16 +6,17 @@
 #include <QString>
 #include <QWidget>
 
-#include "platform/widgets/ClickLabel.h"
-#include "platform/widgets/CommandButton.h"
-#include "platform/widgets/FileListBox.h"
-#include "platform/widgets/ListBox.h"
-#include "platform/widgets/TextBox.h"
+#include "src/widgets/ClickLabel.h"
+#include "src/widgets/CommandButton.h"
+#include "src/widgets/FileListBox.h"
+#include "src/widgets/ListBox.h"
+#include "src/widgets/TextBox.h"
 #include "src/aol/AolClient.h"
-#include "src/app/DesktopServices.h"
-#include "src/controls/CdPlayerControl.h"
-#include "src/controls/ChatScannerControl.h"
-#include "src/controls/MediaPlayerControl.h"
+#include "src/seams/MessageBoxes.h"
+#include "src/seams/ProcessControl.h"
+#include "src/seams/CdPlayerControl.h"
+#include "src/seams/ChatScannerControl.h"
+#include "src/seams/MediaPlayerControl.h"
 
 // The main window: a small black frameless topmost window with the command
 // help list, the file list of the music directory, the media player's panel

@@ -2,34 +2,35 @@
 
 namespace {
 
-enum class Takes { Nothing, Value };
-
+// One row an option: its name, the name of its value (none for a switch),
+// its line in the usage text and what it sets.
 struct Option {
   const char* name;
-  Takes takes;
+  const char* value;
+  const char* help;
+  void (*apply)(LauncherOptions& options, const QString& value);
 };
 
 constexpr Option kOptions[] = {
-    {"--help", Takes::Nothing},        {"--version", Takes::Nothing},     {"--audio", Takes::Value},
-    {"--cd", Takes::Value},            {"--screen-name", Takes::Value},   {"--room", Takes::Value},
-    {"--signed-off", Takes::Nothing},  {"--no-room", Takes::Nothing},
+    {"--help", nullptr, "show this text and exit", [](LauncherOptions& o, const QString&) { o.help = true; }},
+    {"--version", nullptr, "show the version and exit",
+     [](LauncherOptions& o, const QString&) { o.version = true; }},
+    {"--audio", "OUTPUT", "sound output: %AUDIO%", [](LauncherOptions& o, const QString& v) { o.audio = v; }},
+    {"--cd", "PATH", "CD drive or disc image (CUE/BIN, TOC) to play from",
+     [](LauncherOptions& o, const QString& v) { o.cd = v; }},
+    {"--screen-name", "NAME", "the owner's screen name in the chat client",
+     [](LauncherOptions& o, const QString& v) { o.screenName = v; }},
+    {"--room", "NAME", "the chat room the owner sits in", [](LauncherOptions& o, const QString& v) { o.room = v; }},
+    {"--signed-off", nullptr, "start with the owner signed off",
+     [](LauncherOptions& o, const QString&) { o.signedOff = true; }},
+    {"--no-room", nullptr, "start with no chat room open",
+     [](LauncherOptions& o, const QString&) { o.noRoom = true; }},
 };
 
 const Option* Find(const QString& name) {
   for (const Option& option : kOptions)
     if (name == QLatin1String(option.name)) return &option;
   return nullptr;
-}
-
-void Apply(LauncherOptions& options, const QString& name, const QString& value) {
-  if (name == "--help") options.help = true;
-  else if (name == "--version") options.version = true;
-  else if (name == "--audio") options.audio = value;
-  else if (name == "--cd") options.cd = value;
-  else if (name == "--screen-name") options.screenName = value;
-  else if (name == "--room") options.room = value;
-  else if (name == "--signed-off") options.signedOff = true;
-  else if (name == "--no-room") options.noRoom = true;
 }
 
 }  // namespace
@@ -46,7 +47,7 @@ LauncherOptions ParseLauncherOptions(const QStringList& arguments) {
       return options;
     }
     QString value;
-    if (option->takes == Takes::Value) {
+    if (option->value) {
       if (equals > 0) {
         value = argument.mid(equals + 1);
       } else if (i + 1 < arguments.size()) {
@@ -59,24 +60,29 @@ LauncherOptions ParseLauncherOptions(const QStringList& arguments) {
       options.error = name + " takes no value";
       return options;
     }
-    Apply(options, name, value);
+    option->apply(options, value);
   }
   return options;
 }
 
-QString LauncherUsage() {
-  return QStringLiteral(
+QString InWords(const QStringList& words) {
+  if (words.size() < 2) return words.join(QString());
+  return words.mid(0, words.size() - 1).join(", ") + " or " + words.last();
+}
+
+QString LauncherUsage(const QStringList& audioOutputs) {
+  QStringList outputs = audioOutputs;
+  if (!outputs.isEmpty()) outputs.first() += " (default)";
+  QString usage = QStringLiteral(
       "Usage: morva [options]\n"
       "Plays MP3 files and audio CDs on the owner's commands typed into a chat room.\n"
-      "\n"
-      "  --help               show this text and exit\n"
-      "  --version            show the version and exit\n"
-      "  --audio OUTPUT       sound output: auto (default), null, pulse or alsa\n"
-      "  --cd PATH            CD drive or disc image (CUE/BIN, TOC) to play from\n"
-      "  --screen-name NAME   the owner's screen name in the chat client\n"
-      "  --room NAME          the chat room the owner sits in\n"
-      "  --signed-off         start with the owner signed off\n"
-      "  --no-room            start with no chat room open\n"
-      "\n"
-      "The music directory is kept in mp3.ini beside the program.\n");
+      "\n");
+  for (const Option& option : kOptions) {
+    QString left = QLatin1String(option.name);
+    if (option.value) left += ' ' + QLatin1String(option.value);
+    QString help = QString::fromUtf8(option.help).replace("%AUDIO%", InWords(outputs));
+    usage += "  " + left.leftJustified(19) + "  " + help + '\n';
+  }
+  usage += "\nThe music directory is kept in mp3.ini beside the program.\n";
+  return usage;
 }

@@ -9,7 +9,7 @@
 struct LauncherOptions {
   bool help = false;
   bool version = false;
-  // The sound output: "auto", "null", "pulse" or "alsa"; checked by the launcher.
+  // The name of the sound output; checked by the launcher.
   QString audio = QStringLiteral("auto");
   // A CD drive or disc image; without it the first drive found is used.
   std::optional<QString> cd;
@@ -26,5 +26,9 @@ struct LauncherOptions {
 // "--name value" or "--name=value".
 LauncherOptions ParseLauncherOptions(const QStringList& arguments);
 
-// The text that --help prints.
-QString LauncherUsage();
+// The text that --help prints; the sound outputs are named in order, the
+// first being the default.
+QString LauncherUsage(const QStringList& audioOutputs);
+
+// "a, b or c".
+QString InWords(const QStringList& words);

@@ -1,6 +1,6 @@
 #include "src/app/Form1.h"
 #include "src/app/HelpLines.h"
-#include "src/controls/ControlError.h"
+#include "src/seams/ControlError.h"
 #include "src/shared/Announcements.h"
 
 void Form1::Start() {
@@ -17,8 +17,5 @@ void Form1::Form_Load() {
   Chat1.StartScanning();
   for (const QString& line : HelpLines()) List1->AddItem(line);
   // A missing, empty or unusable setting leaves the list where it started.
-  try {
-    File1->SetPath(aol_.ReadIniValue("mp3dir", "dir", SettingsFilePath()));
-  } catch (const ControlError&) {
-  }
+  SkipFailure([this] { File1->SetPath(aol_.ReadIniValue("mp3dir", "dir", SettingsFilePath())); });
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "src/aol/AolClient.h"
-#include "src/controls/CdPlayerControl.h"
+#include "src/seams/CdPlayerControl.h"
 
 // The chat commands that drive the CD player. Each calls the drive in any
 // state and announces what the drive reports afterwards.

@@ -1,36 +1,27 @@
 #pragma once
 
-#include <array>
-#include <optional>
+#include <span>
 
 #include <QString>
 
-// The chat commands, in the order their words are compared.
-enum class Command {
-  Pause, XPause, Repeat, Adv, Pr, Hide, XHide, ViewMp3s, XViewMp3s, XComs,
-  XRepeat, Refresh, Leng, Exit, Coms, Vol, R, Play, Stop, Mute,
-  CdOpen, PlayCd, XMute, Dir, CdClose, StopCd, Total, Greets, Next, Prev,
-  Cancel,
-};
+#include "src/commands/CommandLine.h"
 
-struct CommandWord {
+class Form1;
+
+namespace commands {
+
+// Carries out one command on the main window and its controls.
+using Handler = void (*)(Form1& form, const CommandLine& line);
+
+struct CommandRow {
   const char* word;
-  Command command;
+  Handler run;
 };
 
-inline constexpr std::array<CommandWord, 31> kCommandTable{{
-    {".pause", Command::Pause},       {".xpause", Command::XPause},   {".repeat", Command::Repeat},
-    {".adv", Command::Adv},           {".pr", Command::Pr},           {".hide", Command::Hide},
-    {".xhide", Command::XHide},       {".viewmp3s", Command::ViewMp3s}, {".xviewmp3s", Command::XViewMp3s},
-    {".xcoms", Command::XComs},       {".xrepeat", Command::XRepeat}, {".refresh", Command::Refresh},
-    {".leng", Command::Leng},         {".exit", Command::Exit},       {".coms", Command::Coms},
-    {".vol", Command::Vol},           {".r", Command::R},             {".play", Command::Play},
-    {".stop", Command::Stop},         {".mute", Command::Mute},       {".cdopen", Command::CdOpen},
-    {".playcd", Command::PlayCd},     {".xmute", Command::XMute},     {".dir", Command::Dir},
-    {".cdclose", Command::CdClose},   {".stopcd", Command::StopCd},   {".total", Command::Total},
-    {".greets", Command::Greets},     {".next", Command::Next},       {".prev", Command::Prev},
-    {".cancel", Command::Cancel},
-}};
+// Every command word with its handler, in the order the intake compares them.
+std::span<const CommandRow> CommandTable();
 
-// The command whose word equals the given word exactly, compared row by row.
-std::optional<Command> FindCommand(const QString& word);
+// The first row whose word equals the given word exactly; null when none does.
+const CommandRow* FindCommand(const QString& word);
+
+}  // namespace commands

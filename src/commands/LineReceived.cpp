@@ -1,8 +1,10 @@
 #include "src/commands/LineReceived.h"
 
-#include <cstdio>
+#include "src/app/Form1.h"
+#include "src/seams/ControlError.h"
+#include "src/seams/Diagnostic.h"
 
-#include "src/controls/ControlError.h"
+namespace commands {
 
 std::optional<RecognisedCommand> RecogniseCommand(const QString& ownerName, const QString& sender,
                                                   const QString& text) {
@@ -12,9 +14,9 @@ std::optional<RecognisedCommand> RecogniseCommand(const QString& ownerName, cons
 
   CommandLine line{text, text.indexOf(' ') + 1};
   const QString word = line.firstSpace == 0 ? text : text.left(line.firstSpace - 1);
-  auto command = FindCommand(word);
-  if (!command) return std::nullopt;
-  return RecognisedCommand{*command, line};
+  const CommandRow* row = FindCommand(word);
+  if (!row) return std::nullopt;
+  return RecognisedCommand{row, line};
 }
 
 void LineReceived(const AolClient& aol, const QString& sender, const QString& text, const CommandRunner& run) {
@@ -22,8 +24,15 @@ void LineReceived(const AolClient& aol, const QString& sender, const QString& te
   auto recognised = RecogniseCommand(owner, sender, text);
   if (!recognised) return;
   try {
-    run(recognised->command, recognised->line);
+    run(*recognised->row, recognised->line);
   } catch (const ControlError& error) {
-    std::fprintf(stderr, "morva: %s\n", error.what());
+    Diagnose(error.what());
   }
 }
+
+void LineReceived(Form1& form, const QString& sender, const QString& text) {
+  LineReceived(form.Aol(), sender, text,
+               [&form](const CommandRow& row, const CommandLine& line) { row.run(form, line); });
+}
+
+}  // namespace commands

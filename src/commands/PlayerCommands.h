@@ -2,7 +2,7 @@
 
 #include "src/aol/AolClient.h"
 #include "src/commands/CommandLine.h"
-#include "src/controls/MediaPlayerControl.h"
+#include "src/seams/MediaPlayerControl.h"
 
 // The chat commands that work the media player alone. None looks at the
 // player's state first; the order of action and announcement is each one's own.

@@ -1,12 +1,19 @@
-#include "src/library/MusicDirectory.h"
-
 #include "src/app/Form1.h"
-#include "src/controls/ControlError.h"
+#include "src/library/Library.h"
+#include "src/seams/ControlError.h"
+#include "src/shared/Announcements.h"
+
+namespace library {
 
 void SetMusicDirectory(Form1& form, const QString& directory) {
-  try {
-    form.File1->SetPath(directory);
-  } catch (const ControlError&) {
-  }
+  SkipFailure([&] { form.File1->SetPath(directory); });
   form.Aol().WriteIniValue("mp3dir", "dir", directory, form.SettingsFilePath());
 }
+
+void DirButton(Form1& form) {
+  const QString directory = form.Text2->Text();
+  SetMusicDirectory(form, directory);
+  form.Aol().SendRoomLine(MorvaLine("Dir is " + directory));
+}
+
+}  // namespace library

@@ -1,25 +1,28 @@
-#include <cstdio>
-
 #include "src/app/Form1.h"
-#include "src/controls/ControlError.h"
+#include "src/library/Library.h"
 #include "src/library/Track.h"
+#include "src/seams/ControlError.h"
+#include "src/seams/Diagnostic.h"
 #include "src/shared/Announcements.h"
 
-// A choice in the file list, by a click or made by ".r": stops what plays,
-// opens the entry selected by then and announces its title.
-void Form1::File1_Click() {
+namespace library {
+
+void StartSelectedTrack(Form1& form) {
+  const AolClient& aol = form.Aol();
   try {
-    if (MediaPlayer1.PlayState() == MediaPlayerControl::kPlaying) {
-      MediaPlayer1.Stop();
-      aol_.SendRoomLine(kRedPrefix);
-      aol_.WaitSeconds(1);
+    if (form.MediaPlayer1.PlayState() == MediaPlayerControl::kPlaying) {
+      form.MediaPlayer1.Stop();
+      aol.SendRoomLine(kRedPrefix);
+      aol.WaitSeconds(1);
     }
     // Read only now: a choice made during the wait is the one that plays.
-    const QString name = File1->FileName();
-    MediaPlayer1.OpenFile(TrackPath(File1->Path(), name));
-    aol_.SendRoomLine(MorvaLine("Playing [" + TrackTitle(name) + "]"));
+    const QString name = form.File1->FileName();
+    form.MediaPlayer1.OpenFile(TrackPath(form.File1->Path(), name));
+    aol.SendRoomLine(MorvaLine("Playing [" + TrackTitle(name) + "]"));
   } catch (const ControlError& error) {
     // The failing step ends the handler; nothing after it is done.
-    std::fprintf(stderr, "morva: %s\n", error.what());
+    Diagnose(error.what());
   }
 }
+
+}  // namespace library

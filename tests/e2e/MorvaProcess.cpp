@@ -1,4 +1,4 @@
-#include "e2e/MorvaProcess.h"
+#include "tests/e2e/MorvaProcess.h"
 
 #include <QDeadlineTimer>
 

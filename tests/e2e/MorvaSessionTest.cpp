@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "e2e/MorvaProcess.h"
-#include "e2e/MusicFolder.h"
+#include "tests/e2e/MorvaProcess.h"
+#include "tests/e2e/MusicFolder.h"
 
 namespace {
 
@@ -29,7 +31,7 @@ QByteArray ProductLine() { return Morva("By: Morva " + kBullet + " [Public]"); }
 class MorvaSessionTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    root_ = new QTemporaryDir(qEnvironmentVariable("MORVA_TEST_TMP", QDir::tempPath()) + "/e2e-XXXXXX");
+    root_ = std::make_unique<QTemporaryDir>(qEnvironmentVariable("MORVA_TEST_TMP", QDir::tempPath()) + "/e2e-XXXXXX");
     const QString dir = root_->path();
     QDir().mkpath(dir + "/bin");
     QDir().mkpath(dir + "/music");
@@ -46,12 +48,12 @@ class MorvaSessionTest : public ::testing::Test {
     }
   }
   static void TearDownTestSuite() {
-    delete root_;
-    root_ = nullptr;
+    root_.reset();
   }
 
   void SetUp() override {
-    if (!problem_.isEmpty()) GTEST_SKIP() << problem_.toStdString();
+    // A machine that cannot make the test's music is broken, not exempt.
+    ASSERT_TRUE(problem_.isEmpty()) << problem_.toStdString();
   }
 
   void Start(QStringList arguments = {}) {
@@ -66,13 +68,13 @@ class MorvaSessionTest : public ::testing::Test {
     ASSERT_TRUE(morva_.WaitForLine(reply)) << "no reply " << reply.toStdString() << " to " << line.toStdString();
   }
 
-  static QTemporaryDir* root_;
+  static std::unique_ptr<QTemporaryDir> root_;
   static QString program_;
   static QString problem_;
   MorvaProcess morva_;
 };
 
-QTemporaryDir* MorvaSessionTest::root_ = nullptr;
+std::unique_ptr<QTemporaryDir> MorvaSessionTest::root_;
 QString MorvaSessionTest::program_;
 QString MorvaSessionTest::problem_;
 
@@ -82,8 +84,6 @@ TEST_F(MorvaSessionTest, PlaysSetsVolumeTellsLengthMovesRoomAndExits) {
   morva_.Type(".leng");
   const std::optional<QByteArray> length = morva_.WaitForLineStartingWith(Morva("Song Length : "));
   ASSERT_TRUE(length.has_value());
-  if (*length == Morva("Song Length : 00:00"))
-    GTEST_SKIP() << "the launcher still runs without a media player: nothing is ever open";
   ASSERT_EQ(*length, Morva("Song Length : 01:05"));
   Say(".vol 50", Morva("Mp3 Volume At 50"));
   Say("/as Ann .stop", "Ann: .stop");

@@ -1,4 +1,4 @@
-#include "e2e/MusicFolder.h"
+#include "tests/e2e/MusicFolder.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/platform/cdplayer/DiscImage.h"
+#include "tests/support/RecordingSink.h"
+#include "tests/platform/cdplayer/ToneAnalysis.h"
+#include "platform/cdplayer/CdPlayer.h"
+
+using namespace cdtest;
+
+namespace {
+
+// Every role, twice over, in an order that also opens and closes the tray;
+// the player has no disc before and after.
+void ExpectNoDiscThroughEveryRole(CdPlayer& cd) {
+  EXPECT_EQ(cd.CurrentTrack(), 0);
+  for (int round = 0; round < 2; ++round) {
+    cd.Play();
+    EXPECT_FALSE(cd.IsPlaying());
+    cd.NextTrack();
+    cd.PreviousTrack();
+    cd.Stop();
+    cd.OpenTray();
+    cd.CloseTray();
+    EXPECT_EQ(cd.CurrentTrack(), 0);
+  }
+}
+
+class BadImage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = FreshDir(std::string("bad_") +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  }
+  void ExpectNoDisc(const std::string& path) {
+    auto log = std::make_shared<AudioRecording>();
+    CdPlayer cd(MakeRecordingSinkFactory(log), path);
+    ExpectNoDiscThroughEveryRole(cd);
+    EXPECT_TRUE(log->Events().empty());
+  }
+  std::string dir_;
+};
+
+TEST_F(BadImage, CueNamingAMissingBin) {
+  WriteFile(dir_ + "/disc.cue", CueText("gone.bin", ThreeTones()));
+  ExpectNoDisc(dir_ + "/disc.cue");
+  // Even when a BIN named like the sheet lies beside it.
+  WriteBytes(dir_ + "/disc.bin", ToneBytes(ThreeTones()));
+  ExpectNoDisc(dir_ + "/disc.cue");
+}
+
+TEST_F(BadImage, TruncatedBin) {
+  const std::string cue = WriteCueImage(dir_, "disc", ThreeTones());
+  std::filesystem::resize_file(dir_ + "/disc.bin", 2352 * 200 + 1000);  // cut inside a sector
+  ExpectNoDisc(cue);
+  std::filesystem::resize_file(dir_ + "/disc.bin", 2352 * 100);  // ends before track 3 starts
+  ExpectNoDisc(cue);
+  std::filesystem::resize_file(dir_ + "/disc.bin", 0);
+  ExpectNoDisc(cue);
+}
+
+TEST_F(BadImage, CueWithGarbageLines) {
+  WriteBytes(dir_ + "/disc.bin", ToneBytes(ThreeTones()));
+  WriteFile(dir_ + "/disc.cue", CueText("disc.bin", ThreeTones()) + "this is not a cue sheet\n");
+  ExpectNoDisc(dir_ + "/disc.cue");
+  WriteFile(dir_ + "/disc.cue", std::string("FILE \"disc.bin\" BINARY\n\x01\x02\xff garbage\n", 34));
+  ExpectNoDisc(dir_ + "/disc.cue");
+  WriteFile(dir_ + "/disc.cue", "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 99:99:99\n");
+  ExpectNoDisc(dir_ + "/disc.cue");
+  WriteFile(dir_ + "/disc.cue", "FILE \"disc.bin\" BINARY\n");
+  ExpectNoDisc(dir_ + "/disc.cue");
+  WriteFile(dir_ + "/disc.cue", "");
+  ExpectNoDisc(dir_ + "/disc.cue");
+}
+
+TEST_F(BadImage, TocWithoutTracks) {
+  WriteFile(dir_ + "/disc.toc", "CD_DA\n");
+  ExpectNoDisc(dir_ + "/disc.toc");
+  WriteFile(dir_ + "/disc.toc", "CD_DA\nTRACK AUDIO\nFILE \"missing.bin\" 0 00:01:00\n");
+  ExpectNoDisc(dir_ + "/disc.toc");
+  // A name that never ends, and one far too long for any file system.
+  WriteFile(dir_ + "/disc.toc", "CD_DA\nTRACK AUDIO\nFILE \"" + std::string(100000, 'x'));
+  ExpectNoDisc(dir_ + "/disc.toc");
+  WriteFile(dir_ + "/disc.toc", "CD_DA\nTRACK AUDIO\nFILE \"" + std::string(100000, 'x') + "\" 0 00:01:00\n");
+  ExpectNoDisc(dir_ + "/disc.toc");
+}
+
+TEST_F(BadImage, PathsThatAreNoDisc) {
+  WriteFile(dir_ + "/notes.txt", "hello\n");
+  ExpectNoDisc(dir_ + "/notes.txt");
+  WriteBytes(dir_ + "/noise.iso", std::vector<unsigned char>(5000, 0xab));
+  ExpectNoDisc(dir_ + "/noise.iso");
+  ExpectNoDisc(dir_);
+  ExpectNoDisc(dir_ + "/nothing-here.cue");
+  ExpectNoDisc("");
+  ExpectNoDisc("/dev/morva-no-such-drive");
+}
+
+TEST(CdWithoutPath, TakesTheFirstDriveOrHasNoDisc) {
+  auto log = std::make_shared<AudioRecording>();
+  CdPlayer cd(MakeRecordingSinkFactory(log));
+  if (CdSource::Resolve(std::nullopt).kind == CdSource::Kind::None) {
+    ExpectNoDiscThroughEveryRole(cd);
+  } else {
+    GTEST_SKIP() << "this machine has a CD drive; not touching it";
+  }
+}
+
+}  // namespace

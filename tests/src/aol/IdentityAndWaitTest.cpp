@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "src/aol/AolClient.h"
+#include "tests/support/FakeRuntime.h"
+#include "tests/support/TestDesktop.h"
+
+namespace {
+
+class IdentityTest : public ::testing::Test {
+ protected:
+  WindowSystem windows;
+  FakeRuntime runtime;
+  AolClient aol{windows, runtime};
+};
+
+TEST_F(IdentityTest, ScreenNameComesFromTheWelcomeWindowWhereverItStands) {
+  EXPECT_EQ(aol.OwnScreenName(), "");
+  TestDesktop desktop(windows);
+  EXPECT_EQ(aol.OwnScreenName(), "");
+  desktop.AddChild("Buddy List");
+  desktop.AddWelcome("Joe Smith");
+  desktop.AddRoom("Lobby");
+  desktop.AddChild("welcome, Lower!");
+  desktop.AddChild(" Welcome, Spaced!");
+  EXPECT_EQ(aol.OwnScreenName(), "Joe Smith");
+}
+
+TEST_F(IdentityTest, NameEndsAtTheFirstBang) {
+  TestDesktop desktop(windows);
+  HWND welcome = desktop.AddChild("Welcome, Joe!!  Hi!");
+  EXPECT_EQ(aol.OwnScreenName(), "Joe");
+  windows.SetTitle(welcome, "Welcome, !");
+  EXPECT_EQ(aol.OwnScreenName(), "");
+  // No "!" at all: whatever follows the greeting.
+  windows.SetTitle(welcome, "Welcome, Joe");
+  EXPECT_EQ(aol.OwnScreenName(), "Joe");
+  windows.SetTitle(welcome, "Welcome, ");
+  EXPECT_EQ(aol.OwnScreenName(), "");
+  windows.SetTitle(welcome, "Welcome, J\xC3\xB6rg!");
+  EXPECT_EQ(aol.OwnScreenName(), QString::fromUtf8("J\xC3\xB6rg"));
+}
+
+TEST_F(IdentityTest, ReadWindowTitleOfNothingIsEmpty) {
+  EXPECT_EQ(aol.ReadWindowTitle(kNullWindow), "");
+  HWND w = windows.CreateWindowA("X", "", kNullWindow, nullptr);
+  EXPECT_EQ(aol.ReadWindowTitle(w), "");
+  windows.SetTitle(w, "Title");
+  EXPECT_EQ(aol.ReadWindowTitle(w), "Title");
+}
+
+TEST(WaitSecondsTest, LastsFromHalfASecondLessToHalfASecondMore) {
+  struct Case {
+    double start;
+    int seconds;
+    double end;
+  };
+  // The start mark is the clock rounded half to even.
+  for (Case c : {Case{1000.2, 1, 1001.0}, Case{1000.7, 1, 1002.0}, Case{1000.5, 1, 1001.0},
+                 Case{1001.5, 1, 1003.0}, Case{1000.2, 0, 1000.2}, Case{1000.7, 0, 1001.0},
+                 Case{1000.7, -3, 1000.7}, Case{1000.0, 3, 1003.0}}) {
+    WindowSystem windows;
+    FakeRuntime runtime(c.start);
+    AolClient aol(windows, runtime);
+    aol.WaitSeconds(c.seconds);
+    EXPECT_DOUBLE_EQ(runtime.Seconds(), c.end) << c.start << " + " << c.seconds;
+  }
+}
+
+TEST(WaitSecondsTest, AWaitAlreadyOverHandlesNoEvents) {
+  WindowSystem windows;
+  FakeRuntime runtime(1000.2);
+  AolClient aol(windows, runtime);
+  aol.WaitSeconds(0);
+  EXPECT_EQ(runtime.passes(), 0);
+}
+
+TEST(WaitSecondsTest, EventsDuringTheWaitRunInsideItAndNestedWaitsEndFirst) {
+  WindowSystem windows;
+  FakeRuntime runtime(1000.0);
+  AolClient aol(windows, runtime);
+  std::vector<std::string> order;
+  runtime.At(1000.4, [&] {
+    order.push_back("inner start");
+    aol.WaitSeconds(2);  // outlasts the outer wait
+    order.push_back("inner end");
+  });
+  aol.WaitSeconds(1);
+  order.push_back("outer end");
+  EXPECT_EQ(order, (std::vector<std::string>{"inner start", "inner end", "outer end"}));
+  EXPECT_DOUBLE_EQ(runtime.Seconds(), 1002.0);
+}
+
+TEST(TextUtilitiesTest, DropSpacesRemovesOnlyTheSpaceCharacter) {
+  EXPECT_EQ(AolClient::DropSpaces(""), "");
+  EXPECT_EQ(AolClient::DropSpaces("    "), "");
+  EXPECT_EQ(AolClient::DropSpaces("nospace"), "nospace");
+  EXPECT_EQ(AolClient::DropSpaces(" a b\tc\u00A0d "), QString("ab\tc\u00A0d"));
+}
+
+TEST(TextUtilitiesTest, ReplaceTextScansLeftToRightIgnoringCase) {
+  EXPECT_EQ(AolClient::ReplaceText("Song.MP3", ".mp3", ""), "Song");
+  EXPECT_EQ(AolClient::ReplaceText("a.mp3.Mp3b.mP3", ".mp3", ""), "ab");
+  EXPECT_EQ(AolClient::ReplaceText(".mp3", ".mp3", ""), "");
+  EXPECT_EQ(AolClient::ReplaceText("Mixed Case", ".mp3", ""), "Mixed Case");
+  EXPECT_EQ(AolClient::ReplaceText("end.mp3", ".mp3", "!"), "end!");
+  // Text brought in by the replacement is never searched again; no overlaps.
+  EXPECT_EQ(AolClient::ReplaceText("aaa", "a", "aa"), "aaaaaa");
+  EXPECT_EQ(AolClient::ReplaceText("AAAA", "aa", "b"), "bb");
+  EXPECT_EQ(AolClient::ReplaceText("x", "", "y"), "x");
+}
+
+TEST(TextUtilitiesTest, RollUpToCoversOneToN) {
+  WindowSystem windows;
+  FakeRuntime runtime;
+  AolClient aol(windows, runtime);
+  EXPECT_EQ(aol.RollUpTo(0), 1);
+  EXPECT_EQ(aol.RollUpTo(1), 1);
+  std::set<double> seen;
+  for (int i = 0; i < 200; ++i) {
+    double k = aol.RollUpTo(3);
+    ASSERT_TRUE(k == 1 || k == 2 || k == 3) << k;
+    seen.insert(k);
+  }
+  EXPECT_EQ(seen.size(), 3u);
+}
+
+}  // namespace

@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include "tests/support/FormFixture.h"
+
+namespace {
+
+const std::string kWhite = "<font color=#ffffff><font face=\"arial\">";
+const std::string kBadNumber = kWhite + "\xE2\x80\xA2Tarlo MP3  [Invaled Number]";
+const std::string kNoEntry = kWhite + "\xE2\x80\xA2 Morva MP3 [Invaled Number]";
+
+class PlayTest : public CommandFixture {
+ protected:
+  PlayTest() {
+    MakeMusic({"Love Song.mp3", "All You Need Is Love.MP3", "Rock.mp3", "lovely day.mp3"});
+    NewCalls();
+  }
+  std::string Open(const std::string& name) { return "player.OpenFile(" + musicDir.toStdString() + "/" + name + ")"; }
+  static std::string Entry(int k, const std::string& name) {
+    return Red("\xE2\x80\xA2  [" + std::to_string(k) + ") " + name + "]");
+  }
+  static std::string Prompt(int highest) {
+    return Red("\xE2\x80\xA2 Morva MP3  [Type ''.play'' And 0 - " + std::to_string(highest) + " Or ''.cancel'']");
+  }
+};
+
+TEST_F(PlayTest, OneMatchPlaysAtOnceIgnoringSpacesAndCase) {
+  Say(".play  r O c k ");
+  EXPECT_EQ(NewCalls(), std::vector<std::string>{Open("Rock.mp3")});
+  EXPECT_EQ(NewLines(), std::vector<std::string>{Morva("Playing [Rock]")});
+  EXPECT_EQ(form->List2->ListCount(), 0);
+  EXPECT_FALSE(form->SelectionPending);
+}
+
+TEST_F(PlayTest, NoMatchAndWordsInAnotherOrder) {
+  Say(".play song love");
+  EXPECT_EQ(NewLines(), std::vector<std::string>{Red("\xE2\x80\xA2 Morva MP3  [No Strings Found]")});
+  EXPECT_TRUE(NewCalls().empty());
+}
+
+TEST_F(PlayTest, SeveralMatchesAreListedASecondApartThenPicked) {
+  runtime.SetNow(1000.0);
+  Say(".play love");
+  EXPECT_EQ(NewLines(), (std::vector<std::string>{Red("\xE2\x80\xA2 Morva MP3  [Multiple Strings Found]"),
+                                                  Entry(0, "All You Need Is Love.MP3"), Entry(1, "Love Song.mp3"),
+                                                  Entry(2, "lovely day.mp3"), Prompt(2)}));
+  EXPECT_DOUBLE_EQ(runtime.Seconds(), 1003.0);  // a wait after every numbered line
+  EXPECT_EQ(form->SelectionPending, -1);
+  EXPECT_TRUE(NewCalls().empty());
+
+  Say(".play 3");  // names no entry: the choice stays
+  Say(".play x");
+  Say(".play Rock");  // a title is read as a number too
+  Say(".play");
+  EXPECT_EQ(NewLines(), (std::vector<std::string>{kNoEntry, kBadNumber, kBadNumber, kBadNumber}));
+  EXPECT_EQ(form->List2->ListCount(), 3);
+
+  Say(".play 0.5");  // halves round to even: 0
+  EXPECT_EQ(NewCalls(), std::vector<std::string>{Open("All You Need Is Love.MP3")});
+  EXPECT_EQ(NewLines(), std::vector<std::string>{Morva("Now Playing [All You Need Is Love]")});
+  EXPECT_FALSE(form->SelectionPending);
+  EXPECT_EQ(form->List2->ListCount(), 0);
+}
+
+TEST_F(PlayTest, NumbersOutsideSixteenBitsAndNegativeOnes) {
+  Say(".play love");
+  NewLines();
+  for (const char* text : {".play 32768", ".play -32769", ".play 32767.5", ".play 1e10", ".play ", ".play nan"}) {
+    Say(text);
+    EXPECT_EQ(NewLines(), std::vector<std::string>{kBadNumber}) << text;
+  }
+  for (const char* text : {".play -1", ".play 32767", ".play -0.5"}) {
+    Say(text);
+    std::vector<std::string> expected{kNoEntry};
+    if (std::string(text) == ".play -0.5") expected = {Morva("Now Playing [All You Need Is Love]")};
+    EXPECT_EQ(NewLines(), expected) << text;
+  }
+}
+
+TEST_F(PlayTest, APlayingTrackIsStoppedBeforeThePendingNumberIsChecked) {
+  Say(".play love");
+  player.state = MediaPlayerControl::kPlaying;
+  NewLines();
+  NewCalls();
+  Say(".play 9");
+  EXPECT_EQ(NewCalls(), std::vector<std::string>{"player.Stop"});
+  EXPECT_EQ(NewLines(), (std::vector<std::string>{Morva("MP3 Now Stopped"), kNoEntry}));
+}
+
+TEST_F(PlayTest, CancelEndsTheChoiceSoANewSearchRuns) {
+  Say(".cancel");  // nothing pending: nothing happens
+  EXPECT_TRUE(NewLines().empty());
+  Say(".play love");
+  Say(".cancel");
+  EXPECT_FALSE(form->SelectionPending);
+  EXPECT_EQ(form->List2->ListCount(), 0);
+  NewLines();
+  Say(".play rock");
+  EXPECT_EQ(NewLines(), std::vector<std::string>{Morva("Playing [Rock]")});
+}
+
+TEST_F(PlayTest, EmptyTitleAndPlayAlone) {
+  Say(".play");  // nothing to search for
+  EXPECT_TRUE(NewLines().empty());
+  Say(".play ");  // the empty text matches every file
+  auto lines = NewLines();
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines.back(), Prompt(3));
+}
+
+TEST_F(PlayTest, ASearchDuringTheListingAppendsToTheSameList) {
+  runtime.SetNow(1000.0);
+  runtime.At(1000.5, [&] { Say(".play rock"); });
+  Say(".play love");
+  // The inner search appends its one match to the three listed, so it lists
+  // four; the outer listing keeps its own bounds, and its prompt counts four.
+  const std::string multiple = Red("\xE2\x80\xA2 Morva MP3  [Multiple Strings Found]");
+  EXPECT_EQ(NewLines(), (std::vector<std::string>{
+                            multiple, Entry(0, "All You Need Is Love.MP3"),
+                            multiple, Entry(0, "All You Need Is Love.MP3"), Entry(1, "Love Song.mp3"),
+                            Entry(2, "lovely day.mp3"), Entry(3, "Rock.mp3"), Prompt(3),
+                            Entry(1, "Love Song.mp3"), Entry(2, "lovely day.mp3"), Prompt(3)}));
+  EXPECT_EQ(form->SelectionPending, -1);
+  EXPECT_EQ(form->List2->ListCount(), 4);
+}
+
+TEST_F(PlayTest, AFileThatVanishedIsIgnoredAndLeftInTheMatchList) {
+  player.failing.insert("OpenFile");
+  Say(".play rock");
+  EXPECT_TRUE(NewLines().empty());  // the failure ends the search silently
+  EXPECT_EQ(form->List2->ListCount(), 1);
+  Say(".play love");  // appends to the entry left behind
+  EXPECT_EQ(form->List2->ListCount(), 4);
+}
+
+TEST_F(PlayTest, NumberedPickWhoseFileCannotOpen) {
+  Say(".play love");
+  NewLines();
+  player.failing.insert("OpenFile");
+  Say(".play 1");
+  EXPECT_EQ(NewLines(), std::vector<std::string>{kBadNumber});
+  EXPECT_EQ(form->SelectionPending, -1);
+}
+
+}  // namespace

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "src/seams/ControlError.h"
+#include "src/widgets/ClickLabel.h"
+#include "src/widgets/FileListBox.h"
+#include "src/widgets/ListBox.h"
+
+namespace {
+
+// A parent that records the mouse presses that reach it.
+class PressCatcher : public QWidget {
+ public:
+  int presses = 0;
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override {
+    ++presses;
+    event->accept();
+  }
+};
+
+TEST(ClickLabelTest, LeftClickRaisesClickAndKeepsThePressToItself) {
+  PressCatcher parent;
+  parent.resize(100, 100);
+  auto* label = new ClickLabel("  x", &parent);
+  label->setGeometry(10, 10, 17, 17);
+  parent.show();
+  QSignalSpy clicks(label, &ClickLabel::Click);
+  QTest::mouseClick(label, Qt::LeftButton);
+  QTest::mouseClick(label, Qt::RightButton);
+  EXPECT_EQ(clicks.count(), 1);
+  EXPECT_EQ(parent.presses, 0);
+  // A release outside the label is no click.
+  QTest::mousePress(label, Qt::LeftButton, {}, QPoint(5, 5));
+  QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(50, 50));
+  EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST(ClickLabelTest, ColoursWithAndWithoutBackground) {
+  ClickLabel label("  v");
+  label.SetColours(Qt::white);
+  EXPECT_FALSE(label.autoFillBackground());
+  EXPECT_EQ(label.palette().color(QPalette::WindowText), QColor(Qt::white));
+  label.SetColours(Qt::white, QColor(Qt::black));
+  EXPECT_TRUE(label.autoFillBackground());
+  EXPECT_EQ(label.palette().color(QPalette::Window), QColor(Qt::black));
+  EXPECT_EQ(label.text(), "  v");  // plain text, leading spaces kept
+}
+
+TEST(ListBoxTest, KeepsEntriesInTheOrderAdded) {
+  ListBox list;
+  for (const char* entry : {"b", "  a  ", "c"}) list.AddItem(entry);
+  EXPECT_EQ(list.ListCount(), 3);
+  EXPECT_EQ(list.List(1), "  a  ");
+  EXPECT_EQ(list.List(3), "");
+  EXPECT_EQ(list.List(-1), "");
+  list.Clear();
+  EXPECT_EQ(list.ListCount(), 0);
+}
+
+class FileListBoxTest : public ::testing::Test {
+ protected:
+  void Touch(const QString& name) const { QFile(dir.filePath(name)).open(QIODevice::WriteOnly); }
+  QTemporaryDir dir;
+};
+
+TEST_F(FileListBoxTest, ListsMatchingFilesSortedWithoutRegardToCase) {
+  for (const char* name : {"beta.mp3", "Alpha.MP3", "gamma.Mp3", "notes.txt", "mp3", "x.mp3.bak"}) Touch(name);
+  QDir(dir.path()).mkdir("folder.mp3");
+  FileListBox files;
+  files.SetPattern("*.mp3");
+  files.SetPath(dir.path());
+  ASSERT_EQ(files.ListCount(), 3);
+  EXPECT_EQ(files.List(0), "Alpha.MP3");
+  EXPECT_EQ(files.List(1), "beta.mp3");
+  EXPECT_EQ(files.List(2), "gamma.Mp3");
+  Touch("Aardvark.mp3");
+  EXPECT_EQ(files.ListCount(), 3);
+  files.Refresh();
+  EXPECT_EQ(files.List(0), "Aardvark.mp3");
+}
+
+TEST_F(FileListBoxTest, NamesThatAreNotUtf8AreLeftOutNotMangled) {
+  Touch(QString::fromUtf8("caf\xC3\xA9.mp3"));
+  // Written by byte: Latin-1 "café.mp3", which no UTF-8 text names.
+  const QByteArray latin1 = QFile::encodeName(dir.path()) + "/caf\xE9 song.mp3";
+  std::fclose(std::fopen(latin1.constData(), "w"));
+  FileListBox files;
+  files.SetPattern("*.mp3");
+  testing::internal::CaptureStderr();
+  files.SetPath(dir.path());
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("1 file(s)"), std::string::npos);
+  EXPECT_EQ(files.ListCount(), 1);
+  EXPECT_EQ(files.List(0), QString::fromUtf8("caf\xC3\xA9.mp3"));
+}
+
+TEST_F(FileListBoxTest, ADirectoryItCannotShowFailsAndTheOldOneStays) {
+  Touch("one.mp3");
+  FileListBox files;
+  files.SetPattern("*.mp3");
+  files.SetPath(dir.path());
+  EXPECT_THROW(files.SetPath(dir.filePath("missing")), ControlError);
+  EXPECT_THROW(files.SetPath(dir.filePath("one.mp3")), ControlError);
+  EXPECT_EQ(QDir(files.Path()), QDir(dir.path()));
+  EXPECT_EQ(files.ListCount(), 1);
+}
+
+TEST_F(FileListBoxTest, SelectionInCodeAndByClickBothRaiseClick) {
+  Touch("a.mp3");
+  Touch("b.mp3");
+  FileListBox files;
+  files.SetPattern("*.mp3");
+  files.SetPath(dir.path());
+  files.resize(200, 100);
+  files.show();
+  QSignalSpy clicks(&files, &FileListBox::Click);
+  files.SetListIndex(1);
+  EXPECT_EQ(clicks.count(), 1);
+  EXPECT_EQ(files.FileName(), "b.mp3");
+  EXPECT_THROW(files.SetListIndex(2), ControlError);
+  EXPECT_EQ(clicks.count(), 1);
+  const QRect first = files.visualRect(files.model()->index(0, 0));
+  QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, first.center());
+  EXPECT_EQ(clicks.count(), 2);
+  EXPECT_EQ(files.ListIndex(), 0);
+  // The keyboard chooses too; a key that moves nothing chooses nothing.
+  QTest::keyClick(&files, Qt::Key_Down);
+  EXPECT_EQ(clicks.count(), 3);
+  EXPECT_EQ(files.FileName(), "b.mp3");
+  QTest::keyClick(&files, Qt::Key_Down);
+  EXPECT_EQ(clicks.count(), 3);
+}
+
+}  // namespace
