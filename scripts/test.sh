@@ -1,24 +1,55 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds Morva MP3 and runs the whole test suite.
-#   scripts/test.sh            Debug build in build/test
-#   MORVA_SANITIZE=1 scripts/test.sh   the same under address and undefined-behaviour sanitizers
+# Sets up what is missing, builds Morva MP3 and runs the whole test suite three
+# times over:
+#   build/test   the suite, with warnings in our code as errors
+#   build/asan   the suite under the address and undefined-behaviour
+#                sanitizers, leak detection on
+#   build/tsan   the suites of the threaded parts (MP3 player, CD player,
+#                sound output, chat scanner) under the thread sanitizer
+# Build folders that are there already are reused.
+#   MORVA_TEST_ONLY=test|asan|tsan scripts/test.sh   runs one of the three
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 
 bash scripts/deps.sh
 
-build=build/test
-sanitize=OFF
-if [ "${MORVA_SANITIZE:-0}" = 1 ]; then
-  build=build/asan
-  sanitize=ON
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+# configure DIR OPTIONS...: configures once, then only when the options change.
+configure() {
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMORVA_BUILD_BENCH=OFF "$@" >/dev/null
+}
+
+wanted() { [ -z "${MORVA_TEST_ONLY:-}" ] || [ "$MORVA_TEST_ONLY" = "$1" ]; }
+
+if wanted test; then
+  echo "== the suite, warnings as errors"
+  configure build/test -DMORVA_WERROR=ON -DMORVA_SANITIZE=OFF -DMORVA_TSAN=OFF -DMORVA_BUILD_BENCH=ON
+  cmake --build build/test -j"$jobs"
+  ctest --test-dir build/test --output-on-failure -j"$jobs"
 fi
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMORVA_SANITIZE="$sanitize" >/dev/null
-cmake --build "$build" -j"$(nproc)"
+if wanted asan; then
+  echo "== the suite under the address and undefined-behaviour sanitizers"
+  configure build/asan -DMORVA_SANITIZE=ON
+  cmake --build build/asan -j"$jobs"
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
+  LSAN_OPTIONS=suppressions="$root/tests/sanitizers/lsan.supp":print_suppressions=0 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build/asan --output-on-failure -j"$jobs"
+fi
 
-export QT_QPA_PLATFORM=offscreen
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
-export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+if wanted tsan; then
+  echo "== the threaded parts under the thread sanitizer"
+  threaded=(morva_mediaplayer_tests cdplayer_tests cdplayer_with_mp3_tests audio_tests chatscanner_tests)
+  configure build/tsan -DMORVA_TSAN=ON
+  cmake --build build/tsan -j"$jobs" --target "${threaded[@]}"
+  # Each test program's cases carry its name as their label.
+  labels=$(IFS='|'; echo "^(${threaded[*]})\$")
+  TSAN_OPTIONS=suppressions="$root/tests/sanitizers/tsan.supp":halt_on_error=1:second_deadlock_stack=1 \
+    ctest --test-dir build/tsan --output-on-failure -j"$jobs" -L "$labels"
+fi

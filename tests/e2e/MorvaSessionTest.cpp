@@ -8,6 +8,7 @@
 
 #include "tests/e2e/MorvaProcess.h"
 #include "tests/e2e/MusicFolder.h"
+#include "tests/support/TestFolder.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ QByteArray ProductLine() { return Morva("By: Morva " + kBullet + " [Public]"); }
 class MorvaSessionTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    root_ = std::make_unique<QTemporaryDir>(qEnvironmentVariable("MORVA_TEST_TMP", QDir::tempPath()) + "/e2e-XXXXXX");
+    root_ = std::make_unique<QTemporaryDir>(QString::fromStdString((TestFilesRoot() / "e2e-XXXXXX").string()));
     const QString dir = root_->path();
     QDir().mkpath(dir + "/bin");
     QDir().mkpath(dir + "/music");

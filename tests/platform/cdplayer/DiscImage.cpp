@@ -8,16 +8,14 @@
 #include <fstream>
 #include <numbers>
 
+#include "tests/support/TestFolder.h"
+
 namespace fs = std::filesystem;
 
 namespace cdtest {
 
 std::string FreshDir(const std::string& name) {
-  const char* root = std::getenv("MORVA_TEST_TMP");
-  fs::path dir = fs::path(root ? root : "/tmp") / "cdplayer" / name;
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir.string();
+  return FreshTestFolder("cdplayer/" + name).string();
 }
 
 std::vector<unsigned char> ToneBytes(const std::vector<ToneTrack>& tracks) {

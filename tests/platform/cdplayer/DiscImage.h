@@ -12,7 +12,7 @@ struct ToneTrack {
   bool audio = true;    // false: written as a MODE1/2352 data track
 };
 
-// A fresh empty directory for one test under MORVA_TEST_TMP (or /tmp).
+// A fresh empty directory for one test.
 std::string FreshDir(const std::string& name);
 
 // Raw 16-bit little-endian stereo samples of the tracks, back to back.

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "tests/support/TestFolder.h"
+
 const Mp3Fixtures& Mp3Fixtures::Get() {
   static const Mp3Fixtures fixtures{
       std::filesystem::path(MORVA_MP3_FIXTURES) / "tone.mp3",
@@ -14,10 +16,5 @@ const Mp3Fixtures& Mp3Fixtures::Get() {
 }
 
 std::filesystem::path ScratchDir(const std::string& name) {
-  const char* tmp = std::getenv("MORVA_TEST_TMP");
-  const auto root = tmp != nullptr ? std::filesystem::path(tmp) : std::filesystem::temp_directory_path();
-  const auto dir = root / "mediaplayer-scratch" / (std::to_string(::getpid()) + "-" + name);
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  return dir;
+  return FreshTestFolder("mediaplayer/" + std::to_string(::getpid()) + "-" + name);
 }

@@ -12,5 +12,5 @@ struct Mp3Fixtures {
   static const Mp3Fixtures& Get();
 };
 
-// A fresh empty folder under MORVA_TEST_TMP for one test's own files.
+// A fresh empty folder for one test's own files.
 std::filesystem::path ScratchDir(const std::string& name);

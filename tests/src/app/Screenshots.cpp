@@ -7,6 +7,7 @@
 #include "platform/mediaplayer/MediaPlayerPanel.h"
 #include "platform/mediaplayer/Mp3Player.h"
 #include "tests/support/FormFixture.h"
+#include "tests/support/TestFolder.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ TEST_F(Screenshots, EveryView) {
   MakeForm([&mp3](QWidget* parent) -> QWidget* { return new MediaPlayerPanel(mp3, parent); }).Start();
   form->Text2->SetText("/home/joe/Music");
 
-  const QString folder = qEnvironmentVariable("MORVA_TEST_TMP", QDir::tempPath()) + "/screenshots";
+  const QString folder = QString::fromStdString((TestFilesRoot() / "screenshots").string());
   QDir().mkpath(folder);
   for (auto [name, height] : {std::pair{"design", Form1::kDesignOuterHeight}, std::pair{"command", Form1::kCommandView},
                               std::pair{"player", Form1::kPlayerView}, std::pair{"directory", Form1::kDirectoryView}}) {
