@@ -10,6 +10,7 @@ packages=(
   libmpg123-dev libout123-0 mpg123
   libcdio-dev
   lame sox
+  desktop-file-utils file
 )
 
 missing=()

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QStringList>
 
 #include "platform/audio/AudioOutput.h"
@@ -32,6 +33,7 @@
 #include "platform/win32/WindowSystem.h"
 #include "src/app/Form1.h"
 #include "src/app/LauncherOptions.h"
+#include "src/app/SettingsLocation.h"
 #include "src/seams/Diagnostic.h"
 
 namespace {
@@ -175,8 +177,10 @@ int main(int argc, char** argv) {
   if (options.cd) cdPath = options.cd->toLocal8Bit().toStdString();
   CdPlayer cdPlayer(sinks, cdPath);
 
+  // Decided once: the whole run reads and writes the same settings file.
+  const QString settingsFolder = QFileInfo(SettingsFileOfThisRun(QCoreApplication::applicationDirPath())).path();
   Form1 form(Form1::Platform{windows, runtime, mediaPlayer, chatScanner, cdPlayer, messageBoxes, process,
-                             QCoreApplication::applicationDirPath(), makePanel});
+                             settingsFolder, makePanel});
   EndWhenClosed endWhenClosed;
   form.installEventFilter(&endWhenClosed);
   try {

@@ -131,7 +131,7 @@ void Form1::CentreOnScreen() {
   move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
 }
 
-QString Form1::SettingsFilePath() const { return platform_.executableDirectory + "/mp3.ini"; }
+QString Form1::SettingsFilePath() const { return platform_.settingsFolder + "/mp3.ini"; }
 
 int Form1::OuterHeight() const { return height() * kTwipsPerPixel; }
 

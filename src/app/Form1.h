@@ -34,8 +34,8 @@ class Form1 : public QWidget {
     CdPlayerControl& cdPlayer;
     MessageBoxes& messageBoxes;
     ProcessControl& process;
-    // The directory of the program's executable: mp3.ini lives there.
-    QString executableDirectory;
+    // The folder that holds mp3.ini for this run (see SettingsLocation.h).
+    QString settingsFolder;
     // Makes the media player's own panel as a child of the window; may be empty.
     std::function<QWidget*(QWidget* parent)> makeMediaPlayerPanel;
   };
@@ -89,7 +89,7 @@ class Form1 : public QWidget {
   Runtime& runtime() const { return platform_.runtime; }
   MessageBoxes& messageBoxes() const { return platform_.messageBoxes; }
   ProcessControl& process() const { return platform_.process; }
-  // The settings file beside the executable.
+  // The settings file of this run.
   QString SettingsFilePath() const;
   // Our window's handle in the window system.
   HWND hWnd() const { return hwnd_; }

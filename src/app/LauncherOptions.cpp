@@ -83,6 +83,10 @@ QString LauncherUsage(const QStringList& audioOutputs) {
     QString help = QString::fromUtf8(option.help).replace("%AUDIO%", InWords(outputs));
     usage += "  " + left.leftJustified(19) + "  " + help + '\n';
   }
-  usage += "\nThe music directory is kept in mp3.ini beside the program.\n";
+  usage +=
+      "\nThe music directory is kept in mp3.ini beside the program when its folder\n"
+      "can be written or already holds an mp3.ini; otherwise in\n"
+      "$XDG_CONFIG_HOME/morva/mp3.ini, or ~/.config/morva/mp3.ini when\n"
+      "XDG_CONFIG_HOME is unset or empty.\n";
   return usage;
 }

@@ -1,4 +1,5 @@
 #include "src/app/Form1.h"
+#include "src/app/SettingsLocation.h"
 #include "src/library/Library.h"
 #include "src/seams/ControlError.h"
 #include "src/shared/Announcements.h"
@@ -7,6 +8,8 @@ namespace library {
 
 void SetMusicDirectory(Form1& form, const QString& directory) {
   SkipFailure([&] { form.File1->SetPath(directory); });
+  // The user's configuration folder may not exist before the first save.
+  MakeSettingsFolder(form.SettingsFilePath());
   form.Aol().WriteIniValue("mp3dir", "dir", directory, form.SettingsFilePath());
 }
 

@@ -67,10 +67,10 @@ class FormFixture : public ::testing::Test {
     musicDir = exeDir.filePath("music");
   }
 
-  Form1& MakeForm(std::function<QWidget*(QWidget*)> panel = nullptr, QString executableDirectory = {}) {
-    if (executableDirectory.isEmpty()) executableDirectory = exeDir.path();
+  Form1& MakeForm(std::function<QWidget*(QWidget*)> panel = nullptr, QString settingsFolder = {}) {
+    if (settingsFolder.isEmpty()) settingsFolder = exeDir.path();
     form = std::make_unique<Form1>(Form1::Platform{windows, runtime, player, chat, cd, boxes, process,
-                                                   executableDirectory, std::move(panel)});
+                                                   settingsFolder, std::move(panel)});
     windows.own = form->hWnd();
     return *form;
   }
