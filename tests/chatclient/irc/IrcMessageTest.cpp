@@ -5,6 +5,7 @@
 
 #include "platform/chatclient/irc/IrcLineReader.h"
 #include "platform/chatclient/irc/IrcMessage.h"
+#include "chatclient/irc/QtPrinters.h"
 
 namespace irc {
 namespace {
