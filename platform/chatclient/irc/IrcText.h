@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+namespace irc {
+
+// Whether the bytes are well-formed UTF-8: no overlong forms, no surrogates,
+// nothing above U+10FFFF, no sequence cut short.
+bool IsValidUtf8(QByteArrayView bytes);
+
+// Received text (a parameter, a nick) as UTF-8; bytes that are not valid
+// UTF-8 are read as Latin-1 instead, the whole piece at once, as common
+// clients do for the older clients that still send Latin-1.
+QString DecodeIrcText(QByteArrayView bytes);
+
+// The text without the formatting codes of IRC (bold, colours with their
+// digits, hex colours, reset, monospace, reverse, italic, strikethrough,
+// underline).
+QString StripIrcFormatting(QStringView text);
+
+}  // namespace irc

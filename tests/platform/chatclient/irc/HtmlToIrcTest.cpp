@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <vector>
+
+#include "tests/platform/chatclient/irc/IrcMarkup.h"
+#include "tests/platform/chatclient/irc/QtPrinters.h"
+#include "platform/chatclient/irc/HtmlToIrc.h"
+
+namespace irc {
+namespace {
+
+TEST(HtmlToIrc, TurnsChatHtmlIntoIrcFormatting) {
+  struct Case {
+    QString html, irc;
+  };
+  const std::vector<Case> cases = {
+      {u"<font face=\"arial\"><font color=#ff0000>• Morva MP3 • Playing [Night Drive]"_qs,
+       u"{C04}• Morva MP3 • Playing [Night Drive]"_qs},
+      {u"<font color=#ffffff><font face=\"arial\">[Invaled Number]"_qs, u"{C00}[Invaled Number]"_qs},
+      {u"</b><font face=\"arial\"><font color=#ff0000>• Morva MP3 • Repeat Off"_qs,
+       u"{C04}• Morva MP3 • Repeat Off"_qs},
+      {u"plain, typed by the owner"_qs, u"plain, typed by the owner"_qs},
+      // Colours: nearest of the palette, any case and order, restored on close.
+      {u"<B>bold</b> and <FONT FACE=x COLOR=\"#0000F0\">blue</FONT> back"_qs,
+       u"{B}bold{B} and {C12}blue{O} back"_qs},
+      {u"<font color=red>r<font color='#0f0'>g<font face=x>g</font></font>r</font>"_qs,
+       u"{C04}r{C09}gg{C04}r"_qs},
+      {u"<b><font color=#7e7e7e>x</font>y</b>z"_qs, u"{C14}{B}x{O}{B}y{B}z"_qs},
+      {u"<font color=red>a</font><font color=#fe0101>b</font><font color=nonsense>c"_qs,
+       u"{C04}ab{O}c"_qs},
+      // A digit is safe after a two-digit code; a comma gets a neutral pair.
+      {u"<font color=#00007f>42</font> <font color=red>,5 and</font>"_qs,
+       u"{C02}42{O} {C04}\x02\x02,5 and"_qs},
+      // Stray closes, other tags, formatting with nothing after it.
+      {u"</b></font></a><i>it</i><br><p align=center>x</p><img src=\"a.png\"/>"_qs, u"itx"_qs},
+      {u"text<b><font color=red>"_qs, u"text"_qs},
+      {u"<b>x</b><b></b>"_qs, u"{B}x"_qs},
+      // Links.
+      {u"see <a href=\"http://x.org/?a=1&amp;b=2\">the site</a>!"_qs,
+       u"see the site (http://x.org/?a=1&b=2)!"_qs},
+      {u"< a href=http://x.org>x</a> and <A HREF='http://y'>http://y</A>"_qs,
+       u"x (http://x.org) and http://y"_qs},
+      {u"<a href=http://z></a> <a href=http://w>left open"_qs,
+       u"http://z left open (http://w)"_qs},
+      // References, valid and not.
+      {u"&amp; &lt;b&gt; &quot;&apos;&nbsp;&#65;&#x42;&#X43;&#128512;"_qs,
+       u"& <b> \"'\u00a0ABC😀"_qs},
+      {u"&bogus; &amp &#3; &#x110000; &#xD800; &#99999999; &#; &#x; &"_qs,
+       u"&bogus; &amp &#3; &#x110000; &#xD800; &#99999999; &#; &#x; &"_qs},
+      // A '<' that opens no tag.
+      {u"a < b, <3, x <= y, <<b>c</b>, if a<b then <b>d</b> <"_qs,
+       u"a < b, <3, x <= y, <{B}c{B}, if a<b then {B}d{B} <"_qs},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.html.toStdString());
+    EXPECT_EQ(HtmlToIrc(c.html), Irc(c.irc));
+  }
+}
+
+TEST(HtmlToIrc, TakesLinearTimeOnHostileInput) {
+  const qsizetype megabyte = 1 << 20;
+  const std::vector<QString> units = {u"<"_qs,  u"&"_qs,          u"&#"_qs,
+                                      u"<a "_qs, u"< a href=x "_qs, u"<a href=x>"_qs};
+  for (const QString& unit : units) {
+    SCOPED_TRACE(unit.toStdString());
+    const QString html = unit.repeated(megabyte / unit.size());
+    const auto start = std::chrono::steady_clock::now();
+    const QString irc = HtmlToIrc(html);
+    // Quadratic work on a megabyte would take hours; linear takes well under a second.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_LE(irc.size(), html.size());
+  }
+}
+
+}  // namespace
+}  // namespace irc
