@@ -1,7 +1,9 @@
 #include "platform/chatclient/ChatClient.h"
-#include "src/seams/Diagnostic.h"
 
-#include <cstdio>
+#include <utility>
+
+#include "platform/chatclient/LocalRooms.h"
+#include "src/seams/Diagnostic.h"
 
 namespace {
 
@@ -20,9 +22,10 @@ QString CleanScreenName(const QString& requested) {
 
 }  // namespace
 
-ChatClient::ChatClient(WindowSystem& windows, ChatClientOptions options, QObject* parent)
-    : QObject(parent), windows_(windows), screenName_(CleanScreenName(options.screenName)),
-      signedOn_(options.signedOn) {
+ChatClient::ChatClient(WindowSystem& windows, ChatClientOptions options, std::unique_ptr<ChatTransport> transport,
+                       QObject* parent)
+    : QObject(parent), windows_(windows), transport_(transport ? std::move(transport) : std::make_unique<LocalRooms>()),
+      screenName_(CleanScreenName(options.screenName)), firstRoom_(options.openRoom ? options.room : QString()) {
   frame_ = windows_.CreateWindowA("AOL Frame25", "America  Online", kNullWindow, nullptr);
   HWND toolbar = windows_.CreateWindowA("AOL Toolbar", "", frame_, nullptr);
   HWND inner = windows_.CreateWindowA("_AOL_Toolbar", "", toolbar, nullptr);
@@ -31,28 +34,88 @@ ChatClient::ChatClient(WindowSystem& windows, ChatClientOptions options, QObject
     return KeywordBoxProc(w, m, wp);
   });
   mdi_ = windows_.CreateWindowA("MDIClient", "", frame_, nullptr);
+  signOn_ = windows_.CreateWindowA("AOL Child", "Sign On", mdi_, nullptr);
 
-  if (!signedOn_) {
-    windows_.CreateWindowA("AOL Child", "Sign On", mdi_, nullptr);
-    return;
-  }
-  windows_.CreateWindowA("AOL Child", "Buddy List Window", mdi_, nullptr);
-  welcome_ = windows_.CreateWindowA("AOL Child", Bytes("Welcome, " + screenName_ + "!").c_str(), mdi_, nullptr);
-  if (options.openRoom) EnterRoom(options.room);
+  ChatTransport& carrier = *transport_;
+  connect(&carrier, &ChatTransport::signedOn, this, &ChatClient::OnSignedOn);
+  connect(&carrier, &ChatTransport::signedOff, this, &ChatClient::OnSignedOff);
+  connect(&carrier, &ChatTransport::ownNameChanged, this, &ChatClient::OnOwnNameChanged);
+  connect(&carrier, &ChatTransport::joined, this, &ChatClient::OnJoined);
+  connect(&carrier, &ChatTransport::joinRefused, this, [this](const QString& room, const QString& reason) {
+    emit notice("Could not enter room " + room + ": " + reason);
+  });
+  connect(&carrier, &ChatTransport::lineArrived, this, &ChatClient::OnLineArrived);
+  connect(&carrier, &ChatTransport::membersChanged, this, &ChatClient::OnMembersChanged);
+  connect(&carrier, &ChatTransport::notice, this, &ChatClient::notice);
+  if (options.signedOn) carrier.SignOn(screenName_);
 }
 
 ChatClient::~ChatClient() {
+  // The transport goes first: nothing it says may reach a client half gone.
+  transport_->disconnect(this);
   if (frame_ != kNullWindow) windows_.DestroyWindow(frame_);
 }
 
 void ChatClient::Close() {
   if (frame_ == kNullWindow) return;
-  if (openRoom_) openRoom_->Leave(screenName_);
+  if (openRoom_) {
+    transport_->Part(openRoom_->name());
+    openRoom_->Leave(screenName_);
+  }
   openRoom_ = nullptr;
   windows_.DestroyWindow(frame_);
-  frame_ = mdi_ = keywordBox_ = welcome_ = kNullWindow;
+  frame_ = mdi_ = keywordBox_ = welcome_ = buddyList_ = signOn_ = kNullWindow;
   room_ = {};
   emit closed();
+}
+
+void ChatClient::OnSignedOn(const QString& screenName) {
+  if (!isRunning()) return;
+  screenName_ = screenName;
+  if (signOn_ != kNullWindow) windows_.DestroyWindow(signOn_);
+  signOn_ = kNullWindow;
+  if (welcome_ == kNullWindow) {
+    buddyList_ = windows_.CreateWindowA("AOL Child", "Buddy List Window", mdi_, nullptr);
+    welcome_ = windows_.CreateWindowA("AOL Child", Bytes("Welcome, " + screenName_ + "!").c_str(), mdi_, nullptr);
+  }
+  // Back on after a lost connection, the open room is entered again.
+  const QString room = openRoom_ ? openRoom_->name() : std::exchange(firstRoom_, QString());
+  if (!room.isEmpty()) transport_->Join(room);
+}
+
+void ChatClient::OnSignedOff() {
+  if (!isRunning() || welcome_ == kNullWindow) return;
+  windows_.DestroyWindow(welcome_);
+  windows_.DestroyWindow(buddyList_);
+  welcome_ = buddyList_ = kNullWindow;
+  signOn_ = windows_.CreateWindowA("AOL Child", "Sign On", mdi_, nullptr);
+}
+
+void ChatClient::OnOwnNameChanged(const QString& screenName) {
+  if (openRoom_) {
+    openRoom_->Leave(screenName_);
+    openRoom_->Join(screenName);
+  }
+  screenName_ = screenName;
+  if (welcome_ != kNullWindow) windows_.SetTitle(welcome_, Bytes("Welcome, " + screenName_ + "!"));
+  UpdateMemberWindows();
+}
+
+QString ChatClient::RoomTitle() const {
+  if (!openRoom_) return {};
+  const QString where = transport_->NetworkName(openRoom_->name());
+  return where == openRoom_->name() ? where : openRoom_->name() + " (" + where + ")";
+}
+
+std::vector<ChatLine> ChatClient::Lines(const QString& room) const {
+  const ChatRoom* found = room.isEmpty() ? openRoom_ : rooms_.Find(room);
+  if (!found) return {};
+  return {found->lines().begin(), found->lines().end()};
+}
+
+QStringList ChatClient::Members(const QString& room) const {
+  const ChatRoom* found = room.isEmpty() ? openRoom_ : rooms_.Find(room);
+  return found ? found->members() : QStringList();
 }
 
 ChatClient::RoomWindows ChatClient::CreateRoomWindow(const QString& name) {
@@ -70,13 +133,22 @@ ChatClient::RoomWindows ChatClient::CreateRoomWindow(const QString& name) {
 }
 
 void ChatClient::EnterRoom(const QString& name) {
-  if (!isRunning() || !signedOn_ || name.isEmpty()) return;
+  if (!isRunning() || !isSignedOn() || name.isEmpty()) return;
   if (openRoom_ && openRoom_->name() == name) {
     windows_.BringToTop(room_.window);
     return;
   }
+  transport_->Join(name);
+}
+
+void ChatClient::OnJoined(const QString& name) {
+  if (!isRunning()) return;
+  if (openRoom_ && openRoom_->name() == name) return;  // back in it after a lost connection
   RoomWindows left = room_;
-  if (openRoom_) openRoom_->Leave(screenName_);
+  if (openRoom_) {
+    transport_->Part(openRoom_->name());
+    openRoom_->Leave(screenName_);
+  }
   openRoom_ = &rooms_.Room(name);
   openRoom_->Join(screenName_);
   room_ = CreateRoomWindow(name);
@@ -86,9 +158,28 @@ void ChatClient::EnterRoom(const QString& name) {
   emit membersChanged();
 }
 
+void ChatClient::OnLineArrived(const QString& room, const QString& screenName, const QString& text) {
+  if (openRoom_ && openRoom_->name() == room) SayInOpenRoom(screenName, text);
+}
+
+void ChatClient::OnMembersChanged(const QString& room, const QStringList& members) {
+  ChatRoom& changed = rooms_.Room(room);
+  changed.SetMembers(members);
+  if (&changed != openRoom_) return;
+  UpdateMemberWindows();
+  emit membersChanged();
+}
+
 void ChatClient::SayAs(const QString& screenName, const QString& text) {
   if (!openRoom_) return;
-  SayInOpenRoom(screenName, text);
+  if (!transport_->SayAs(openRoom_->name(), screenName, text)) emit notice("/as works only in the local room");
+}
+
+void ChatClient::TypeLine(const QString& text) {
+  if (room_.input == kNullWindow) return;
+  const QByteArray bytes = text.toUtf8();
+  windows_.SendMessageA(room_.input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(bytes.constData()));
+  windows_.SendMessageA(room_.input, WM_CHAR, 13, 0);
 }
 
 void ChatClient::SayInOpenRoom(const QString& name, const QString& said) {
@@ -139,8 +230,16 @@ std::optional<QString> ChatClient::Entered(HWND window, UINT message, WPARAM wPa
 
 LRESULT ChatClient::InputBoxProc(HWND window, UINT message, WPARAM wParam) {
   // As in any chat client, Enter on an empty or blank box sends nothing.
-  if (auto text = Entered(window, message, wParam); text && !text->trimmed().isEmpty() && openRoom_)
-    SayInOpenRoom(screenName_, *text);
+  auto text = Entered(window, message, wParam);
+  if (!text || text->trimmed().isEmpty() || !openRoom_) return 0;
+  if (!transport_->IsSignedOn()) {
+    emit notice("Not connected: not sent: " + ChatRoom::SingleLine(*text));
+    return 0;
+  }
+  // Shown at once, as the owner's own client shows it; then carried.
+  const QString room = openRoom_->name();
+  SayInOpenRoom(screenName_, *text);
+  transport_->Say(room, ChatRoom::SingleLine(*text));
   return 0;
 }
 

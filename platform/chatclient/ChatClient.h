@@ -1,16 +1,20 @@
 #pragma once
 
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include <QObject>
 #include <QString>
 
 #include "platform/chatclient/ChatClientOptions.h"
 #include "platform/chatclient/ChatRoom.h"
+#include "platform/chatclient/ChatTransport.h"
 #include "platform/win32/WindowSystem.h"
 
-// The chat client: its windows in the window system and the local rooms
-// behind them.
+// The chat client: its windows in the window system, the transcript of its
+// rooms, and a transport that carries the rooms: local ones in this process
+// by default, or a chat network.
 //
 //   "AOL Frame25"
 //     "AOL Toolbar" > "_AOL_Toolbar" > "_AOL_Combobox" > "Edit"   keyword box
@@ -22,31 +26,42 @@
 //       "AOL Child" "Buddy List Window"        (signed on) / "Sign On" (signed off)
 //
 // The input box takes WM_SETTEXT and characters; Enter sends its content to
-// the open room as a line of the signed-on user and empties it. The keyword
-// box takes WM_SETTEXT and characters; Enter on "aol://2719:2-2-" + name
-// (blanks around the keyword and around the name ignored) goes to that room: its window
-// opens on top and the window of the room left behind closes. One room is
-// open at a time. Everything runs on the user-interface thread.
+// the open room as a line of the signed-on user and empties it: the line is
+// shown at once and the transport carries it to the others. The keyword box
+// takes WM_SETTEXT and characters; Enter on "aol://2719:2-2-" + name (blanks
+// around the keyword and around the name ignored) asks the transport for that
+// room: once it is entered, its window opens on top and the window of the
+// room left behind closes. One room is open at a time. While the transport is
+// signed off the welcome window is gone, and a line typed is not sent: a
+// notice says so. Everything runs on the user-interface thread.
 class ChatClient : public QObject {
   Q_OBJECT
 
  public:
   static constexpr const char* kPrivateRoomPrefix = "aol://2719:2-2-";
 
-  ChatClient(WindowSystem& windows, ChatClientOptions options, QObject* parent = nullptr);
+  // Without a transport the rooms are local ones.
+  ChatClient(WindowSystem& windows, ChatClientOptions options, std::unique_ptr<ChatTransport> transport = nullptr,
+             QObject* parent = nullptr);
   ~ChatClient() override;
   ChatClient(const ChatClient&) = delete;
   ChatClient& operator=(const ChatClient&) = delete;
 
   WindowSystem& windows() const { return windows_; }
   const QString& screenName() const { return screenName_; }
-  bool isSignedOn() const { return signedOn_; }
+  bool isSignedOn() const { return welcome_ != kNullWindow; }
   // False once Close() has run.
   bool isRunning() const { return frame_ != kNullWindow; }
 
-  // The open room; null when none is open.
-  ChatRoom* openRoom() const { return openRoom_; }
-  RoomHub& rooms() { return rooms_; }
+  // The open room's name; empty when none is open.
+  QString openRoomName() const { return openRoom_ ? openRoom_->name() : QString(); }
+  // The lines and members of a room, the open one by default; nothing for a
+  // room never entered.
+  std::vector<ChatLine> Lines(const QString& room = {}) const;
+  QStringList Members(const QString& room = {}) const;
+  // How the network names the open room, for a window title: the room's
+  // name, and its channel where that differs.
+  QString RoomTitle() const;
 
   HWND frame() const { return frame_; }
   HWND mdiClient() const { return mdi_; }
@@ -55,7 +70,11 @@ class ChatClient : public QObject {
   HWND roomWindow() const { return room_.window; }
   HWND roomInputBox() const { return room_.input; }
 
-  // A member of the open room says the text; nothing when no room is open.
+  // Types the line into the open room's input box and presses Enter, as the
+  // owner does; the console and the room window both type this way.
+  void TypeLine(const QString& text);
+  // A member of the open room says the text; nothing when no room is open,
+  // and a notice where the transport cannot speak for others.
   void SayAs(const QString& screenName, const QString& text);
   // Goes to the room of that name, as the keyword box does. Nothing when
   // signed off, when the name is empty or when that room is already open.
@@ -69,6 +88,8 @@ class ChatClient : public QObject {
   // Another room is now the open one.
   void roomChanged(const QString& roomName);
   void membersChanged();
+  // Something for the owner to read, from the client or its network.
+  void notice(const QString& text);
   void closed();
 
  private:
@@ -81,6 +102,12 @@ class ChatClient : public QObject {
   };
 
   RoomWindows CreateRoomWindow(const QString& name);
+  void OnSignedOn(const QString& screenName);
+  void OnSignedOff();
+  void OnOwnNameChanged(const QString& screenName);
+  void OnJoined(const QString& room);
+  void OnLineArrived(const QString& room, const QString& screenName, const QString& text);
+  void OnMembersChanged(const QString& room, const QStringList& members);
   // Says the line in the open room and shows it.
   void SayInOpenRoom(const QString& screenName, const QString& text);
   void UpdateMemberWindows();
@@ -93,13 +120,17 @@ class ChatClient : public QObject {
   void GoToKeyword(const QString& keyword);
 
   WindowSystem& windows_;
+  std::unique_ptr<ChatTransport> transport_;
   QString screenName_;
-  bool signedOn_;
+  // The room to enter once signed on for the first time; empty for none.
+  QString firstRoom_;
   RoomHub rooms_;
   ChatRoom* openRoom_ = nullptr;
   HWND frame_ = kNullWindow;
   HWND mdi_ = kNullWindow;
   HWND keywordBox_ = kNullWindow;
   HWND welcome_ = kNullWindow;
+  HWND buddyList_ = kNullWindow;
+  HWND signOn_ = kNullWindow;
   RoomWindows room_;
 };

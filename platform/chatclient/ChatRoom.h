@@ -28,6 +28,8 @@ class ChatRoom {
 
   void Join(const QString& member);
   void Leave(const QString& member);
+  // Everyone in the room now, as a network told it.
+  void SetMembers(const QStringList& members) { members_ = members; }
   // The member says the text; the speaker becomes a member. A line never
   // spans several lines: control characters become spaces.
   const ChatLine& Say(const QString& screenName, const QString& text);

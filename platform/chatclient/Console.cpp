@@ -16,6 +16,7 @@ Console::Console(ChatClient& client, FILE* in, FILE* out, QObject* parent)
           [this](const QString& name, const QString& text) { WriteLine(name + QStringLiteral(": ") + text); });
   connect(&client_, &ChatClient::roomChanged, this,
           [this](const QString& room) { WriteLine(QStringLiteral("*** Now in room ") + room); });
+  connect(&client_, &ChatClient::notice, this, [this](const QString& text) { WriteLine(QStringLiteral("*** ") + text); });
 }
 
 Console::~Console() = default;
@@ -114,11 +115,4 @@ void Console::HandleInputLine(QByteArray line) {
   TypeLine(text);
 }
 
-void Console::TypeLine(const QString& text) {
-  const HWND input = client_.roomInputBox();
-  if (input == kNullWindow) return;
-  const QByteArray bytes = text.toUtf8();
-  WindowSystem& windows = client_.windows();
-  windows.SendMessageA(input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(bytes.constData()));
-  windows.SendMessageA(input, WM_CHAR, 13, 0);
-}
+void Console::TypeLine(const QString& text) { client_.TypeLine(text); }

@@ -54,19 +54,19 @@ RoomWindowWidget::RoomWindowWidget(ChatClient& client, QWidget* parent)
   connect(&client_, &ChatClient::roomChanged, this, &RoomWindowWidget::ShowRoom);
   connect(&client_, &ChatClient::membersChanged, this, &RoomWindowWidget::ShowMembers);
   connect(&client_, &ChatClient::closed, this, &QWidget::close);
+  connect(&client_, &ChatClient::notice, this,
+          [this](const QString& text) { transcript_->append("<i>*** " + text.toHtmlEscaped() + "</i>"); });
   ShowRoom();
 }
 
 void RoomWindowWidget::ShowRoom() {
   transcript_->clear();
-  const ChatRoom* room = client_.openRoom();
-  setWindowTitle(room ? room->name() : tr("No room open"));
-  input_->setEnabled(room != nullptr);
-  if (room) {
-    const auto& lines = room->lines();
-    const std::size_t first = lines.size() > kShownBlocks ? lines.size() - kShownBlocks : 0;
-    for (std::size_t i = first; i < lines.size(); ++i) AppendLine(lines[i].screenName, lines[i].text);
-  }
+  const QString room = client_.openRoomName();
+  setWindowTitle(room.isEmpty() ? tr("No room open") : client_.RoomTitle());
+  input_->setEnabled(!room.isEmpty());
+  const std::vector<ChatLine> lines = client_.Lines();
+  const std::size_t first = lines.size() > kShownBlocks ? lines.size() - kShownBlocks : 0;
+  for (std::size_t i = first; i < lines.size(); ++i) AppendLine(lines[i].screenName, lines[i].text);
   ShowMembers();
 }
 
@@ -77,14 +77,11 @@ void RoomWindowWidget::AppendLine(const QString& screenName, const QString& text
 
 void RoomWindowWidget::ShowMembers() {
   members_->clear();
-  if (const ChatRoom* room = client_.openRoom()) members_->addItems(room->members());
+  members_->addItems(client_.Members());
 }
 
 void RoomWindowWidget::Send() {
-  const HWND input = client_.roomInputBox();
-  const QByteArray bytes = input_->text().toUtf8();
+  const QString text = input_->text();
   input_->clear();
-  if (input == kNullWindow) return;
-  client_.windows().SendMessageA(input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(bytes.constData()));
-  client_.windows().SendMessageA(input, WM_CHAR, 13, 0);
+  client_.TypeLine(text);
 }

@@ -38,10 +38,10 @@ TEST_F(ChatClientWindowsTest, SendRoomLineReachesTheRoomAsTheUsersLine) {
   aol_.SendRoomLine(line);
   aol_.SendRoomLine("second");
   EXPECT_EQ(shown_, (std::vector<Shown>{{"Joe", line}, {"Joe", "second"}}));
-  ASSERT_EQ(client_->openRoom()->lines().size(), 2u);
-  EXPECT_EQ(client_->openRoom()->lines()[0].text, line);
+  ASSERT_EQ(client_->Lines().size(), 2u);
+  EXPECT_EQ(client_->Lines()[0].text, line);
   EXPECT_EQ(windows_.Title(client_->roomInputBox()), "");
-  EXPECT_TRUE(client_->openRoom()->members().contains("Joe"));
+  EXPECT_TRUE(client_->Members().contains("Joe"));
 }
 
 TEST_F(ChatClientWindowsTest, InputBoxSendsNothingWhenBlankAndKeepsTypedCharacters) {
@@ -74,13 +74,11 @@ TEST_F(ChatClientWindowsTest, EnterPrivateRoomOpensTheNewRoomOnTopAndClosesTheOl
   EXPECT_EQ(windows_.Children(client_->mdiClient())[0], room);
   EXPECT_EQ(rooms_, std::vector<QString>{"lobby2"});
   aol_.SendRoomLine("hello");
-  EXPECT_EQ(client_->openRoom()->name(), "lobby2");
-  EXPECT_EQ(client_->openRoom()->lines().size(), 1u);
+  EXPECT_EQ(client_->openRoomName(), "lobby2");
+  EXPECT_EQ(client_->Lines().size(), 1u);
   // The room left behind keeps its lines; the user has left its members.
-  const ChatRoom* left = client_->rooms().Find("Lobby");
-  ASSERT_NE(left, nullptr);
-  EXPECT_EQ(left->lines().size(), 1u);
-  EXPECT_FALSE(left->members().contains("Joe"));
+  EXPECT_EQ(client_->Lines("Lobby").size(), 1u);
+  EXPECT_FALSE(client_->Members("Lobby").contains("Joe"));
   EXPECT_EQ(windows_.Title(client_->keywordBox()), "");
 }
 
@@ -108,7 +106,7 @@ TEST_F(ChatClientWindowsTest, OtherMembersSpeakInTheOpenRoomAndBecomeMembers) {
   client_->SayAs("Ann", "hi all");
   client_->SayAs("Ann", "again");
   EXPECT_EQ(shown_, (std::vector<Shown>{{"Ann", "hi all"}, {"Ann", "again"}}));
-  EXPECT_EQ(client_->openRoom()->members(), (QStringList{"Joe", "Ann"}));
+  EXPECT_EQ(client_->Members(), (QStringList{"Joe", "Ann"}));
   // The room window's member list hears of her once, when she first speaks.
   EXPECT_EQ(changes, 1);
   const HWND list = windows_.FindWindowExA(aol_.FindRoomWindow(), kNullWindow, "_AOL_Listbox", nullptr);

@@ -122,7 +122,7 @@ TEST_F(ConsoleTest, TypedLinesGoThroughTheInputBoxAsTheUsers) {
 TEST_F(ConsoleTest, AsMakesAnotherMemberSpeak) {
   Feed("/as Ann hello there  \n/as Bob\n/as  \n/as Cy  two spaces\n");
   EXPECT_EQ(output_.text(), "Ann: hello there  \nCy:  two spaces\n");
-  EXPECT_EQ(client_->openRoom()->members(), (QStringList{"Joe", "Ann", "Cy"}));
+  EXPECT_EQ(client_->Members(), (QStringList{"Joe", "Ann", "Cy"}));
 }
 
 TEST_F(ConsoleTest, QuitClosesTheClientAndIgnoresWhatFollows) {

@@ -36,7 +36,7 @@ TEST_F(ChatScannerTest, ReportsLaterFromTheEventLoopNotFromInsideTheSend) {
   scanner_->StartScanning();
   bool shownBeforeReport = false;
   scanner_->SetLineReceivedHandler([&](const QString& name, const QString& text) {
-    shownBeforeReport = !client_->openRoom()->lines().empty();
+    shownBeforeReport = !client_->Lines().empty();
     reports_.push_back({name, text});
   });
   aol_.SendRoomLine(".play love");
