@@ -11,6 +11,7 @@ packages=(
   libcdio-dev
   lame sox
   desktop-file-utils file
+  ngircd openssl
 )
 
 missing=()
@@ -20,11 +21,42 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo_cmd[@]}" apt-get update -qq
-  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+
+# The tests run their own IRC servers; the packaged one must not start. A
+# policy that refuses every service start keeps its postinst from starting it;
+# ours is only put there when the machine has none, and is taken away after.
+policy=/usr/sbin/policy-rc.d
+own_policy=0
+if [ ! -e "$policy" ]; then
+  printf '#!/bin/sh\n# Put here by deps.sh during a package install.\nexit 101\n' |
+    "${sudo_cmd[@]}" tee "$policy" >/dev/null
+  "${sudo_cmd[@]}" chmod 755 "$policy"
+  own_policy=1
+fi
+remove_policy() {
+  [ "$own_policy" = 1 ] && "${sudo_cmd[@]}" rm -f "$policy"
+  return 0
+}
+trap remove_policy EXIT
+
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+
+# Should the packaged daemon run anyway, stop it and keep it from starting at
+# boot. Only the packaged one: test servers have their own pid files.
+if [ -x /etc/init.d/ngircd ]; then
+  pidfile=/run/ngircd/ngircd.pid
+  if [ -s "$pidfile" ] && kill -0 "$(cat "$pidfile")" 2>/dev/null; then
+    "${sudo_cmd[@]}" /etc/init.d/ngircd stop >/dev/null 2>&1 || true
+  fi
+  if command -v systemctl >/dev/null && [ -d /run/systemd/system ]; then
+    "${sudo_cmd[@]}" systemctl disable --now ngircd >/dev/null 2>&1 || true
+  fi
+  "${sudo_cmd[@]}" update-rc.d ngircd disable >/dev/null 2>&1 || true
 fi
