@@ -15,12 +15,14 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QStringList>
 
 #include "platform/audio/AudioOutput.h"
 #include "platform/chatclient/ChatClient.h"
 #include "platform/chatclient/Console.h"
+#include "platform/chatclient/IrcTransport.h"
 #include "platform/chatclient/RoomWindowWidget.h"
 #include "platform/cdplayer/CdPlayer.h"
 #include "platform/chatscanner/ChatScanner.h"
@@ -140,6 +142,14 @@ int main(int argc, char** argv) {
   if (const int answered = AnswerHelpOrVersion(options); answered >= 0) return answered;
   const std::optional<AudioChoice> audio = ParseAudioChoice(options.audio.toStdString());
   if (!audio) return Fail("--audio takes " + InWords(AudioOutputNames()) + ", not " + options.audio);
+  std::optional<IrcOptions> irc;
+  if (options.irc) {
+    QString problem;
+    irc = ParseIrcUrl(*options.irc, &problem);
+    if (!irc) return Fail(problem);
+    // Secrets come from the environment, never from the command line.
+    irc->password = qgetenv("MORVA_IRC_PASSWORD");
+  }
 
   WindowSystem windows;
   QtRuntime runtime;
@@ -155,7 +165,16 @@ int main(int argc, char** argv) {
   if (options.room) chatOptions.room = *options.room;
   chatOptions.signedOn = !options.signedOff;
   chatOptions.openRoom = !options.noRoom;
-  ChatClient chatClient(windows, chatOptions);
+  std::unique_ptr<ChatTransport> transport;
+  IrcTransport* network = nullptr;
+  if (irc) {
+    auto ircTransport = std::make_unique<IrcTransport>(*irc);
+    network = ircTransport.get();
+    transport = std::move(ircTransport);
+    // Whatever the program says last still reaches the channel.
+    process.SetLastWords([network] { network->SignOff(); });
+  }
+  ChatClient chatClient(windows, chatOptions, std::move(transport));
   ChatScanner chatScanner(chatClient);
   // A reader that goes away must not kill the program through SIGPIPE.
   std::signal(SIGPIPE, SIG_IGN);
@@ -167,6 +186,14 @@ int main(int argc, char** argv) {
   if (HasScreen()) {
     roomWindow = std::make_unique<RoomWindowWidget>(chatClient);
     roomWindow->show();
+  }
+
+  // On a network the load's announcements must reach the channel: the window
+  // loads once the client is signed on and in its first room.
+  if (network && chatOptions.signedOn && chatOptions.openRoom && chatClient.openRoomName().isEmpty()) {
+    QEventLoop signingOn;
+    QObject::connect(&chatClient, &ChatClient::roomChanged, &signingOn, &QEventLoop::quit);
+    signingOn.exec();
   }
 
   Mp3Player mediaPlayer(sinks);

@@ -2,10 +2,17 @@
 
 #include "src/seams/ProcessControl.h"
 
-// Ends the process at once: what is buffered on standard output and error is
+#include <functional>
+
+// Ends the process at once: the last words run (a network connection's lines
+// still on their way, say), what is buffered on standard output and error is
 // written out, then the process exits with status 0 without running any
 // destructor, handler or event.
 class ImmediateExit : public ProcessControl {
  public:
+  void SetLastWords(std::function<void()> lastWords) { lastWords_ = std::move(lastWords); }
   [[noreturn]] void EndProcess() override;
+
+ private:
+  std::function<void()> lastWords_;
 };

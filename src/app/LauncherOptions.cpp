@@ -25,6 +25,8 @@ constexpr Option kOptions[] = {
      [](LauncherOptions& o, const QString&) { o.signedOff = true; }},
     {"--no-room", nullptr, "start with no chat room open",
      [](LauncherOptions& o, const QString&) { o.noRoom = true; }},
+    {"--irc", "URL", "join an IRC network, irc://HOST[:PORT], instead of the local room",
+     [](LauncherOptions& o, const QString& v) { o.irc = v; }},
 };
 
 const Option* Find(const QString& name) {

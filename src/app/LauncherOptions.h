@@ -18,6 +18,8 @@ struct LauncherOptions {
   std::optional<QString> room;
   bool signedOff = false;
   bool noRoom = false;
+  // An IRC network to join instead of the local room.
+  std::optional<QString> irc;
   // Set when the command line cannot be used; names the fault.
   QString error;
 };

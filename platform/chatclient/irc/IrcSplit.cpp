@@ -50,23 +50,26 @@ std::vector<QByteArray> SplitIrcText(QByteArrayView text, int maxBytes) {
     const qsizetype budget = maxBytes - piece.size();
     IrcFormatState scanned = state;
     qsizetype end = pos;
-    qsizetype blankEnd = -1;  // just past the last blank that fits
+    qsizetype blankAt = -1;  // the last blank that fits, after the piece's start
     IrcFormatState atBlank;
     while (end < text.size()) {
       const qsizetype unit = UnitLength(text, end);
       if (end + unit - pos > budget && end > pos) break;
-      if (FormatCodeLength(text, end) > 0) scanned.Apply(text.sliced(end, unit));
-      end += unit;
-      if (unit == 1 && text[end - 1] == ' ') {
-        blankEnd = end;
+      if (unit == 1 && text[end] == ' ' && end > pos) {
+        blankAt = end;
         atBlank = scanned;
       }
+      if (FormatCodeLength(text, end) > 0) scanned.Apply(text.sliced(end, unit));
+      end += unit;
     }
-    // A word cut in two goes whole to the next piece, if a blank came before it.
-    const bool inWord = end < text.size() && text[end] != ' ' && text[end - 1] != ' ';
-    if (inWord && blankEnd > pos) {
-      end = blankEnd;
+    // A piece never ends in a blank, which servers strip from the end of a
+    // line: a word cut in two, and the blanks before it, go to the next
+    // piece when a blank came before them.
+    const bool cut = end < text.size() && (text[end - 1] == ' ' || text[end] != ' ');
+    if (cut && blankAt > pos) {
+      end = blankAt;
       scanned = atBlank;
+      while (end - 1 > pos && text[end - 1] == ' ') --end;
     }
     piece.append(text.sliced(pos, end - pos));
     pieces.push_back(std::move(piece));

@@ -23,8 +23,9 @@ int RelayedPrefixBytes(QByteArrayView nick, QByteArrayView user = {}, QByteArray
 int PrivmsgTextBytes(int prefixBytes, QByteArrayView channel);
 
 // The text (UTF-8, with IRC formatting codes) in pieces of at most maxBytes
-// each. A piece ends after a blank where it can (the blank stays at the end
-// of the piece), else after as many whole characters as fit; it never cuts
+// each. A piece ends before a blank where it can (the blank starts the
+// next piece: servers strip blanks from the end of a line), else after as
+// many whole characters as fit; it never cuts
 // a UTF-8 character or a formatting code. Each piece after the first starts
 // with the codes of the formatting in effect where the one before ended, so
 // that a client shows every character as in the whole line; nothing else is

@@ -1,0 +1,96 @@
+// The real program on a real IRC server (a private ngircd), with other
+// members in its channels.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "tests/e2e/MorvaProcess.h"
+#include "tests/e2e/MusicFolder.h"
+#include "tests/support/TestFolder.h"
+#include "tests/support/irc/IrcPeer.h"
+#include "tests/support/irc/IrcServer.h"
+
+namespace {
+
+const QByteArray kBullet = "\xE2\x80\xA2";
+const QByteArray kRed = "\x03" "04";
+
+// The text of the next PRIVMSG to the channel that the member receives.
+std::optional<QByteArray> NextSaid(IrcPeer& peer, const QByteArray& channel, int limitMs = 15000) {
+  const QByteArray marker = " PRIVMSG " + channel + " :";
+  auto line = peer.WaitForLine(marker, limitMs);
+  if (!line) return std::nullopt;
+  return line->mid(line->indexOf(marker) + marker.size());
+}
+
+TEST(IrcSessionTest, AnnouncesInTheChannelIgnoresOthersMovesRoomsAndSaysGoodbye) {
+  IrcServer server;
+  ASSERT_TRUE(server.Start()) << server.error().toStdString();
+  IrcPeer ann;
+  ASSERT_TRUE(ann.Connect(server.host(), server.port(), "Ann"));
+  ASSERT_TRUE(ann.Join("#Lobby"));
+  IrcPeer bob;
+  ASSERT_TRUE(bob.Connect(server.host(), server.port(), "Bob"));
+  ASSERT_TRUE(bob.Join("#back_room"));
+
+  QTemporaryDir root(QString::fromStdString((TestFilesRoot() / "irc-e2e-XXXXXX").string()));
+  QDir().mkpath(root.path() + "/bin");
+  const QString music = root.path() + "/music/";
+  QDir().mkpath(music);
+  ASSERT_TRUE(QFile::copy(MORVA_BINARY, root.path() + "/bin/morva"));
+  ASSERT_TRUE(WriteToneMp3(music + "Alpha Song.mp3", 30, 440));
+  ASSERT_TRUE(QFile::copy(music + "Alpha Song.mp3", music + "Evil\r\nQUIT :gone.mp3"));
+
+  MorvaProcess morva;
+  const QString url = "irc://" + server.host() + ":" + QString::number(server.port());
+  ASSERT_TRUE(morva.Start(root.path() + "/bin/morva", {"--irc", url, "--screen-name", "Joe", "--audio", "null"}, music));
+  ASSERT_TRUE(morva.WaitForLine("*** Now in room Lobby")) << morva.output().toStdString();
+
+  // The load's lines reach the channel as IRC formatting.
+  EXPECT_EQ(NextSaid(ann, "#Lobby"), kRed + kBullet + " Morva MP3 " + kBullet + " By: Morva " + kBullet + " [Public]");
+  EXPECT_EQ(NextSaid(ann, "#Lobby"), kRed + kBullet + " Loaded By:Joe");
+
+  morva.Type(".play alpha");
+  EXPECT_EQ(NextSaid(ann, "#Lobby"), ".play alpha");
+  EXPECT_EQ(NextSaid(ann, "#Lobby"), kRed + kBullet + " Morva MP3 " + kBullet + " Playing [Alpha Song]");
+
+  // Another member's command is a line of the room and nothing more.
+  ann.Say("#Lobby", ".stop");
+  ASSERT_TRUE(morva.WaitForLine("Ann: .stop"));
+  morva.Type("/as Ann .stop");
+  ASSERT_TRUE(morva.WaitForLine("*** /as works only in the local room"));
+  morva.Type(".play evil");
+  ASSERT_TRUE(morva.WaitForLine("Joe: .play evil"));
+  // Nothing came between: the player was still playing, and is stopped now.
+  const QList<QByteArray> lines = morva.lines();
+  EXPECT_EQ(lines[lines.size() - 2], "*** /as works only in the local room");
+
+  // A file name cannot put a command on the wire.
+  EXPECT_EQ(NextSaid(ann, "#Lobby"), ".play evil");
+  EXPECT_EQ(NextSaid(ann, "#Lobby"), kRed + kBullet + " Morva MP3 " + kBullet + " MP3 Now Stopped");
+  EXPECT_EQ(NextSaid(ann, "#Lobby"), kRed + kBullet + " Morva MP3 " + kBullet + " Playing [Evil  QUIT :gone]");
+
+  morva.Type(".pr back room");
+  ASSERT_TRUE(morva.WaitForLine("*** Now in room back room")) << morva.output().toStdString();
+  EXPECT_EQ(NextSaid(bob, "#back_room"), kRed + kBullet + " Joe entered the room");
+  EXPECT_TRUE(ann.WaitForLine([](const QByteArray& line) { return line.startsWith(":Joe!") && line.contains(" PART "); }));
+
+  morva.Type(".stop");
+  EXPECT_EQ(NextSaid(bob, "#back_room"), ".stop");
+  EXPECT_EQ(NextSaid(bob, "#back_room"), kRed + kBullet + " Morva MP3 " + kBullet + " MP3 Now Stopped");
+  morva.Type(".exit");
+  EXPECT_EQ(morva.WaitForExit(), 0);
+  // The last words leave before the program ends.
+  EXPECT_EQ(NextSaid(bob, "#back_room"), ".exit");
+  EXPECT_EQ(NextSaid(bob, "#back_room"), kRed + kBullet + " Morva MP3 " + kBullet + " By: Morva " + kBullet + " [Public]");
+  EXPECT_EQ(NextSaid(bob, "#back_room"), kRed + kBullet + " Unloaded By:Joe");
+  EXPECT_TRUE(bob.WaitForLine([](const QByteArray& line) { return line.startsWith(":Joe!") && line.contains(" QUIT "); }));
+  EXPECT_TRUE(ann.connected());
+}
+
+}  // namespace
