@@ -196,6 +196,7 @@ TEST(IrcBadServerTest, GarbageSilenceAndBrokenMessagesAreSurvived) {
   ASSERT_TRUE(fake.listen(QHostAddress::LocalHost));
   std::vector<std::unique_ptr<QTcpSocket>> accepted;
   int connections = 0;
+  bool pinged = false;
   QObject::connect(&fake, &QTcpServer::newConnection, [&] {
     while (QTcpSocket* socket = fake.nextPendingConnection()) {
       accepted.emplace_back(socket);
@@ -205,6 +206,8 @@ TEST(IrcBadServerTest, GarbageSilenceAndBrokenMessagesAreSurvived) {
         socket->write(QByteArray("\x00\xff garbage\r\n", 13) + QByteArray(1 << 20, 'x'));
         continue;
       }
+      // Once in, the server falls silent and never answers the keepalive.
+      QObject::connect(socket, &QTcpSocket::readyRead, [&pinged, socket] { pinged |= socket->readAll().contains("PING"); });
       socket->write(":irc.test 001 Joe\r\n"
                     ":irc.test 353\r\n:irc.test 366\r\n:irc.test 433\r\n:irc.test 005 Joe NICKLEN=\r\n"
                     ":Ann!a@h PRIVMSG #elsewhere :not for us\r\n"
@@ -214,6 +217,8 @@ TEST(IrcBadServerTest, GarbageSilenceAndBrokenMessagesAreSurvived) {
   });
   IrcOptions options = QuickOptions("127.0.0.1", fake.serverPort());
   options.registration = 300ms;
+  options.quietBeforePing = 200ms;
+  options.pingAnswer = 200ms;
   WindowSystem windows;
   ChatClientOptions chat;
   chat.screenName = "Joe";
@@ -224,6 +229,8 @@ TEST(IrcBadServerTest, GarbageSilenceAndBrokenMessagesAreSurvived) {
   EXPECT_EQ(shown[0], "hello");
   EXPECT_EQ(connections, 2);
   EXPECT_EQ(client.openRoomName(), "Lobby");
+  ASSERT_TRUE(WaitUntil([&] { return connections == 3; }, 10s)) << "the silence was not taken for a lost connection";
+  EXPECT_TRUE(pinged);
 }
 
 }  // namespace
