@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QSslCertificate>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -149,6 +150,17 @@ int main(int argc, char** argv) {
     if (!irc) return Fail(problem);
     // Secrets come from the environment, never from the command line.
     irc->password = qgetenv("MORVA_IRC_PASSWORD");
+    if (const QByteArray sasl = qgetenv("MORVA_IRC_SASL"); !sasl.isEmpty()) {
+      const qsizetype colon = sasl.indexOf(':');
+      if (colon <= 0) return Fail("MORVA_IRC_SASL must hold account:password");
+      irc->saslAccount = sasl.left(colon);
+      irc->saslPassword = sasl.mid(colon + 1);
+    }
+  }
+  if (options.ircCa) {
+    if (!irc || !irc->tls) return Fail("--irc-ca goes with --irc ircs://...");
+    irc->extraAuthorities = QSslCertificate::fromPath(*options.ircCa, QSsl::Pem);
+    if (irc->extraAuthorities.isEmpty()) return Fail("--irc-ca: no PEM certificate can be read from " + *options.ircCa);
   }
 
   WindowSystem windows;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QUrl>
 
@@ -35,12 +37,13 @@ bool IsChannel(QByteArrayView target) { return target.startsWith('#') || target.
 std::optional<IrcOptions> ParseIrcUrl(const QString& text, QString* error) {
   const QUrl url(text, QUrl::StrictMode);
   IrcOptions options;
-  if (!url.isValid() || url.scheme() != QLatin1String("irc") || url.host().isEmpty()) {
-    if (error) *error = "--irc takes irc://HOST[:PORT], not " + text;
+  options.tls = url.scheme() == QLatin1String("ircs");
+  if (!url.isValid() || (url.scheme() != QLatin1String("irc") && !options.tls) || url.host().isEmpty()) {
+    if (error) *error = "--irc takes irc://HOST[:PORT] or ircs://HOST[:PORT], not " + text;
     return std::nullopt;
   }
   options.host = url.host();
-  const int port = url.port(6667);
+  const int port = url.port(options.tls ? 6697 : 6667);
   if (port <= 0 || port > 65535) {
     if (error) *error = "--irc: no such port in " + text;
     return std::nullopt;
@@ -117,20 +120,50 @@ void IrcTransport::Connect() {
   registered_ = false;
   nickTries_ = 0;
   nick_ = NickFromScreenName(screenName_);
-  socket_ = std::make_unique<QTcpSocket>();
-  connect(socket_.get(), &QTcpSocket::connected, this, &IrcTransport::OnConnected);
+  sasl_ = Sasl::Off;
+  capabilities_.clear();
+  tlsProblems_.clear();
+  if (options_.tls) {
+    auto tls = std::make_unique<QSslSocket>();
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.addCaCertificates(options_.extraAuthorities);
+    configuration.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    tls->setSslConfiguration(configuration);
+    connect(tls.get(), &QSslSocket::encrypted, this, &IrcTransport::OnConnected);
+    connect(tls.get(), &QSslSocket::sslErrors, this, [this](const QList<QSslError>& errors) {
+      QStringList reasons;
+      for (const QSslError& error : errors) reasons.push_back(error.errorString());
+      tlsProblems_ = reasons.join("; ");
+    });
+    socket_ = std::move(tls);
+  } else {
+    socket_ = std::make_unique<QTcpSocket>();
+    connect(socket_.get(), &QTcpSocket::connected, this, &IrcTransport::OnConnected);
+  }
   connect(socket_.get(), &QTcpSocket::readyRead, this, &IrcTransport::OnReadable);
-  connect(socket_.get(), &QTcpSocket::errorOccurred, this,
-          [this](QAbstractSocket::SocketError) { LoseConnection(socket_->errorString()); });
+  connect(socket_.get(), &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError) {
+    // A refused certificate says why: never a silent fall back to plain text.
+    LoseConnection(tlsProblems_.isEmpty() ? socket_->errorString()
+                                          : "the server's certificate is refused: " + tlsProblems_);
+  });
   connect(socket_.get(), &QTcpSocket::disconnected, this,
           [this] { LoseConnection("the server closed the connection"); });
   emit notice("Connecting to " + options_.host + " port " + QString::number(options_.port));
   registrationTimer_.start(options_.registration);
-  socket_->connectToHost(options_.host, options_.port);
+  if (auto* tls = qobject_cast<QSslSocket*>(socket_.get())) {
+    tls->connectToHostEncrypted(options_.host, options_.port);
+  } else {
+    socket_->connectToHost(options_.host, options_.port);
+  }
 }
 
 void IrcTransport::OnConnected() {
   Heard();
+  // With SASL the server holds registration until CAP END.
+  if (!options_.saslAccount.isEmpty()) {
+    sasl_ = Sasl::Listing;
+    Write("CAP LS 302");
+  }
   if (!options_.password.isEmpty()) Write("PASS :" + options_.password);
   Write("NICK " + nick_);
   Write("USER morva 0 * :Morva MP3");
@@ -196,6 +229,21 @@ void IrcTransport::OnReadable() {
 void IrcTransport::Handle(const irc::IrcMessage& m) {
   const QByteArray& command = m.command;
   if (command == "PING") return Write("PONG :" + m.Param(0));
+  if (command == "CAP") return OnCapability(m);
+  if (command == "AUTHENTICATE") {
+    if (sasl_ == Sasl::Authenticating && m.Param(0) == "+") return SendSaslPlain();
+    return FailSignIn("the server's AUTHENTICATE reply makes no sense");
+  }
+  if (command == "900") return emit notice("Signed in to the account " + Text(m.Param(2)));
+  if (command == "903") {
+    sasl_ = Sasl::Done;
+    return Write("CAP END");
+  }
+  static const QByteArrayList kSignInFailures = {"902", "904", "905", "906", "907"};
+  if (kSignInFailures.contains(command)) return FailSignIn(Text(m.params.empty() ? QByteArray() : m.params.back()));
+  if (command == "421" && m.Param(1) == "CAP" && sasl_ != Sasl::Off) return FailSignIn("the server has no SASL");
+  if (command == "001" && sasl_ != Sasl::Off && sasl_ != Sasl::Done)
+    return FailSignIn("the server signed us on without SASL");
   if (command == "001") return OnWelcome(m);
   if (command == "005") {
     for (const QByteArray& token : m.params)
@@ -258,6 +306,42 @@ void IrcTransport::OnNickTaken() {
   emit notice("The screen name " + Text(nick_) + " is taken here; trying " + Text(next));
   nick_ = next;
   Write("NICK " + nick_);
+}
+
+void IrcTransport::OnCapability(const irc::IrcMessage& m) {
+  const QByteArray what = m.Param(1);
+  if (what == "LS" && sasl_ == Sasl::Listing) {
+    // "CAP * LS * :part" goes on in another line; "CAP * LS :last" ends the list.
+    const bool more = m.Param(2) == "*" && m.params.size() > 3;
+    capabilities_ += ' ' + (more ? m.Param(3) : m.Param(2));
+    if (more) return;
+    for (const QByteArray& capability : capabilities_.split(' ')) {
+      const bool sasl = capability == "sasl" || capability.startsWith("sasl=");
+      if (sasl && (capability == "sasl" || capability.mid(5).split(',').contains("PLAIN"))) {
+        sasl_ = Sasl::Requested;
+        return Write("CAP REQ :sasl");
+      }
+    }
+    return FailSignIn("the server offers no SASL PLAIN sign-in");
+  }
+  if (what == "ACK" && sasl_ == Sasl::Requested && m.Param(2).split(' ').contains("sasl")) {
+    sasl_ = Sasl::Authenticating;
+    return Write("AUTHENTICATE PLAIN");
+  }
+  if (what == "NAK" && sasl_ == Sasl::Requested) FailSignIn("the server refused SASL");
+}
+
+void IrcTransport::SendSaslPlain() {
+  const QByteArray& account = options_.saslAccount;
+  const QByteArray payload = (account + '\0' + account + '\0' + options_.saslPassword).toBase64();
+  // In pieces of 400; a last piece of exactly 400 (or none) is followed by "+".
+  constexpr qsizetype kPiece = 400;
+  for (qsizetype at = 0; at < payload.size(); at += kPiece) Write("AUTHENTICATE " + payload.mid(at, kPiece));
+  if (payload.size() % kPiece == 0) Write("AUTHENTICATE +");
+}
+
+void IrcTransport::FailSignIn(const QString& reason) {
+  LoseConnection("SASL sign-in failed: " + reason);
 }
 
 QString IrcTransport::NetworkName(const QString& room) const { return irc::ChannelFromRoom(room); }

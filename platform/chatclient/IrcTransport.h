@@ -6,6 +6,8 @@
 #include <optional>
 
 #include <QByteArray>
+#include <QList>
+#include <QSslCertificate>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -23,6 +25,15 @@ struct IrcOptions {
   quint16 port = 6667;
   // Sent as PASS before registering, when not empty.
   QByteArray password;
+  // TLS: the server's certificate is checked against the system's trusted
+  // authorities, these as well, and the host name. There is no way to turn
+  // the check off.
+  bool tls = false;
+  QList<QSslCertificate> extraAuthorities;
+  // SASL PLAIN sign-in during registration, when the account is not empty:
+  // a connection that cannot sign in ends instead of going on without.
+  QByteArray saslAccount;
+  QByteArray saslPassword;
 
   // The reconnect backoff: the first wait, doubled after every failure up to the longest.
   std::chrono::milliseconds firstRetry{1000};
@@ -39,8 +50,8 @@ struct IrcOptions {
   std::chrono::milliseconds sendInterval{1000};
 };
 
-// "irc://HOST[:PORT]" (port 6667 by default); nothing, with the reason in
-// `error`, for anything else.
+// "irc://HOST[:PORT]" (port 6667 by default) or "ircs://HOST[:PORT]" (TLS,
+// port 6697 by default); nothing, with the reason in `error`, for anything else.
 std::optional<IrcOptions> ParseIrcUrl(const QString& url, QString* error);
 
 // A nick the network will take for a screen name: blanks become '_' and
@@ -91,6 +102,10 @@ class IrcTransport : public ChatTransport {
   void Heard();
 
   void Handle(const irc::IrcMessage& message);
+  // SASL: the server's capabilities, its AUTHENTICATE prompts, the outcome.
+  void OnCapability(const irc::IrcMessage& message);
+  void SendSaslPlain();
+  void FailSignIn(const QString& reason);
   void OnWelcome(const irc::IrcMessage& message);
   void OnNickTaken();
   void OnJoin(const irc::IrcMessage& message);
@@ -123,6 +138,10 @@ class IrcTransport : public ChatTransport {
   QByteArray user_;     // as the server shows us to others, once seen
   QByteArray host_;
   bool registered_ = false;
+  enum class Sasl { Off, Listing, Requested, Authenticating, Done };
+  Sasl sasl_ = Sasl::Off;
+  QByteArray capabilities_;  // CAP LS replies so far
+  QString tlsProblems_;      // why the last handshake failed
   bool signingOn_ = false;
   // By the channel's name in lower case.
   std::map<QString, Channel> channels_;

@@ -25,8 +25,10 @@ constexpr Option kOptions[] = {
      [](LauncherOptions& o, const QString&) { o.signedOff = true; }},
     {"--no-room", nullptr, "start with no chat room open",
      [](LauncherOptions& o, const QString&) { o.noRoom = true; }},
-    {"--irc", "URL", "join an IRC network, irc://HOST[:PORT], instead of the local room",
+    {"--irc", "URL", "join an IRC network, irc:// or ircs://HOST[:PORT], instead of the local room",
      [](LauncherOptions& o, const QString& v) { o.irc = v; }},
+    {"--irc-ca", "FILE", "also trust this certificate authority (PEM) for ircs://",
+     [](LauncherOptions& o, const QString& v) { o.ircCa = v; }},
 };
 
 const Option* Find(const QString& name) {

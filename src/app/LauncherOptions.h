@@ -20,6 +20,8 @@ struct LauncherOptions {
   bool noRoom = false;
   // An IRC network to join instead of the local room.
   std::optional<QString> irc;
+  // One more trusted authority (PEM) for the network's certificate.
+  std::optional<QString> ircCa;
   // Set when the command line cannot be used; names the fault.
   QString error;
 };

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "tests/e2e/MorvaProcess.h"
@@ -91,6 +92,29 @@ TEST(IrcSessionTest, AnnouncesInTheChannelIgnoresOthersMovesRoomsAndSaysGoodbye)
   EXPECT_EQ(NextSaid(bob, "#back_room"), kRed + kBullet + " Unloaded By:Joe");
   EXPECT_TRUE(bob.WaitForLine([](const QByteArray& line) { return line.startsWith(":Joe!") && line.contains(" QUIT "); }));
   EXPECT_TRUE(ann.connected());
+}
+
+TEST(IrcSessionTest, AnUnreadableAuthorityOrABadSignInIsAClearErrorAtStart) {
+  struct Case {
+    QStringList arguments;
+    QByteArray sasl;
+    QByteArray error;
+  };
+  for (const Case& c : {Case{{"--irc", "ircs://127.0.0.1", "--irc-ca", "/no/such/ca.pem"}, {},
+                             "morva: --irc-ca: no PEM certificate can be read from /no/such/ca.pem\n"},
+                        Case{{"--irc", "irc://127.0.0.1"}, "joe-without-password",
+                             "morva: MORVA_IRC_SASL must hold account:password\n"},
+                        Case{{"--irc", "http://127.0.0.1"}, {},
+                             "morva: --irc takes irc://HOST[:PORT] or ircs://HOST[:PORT], not http://127.0.0.1\n"}}) {
+    QProcess morva;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!c.sasl.isEmpty()) environment.insert("MORVA_IRC_SASL", QString::fromUtf8(c.sasl));
+    morva.setProcessEnvironment(environment);
+    morva.start(MORVA_BINARY, c.arguments);
+    ASSERT_TRUE(morva.waitForFinished(10000));
+    EXPECT_EQ(morva.exitCode(), 2);
+    EXPECT_EQ(morva.readAllStandardError(), c.error + "Try 'morva --help'.\n");
+  }
 }
 
 }  // namespace
