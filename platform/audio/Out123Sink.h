@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/audio/AudioSink.h"
 
@@ -10,12 +11,25 @@ struct out123_struct;
 
 // A sound device through libout123.
 class Out123Sink : public AudioSink {
- public:
-  // Opens the driver (nullptr: libout123's default) and checks that it starts
-  // with CD-quality stereo. Returns nullptr when it does not work.
-  static std::unique_ptr<Out123Sink> TryOpen(const char* driver);
-  ~Out123Sink() override;
+  struct Key {  // only TryOpen makes a sink
+    explicit Key() = default;
+  };
 
+ public:
+  struct Deleter {
+    void operator()(out123_struct* handle) const;
+  };
+  using Handle = std::unique_ptr<out123_struct, Deleter>;
+
+  struct Opening {
+    std::unique_ptr<Out123Sink> sink;  // null when the driver does not work
+    std::string failure;               // then, why
+  };
+  // Opens the driver ("pulse", "alsa", "oss") and checks that it starts with
+  // CD-quality stereo.
+  static Opening TryOpen(const char* driver);
+
+  Out123Sink(Key, Handle handle);
   Out123Sink(const Out123Sink&) = delete;
   Out123Sink& operator=(const Out123Sink&) = delete;
 
@@ -26,9 +40,7 @@ class Out123Sink : public AudioSink {
   void Close() override;
 
  private:
-  explicit Out123Sink(out123_struct* handle);
-
-  out123_struct* handle_;
+  Handle handle_;
   bool started_ = false;
   long rate_ = 0;
   int channels_ = 0;
