@@ -29,8 +29,9 @@ std::optional<AudioChoice> ParseAudioChoice(std::string_view text);
 //    that a driver that does not work is named on standard error at start,
 //    with the reason; the sinks are then silent real-time ones.
 //  - Null: a silent sink that consumes samples in real time.
-// Make one factory per process and hand copies of it to every control, so
-// each notice appears once.
+// A device lost while it plays is played into silently and tried again (see
+// Out123Sink). Make one factory per process and hand copies of it to every
+// control, so each notice appears once.
 AudioSinkFactory MakeAudioSinkFactory(AudioChoice choice);
 
 // How a null sink consumes samples.
