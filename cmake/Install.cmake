@@ -25,8 +25,9 @@ the terminal and, on a desktop, a room window.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
-# The shared libraries the program links (Qt 6, libmpg123, libout123, libcdio)
-# are found by dpkg-shlibdeps. libout123 opens its sound outputs (PulseAudio,
+# The shared libraries the program links (Qt 6, libmpg123, libout123, libcdio,
+# and libpulse and libasound, asked why an output does not open) are found by
+# dpkg-shlibdeps. libout123 opens its sound outputs (PulseAudio,
 # ALSA, ...) as modules at run time, and Debian ships those in mpg123.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "mpg123")

@@ -10,6 +10,8 @@ packages=(
   libmpg123-dev libout123-0 mpg123
   libcdio-dev
   lame sox
+  libpulse-dev libasound2-dev
+  pulseaudio pulseaudio-utils libasound2-plugins  # the tests' own sound server, and ALSA's way to it
   desktop-file-utils file
   ngircd openssl
 )

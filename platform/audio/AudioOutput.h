@@ -22,13 +22,16 @@ inline constexpr AudioChoiceName kAudioChoices[] = {
 std::optional<AudioChoice> ParseAudioChoice(std::string_view text);
 
 // The factory for a choice of output.
-//  - Auto: libout123's pulse, alsa and oss drivers in turn.
-//  - Pulse, Alsa: that driver only.
+//  - Auto: libout123's pulse, alsa and oss drivers in turn. When none opens,
+//    the sink is the silent real-time one and the factory says so on standard
+//    error, once for the factory and all its copies.
+//  - Pulse, Alsa: that driver only. It is tried when the factory is made, so
+//    that a driver that does not work is named on standard error at start,
+//    with the reason; the sinks are then silent real-time ones.
 //  - Null: a silent sink that consumes samples in real time.
-// When no device can be opened for Auto, Pulse or Alsa, the sink is the silent
-// real-time one and the factory says so on standard error, once for the
-// factory and all its copies. Make one factory per process and hand copies of
-// it to every control, so the notice appears once.
+// A device lost while it plays is played into silently and tried again (see
+// Out123Sink). Make one factory per process and hand copies of it to every
+// control, so each notice appears once.
 AudioSinkFactory MakeAudioSinkFactory(AudioChoice choice);
 
 // How a null sink consumes samples.

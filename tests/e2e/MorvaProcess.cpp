@@ -12,7 +12,7 @@ MorvaProcess::~MorvaProcess() {
 bool MorvaProcess::Start(const QString& program, const QStringList& arguments, const QString& workingDirectory) {
   process_.setWorkingDirectory(workingDirectory);
   process_.setProcessChannelMode(QProcess::SeparateChannels);
-  process_.setStandardErrorFile(QProcess::nullDevice());
+  if (!keepErrors_) process_.setStandardErrorFile(QProcess::nullDevice());
   process_.start(program, arguments);
   return process_.waitForStarted(10000);
 }
@@ -25,7 +25,20 @@ void MorvaProcess::TypeRaw(const QByteArray& bytes) {
   }
 }
 
-void MorvaProcess::Read() { output_.append(process_.readAllStandardOutput()); }
+void MorvaProcess::Read() {
+  output_.append(process_.readAllStandardOutput());
+  if (keepErrors_) errors_.append(process_.readAllStandardError());
+}
+
+bool MorvaProcess::WaitForErrorLine(const QByteArray& line, int limitMs) {
+  QDeadlineTimer deadline(limitMs);
+  for (;;) {
+    Read();
+    if (errors_.split('\n').contains(line)) return true;
+    if (deadline.hasExpired() || process_.state() == QProcess::NotRunning) return false;
+    process_.waitForReadyRead(20);  // wakes for standard output only: look again soon
+  }
+}
 
 bool MorvaProcess::WaitForLine(const QByteArray& line, int limitMs) {
   return WaitForLineThat([&](QByteArrayView seen) { return seen == line; }, limitMs).has_value();

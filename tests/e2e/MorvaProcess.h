@@ -7,6 +7,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +18,12 @@ class MorvaProcess {
   MorvaProcess() = default;
   ~MorvaProcess();
 
+  // Before Start: the environment to run in (else the test's own), and
+  // whether to keep what the program writes on standard error (else it is
+  // thrown away).
+  void SetEnvironment(const QProcessEnvironment& environment) { process_.setProcessEnvironment(environment); }
+  void KeepErrors() { keepErrors_ = true; }
+
   bool Start(const QString& program, const QStringList& arguments, const QString& workingDirectory);
   // Types one line (a line feed is added).
   void Type(const QByteArray& line);
@@ -26,10 +33,15 @@ class MorvaProcess {
   bool WaitForLine(const QByteArray& line, int limitMs = 15000);
   // The same for the first such line that starts with `start`; returns it.
   std::optional<QByteArray> WaitForLineStartingWith(const QByteArray& start, int limitMs = 15000);
+  // Waits until standard error holds the line (KeepErrors); false after the
+  // time limit.
+  bool WaitForErrorLine(const QByteArray& line, int limitMs = 15000);
   // Waits for the end of the program; its exit status, or -1 when it did not end.
   int WaitForExit(int limitMs = 15000);
 
   QByteArray output() const { return output_; }
+  QByteArray errors() const { return errors_; }
+  bool Running() const { return process_.state() == QProcess::Running; }
   QList<QByteArray> lines() const;
 
  private:
@@ -39,4 +51,6 @@ class MorvaProcess {
   QProcess process_;
   QByteArray output_;
   qsizetype searchedUpTo_ = 0;
+  bool keepErrors_ = false;
+  QByteArray errors_;
 };

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <numbers>
 
 #include <QFile>
@@ -13,7 +14,8 @@ void PutLe(QByteArray& bytes, std::uint32_t value, int count) {
   for (int i = 0; i < count; ++i) bytes.append(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
-QByteArray ToneWav(int seconds, double frequency) {
+// A mono WAV of the sine whose phase at second t is phase(t).
+QByteArray SineWav(int seconds, const std::function<double(double)>& phase) {
   constexpr int kRate = 22050;
   const std::uint32_t samples = static_cast<std::uint32_t>(seconds) * kRate;
   QByteArray wav("RIFF");
@@ -29,23 +31,37 @@ QByteArray ToneWav(int seconds, double frequency) {
   wav.append("data");
   PutLe(wav, samples * 2, 4);
   for (std::uint32_t i = 0; i < samples; ++i) {
-    const double value = 8000.0 * std::sin(2.0 * std::numbers::pi * frequency * i / kRate);
+    const double value = 8000.0 * std::sin(phase(static_cast<double>(i) / kRate));
     PutLe(wav, static_cast<std::uint16_t>(static_cast<std::int16_t>(value)), 2);
   }
   return wav;
 }
 
-}  // namespace
-
-bool WriteToneMp3(const QString& path, int seconds, double frequency) {
+bool WriteMp3(const QString& path, const QByteArray& wavBytes) {
   const QString wavPath = path + ".wav";
   {
     QFile wav(wavPath);
-    if (!wav.open(QIODevice::WriteOnly) || wav.write(ToneWav(seconds, frequency)) < 0) return false;
+    if (!wav.open(QIODevice::WriteOnly) || wav.write(wavBytes) < 0) return false;
   }
+  // From 56 kbit/s up a frame at 22050 Hz has room for LAME's tag of the
+  // encoder's delay and padding, which the decoder cuts off: the file then
+  // holds the tone alone, with no silence of its own at either end.
   QProcess lame;
-  lame.start("lame", {"--quiet", "-b", "32", wavPath, path});
+  lame.start("lame", {"--quiet", "-b", "64", wavPath, path});
   const bool ok = lame.waitForFinished(60000) && lame.exitStatus() == QProcess::NormalExit && lame.exitCode() == 0;
   QFile::remove(wavPath);
   return ok;
+}
+
+}  // namespace
+
+bool WriteToneMp3(const QString& path, int seconds, double frequency) {
+  return WriteMp3(path, SineWav(seconds, [frequency](double t) { return 2.0 * std::numbers::pi * frequency * t; }));
+}
+
+bool WriteSweepMp3(const QString& path, int seconds, double from, double to) {
+  const double slope = (to - from) / seconds;  // Hz per second
+  return WriteMp3(path, SineWav(seconds, [from, slope](double t) {
+                    return 2.0 * std::numbers::pi * (from * t + slope * t * t / 2.0);
+                  }));
 }
