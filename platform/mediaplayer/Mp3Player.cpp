@@ -9,6 +9,7 @@
 
 #include "platform/mediaplayer/Mp3Decoder.h"
 #include "platform/mediaplayer/SampleGain.h"
+#include "src/seams/ControlError.h"
 #include "src/seams/Diagnostic.h"
 
 namespace {
@@ -31,8 +32,14 @@ Mp3Player::~Mp3Player() {
 }
 
 void Mp3Player::OpenFile(const QString& path) {
-  // Throws ControlError and leaves the current file as it was.
-  auto decoder = Mp3Decoder::Open(QFile::encodeName(path).toStdString());
+  std::unique_ptr<Mp3Decoder> decoder;
+  try {
+    decoder = Mp3Decoder::Open(QFile::encodeName(path).toStdString());
+  } catch (const ControlError&) {
+    // Nothing stays open that a later Play could resume.
+    Close();
+    throw;
+  }
   duration_ = static_cast<double>(decoder->LengthFrames()) / static_cast<double>(decoder->Rate());
   rate_ = decoder->Rate();
   fileName_ = path;
@@ -45,6 +52,20 @@ void Mp3Player::OpenFile(const QString& path) {
   }
   wake_.notify_all();
   emit fileOpened(path, duration_);
+}
+
+void Mp3Player::Close() {
+  duration_ = 0.0;
+  rate_ = 0;
+  fileName_.clear();
+  {
+    std::lock_guard lock(mutex_);
+    incoming_.reset();
+    seekTo_.reset();
+    positionFrames_ = 0;
+    SetState(kClosed);
+  }
+  wake_.notify_all();
 }
 
 void Mp3Player::Play() {
@@ -168,9 +189,10 @@ bool Mp3Player::TakeCommands(Playback& playback) {
     std::unique_lock lock(mutex_);
     wake_.wait(lock, [&] {
       return quit_ || incoming_ || seekTo_ || (state_ == kPlaying && playback.decoder) ||
-             (state_ != kPlaying && playback.sinkHasSound);
+             (state_ == kClosed && playback.decoder) || (state_ != kPlaying && playback.sinkHasSound);
     });
     if (quit_) return false;
+    if (state_ == kClosed) retired = std::move(playback.decoder);
     if (incoming_) {
       retired = std::move(playback.decoder);
       playback.decoder = std::move(incoming_);

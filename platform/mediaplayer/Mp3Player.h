@@ -20,7 +20,8 @@ class Mp3Decoder;
 // the factory. Decoding and output run on a worker thread that the player
 // owns; every public member is called from the thread that made the player
 // (the user-interface thread) and returns without waiting for the worker,
-// except OpenFile, which opens and measures the file itself.
+// except OpenFile, which opens and measures the file itself. An OpenFile that
+// fails closes the player: nothing is left open that Play could resume.
 //
 // The play state is changed at once by the calls; the worker changes it only
 // when the file ends (to stopped, position back at the start). Every change
@@ -75,6 +76,9 @@ class Mp3Player : public QObject, public MediaPlayerControl {
   bool OpenSink(Playback& playback);
   void PlayChunk(Playback& playback);
   void SetState(int state);  // with the mutex held; reports the change
+  // Back to the state of a player that never opened a file; the worker lets
+  // its file go.
+  void Close();
 
   AudioSinkFactory sinks_;
 

@@ -90,12 +90,18 @@ TEST_F(BadInputTest, AFileThatVanishesBeforeTheOpenIsRefused) {
   ExpectRefused(dir / "gone.mp3");
 }
 
-TEST_F(BadInputTest, AFailedOpenLeavesThePlayingFileAlone) {
+TEST_F(BadInputTest, AFailedOpenClosesThePlayingFile) {
   harness.recording().HoldAt(100);
   harness.Open(files.sweep);
+  ASSERT_TRUE(harness.recording().WaitForFrames(100, 10s));
   EXPECT_THROW(harness.Open(dir / "missing.mp3"), ControlError);
-  EXPECT_EQ(player.PlayState(), Mp3Player::kPlaying);
-  EXPECT_NEAR(player.Duration(), 2.0, 0.0005);
+  EXPECT_EQ(player.PlayState(), Mp3Player::kClosed);
+  EXPECT_EQ(player.Duration(), 0.0);
+  EXPECT_TRUE(player.FileName().isEmpty());
+  player.Play();  // nothing is left to resume
+  EXPECT_EQ(player.PlayState(), Mp3Player::kClosed);
+  harness.recording().Release();
+  EXPECT_TRUE(harness.recording().WaitForCount(AudioRecording::Kind::Drop, 1));  // the old sound stops
 }
 
 TEST_F(BadInputTest, TruncatedFilesPlayWhatTheyHoldOrAreRefused) {
