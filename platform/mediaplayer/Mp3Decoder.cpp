@@ -1,8 +1,14 @@
 #include "platform/mediaplayer/Mp3Decoder.h"
 
+#include <fcntl.h>
 #include <mpg123.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
 
 #include "src/seams/ControlError.h"
 
@@ -23,9 +29,41 @@ using HandlePtr = std::unique_ptr<mpg123_handle, HandleDeleter>;
 // frame is easily faked by random bytes; a few in a row are not.
 constexpr int kFramesToConfirm = 3;
 
+// A descriptor that is closed when it goes, unless it was let go.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(Descriptor&& other) noexcept : fd_(other.release()) {}
+  Descriptor& operator=(Descriptor&&) = delete;
+  int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
+
+// Opens a regular file for reading. Anything else is refused before it is
+// opened, and the open itself does not block, so a FIFO that took the file's
+// place meanwhile cannot make the caller wait for a writer.
+Descriptor OpenRegularFile(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) Fail(path, std::strerror(errno));
+  if (!S_ISREG(info.st_mode)) Fail(path, "not a regular file");
+  Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (file.get() < 0) Fail(path, std::strerror(errno));
+  if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) Fail(path, "not a regular file");
+  const int flags = ::fcntl(file.get(), F_GETFL);
+  if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) Fail(path, std::strerror(errno));
+  return file;
+}
+
 }  // namespace
 
 std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(const std::string& path) {
+  Descriptor file = OpenRegularFile(path);
   int error = MPG123_OK;
   HandlePtr handle(mpg123_new(nullptr, &error));
   if (!handle) Fail(path, "no decoder");
@@ -41,7 +79,7 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(const std::string& path) {
     mpg123_format(handle.get(), rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
   }
 
-  if (mpg123_open(handle.get(), path.c_str()) != MPG123_OK) {
+  if (mpg123_open_fd(handle.get(), file.get()) != MPG123_OK) {
     Fail(path, mpg123_strerror(handle.get()));
   }
   long rate = 0;
@@ -69,16 +107,19 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(const std::string& path) {
   if (length <= 0) Fail(path, "no decodable MPEG audio");
   if (mpg123_seek(handle.get(), 0, SEEK_SET) < 0) Fail(path, "cannot rewind");
 
-  auto decoder = std::unique_ptr<Mp3Decoder>(new Mp3Decoder(handle.release()));
+  auto decoder = std::unique_ptr<Mp3Decoder>(new Mp3Decoder(handle.release(), file.release()));
   decoder->rate_ = rate;
   decoder->channels_ = channels;
   decoder->length_ = length;
   return decoder;
 }
 
-Mp3Decoder::Mp3Decoder(mpg123_handle* handle) : handle_(handle) {}
+Mp3Decoder::Mp3Decoder(mpg123_handle* handle, int fd) : handle_(handle), fd_(fd) {}
 
-Mp3Decoder::~Mp3Decoder() { mpg123_delete(handle_); }
+Mp3Decoder::~Mp3Decoder() {
+  mpg123_delete(handle_);  // does not close a descriptor it was given
+  ::close(fd_);
+}
 
 std::size_t Mp3Decoder::Read(std::int16_t* out, std::size_t maxFrames) {
   const std::size_t frameBytes = static_cast<std::size_t>(channels_) * sizeof(std::int16_t);

@@ -14,8 +14,8 @@ struct mpg123_handle_struct;
 // while it plays changes nothing. Not thread-safe: one thread at a time.
 class Mp3Decoder {
  public:
-  // Throws ControlError when the file is missing, unreadable or holds no
-  // decodable MPEG audio.
+  // Throws ControlError when the file is missing, unreadable, not a regular
+  // file (a FIFO, a device, a folder) or holds no decodable MPEG audio.
   static std::unique_ptr<Mp3Decoder> Open(const std::string& path);
   ~Mp3Decoder();
 
@@ -37,9 +37,10 @@ class Mp3Decoder {
   std::int64_t Tell() const;
 
  private:
-  explicit Mp3Decoder(mpg123_handle_struct* handle);
+  Mp3Decoder(mpg123_handle_struct* handle, int fd);
 
   mpg123_handle_struct* handle_;
+  int fd_;  // the file, read by handle_
   long rate_ = 0;
   int channels_ = 0;
   std::int64_t length_ = 0;

@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <random>
 #include <vector>
 
+#include "platform/mediaplayer/Mp3Decoder.h"
 #include "tests/platform/mediaplayer/Mp3Fixtures.h"
 #include "tests/platform/mediaplayer/PlayerHarness.h"
 #include "src/seams/ControlError.h"
@@ -88,6 +94,17 @@ TEST_F(BadInputTest, AFileThatVanishesBeforeTheOpenIsRefused) {
   std::filesystem::copy_file(files.sweep, dir / "gone.mp3");
   std::filesystem::remove(dir / "gone.mp3");
   ExpectRefused(dir / "gone.mp3");
+}
+
+TEST_F(BadInputTest, AFifoIsRefusedWithoutWaitingForAWriter) {
+  const auto fifo = dir / "pipe.mp3";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  auto opening = std::async(std::launch::async, [&] { Mp3Decoder::Open(fifo.string()); });
+  const bool returned = opening.wait_for(10s) == std::future_status::ready;
+  // A writer lets an open that waits for one go on, so the test can end.
+  if (!returned) ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+  EXPECT_TRUE(returned) << "the open waited for a writer";
+  EXPECT_THROW(opening.get(), ControlError);
 }
 
 TEST_F(BadInputTest, AFailedOpenClosesThePlayingFile) {
