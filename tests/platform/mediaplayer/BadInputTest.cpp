@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -119,6 +121,29 @@ TEST_F(BadInputTest, AFailedOpenClosesThePlayingFile) {
   EXPECT_EQ(player.PlayState(), Mp3Player::kClosed);
   harness.recording().Release();
   EXPECT_TRUE(harness.recording().WaitForCount(AudioRecording::Kind::Drop, 1));  // the old sound stops
+}
+
+TEST_F(BadInputTest, ALongFileWithoutAHeaderIsCountedByTheWorkerNotByTheOpen) {
+  // The untagged file a hundred times over: 8,600 frames, more than the
+  // worker counts at a time.
+  const auto one = ReadBytes(files.untagged);
+  std::vector<char> many;
+  for (int i = 0; i < 100; ++i) many.insert(many.end(), one.begin(), one.end());
+  const auto path = dir / "long.mp3";
+  WriteBytes(path, many.data(), many.size());
+  const double exact = static_cast<double>(DecodeAll(path).size()) / 8000.0;
+  std::vector<double> counted;
+  QObject::connect(&player, &Mp3Player::durationChanged, [&](double seconds) { counted.push_back(seconds); });
+
+  harness.recording().HoldAt(0);  // the worker stops at its first write
+  harness.Open(path);
+  // The open has not read the file through: its length is estimated.
+  EXPECT_NE(player.Duration(), exact);
+  EXPECT_NEAR(player.Duration(), exact, exact / 2);
+  harness.recording().Release();
+  ASSERT_TRUE(WaitUntil([&] { return !counted.empty(); }));
+  EXPECT_DOUBLE_EQ(player.Duration(), exact);
+  EXPECT_EQ(counted, std::vector<double>{exact});
 }
 
 TEST_F(BadInputTest, TruncatedFilesPlayWhatTheyHoldOrAreRefused) {
