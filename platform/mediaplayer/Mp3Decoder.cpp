@@ -98,6 +98,18 @@ double FramesBySize(mpg123_handle* handle, std::int64_t fileSize) {
   return frameBytes > 0 ? std::max(audioBytes, 0.0) / frameBytes : 0.0;
 }
 
+// Whether an Info header's frame count agrees with the count the file's size
+// gives. An honest header of a file at a constant bit rate is within a
+// frame or so of it: the slack is two frames (a trailing 128-byte ID3v1 tag
+// is nearly two of the smallest frames) or 1% (other trailing tags), whichever
+// is more. A file whose bit rate varies mostly disagrees, and is counted: a
+// count that was not needed gives the header's own length, off the caller's
+// thread.
+bool HeaderAgreesWithSize(std::int64_t headerFrames, double framesBySize) {
+  const double slack = std::max(2.0, framesBySize / 100.0);
+  return headerFrames > 0 && std::abs(static_cast<double>(headerFrames) - framesBySize) <= slack;
+}
+
 // Frames CountFrames reads per call: a few milliseconds of work.
 constexpr int kFramesPerCount = 4096;
 
@@ -163,16 +175,17 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(const std::string& path) {
     if (result != MPG123_OK && result != MPG123_NEW_FORMAT) Fail(path, "no decodable MPEG audio");
   }
   // An encoder's Info header gives the frame count with the delay and
-  // padding. Without one the length is estimated from the size and the bit
-  // rate, and CountFrames finds it exactly later: a scan of every frame here
-  // would hold the caller for as long as reading the whole file takes.
+  // padding, and is believed when the file's size agrees with it. Otherwise
+  // the length is estimated from the size and the bit rate, and CountFrames
+  // finds it exactly later: a scan of every frame here would hold the caller
+  // for as long as reading the whole file takes.
   long encoderDelay = -1;
   double unused = 0.0;
   mpg123_getstate(handle.get(), MPG123_ENC_DELAY, &encoderDelay, &unused);
   struct stat info {};
   if (::fstat(file.get(), &info) != 0) Fail(path, std::strerror(errno));
   const double framesBySize = FramesBySize(handle.get(), info.st_size);
-  const bool believed = encoderDelay >= 0;
+  const bool believed = encoderDelay >= 0 && HeaderAgreesWithSize(mpg123_framelength(handle.get()), framesBySize);
   const int samplesPerFrame = mpg123_spf(handle.get());
   const std::int64_t length =
       believed ? mpg123_length(handle.get())

@@ -10,10 +10,11 @@ struct mpg123_handle_struct;
 // One open MP3 file, decoded by libmpg123 to signed 16-bit samples at the
 // file's own rate and channel count, with encoder delay and padding removed.
 // Opening checks that the file holds decodable MPEG audio and takes its
-// length from an Info header; without one the length is estimated at the open
-// and counted exactly by CountFrames, a few thousand frames a call. The file
-// stays open until the decoder goes, so removing it while it plays changes
-// nothing. Not thread-safe: one thread at a time.
+// length from an Info header that the file's size bears out; any other
+// length is estimated at the open and counted exactly by CountFrames, a few
+// thousand frames a call. The file stays open until the decoder goes, so
+// removing it while it plays changes nothing. Not thread-safe: one thread at
+// a time.
 class Mp3Decoder {
  public:
   // Throws ControlError when the file is missing, unreadable, not a regular

@@ -23,10 +23,10 @@ class Mp3Decoder;
 // except OpenFile, which opens the file itself. An OpenFile that fails closes
 // the player: nothing is left open that Play could resume.
 //
-// The length of a file with an Info header is exact at the open. Any other
-// length starts as an estimate from the file's size and bit rate; the worker
-// counts the file's frames between chunks (also while nothing plays) and then
-// makes Duration() exact and reports durationChanged.
+// The length of a file whose Info header the file's size bears out is exact
+// at the open. Any other length starts as an estimate from the file's size and
+// bit rate; the worker counts the file's frames between chunks (also while
+// nothing plays) and then makes Duration() exact and reports durationChanged.
 //
 // The play state is changed at once by the calls; the worker changes it only
 // when the file ends (to stopped, position back at the start). Every change

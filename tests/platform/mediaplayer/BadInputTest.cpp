@@ -146,6 +146,29 @@ TEST_F(BadInputTest, ALongFileWithoutAHeaderIsCountedByTheWorkerNotByTheOpen) {
   EXPECT_EQ(counted, std::vector<double>{exact});
 }
 
+TEST_F(BadInputTest, AnInfoHeaderIsBelievedOnlyWhenTheFileSizeBearsItOut) {
+  auto bytes = ReadBytes(files.sweep);
+  const std::string tag = "Info";
+  const auto at = std::search(bytes.begin(), bytes.end(), tag.begin(), tag.end());
+  ASSERT_NE(at, bytes.end());
+  const auto frameCount = at - bytes.begin() + 8;  // after the tag and its flags
+  // The file holds 30 frames; its header is made to claim otherwise.
+  for (const std::uint32_t claimed : {3u, 60u, 1u << 31, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(claimed);
+    for (int i = 0; i < 4; ++i) bytes[frameCount + i] = static_cast<char>(claimed >> (24 - 8 * i));
+    const auto path = dir / ("claims" + std::to_string(claimed) + ".mp3");
+    WriteBytes(path, bytes.data(), bytes.size());
+    QObject receiver;
+    std::vector<double> counted;
+    QObject::connect(&player, &Mp3Player::durationChanged, &receiver,
+                     [&](double seconds) { counted.push_back(seconds); });
+    harness.Open(path);
+    EXPECT_NEAR(player.Duration(), 2.0, 0.5);  // from the file's size, not the claim
+    ASSERT_TRUE(WaitUntil([&] { return !counted.empty(); }));
+    EXPECT_DOUBLE_EQ(player.Duration(), static_cast<double>(DecodeAll(path).size()) / 8000.0);
+  }
+}
+
 TEST_F(BadInputTest, TruncatedFilesPlayWhatTheyHoldOrAreRefused) {
   const auto whole = ReadBytes(files.sweep);
   std::vector<std::size_t> lengths{1, 2, 3, 4, 10, 50, 100, 200, 400};
