@@ -70,6 +70,8 @@ class ChatClient : public QObject {
   void roomChanged(const QString& roomName);
   void membersChanged();
   void closed();
+  // Something the user should know that is not a line of the room.
+  void notice(const QString& text);
 
  private:
   struct RoomWindows {

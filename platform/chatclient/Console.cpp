@@ -16,6 +16,7 @@ Console::Console(ChatClient& client, FILE* in, FILE* out, QObject* parent)
           [this](const QString& name, const QString& text) { WriteLine(name + QStringLiteral(": ") + text); });
   connect(&client_, &ChatClient::roomChanged, this,
           [this](const QString& room) { WriteLine(QStringLiteral("*** Now in room ") + room); });
+  connect(&client_, &ChatClient::notice, this, [this](const QString& text) { WriteLine(QStringLiteral("*** ") + text); });
 }
 
 Console::~Console() = default;

@@ -15,7 +15,8 @@ class QSocketNotifier;
 //
 // Output (from construction on): every line the open room shows is written as
 // NAME + ": " + the line as sent, in UTF-8, and flushed at once; a change of
-// room writes "*** Now in room " + name. Nothing else is ever written there.
+// room writes "*** Now in room " + name, and a notice of the client "*** " +
+// its text. Nothing else is ever written there.
 //
 // Input (after Start): each line read is typed into the open room's input box
 // and sent, as the signed-on user would; "/as NAME TEXT" makes member NAME say
