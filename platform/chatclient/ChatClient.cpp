@@ -185,17 +185,22 @@ void ChatClient::TypeLine(const QString& text) {
 void ChatClient::SayInOpenRoom(const QString& name, const QString& said) {
   // Counted before the line: a first line makes its speaker a member.
   const qsizetype before = openRoom_->members().size();
-  const ChatLine& line = openRoom_->Say(name, said);
-  // Copies of the line as the room keeps it: the room may drop its oldest
-  // line while the signal runs.
-  const QString speaker = line.screenName;
-  const QString text = line.text;
+  // The line as said, whole, even when the room keeps it cut.
+  const ChatRoom::Said line = openRoom_->Say(name, said);
+  const QString& speaker = line.line.screenName;
+  const QString& text = line.line.text;
+  const qsizetype keptCharacters = openRoom_->lines().back().text.size();
   windows_.SetTitle(room_.transcript, Bytes(speaker + ": " + text));
   if (openRoom_->members().size() != before) {
     UpdateMemberWindows();
     emit membersChanged();
   }
   emit lineShown(speaker, text);
+  if (line.keptCut)
+    emit notice(QStringLiteral("The transcript keeps only the first %1 of the %2 characters of a line from %3")
+                    .arg(keptCharacters)
+                    .arg(text.size())
+                    .arg(speaker));
 }
 
 void ChatClient::UpdateMemberWindows() {

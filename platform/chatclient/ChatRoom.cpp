@@ -15,12 +15,41 @@ QString ChatRoom::SingleLine(const QString& text) {
   return line;
 }
 
-const ChatLine& ChatRoom::Say(const QString& screenName, const QString& text) {
-  const QString speaker = SingleLine(screenName);
-  Join(speaker);
-  if (lines_.size() >= kKeptLines) lines_.pop_front();
-  lines_.push_back({speaker, SingleLine(text)});
-  return lines_.back();
+namespace {
+
+std::size_t Bytes(const ChatLine& line) {
+  return static_cast<std::size_t>(line.screenName.size() + line.text.size()) * sizeof(QChar);
+}
+
+// The first characters of the text, at most count of them, without half of a
+// surrogate pair at the end.
+QString Cut(const QString& text, qsizetype count) {
+  if (count >= text.size()) return text;
+  if (count > 0 && text[count - 1].isHighSurrogate()) --count;
+  return text.left(count);  // a copy of its own, of the size kept
+}
+
+}  // namespace
+
+ChatRoom::Said ChatRoom::Say(const QString& screenName, const QString& text) {
+  Said said{{SingleLine(screenName), SingleLine(text)}};
+  Join(said.line.screenName);
+  // The kept copy shares the characters of the line as said, unless cut.
+  ChatLine kept = said.line;
+  if (Bytes(kept) > kKeptBytes) {
+    const auto characters = static_cast<qsizetype>(kKeptBytes / sizeof(QChar));
+    kept.screenName = Cut(kept.screenName, characters);
+    kept.text = Cut(kept.text, characters - kept.screenName.size());
+    said.keptCut = true;
+  }
+  const std::size_t bytes = Bytes(kept);
+  while (!lines_.empty() && (lines_.size() >= kKeptLines || keptBytes_ + bytes > kKeptBytes)) {
+    keptBytes_ -= Bytes(lines_.front());
+    lines_.pop_front();
+  }
+  lines_.push_back(std::move(kept));
+  keptBytes_ += bytes;
+  return said;
 }
 
 ChatRoom& RoomHub::Room(const QString& name) {

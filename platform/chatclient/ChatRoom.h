@@ -14,10 +14,22 @@ struct ChatLine {
 };
 
 // One chat room: the lines said in it and its members (whoever is in it and
-// whoever has spoken). It keeps the latest kKeptLines lines.
+// whoever has spoken). It keeps the latest kKeptLines lines, and of them no
+// more than kKeptBytes of characters: the oldest lines go first. A line that
+// is longer than that on its own is kept cut to it; the line as said is still
+// what Say gives back, whole, for whoever shows or reads it.
 class ChatRoom {
  public:
   static constexpr std::size_t kKeptLines = 10000;
+  // 16 MiB of the kept lines' speakers and texts, at two bytes a character
+  // (UTF-16), as they lie in memory.
+  static constexpr std::size_t kKeptBytes = 16 * 1024 * 1024;
+
+  // A line as it was said, and whether the room keeps it cut.
+  struct Said {
+    ChatLine line;
+    bool keptCut = false;
+  };
 
   explicit ChatRoom(QString name) : name_(std::move(name)) {}
 
@@ -32,7 +44,9 @@ class ChatRoom {
   void SetMembers(const QStringList& members) { members_ = members; }
   // The member says the text; the speaker becomes a member. A line never
   // spans several lines: control characters become spaces.
-  const ChatLine& Say(const QString& screenName, const QString& text);
+  Said Say(const QString& screenName, const QString& text);
+  // What the kept lines take, counted as kKeptBytes is.
+  std::size_t keptBytes() const { return keptBytes_; }
 
   // Control characters (line breaks, escapes, NUL) replaced by spaces.
   static QString SingleLine(const QString& text);
@@ -40,6 +54,7 @@ class ChatRoom {
  private:
   QString name_;
   std::deque<ChatLine> lines_;
+  std::size_t keptBytes_ = 0;
   QStringList members_;
 };
 

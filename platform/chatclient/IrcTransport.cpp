@@ -93,14 +93,16 @@ IrcTransport::~IrcTransport() {
 }
 
 void IrcTransport::SignOff() {
-  if (!socket_ || socket_->state() != QAbstractSocket::ConnectedState) return;
+  if (!socket_ || !registered_ || socket_->state() != QAbstractSocket::ConnectedState) return;
+  // Nothing the socket reports now may reach us: the waits below handle its events.
+  socket_->disconnect(this);
+  registered_ = false;
   // What waits its turn goes now: the program is ending, and a line the
   // room never sees is worse than a burst.
   for (const QByteArray& line : queue_.Clear()) socket_->write(line);
   socket_->write("QUIT :Morva MP3 closed\r\n");
   socket_->flush();
   for (int i = 0; i < 20 && socket_->bytesToWrite() > 0; ++i) socket_->waitForBytesWritten(100);
-  socket_->disconnect(this);
   socket_->disconnectFromHost();
 }
 

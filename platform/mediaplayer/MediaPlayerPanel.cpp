@@ -71,6 +71,7 @@ MediaPlayerPanel::MediaPlayerPanel(Mp3Player& player, QWidget* parent)
 
   connect(&player_, &Mp3Player::playStateChanged, this, [this] { Refresh(); });
   connect(&player_, &Mp3Player::fileOpened, this, [this] { Refresh(); });
+  connect(&player_, &Mp3Player::durationChanged, this, [this] { Refresh(); });
   connect(&player_, &Mp3Player::muteChanged, this, [this] { Refresh(); });
 
   timer_ = new QTimer(this);

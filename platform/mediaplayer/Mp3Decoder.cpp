@@ -1,8 +1,15 @@
 #include "platform/mediaplayer/Mp3Decoder.h"
 
+#include <fcntl.h>
 #include <mpg123.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <utility>
 
 #include "src/seams/ControlError.h"
 
@@ -23,12 +30,42 @@ using HandlePtr = std::unique_ptr<mpg123_handle, HandleDeleter>;
 // frame is easily faked by random bytes; a few in a row are not.
 constexpr int kFramesToConfirm = 3;
 
-}  // namespace
+// A descriptor that is closed when it goes, unless it was let go.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(Descriptor&& other) noexcept : fd_(other.release()) {}
+  Descriptor& operator=(Descriptor&&) = delete;
+  int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
 
-std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(const std::string& path) {
+ private:
+  int fd_;
+};
+
+// Opens a regular file for reading. Anything else is refused before it is
+// opened, and the open itself does not block, so a FIFO that took the file's
+// place meanwhile cannot make the caller wait for a writer.
+Descriptor OpenRegularFile(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) Fail(path, std::strerror(errno));
+  if (!S_ISREG(info.st_mode)) Fail(path, "not a regular file");
+  Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (file.get() < 0) Fail(path, std::strerror(errno));
+  if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) Fail(path, "not a regular file");
+  const int flags = ::fcntl(file.get(), F_GETFL);
+  if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) Fail(path, std::strerror(errno));
+  return file;
+}
+
+// A handle set up as every handle of ours is; null when none can be made.
+HandlePtr NewHandle() {
   int error = MPG123_OK;
   HandlePtr handle(mpg123_new(nullptr, &error));
-  if (!handle) Fail(path, "no decoder");
+  if (!handle) return handle;
   mpg123_param2(handle.get(), MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0.0);
   // Junk before the first frame is skipped only within this many bytes, so a
   // file of random bytes fails quickly instead of being searched to its end.
@@ -40,8 +77,86 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(const std::string& path) {
   for (std::size_t i = 0; i < rateCount; ++i) {
     mpg123_format(handle.get(), rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
   }
+  return handle;
+}
 
-  if (mpg123_open(handle.get(), path.c_str()) != MPG123_OK) {
+// The number of MPEG frames that the file's size gives at the bit rate of the
+// frame just decoded, counted from the first audio frame on.
+double FramesBySize(mpg123_handle* handle, std::int64_t fileSize) {
+  off_t* offsets = nullptr;
+  off_t step = 0;
+  std::size_t filled = 0;
+  const bool indexed = mpg123_index(handle, &offsets, &step, &filled) == MPG123_OK && filled > 0;
+  const double audioBytes = static_cast<double>(fileSize - (indexed ? offsets[0] : 0));
+  mpg123_frameinfo2 info{};
+  mpg123_info(handle, &info);
+  // The mean size of a frame at a constant bit rate, padding included; a
+  // stream of free format gives only the size of the frame itself.
+  const double frameBytes = info.bitrate > 0 && info.rate > 0
+                                ? mpg123_spf(handle) / 8.0 * info.bitrate * 1000.0 / static_cast<double>(info.rate)
+                                : static_cast<double>(info.framesize);
+  return frameBytes > 0 ? std::max(audioBytes, 0.0) / frameBytes : 0.0;
+}
+
+// Whether an Info header's frame count agrees with the count the file's size
+// gives. An honest header of a file at a constant bit rate is within a
+// frame or so of it: the slack is two frames (a trailing 128-byte ID3v1 tag
+// is nearly two of the smallest frames) or 1% (other trailing tags), whichever
+// is more. A file whose bit rate varies mostly disagrees, and is counted: a
+// count that was not needed gives the header's own length, off the caller's
+// thread.
+bool HeaderAgreesWithSize(std::int64_t headerFrames, double framesBySize) {
+  const double slack = std::max(2.0, framesBySize / 100.0);
+  return headerFrames > 0 && std::abs(static_cast<double>(headerFrames) - framesBySize) <= slack;
+}
+
+// Frames CountFrames reads per call: a few milliseconds of work.
+constexpr int kFramesPerCount = 4096;
+
+}  // namespace
+
+// Counts the file's frames with a handle of its own on the same descriptor.
+// Its reader keeps its own place in the file (pread), so the playing handle
+// is left where it is.
+struct Mp3Decoder::Counter {
+  int fd;
+  std::int64_t position = 0;
+  std::int64_t samples = 0;  // of the frames counted so far
+  HandlePtr handle;
+
+  static mpg123_ssize_t Read(void* self, void* buffer, std::size_t bytes) {
+    auto& counter = *static_cast<Counter*>(self);
+    ssize_t got = 0;
+    do {
+      got = ::pread(counter.fd, buffer, bytes, counter.position);
+    } while (got < 0 && errno == EINTR);
+    if (got > 0) counter.position += got;
+    return got;
+  }
+
+  static off_t Seek(void* self, off_t offset, int whence) {
+    auto& counter = *static_cast<Counter*>(self);
+    std::int64_t base = 0;
+    if (whence == SEEK_CUR) {
+      base = counter.position;
+    } else if (whence == SEEK_END) {
+      struct stat info {};
+      if (::fstat(counter.fd, &info) != 0) return -1;
+      base = info.st_size;
+    } else if (whence != SEEK_SET) {
+      return -1;
+    }
+    if (base + offset < 0) return -1;
+    counter.position = base + offset;
+    return static_cast<off_t>(counter.position);
+  }
+};
+
+std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(const std::string& path) {
+  Descriptor file = OpenRegularFile(path);
+  HandlePtr handle = NewHandle();
+  if (!handle) Fail(path, "no decoder");
+  if (mpg123_open_fd(handle.get(), file.get()) != MPG123_OK) {
     Fail(path, mpg123_strerror(handle.get()));
   }
   long rate = 0;
@@ -60,25 +175,69 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(const std::string& path) {
     if (result != MPG123_OK && result != MPG123_NEW_FORMAT) Fail(path, "no decodable MPEG audio");
   }
   // An encoder's Info header gives the frame count with the delay and
-  // padding; without one the length comes from a scan of every frame.
+  // padding, and is believed when the file's size agrees with it. Otherwise
+  // the length is estimated from the size and the bit rate, and CountFrames
+  // finds it exactly later: a scan of every frame here would hold the caller
+  // for as long as reading the whole file takes.
   long encoderDelay = -1;
   double unused = 0.0;
   mpg123_getstate(handle.get(), MPG123_ENC_DELAY, &encoderDelay, &unused);
-  if (encoderDelay < 0 && mpg123_scan(handle.get()) != MPG123_OK) Fail(path, "cannot scan");
-  const off_t length = mpg123_length(handle.get());
+  struct stat info {};
+  if (::fstat(file.get(), &info) != 0) Fail(path, std::strerror(errno));
+  const double framesBySize = FramesBySize(handle.get(), info.st_size);
+  const bool believed = encoderDelay >= 0 && HeaderAgreesWithSize(mpg123_framelength(handle.get()), framesBySize);
+  const int samplesPerFrame = mpg123_spf(handle.get());
+  const std::int64_t length =
+      believed ? mpg123_length(handle.get())
+               : std::max<std::int64_t>(std::llround(framesBySize * samplesPerFrame), samplesPerFrame);
   if (length <= 0) Fail(path, "no decodable MPEG audio");
   if (mpg123_seek(handle.get(), 0, SEEK_SET) < 0) Fail(path, "cannot rewind");
 
-  auto decoder = std::unique_ptr<Mp3Decoder>(new Mp3Decoder(handle.release()));
+  auto decoder = std::unique_ptr<Mp3Decoder>(new Mp3Decoder(handle.release(), file.release()));
   decoder->rate_ = rate;
   decoder->channels_ = channels;
   decoder->length_ = length;
+  decoder->lengthSettled_ = believed;
   return decoder;
 }
 
-Mp3Decoder::Mp3Decoder(mpg123_handle* handle) : handle_(handle) {}
+void Mp3Decoder::CountFrames() {
+  if (lengthSettled_) return;
+  if (!counter_) {
+    counter_ = std::make_unique<Counter>(Counter{fd_, 0, 0, NewHandle()});
+    mpg123_handle* handle = counter_->handle.get();
+    if (!handle || mpg123_replace_reader_handle(handle, &Counter::Read, &Counter::Seek, nullptr) != MPG123_OK ||
+        mpg123_open_handle(handle, counter_.get()) != MPG123_OK) {
+      counter_.reset();
+      lengthSettled_ = true;  // the estimate stays
+      return;
+    }
+  }
+  mpg123_handle* handle = counter_->handle.get();
+  for (int i = 0; i < kFramesPerCount; ++i) {
+    const int result = mpg123_framebyframe_next(handle);
+    if (result == MPG123_OK || result == MPG123_NEW_FORMAT) {
+      counter_->samples += mpg123_spf(handle);
+      continue;
+    }
+    // At the end the library gives the length that decoding the file gives:
+    // a header's delay and padding taken off when its frames were there. A
+    // read error leaves the frames counted until then.
+    const std::int64_t length = result == MPG123_DONE ? mpg123_length(handle) : counter_->samples;
+    if (length > 0) length_ = length;
+    counter_.reset();
+    lengthSettled_ = true;
+    return;
+  }
+}
 
-Mp3Decoder::~Mp3Decoder() { mpg123_delete(handle_); }
+Mp3Decoder::Mp3Decoder(mpg123_handle* handle, int fd) : handle_(handle), fd_(fd) {}
+
+Mp3Decoder::~Mp3Decoder() {
+  counter_.reset();
+  mpg123_delete(handle_);  // neither handle closes the descriptor it was given
+  ::close(fd_);
+}
 
 std::size_t Mp3Decoder::Read(std::int16_t* out, std::size_t maxFrames) {
   const std::size_t frameBytes = static_cast<std::size_t>(channels_) * sizeof(std::int16_t);

@@ -9,13 +9,16 @@ struct mpg123_handle_struct;
 
 // One open MP3 file, decoded by libmpg123 to signed 16-bit samples at the
 // file's own rate and channel count, with encoder delay and padding removed.
-// Opening checks that the file holds decodable MPEG audio and measures its
-// exact length. The file stays open until the decoder goes, so removing it
-// while it plays changes nothing. Not thread-safe: one thread at a time.
+// Opening checks that the file holds decodable MPEG audio and takes its
+// length from an Info header that the file's size bears out; any other
+// length is estimated at the open and counted exactly by CountFrames, a few
+// thousand frames a call. The file stays open until the decoder goes, so
+// removing it while it plays changes nothing. Not thread-safe: one thread at
+// a time.
 class Mp3Decoder {
  public:
-  // Throws ControlError when the file is missing, unreadable or holds no
-  // decodable MPEG audio.
+  // Throws ControlError when the file is missing, unreadable, not a regular
+  // file (a FIFO, a device, a folder) or holds no decodable MPEG audio.
   static std::unique_ptr<Mp3Decoder> Open(const std::string& path);
   ~Mp3Decoder();
 
@@ -24,8 +27,15 @@ class Mp3Decoder {
 
   long Rate() const { return rate_; }
   int Channels() const { return channels_; }
-  // Exact length in frames (one sample per channel).
+  // Length in frames (one sample per channel): exact once LengthSettled(),
+  // until then an estimate from the file's size and bit rate.
   std::int64_t LengthFrames() const { return length_; }
+  // Whether the length will change no more: it came from the header, or the
+  // count has ended (or could not start, and the estimate stays).
+  bool LengthSettled() const { return lengthSettled_; }
+  // Counts the next few thousand MPEG frames, on a reader of its own that
+  // leaves playback where it is; at the end of the file the length is exact.
+  void CountFrames();
 
   // Decodes up to maxFrames frames into out (room for maxFrames * Channels()
   // samples). Returns the frames decoded; 0 means the end of the file (also a
@@ -37,10 +47,15 @@ class Mp3Decoder {
   std::int64_t Tell() const;
 
  private:
-  explicit Mp3Decoder(mpg123_handle_struct* handle);
+  struct Counter;
+
+  Mp3Decoder(mpg123_handle_struct* handle, int fd);
 
   mpg123_handle_struct* handle_;
+  int fd_;  // the file, read by handle_ and by the counter's handle
   long rate_ = 0;
   int channels_ = 0;
   std::int64_t length_ = 0;
+  bool lengthSettled_ = true;
+  std::unique_ptr<Counter> counter_;  // while a count goes on
 };

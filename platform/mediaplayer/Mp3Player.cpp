@@ -9,6 +9,7 @@
 
 #include "platform/mediaplayer/Mp3Decoder.h"
 #include "platform/mediaplayer/SampleGain.h"
+#include "src/seams/ControlError.h"
 #include "src/seams/Diagnostic.h"
 
 namespace {
@@ -31,20 +32,41 @@ Mp3Player::~Mp3Player() {
 }
 
 void Mp3Player::OpenFile(const QString& path) {
-  // Throws ControlError and leaves the current file as it was.
-  auto decoder = Mp3Decoder::Open(QFile::encodeName(path).toStdString());
-  duration_ = static_cast<double>(decoder->LengthFrames()) / static_cast<double>(decoder->Rate());
+  std::unique_ptr<Mp3Decoder> decoder;
+  try {
+    decoder = Mp3Decoder::Open(QFile::encodeName(path).toStdString());
+  } catch (const ControlError&) {
+    // Nothing stays open that a later Play could resume.
+    Close();
+    throw;
+  }
+  const double duration = static_cast<double>(decoder->LengthFrames()) / static_cast<double>(decoder->Rate());
   rate_ = decoder->Rate();
   fileName_ = path;
   {
     std::lock_guard lock(mutex_);
+    duration_ = duration;
     incoming_ = std::move(decoder);
     seekTo_.reset();
     positionFrames_ = 0;
     SetState(kPlaying);
   }
   wake_.notify_all();
-  emit fileOpened(path, duration_);
+  emit fileOpened(path, duration);
+}
+
+void Mp3Player::Close() {
+  rate_ = 0;
+  fileName_.clear();
+  {
+    std::lock_guard lock(mutex_);
+    duration_ = 0.0;
+    incoming_.reset();
+    seekTo_.reset();
+    positionFrames_ = 0;
+    SetState(kClosed);
+  }
+  wake_.notify_all();
 }
 
 void Mp3Player::Play() {
@@ -113,7 +135,8 @@ void Mp3Player::Seek(double seconds) {
   {
     std::lock_guard lock(mutex_);
     if (state_ == kClosed || rate_ <= 0) return;
-    const auto frame = static_cast<std::int64_t>(std::clamp(seconds, 0.0, duration_) * static_cast<double>(rate_));
+    const auto frame =
+        static_cast<std::int64_t>(std::clamp(seconds, 0.0, duration_.load()) * static_cast<double>(rate_));
     seekTo_ = frame;
     positionFrames_ = frame;
   }
@@ -143,6 +166,7 @@ struct Mp3Player::Playback {
   std::int64_t framesThisPass = 0;
   std::int32_t playCount = 1;
   double appliedGain = 0.0;
+  bool play = false;  // the file plays; otherwise only its length is counted
 
   void DropSound() {
     if (sink && sinkHasSound) sink->Drop();
@@ -154,7 +178,8 @@ void Mp3Player::Run() {
   Playback playback;
   playback.appliedGain = gain_;
   while (TakeCommands(playback)) {
-    if (OpenSink(playback)) PlayChunk(playback);
+    CountFrames(playback);
+    if (playback.play && OpenSink(playback)) PlayChunk(playback);
   }
   if (playback.sink) {
     playback.DropSound();
@@ -166,11 +191,14 @@ bool Mp3Player::TakeCommands(Playback& playback) {
   while (true) {
     std::unique_ptr<Mp3Decoder> retired;  // closed once the lock is let go
     std::unique_lock lock(mutex_);
+    const auto counting = [&] { return playback.decoder && !playback.decoder->LengthSettled(); };
     wake_.wait(lock, [&] {
       return quit_ || incoming_ || seekTo_ || (state_ == kPlaying && playback.decoder) ||
-             (state_ != kPlaying && playback.sinkHasSound);
+             (state_ == kClosed && playback.decoder) || (state_ != kPlaying && playback.sinkHasSound) ||
+             counting();
     });
     if (quit_) return false;
+    if (state_ == kClosed) retired = std::move(playback.decoder);
     if (incoming_) {
       retired = std::move(playback.decoder);
       playback.decoder = std::move(incoming_);
@@ -185,14 +213,28 @@ bool Mp3Player::TakeCommands(Playback& playback) {
       playback.DropSound();
     }
     seekTo_.reset();
-    if (state_ == kPlaying && playback.decoder) {
+    playback.play = state_ == kPlaying && playback.decoder;
+    if (playback.play) {
       playback.playCount = playCount_;
       return true;
     }
     lock.unlock();
     retired.reset();
     playback.DropSound();
+    if (counting()) return true;
   }
+}
+
+void Mp3Player::CountFrames(Playback& playback) {
+  Mp3Decoder* decoder = playback.decoder.get();
+  if (!decoder || decoder->LengthSettled()) return;
+  decoder->CountFrames();
+  if (!decoder->LengthSettled()) return;
+  const double seconds = static_cast<double>(decoder->LengthFrames()) / static_cast<double>(decoder->Rate());
+  std::lock_guard lock(mutex_);
+  if (incoming_ || state_ == kClosed) return;  // no longer the open file
+  duration_ = seconds;
+  QMetaObject::invokeMethod(this, [this, seconds] { emit durationChanged(seconds); }, Qt::QueuedConnection);
 }
 
 bool Mp3Player::OpenSink(Playback& playback) {

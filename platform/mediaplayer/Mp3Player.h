@@ -20,7 +20,13 @@ class Mp3Decoder;
 // the factory. Decoding and output run on a worker thread that the player
 // owns; every public member is called from the thread that made the player
 // (the user-interface thread) and returns without waiting for the worker,
-// except OpenFile, which opens and measures the file itself.
+// except OpenFile, which opens the file itself. An OpenFile that fails closes
+// the player: nothing is left open that Play could resume.
+//
+// The length of a file whose Info header the file's size bears out is exact
+// at the open. Any other length starts as an estimate from the file's size and
+// bit rate; the worker counts the file's frames between chunks (also while
+// nothing plays) and then makes Duration() exact and reports durationChanged.
 //
 // The play state is changed at once by the calls; the worker changes it only
 // when the file ends (to stopped, position back at the start). Every change
@@ -60,8 +66,11 @@ class Mp3Player : public QObject, public MediaPlayerControl {
  signals:
   void playStateChanged(int state);
   void muteChanged(bool muted);
-  // A new file is open; its length in seconds.
+  // A new file is open; its length in seconds (perhaps an estimate).
   void fileOpened(const QString& path, double duration);
+  // The open file's frames have been counted: its exact length in seconds,
+  // which may be the estimate it had.
+  void durationChanged(double duration);
 
  private:
   struct Playback;
@@ -73,8 +82,14 @@ class Mp3Player : public QObject, public MediaPlayerControl {
   bool TakeCommands(Playback& playback);
   // Opens the sink for the file's format; false (and stopped) when it cannot.
   bool OpenSink(Playback& playback);
+  // Counts more of the file's frames while its length is not settled, and
+  // reports the length when the count ends.
+  void CountFrames(Playback& playback);
   void PlayChunk(Playback& playback);
   void SetState(int state);  // with the mutex held; reports the change
+  // Back to the state of a player that never opened a file; the worker lets
+  // its file go.
+  void Close();
 
   AudioSinkFactory sinks_;
 
@@ -91,10 +106,12 @@ class Mp3Player : public QObject, public MediaPlayerControl {
   std::atomic<double> gain_;
   std::atomic<bool> muted_{false};
   std::atomic<std::int64_t> positionFrames_{0};
+  // Written under mutex_, by OpenFile and by the worker once it has counted;
+  // read without it.
+  std::atomic<double> duration_{0.0};
 
   // The user-interface thread's own.
   std::int32_t volume_ = kDefaultVolume;
-  double duration_ = 0.0;
   long rate_ = 0;
   QString fileName_;
 

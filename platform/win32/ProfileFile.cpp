@@ -1,16 +1,23 @@
 #include "platform/win32/ProfileFile.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -98,10 +105,68 @@ std::size_t CutAtCharacter(const std::string& text, std::size_t maxBytes) {
   return cut;
 }
 
-// Writes the lines beside the file and renames them over it, so the file is
-// either the old one or the new one, never half of each. A link is followed
-// so that it stays a link, and the file keeps its permissions.
-bool WriteLinesAtomically(const std::vector<std::string>& lines, const char* fileName) {
+// The one temporary file of a write, beside the file it will replace. Its
+// name never changes, so a write that is killed before its rename leaves this
+// file and no other, and the next write takes it over.
+std::string TemporaryPath(const std::string& finalPath) { return finalPath + ".tmp"; }
+
+// How long a write waits for another one (of another program beside the same
+// file) before it gives up: a writer that is stopped while it holds the lock
+// must not hold this program's window with it.
+constexpr int kLockWaits = 500;
+constexpr auto kLockPause = std::chrono::milliseconds(2);
+
+// Opens the temporary file and locks it, so that two programs that write the
+// same file take turns. The lock is flock's: it goes with its process, so a
+// write killed halfway leaves a file that the next write simply opens and
+// locks again (a name taken with O_EXCL would have to be told apart from one
+// in use before anyone could write again). A writer that was waiting may find,
+// once it holds the lock, that the name has been renamed into place under it:
+// then it opens the name again. Returns -1 when the file cannot be opened or
+// the lock cannot be had in time.
+int OpenLockedTemporary(const std::string& temp) {
+  int waits = 0;
+  while (true) {
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0) return -1;
+    int locked = 0;
+    while ((locked = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && (errno == EWOULDBLOCK || errno == EINTR) &&
+           waits < kLockWaits) {
+      ++waits;
+      std::this_thread::sleep_for(kLockPause);
+    }
+    if (locked != 0 && (errno == EWOULDBLOCK || errno == EINTR)) {  // waited long enough
+      ::close(fd);
+      return -1;
+    }
+    // (A file system without locks lets the write go on unguarded, as it
+    // always did.)
+    struct stat opened {}, named {};
+    if (::fstat(fd, &opened) == 0 && ::lstat(temp.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
+        opened.st_ino == named.st_ino)
+      return fd;
+    ::close(fd);  // renamed into place while this one waited
+  }
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) return false;
+    done += static_cast<std::size_t>(wrote);
+  }
+  return true;
+}
+
+// Edits the file in one step: under the lock of its temporary file, reads its
+// lines, lets edit change them, writes them to the temporary file and renames
+// that over the file. The file is either the old one or the new one, never
+// half of each, and two writers cannot lose each other's changes. A link is
+// followed so that it stays a link, and the file keeps its permissions. edit
+// returns false when nothing is to be written.
+bool EditAtomically(const char* fileName, const std::function<bool(std::vector<std::string>&)>& edit) {
   std::error_code error;
   std::filesystem::path target = fileName;
   if (std::filesystem::symlink_status(target, error).type() == std::filesystem::file_type::symlink) {
@@ -109,23 +174,27 @@ bool WriteLinesAtomically(const std::vector<std::string>& lines, const char* fil
     if (error) return false;
   }
   const std::string finalPath = target.string();
-  const std::string temp = finalPath + ".tmp" + std::to_string(::getpid());
+  const std::string temp = TemporaryPath(finalPath);
+  const int fd = OpenLockedTemporary(temp);
+  if (fd < 0) return false;
 
-  std::FILE* out = std::fopen(temp.c_str(), "wb");
-  if (!out) return false;
-  bool written = true;
-  for (const auto& line : lines) {
-    written = written && std::fwrite(line.data(), 1, line.size(), out) == line.size() && std::fputc('\n', out) != EOF;
+  std::vector<std::string> lines = ReadLines(finalPath.c_str()).value_or(std::vector<std::string>());
+  if (!edit(lines)) {
+    ::unlink(temp.c_str());  // ours: locked, and no write of ours is in it
+    ::close(fd);
+    return true;
   }
+  std::string content;
+  for (const auto& line : lines) content.append(line).append(1, '\n');
   struct stat old {};
-  if (::stat(finalPath.c_str(), &old) == 0) ::fchmod(::fileno(out), old.st_mode & 07777);
-  written = written && std::fflush(out) == 0 && ::fsync(::fileno(out)) == 0;
-  written = std::fclose(out) == 0 && written;
-  if (!written || std::rename(temp.c_str(), finalPath.c_str()) != 0) {
-    std::remove(temp.c_str());
-    return false;
-  }
-  return true;
+  if (::stat(finalPath.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+  const bool written = ::ftruncate(fd, 0) == 0 && WriteAll(fd, content) && ::fsync(fd) == 0 &&
+                       std::rename(temp.c_str(), finalPath.c_str()) == 0;
+  if (!written) ::unlink(temp.c_str());
+  // Closing lets the lock go, after the rename: a writer waiting for it then
+  // finds the name gone and opens a new temporary file.
+  ::close(fd);
+  return written;
 }
 
 }  // namespace
@@ -158,37 +227,35 @@ std::uint32_t GetString(const char* section, const char* key, const char* defaul
 bool WriteString(const char* section, const char* key, const char* value, const char* fileName) {
   if (!section || !fileName) return false;
   if (value && std::strpbrk(value, "\r\n")) return false;
-  std::vector<std::string> lines = ReadLines(fileName).value_or(std::vector<std::string>());
-  auto range = FindSection(lines, section);
-
-  if (!key) {  // remove the whole section
-    if (range) lines.erase(lines.begin() + range->header, lines.begin() + range->end);
-    return WriteLinesAtomically(lines, fileName);
-  }
-
-  if (!range) {
-    if (!value) return true;
-    lines.push_back(std::string("[").append(section).append("]"));
-    lines.push_back(std::string(key) + "=" + EncodeValue(value));
-    return WriteLinesAtomically(lines, fileName);
-  }
-
-  std::size_t lastKey = range->header;
-  for (std::size_t i = range->header + 1; i < range->end; ++i) {
-    auto k = ParseKeyLine(lines[i]);
-    if (!k) continue;
-    lastKey = i;
-    if (EqualNames(k->key, key)) {
-      if (value)
-        lines[i] = std::string(key) + "=" + EncodeValue(value);
-      else
-        lines.erase(lines.begin() + i);
-      return WriteLinesAtomically(lines, fileName);
+  return EditAtomically(fileName, [&](std::vector<std::string>& lines) {
+    auto range = FindSection(lines, section);
+    if (!key) {  // remove the whole section
+      if (range) lines.erase(lines.begin() + range->header, lines.begin() + range->end);
+      return true;
     }
-  }
-  if (!value) return true;
-  lines.insert(lines.begin() + lastKey + 1, std::string(key) + "=" + EncodeValue(value));
-  return WriteLinesAtomically(lines, fileName);
+    if (!range) {
+      if (!value) return false;
+      lines.push_back(std::string("[").append(section).append("]"));
+      lines.push_back(std::string(key) + "=" + EncodeValue(value));
+      return true;
+    }
+    std::size_t lastKey = range->header;
+    for (std::size_t i = range->header + 1; i < range->end; ++i) {
+      auto k = ParseKeyLine(lines[i]);
+      if (!k) continue;
+      lastKey = i;
+      if (EqualNames(k->key, key)) {
+        if (value)
+          lines[i] = std::string(key) + "=" + EncodeValue(value);
+        else
+          lines.erase(lines.begin() + i);
+        return true;
+      }
+    }
+    if (!value) return false;
+    lines.insert(lines.begin() + lastKey + 1, std::string(key) + "=" + EncodeValue(value));
+    return true;
+  });
 }
 
 }  // namespace ProfileFile

@@ -15,9 +15,13 @@ std::uint32_t GetString(const char* section, const char* key, const char* defaul
                         std::uint32_t size, const char* fileName);
 
 // Stores the value under the key; a null value removes the key, a null key the
-// whole section. The file is replaced in one step (written beside it, then
-// renamed over it), so a failed write leaves the old file whole. Returns false
-// when the file cannot be written or the value holds a line break.
+// whole section. The file is replaced in one step (written beside it as
+// NAME.tmp, then renamed over it), so a failed write leaves the old file whole
+// and a killed one leaves at most that one file, which the next write takes
+// over. Writers of the same file, in this program or another, take turns on a
+// lock of NAME.tmp, from reading the file to the rename. Returns false when
+// the file cannot be written, another writer held it for about a second, or
+// the value holds a line break.
 bool WriteString(const char* section, const char* key, const char* value, const char* fileName);
 
 }  // namespace ProfileFile

@@ -15,9 +15,11 @@ void PlayIt(Form1& form, const QString& searchText) {
   const int matches = form.List2->ListCount();
   if (matches == 1) {
     const QString name = form.List2->List(0);
+    // Emptied before the open: a file that fails to open must not stay in
+    // the list for the next search to append to.
+    form.List2->Clear();
     form.MediaPlayer1.OpenFile(TrackPath(form.File1->Path(), name));
     aol.SendRoomLine(MorvaLine("Playing [" + TrackTitle(name) + "]"));
-    form.List2->Clear();
     return;
   }
   if (matches == 0) {

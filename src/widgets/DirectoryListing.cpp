@@ -73,6 +73,7 @@ QStringList ListMatchingFiles(const QString& directory, const QString& pattern) 
   int unreadableNames = 0;
   const int fd = dirfd(dir.get());
   while (const dirent* entry = readdir(dir.get())) {
+    if (entry->d_name[0] == '.') continue;  // hidden, as a file manager leaves it out
     if (!IsRegularFile(fd, *entry)) continue;
     QString name = QFile::decodeName(entry->d_name);
     if (!MatchesWildcard(name, pattern)) continue;

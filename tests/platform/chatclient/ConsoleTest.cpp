@@ -167,6 +167,26 @@ TEST_F(ConsoleTest, OverlongLineIsCutAndTheNextLineStillComes) {
   EXPECT_EQ(output_.text(), "Joe: " + std::string(Console::kMaxLineBytes, 'y') + "\nJoe: next\n");
 }
 
+TEST_F(ConsoleTest, TheRoomKeepsSixteenMegabytesOfLinesAndSaysWhenItCutsOne) {
+  const QString megaline(1 << 20, 'a');  // 2 MiB kept
+  for (int i = 0; i < 20; ++i) client_->SayAs("Ann", megaline);
+  EXPECT_EQ(client_->Lines().size(), 7u);  // the oldest went first
+  std::size_t kept = 0;
+  for (const ChatLine& line : client_->Lines())
+    kept += static_cast<std::size_t>(line.screenName.size() + line.text.size()) * 2;
+  EXPECT_LE(kept, ChatRoom::kKeptBytes);
+
+  // A line longer than the whole budget is shown and reported whole, and kept cut.
+  const QString huge(ChatRoom::kKeptBytes / 2 + 10, 'b');
+  client_->SayAs("Ann", huge + "!");
+  EXPECT_EQ(shown_.back().text, huge + "!");
+  ASSERT_EQ(client_->Lines().size(), 1u);
+  EXPECT_EQ(client_->Lines().back().text, huge.left(ChatRoom::kKeptBytes / 2 - 3));
+  const std::string out = output_.text();
+  EXPECT_EQ(out.substr(out.rfind('\n', out.size() - 2) + 1),
+            "*** The transcript keeps only the first 8388605 of the 8388619 characters of a line from Ann\n");
+}
+
 TEST_F(ConsoleTest, WithoutARoomTypedLinesGoNowhere) {
   aol_.EnterPrivateRoom("x");
   client_->Close();

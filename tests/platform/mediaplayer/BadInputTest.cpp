@@ -1,10 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <random>
 #include <vector>
 
+#include "platform/mediaplayer/Mp3Decoder.h"
 #include "tests/platform/mediaplayer/Mp3Fixtures.h"
 #include "tests/platform/mediaplayer/PlayerHarness.h"
 #include "src/seams/ControlError.h"
@@ -90,12 +98,75 @@ TEST_F(BadInputTest, AFileThatVanishesBeforeTheOpenIsRefused) {
   ExpectRefused(dir / "gone.mp3");
 }
 
-TEST_F(BadInputTest, AFailedOpenLeavesThePlayingFileAlone) {
+TEST_F(BadInputTest, AFifoIsRefusedWithoutWaitingForAWriter) {
+  const auto fifo = dir / "pipe.mp3";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  auto opening = std::async(std::launch::async, [&] { Mp3Decoder::Open(fifo.string()); });
+  const bool returned = opening.wait_for(10s) == std::future_status::ready;
+  // A writer lets an open that waits for one go on, so the test can end.
+  if (!returned) ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+  EXPECT_TRUE(returned) << "the open waited for a writer";
+  EXPECT_THROW(opening.get(), ControlError);
+}
+
+TEST_F(BadInputTest, AFailedOpenClosesThePlayingFile) {
   harness.recording().HoldAt(100);
   harness.Open(files.sweep);
+  ASSERT_TRUE(harness.recording().WaitForFrames(100, 10s));
   EXPECT_THROW(harness.Open(dir / "missing.mp3"), ControlError);
-  EXPECT_EQ(player.PlayState(), Mp3Player::kPlaying);
-  EXPECT_NEAR(player.Duration(), 2.0, 0.0005);
+  EXPECT_EQ(player.PlayState(), Mp3Player::kClosed);
+  EXPECT_EQ(player.Duration(), 0.0);
+  EXPECT_TRUE(player.FileName().isEmpty());
+  player.Play();  // nothing is left to resume
+  EXPECT_EQ(player.PlayState(), Mp3Player::kClosed);
+  harness.recording().Release();
+  EXPECT_TRUE(harness.recording().WaitForCount(AudioRecording::Kind::Drop, 1));  // the old sound stops
+}
+
+TEST_F(BadInputTest, ALongFileWithoutAHeaderIsCountedByTheWorkerNotByTheOpen) {
+  // The untagged file a hundred times over: 8,600 frames, more than the
+  // worker counts at a time.
+  const auto one = ReadBytes(files.untagged);
+  std::vector<char> many;
+  for (int i = 0; i < 100; ++i) many.insert(many.end(), one.begin(), one.end());
+  const auto path = dir / "long.mp3";
+  WriteBytes(path, many.data(), many.size());
+  const double exact = static_cast<double>(DecodeAll(path).size()) / 8000.0;
+  std::vector<double> counted;
+  QObject::connect(&player, &Mp3Player::durationChanged, [&](double seconds) { counted.push_back(seconds); });
+
+  harness.recording().HoldAt(0);  // the worker stops at its first write
+  harness.Open(path);
+  // The open has not read the file through: its length is estimated.
+  EXPECT_NE(player.Duration(), exact);
+  EXPECT_NEAR(player.Duration(), exact, exact / 2);
+  harness.recording().Release();
+  ASSERT_TRUE(WaitUntil([&] { return !counted.empty(); }));
+  EXPECT_DOUBLE_EQ(player.Duration(), exact);
+  EXPECT_EQ(counted, std::vector<double>{exact});
+}
+
+TEST_F(BadInputTest, AnInfoHeaderIsBelievedOnlyWhenTheFileSizeBearsItOut) {
+  auto bytes = ReadBytes(files.sweep);
+  const std::string tag = "Info";
+  const auto at = std::search(bytes.begin(), bytes.end(), tag.begin(), tag.end());
+  ASSERT_NE(at, bytes.end());
+  const auto frameCount = at - bytes.begin() + 8;  // after the tag and its flags
+  // The file holds 30 frames; its header is made to claim otherwise.
+  for (const std::uint32_t claimed : {3u, 60u, 1u << 31, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(claimed);
+    for (int i = 0; i < 4; ++i) bytes[frameCount + i] = static_cast<char>(claimed >> (24 - 8 * i));
+    const auto path = dir / ("claims" + std::to_string(claimed) + ".mp3");
+    WriteBytes(path, bytes.data(), bytes.size());
+    QObject receiver;
+    std::vector<double> counted;
+    QObject::connect(&player, &Mp3Player::durationChanged, &receiver,
+                     [&](double seconds) { counted.push_back(seconds); });
+    harness.Open(path);
+    EXPECT_NEAR(player.Duration(), 2.0, 0.5);  // from the file's size, not the claim
+    ASSERT_TRUE(WaitUntil([&] { return !counted.empty(); }));
+    EXPECT_DOUBLE_EQ(player.Duration(), static_cast<double>(DecodeAll(path).size()) / 8000.0);
+  }
 }
 
 TEST_F(BadInputTest, TruncatedFilesPlayWhatTheyHoldOrAreRefused) {

@@ -56,10 +56,15 @@ TEST_F(Mp3PlayerTest, DurationIsExactWithEncoderDelayAndPaddingRemoved) {
   harness.Open(files.sweep);
   EXPECT_NEAR(player.Duration(), 2.0, 0.0005);
   // Without a length header the length is what the frames decode to (lame's
-  // delay and padding included, as nothing tells their size).
+  // delay and padding included, as nothing tells their size), once the
+  // worker has counted them.
+  std::vector<double> counted;
+  QObject::connect(&player, &Mp3Player::durationChanged, [&](double seconds) { counted.push_back(seconds); });
   harness.Open(files.untagged);
+  ASSERT_TRUE(WaitUntil([&] { return !counted.empty(); }));
   const double decoded = static_cast<double>(DecodeAll(files.untagged).size()) / 8000.0;
   EXPECT_DOUBLE_EQ(player.Duration(), decoded);
+  EXPECT_EQ(counted, std::vector<double>{decoded});
   EXPECT_NEAR(decoded, 6.0, 0.3);
 }
 

@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <random>
+#include <string>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -90,6 +97,53 @@ TEST_F(ProfileTest, AWriteKeepsALinkALinkAndTheFileItsPermissions) {
   const auto permissions = QFile::permissions(real);
   EXPECT_TRUE(permissions & QFileDevice::WriteOwner);
   EXPECT_FALSE(permissions & (QFileDevice::ReadGroup | QFileDevice::ReadOther));
+}
+
+TEST_F(ProfileTest, WritersKilledAtAnyMomentLeaveAWholeFileAndOneTemporaryAtMost) {
+  Write("[other]\nkeep=1\n");
+  const QByteArray path = QFile::encodeName(file);
+  std::mt19937 random(13);
+  for (int round = 0; round < 50; ++round) {
+    // Two programs beside one settings file, each saving the music directory
+    // over and over; each tells of every save that returned.
+    int ends[2][2];
+    ASSERT_EQ(::pipe(ends[0]), 0);
+    ASSERT_EQ(::pipe(ends[1]), 0);
+    pid_t writers[2] = {};
+    for (int w = 0; w < 2; ++w) {
+      writers[w] = ::fork();
+      if (writers[w] != 0) continue;
+      const int told = ends[w][1];
+      for (int fd : {ends[0][0], ends[0][1], ends[1][0], ends[1][1]})
+        if (fd != told) ::close(fd);
+      for (int n = 0;; ++n) {  // until killed
+        const std::string value = "/music/" + std::to_string(w) + "/" + std::to_string(n);
+        if (windows.WritePrivateProfileStringA("mp3dir", "DIR", value.c_str(), path.constData())) {
+          [[maybe_unused]] const ssize_t wrote = ::write(told, "s", 1);
+        }
+      }
+    }
+    // Each is killed after a few saves, somewhere in the middle of the next.
+    for (int w = 0; w < 2; ++w) {
+      ::close(ends[w][1]);
+      if (writers[w] > 0) {
+        const int wanted = std::uniform_int_distribution<int>(1, 3)(random);
+        char byte = 0;
+        for (int i = 0; i < wanted && ::read(ends[w][0], &byte, 1) == 1; ++i) {
+        }
+        ::kill(writers[w], SIGKILL);
+        ::waitpid(writers[w], nullptr, 0);
+      }
+      ::close(ends[w][0]);
+    }
+    ASSERT_TRUE(writers[0] > 0 && writers[1] > 0) << "fork failed";
+    SCOPED_TRACE(round);
+    QStringList others = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    others.removeAll("mp3.ini");
+    EXPECT_LE(others.size(), 1) << others.join(", ").toStdString();
+    EXPECT_EQ(aol.ReadIniValue("other", "keep", file), "1");
+    EXPECT_TRUE(aol.ReadIniValue("mp3dir", "dir", file).startsWith("/music/"));
+  }
 }
 
 }  // namespace

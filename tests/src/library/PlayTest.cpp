@@ -123,13 +123,19 @@ TEST_F(PlayTest, ASearchDuringTheListingAppendsToTheSameList) {
   EXPECT_EQ(form->List2->ListCount(), 4);
 }
 
-TEST_F(PlayTest, AFileThatVanishedIsIgnoredAndLeftInTheMatchList) {
+TEST_F(PlayTest, AFileThatFailsToOpenLeavesNoMatchBehind) {
   player.failing.insert("OpenFile");
   Say(".play rock");
   EXPECT_TRUE(NewLines().empty());  // the failure ends the search silently
-  EXPECT_EQ(form->List2->ListCount(), 1);
-  Say(".play love");  // appends to the entry left behind
-  EXPECT_EQ(form->List2->ListCount(), 4);
+  EXPECT_EQ(form->List2->ListCount(), 0);
+  EXPECT_FALSE(form->SelectionPending);
+  player.failing.clear();
+  NewCalls();
+  Say(".play song love");  // no match: not a retry of the file that failed
+  Say(".play lovely");     // one match: played, not listed with the failed one
+  EXPECT_EQ(NewLines(), (std::vector<std::string>{Red("\xE2\x80\xA2 Morva MP3  [No Strings Found]"),
+                                                  Morva("Playing [lovely day]")}));
+  EXPECT_EQ(NewCalls(), std::vector<std::string>{Open("lovely day.mp3")});
 }
 
 TEST_F(PlayTest, NumberedPickWhoseFileCannotOpen) {

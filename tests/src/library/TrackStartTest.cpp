@@ -9,7 +9,7 @@ namespace {
 class TrackStartTest : public CommandFixture {
  protected:
   TrackStartTest() {
-    MakeMusic({"a.mp3", "B.MP3", "double.mp3.mp3", "mid.mp3 live.mp3", ".mp3"});
+    MakeMusic({"a.mp3", "B.MP3", "double.mp3.mp3", "mid.mp3 live.mp3", "0.mp3"});
     NewCalls();
   }
   std::string Open(const std::string& name) { return "player.OpenFile(" + musicDir.toStdString() + "/" + name + ")"; }
@@ -22,12 +22,12 @@ TEST_F(TrackStartTest, ChoosingWhileNothingPlaysOpensAndAnnounces) {
 }
 
 TEST_F(TrackStartTest, TitlesLoseEveryMp3InAnyCase) {
-  // Sorted without regard to case: ".mp3", "a.mp3", "B.MP3", "double...", "mid..."
+  // Sorted without regard to case: "0.mp3", "a.mp3", "B.MP3", "double...", "mid..."
   for (int i = 0; i < 5; ++i) {
     player.state = MediaPlayerControl::kStopped;
     form->File1->SetListIndex(i);
   }
-  EXPECT_EQ(NewLines(), (std::vector<std::string>{Morva("Playing []"), Morva("Playing [a]"), Morva("Playing [B]"),
+  EXPECT_EQ(NewLines(), (std::vector<std::string>{Morva("Playing [0]"), Morva("Playing [a]"), Morva("Playing [B]"),
                                                   Morva("Playing [double]"), Morva("Playing [mid live]")}));
 }
 
@@ -103,7 +103,7 @@ TEST_F(LibraryCommandsTest, DirButtonUsesText2) {
 
 TEST_F(LibraryCommandsTest, RefreshAndTotal) {
   Say(".total");
-  MakeMusic({"one.mp3", "two.Mp3", "notes.txt"});
+  MakeMusic({"one.mp3", "two.Mp3", "notes.txt", ".hidden.mp3"});  // a hidden file is not listed
   Say(".total");
   QFile(QDir(musicDir).filePath("three.mp3")).open(QIODevice::WriteOnly);
   Say(".total");
