@@ -14,6 +14,7 @@
 #include "platform/chatclient/ChatClient.h"
 #include "platform/chatclient/IrcTransport.h"
 #include "platform/win32/WindowSystem.h"
+#include "tests/platform/chatclient/QuickIrcOptions.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/support/irc/IrcPeer.h"
 #include "tests/support/irc/IrcServer.h"
@@ -23,16 +24,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-IrcOptions Quick(const QString& host, quint16 port) {
-  IrcOptions options;
-  options.host = host;
-  options.port = port;
-  options.firstRetry = 50ms;
-  options.longestRetry = 200ms;
-  options.registration = 10s;
-  options.sendInterval = 20ms;
-  return options;
-}
 
 // Joe's client, with every notice it gives.
 struct Joe {
@@ -70,7 +61,7 @@ class IrcTlsTest : public ::testing::Test {
     ASSERT_TRUE(server.Start()) << server.error().toStdString();
   }
   IrcOptions Tls(bool trustTheTestAuthority) {
-    IrcOptions options = Quick(server.host(), tlsPort);
+    IrcOptions options = QuickIrcOptions(server.host(), tlsPort);
     options.tls = true;
     if (trustTheTestAuthority) options.extraAuthorities = QSslCertificate::fromPath(files.caCert);
     return options;
@@ -160,7 +151,7 @@ ScriptedServer::Script SaslServer(QByteArray offers, QList<QByteArray> verdict) 
 }
 
 IrcOptions Sasl(quint16 port, QByteArray password) {
-  IrcOptions options = Quick("127.0.0.1", port);
+  IrcOptions options = QuickIrcOptions("127.0.0.1", port);
   options.registration = 500ms;
   options.saslAccount = "joe";
   options.saslPassword = std::move(password);
@@ -245,7 +236,7 @@ TEST(IrcTlsBadPeerTest, GarbageOrAHangUpInTheHandshakeIsANoticeAndARetry) {
         }
       }
     });
-    IrcOptions options = Quick("127.0.0.1", fake.serverPort());
+    IrcOptions options = QuickIrcOptions("127.0.0.1", fake.serverPort());
     options.tls = true;
     Joe joe(options);
     ASSERT_TRUE(WaitUntil([&] { return connections >= 3; })) << joe.Notices();

@@ -14,6 +14,7 @@
 #include "platform/win32/WindowSystem.h"
 #include "src/aol/AolClient.h"
 #include "tests/support/FakeRuntime.h"
+#include "tests/platform/chatclient/QuickIrcOptions.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/support/irc/IrcPeer.h"
 #include "tests/support/irc/IrcServer.h"
@@ -22,17 +23,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-IrcOptions QuickOptions(const QString& host, quint16 port) {
-  IrcOptions options;
-  options.host = host;
-  options.port = port;
-  options.firstRetry = 50ms;
-  options.longestRetry = 400ms;
-  options.registration = 10s;
-  options.rejoinAfterKick = 100ms;
-  options.sendInterval = 20ms;
-  return options;
-}
 
 // Joe's chat client on a network, and a way to follow what it says.
 class IrcClientTest : public ::testing::Test {
@@ -40,7 +30,7 @@ class IrcClientTest : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(server.Start()) << server.error().toStdString(); }
 
   void StartJoe(const QString& screenName = "Joe", IrcOptions options = {}) {
-    if (options.host.isEmpty()) options = QuickOptions(server.host(), server.port());
+    if (options.host.isEmpty()) options = QuickIrcOptions(server.host(), server.port());
     ChatClientOptions chat;
     chat.screenName = screenName;
     chat.room = "Lobby";
@@ -215,7 +205,7 @@ TEST(IrcBadServerTest, GarbageSilenceAndBrokenMessagesAreSurvived) {
                     ":Joe!u@h JOIN #Lobby\r\n:Ann!a@h PRIVMSG #Lobby :hello\r\nPING\r\nKICK\r\n");
     }
   });
-  IrcOptions options = QuickOptions("127.0.0.1", fake.serverPort());
+  IrcOptions options = QuickIrcOptions("127.0.0.1", fake.serverPort());
   options.registration = 300ms;
   options.quietBeforePing = 200ms;
   options.pingAnswer = 200ms;
