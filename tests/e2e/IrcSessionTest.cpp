@@ -39,17 +39,15 @@ TEST(IrcSessionTest, AnnouncesInTheChannelIgnoresOthersMovesRoomsAndSaysGoodbye)
   ASSERT_TRUE(bob.Connect(server.host(), server.port(), "Bob"));
   ASSERT_TRUE(bob.Join("#back_room"));
 
-  QTemporaryDir root(QString::fromStdString((TestFilesRoot() / "irc-e2e-XXXXXX").string()));
-  QDir().mkpath(root.path() + "/bin");
-  const QString music = root.path() + "/music/";
-  QDir().mkpath(music);
-  ASSERT_TRUE(QFile::copy(MORVA_BINARY, root.path() + "/bin/morva"));
+  const ProgramFolder folder = MakeProgramFolder("irc-e2e");
+  ASSERT_TRUE(folder.problem.isEmpty()) << folder.problem.toStdString();
+  const QString& music = folder.music;
   ASSERT_TRUE(WriteToneMp3(music + "Alpha Song.mp3", 30, 440));
   ASSERT_TRUE(QFile::copy(music + "Alpha Song.mp3", music + "Evil\r\nQUIT :gone.mp3"));
 
   MorvaProcess morva;
   const QString url = "irc://" + server.host() + ":" + QString::number(server.port());
-  ASSERT_TRUE(morva.Start(root.path() + "/bin/morva", {"--irc", url, "--screen-name", "Joe", "--audio", "null"}, music));
+  ASSERT_TRUE(morva.Start(folder.program, {"--irc", url, "--screen-name", "Joe", "--audio", "null"}, music));
   ASSERT_TRUE(morva.WaitForLine("*** Now in room Lobby")) << morva.output().toStdString();
 
   // The load's lines reach the channel as IRC formatting.

@@ -32,16 +32,12 @@ QByteArray ProductLine() { return Morva("By: Morva " + kBullet + " [Public]"); }
 class MorvaSessionTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    root_ = std::make_unique<QTemporaryDir>(QString::fromStdString((TestFilesRoot() / "e2e-XXXXXX").string()));
-    const QString dir = root_->path();
-    QDir().mkpath(dir + "/bin");
-    QDir().mkpath(dir + "/music");
-    program_ = dir + "/bin/morva";
-    if (!QFile::copy(MORVA_BINARY, program_)) {
-      problem_ = "cannot copy the morva program from " MORVA_BINARY;
-      return;
-    }
-    const QString music = dir + "/music/";
+    ProgramFolder folder = MakeProgramFolder("e2e");
+    root_ = std::move(folder.root);
+    program_ = folder.program;
+    problem_ = folder.problem;
+    if (!problem_.isEmpty()) return;
+    const QString music = folder.music;
     if (!WriteToneMp3(music + "Alpha Song.mp3", 65, 440) || !WriteToneMp3(music + "Beta Love.mp3", 30, 523) ||
         !QFile::copy(music + "Beta Love.mp3", music + "Gamma Love.mp3") ||
         !QFile::copy(music + "Beta Love.mp3", music + "Odd\nLine.mp3")) {

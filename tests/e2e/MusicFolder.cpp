@@ -5,8 +5,11 @@
 #include <functional>
 #include <numbers>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+
+#include "tests/support/TestFolder.h"
 
 namespace {
 
@@ -64,4 +67,17 @@ bool WriteSweepMp3(const QString& path, int seconds, double from, double to) {
   return WriteMp3(path, SineWav(seconds, [from, slope](double t) {
                     return 2.0 * std::numbers::pi * (from * t + slope * t * t / 2.0);
                   }));
+}
+
+ProgramFolder MakeProgramFolder(const QString& name) {
+  ProgramFolder folder;
+  folder.root = std::make_unique<QTemporaryDir>(
+      QString::fromStdString((TestFilesRoot() / (name.toStdString() + "-XXXXXX")).string()));
+  const QString dir = folder.root->path();
+  QDir().mkpath(dir + "/bin");
+  QDir().mkpath(dir + "/music");
+  folder.program = dir + "/bin/morva";
+  folder.music = dir + "/music/";
+  if (!QFile::copy(MORVA_BINARY, folder.program)) folder.problem = "cannot copy the morva program from " MORVA_BINARY;
+  return folder;
 }

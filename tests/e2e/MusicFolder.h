@@ -1,7 +1,20 @@
 #pragma once
 
+#include <memory>
+
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+
+// A folder for runs of the real program: a copy of it in bin/ (so that no
+// mp3.ini of another run lies beside it) and an empty music/ folder.
+struct ProgramFolder {
+  std::unique_ptr<QTemporaryDir> root;
+  QString program;
+  QString music;    // ends in "/"
+  QString problem;  // empty when the folder is ready
+};
+ProgramFolder MakeProgramFolder(const QString& name);
 
 // Writes a short tone as an MP3 file with lame; false when lame is missing or
 // fails.

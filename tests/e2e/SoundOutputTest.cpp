@@ -46,16 +46,12 @@ const std::size_t kGap = FramesOf(0.005);  // a silence this long inside a tone 
 class SoundOutputTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    root_ = std::make_unique<QTemporaryDir>(QString::fromStdString((TestFilesRoot() / "sound-XXXXXX").string()));
-    const QString dir = root_->path();
-    QDir().mkpath(dir + "/bin");
-    QDir().mkpath(dir + "/music");
-    program_ = dir + "/bin/morva";
-    if (!QFile::copy(MORVA_BINARY, program_)) {
-      problem_ = "cannot copy the morva program from " MORVA_BINARY;
-      return;
-    }
-    const QString music = dir + "/music/";
+    ProgramFolder folder = MakeProgramFolder("sound");
+    root_ = std::move(folder.root);
+    program_ = folder.program;
+    problem_ = folder.problem;
+    if (!problem_.isEmpty()) return;
+    const QString music = folder.music;
     bool made = WriteToneMp3(music + "Steady 440.mp3", 60, 440) && WriteToneMp3(music + "Short Beep.mp3", 2, 440) &&
                 WriteSweepMp3(music + "Rising Sweep.mp3", kSweepSeconds, kSweepFrom, kSweepTo) &&
                 WriteToneMp3(music + "Match 01.mp3", 1, 660);
@@ -65,7 +61,7 @@ class SoundOutputTest : public ::testing::Test {
       problem_ = "cannot make MP3 files (is lame installed?)";
       return;
     }
-    cue_ = QString::fromStdString(cdtest::WriteCueImage(dir.toStdString(), "disc", {{75 * 30, kCdHz, true}}));
+    cue_ = QString::fromStdString(cdtest::WriteCueImage(root_->path().toStdString(), "disc", {{75 * 30, kCdHz, true}}));
   }
   static void TearDownTestSuite() { root_.reset(); }
 
