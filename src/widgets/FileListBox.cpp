@@ -30,8 +30,19 @@ FileListBox::FileListBox(QWidget* parent)
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setTextElideMode(Qt::ElideNone);
   connect(this, &QListView::clicked, this, [this](const QModelIndex&) { emit Click(); });
-  // An unreadable working directory leaves the list empty.
-  SkipFailure([this] { model_->Fill(ListMatchingFiles(path_, pattern_)); });
+}
+
+void FileListBox::ListIfOwed() const {
+  if (!owed_) return;
+  owed_ = false;
+  FileNames names;
+  SkipFailure([&] { names = ListMatchingFiles(path_, pattern_); });
+  model_->Fill(std::move(names));
+}
+
+const FileNames& FileListBox::Names() const {
+  ListIfOwed();
+  return model_->names();
 }
 
 QString FileListBox::List(int index) const {
@@ -42,16 +53,20 @@ QString FileListBox::List(int index) const {
 void FileListBox::SetPath(const QString& directory) {
   const QString absolute = directory.isEmpty() ? directory : QDir(directory).absolutePath();
   // Read whole before anything changes: a failure keeps the previous list.
-  model_->Fill(ListMatchingFiles(absolute, pattern_));
+  FileNames names = ListMatchingFiles(absolute, pattern_);
+  owed_ = false;
+  model_->Fill(std::move(names));
   path_ = absolute;
 }
 
 void FileListBox::SetPattern(const QString& pattern) {
   pattern_ = pattern;
-  Refresh();
+  owed_ = true;
+  if (isVisible()) ListIfOwed();
 }
 
 void FileListBox::Refresh() {
+  owed_ = false;
   try {
     model_->Fill(ListMatchingFiles(path_, pattern_));
   } catch (const ControlError&) {
@@ -60,6 +75,7 @@ void FileListBox::Refresh() {
 }
 
 int FileListBox::ListIndex() const {
+  ListIfOwed();
   const QModelIndex current = currentIndex();
   return current.isValid() ? current.row() : -1;
 }
@@ -74,4 +90,9 @@ void FileListBox::keyPressEvent(QKeyEvent* event) {
   const int before = ListIndex();
   QListView::keyPressEvent(event);
   if (ListIndex() != before && ListIndex() >= 0) emit Click();
+}
+
+void FileListBox::showEvent(QShowEvent* event) {
+  ListIfOwed();
+  QListView::showEvent(event);
 }

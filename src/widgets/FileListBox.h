@@ -12,7 +12,9 @@
 //
 // The names are kept once, in UTF-8 with their search forms (FileNames), and
 // the view draws them through a model over that store: only the rows in sight
-// are ever made into text.
+// are ever made into text. A directory that nothing has yet looked at (the
+// working directory it starts with, or a new pattern) is read when the list is
+// first read or shown.
 class FileListBox : public QListView {
   Q_OBJECT
 
@@ -31,7 +33,7 @@ class FileListBox : public QListView {
 
   int ListCount() const { return Names().Count(); }
   // Every entry, in list order, with its search form.
-  const FileNames& Names() const { return model_->names(); }
+  const FileNames& Names() const;
   // The entry's name; empty for an index that names no entry.
   QString List(int index) const;
   // The selected entry, -1 when none.
@@ -47,6 +49,7 @@ class FileListBox : public QListView {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   // The rows of the view: the names, made into text when drawn.
@@ -62,7 +65,13 @@ class FileListBox : public QListView {
     FileNames names_;
   };
 
+  // Reads the directory when its listing is still owed; an unreadable one
+  // leaves the list empty.
+  void ListIfOwed() const;
+
   Model* model_;
   QString path_;
   QString pattern_ = QStringLiteral("*.*");
+  // Read on first use, from const readers too: the listing is owed, not changed.
+  mutable bool owed_ = true;
 };

@@ -133,6 +133,23 @@ TEST_F(FileListBoxTest, TheViewShowsAndSelectsTheEntriesInCaseFoldedOrder) {
   EXPECT_EQ(files.FileName(), names[2]);
 }
 
+// A list that nothing has looked at yet (the working directory it starts
+// with) is read when it is first read.
+TEST_F(FileListBoxTest, StartsOnTheWorkingDirectoryReadWhenFirstLookedAt) {
+  const QString before = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(dir.path()));
+  Touch("b.mp3");
+  FileListBox files;
+  files.SetPattern("*.mp3");
+  Touch("a.mp3");
+  Touch("notes.txt");
+  QDir::setCurrent(before);
+  EXPECT_EQ(QDir(files.Path()), QDir(dir.path()));
+  ASSERT_EQ(files.ListCount(), 2);
+  EXPECT_EQ(files.List(0), "a.mp3");
+  EXPECT_EQ(files.model()->rowCount(), 2);
+}
+
 TEST_F(FileListBoxTest, NamesThatAreNotUtf8AreLeftOutNotMangled) {
   Touch(QString::fromUtf8("caf\xC3\xA9.mp3"));
   // Written by byte: Latin-1 "café.mp3", which no UTF-8 text names.
