@@ -105,27 +105,37 @@ int CompareAsUtf16(std::string_view a, std::string_view b) {
   return Weight(*atA) < Weight(*atB) ? -1 : 1;
 }
 
-// Names one after the other, in UTF-8, with their ends.
-struct Texts {
-  std::string bytes;
-  std::vector<std::uint32_t> ends;
-
-  std::string_view operator[](std::size_t i) const {
-    const std::size_t start = i == 0 ? 0 : ends[i - 1];
-    return std::string_view(bytes).substr(start, ends[i] - start);
-  }
-  void EndOne() {
-    if (bytes.size() > UINT32_MAX) throw ControlError("too many file names to list");
-    ends.push_back(static_cast<std::uint32_t>(bytes.size()));
-  }
+// One name to sort: where it and its key lie, and sixteen bytes of the key
+// from the depth being sorted. The items carry all that the sort needs, so it
+// reads the names' bytes only for a fresh head.
+struct SortItem {
+  std::uint64_t head[2];
+  std::uint32_t key, keyEnd;    // in the keys' bytes
+  std::uint32_t name, nameEnd;  // in the names' bytes
 };
 
-// The names of the directory that the list shows, as read, with the key
-// each is sorted by: its case-folded form.
+// The names of the directory that the list shows, as read, each with the key
+// it is sorted by: its case-folded form.
 struct Listing {
-  Texts names;
-  Texts keys;
+  std::string names;
+  std::string keys;
+  std::vector<SortItem> items;
   int unreadableNames = 0;
+
+  std::string_view Name(const SortItem& item) const {
+    return std::string_view(names).substr(item.name, item.nameEnd - item.name);
+  }
+  std::string_view Key(const SortItem& item) const {
+    return std::string_view(keys).substr(item.key, item.keyEnd - item.key);
+  }
+  void Add(std::string_view name, std::size_t keyStart) {
+    if (keys.size() > UINT32_MAX || names.size() + name.size() > UINT32_MAX)
+      throw ControlError("too many file names to list");
+    const auto nameStart = static_cast<std::uint32_t>(names.size());
+    names.append(name);
+    items.push_back({{0, 0}, static_cast<std::uint32_t>(keyStart), static_cast<std::uint32_t>(keys.size()), nameStart,
+                     static_cast<std::uint32_t>(names.size())});
+  }
 };
 
 Listing ReadDirectory(const QString& directory, const QString& pattern) {
@@ -151,12 +161,10 @@ Listing ReadDirectory(const QString& directory, const QString& pattern) {
     }
     if (!IsRegularFile(fd, *entry)) continue;
 
+    const std::size_t keyStart = listing.keys.size();
     if (ascii) {
-      listing.names.bytes.append(name);
-      const std::size_t keyStart = listing.keys.bytes.size();
-      listing.keys.bytes.append(name);
-      for (auto at = listing.keys.bytes.begin() + static_cast<std::ptrdiff_t>(keyStart); at != listing.keys.bytes.end();
-           ++at)
+      listing.keys.append(name);
+      for (auto at = listing.keys.begin() + static_cast<std::ptrdiff_t>(keyStart); at != listing.keys.end(); ++at)
         *at = AsciiLower(*at);
     } else {
       if (decoded.isNull()) decoded = QFile::decodeName(entry->d_name);
@@ -167,11 +175,10 @@ Listing ReadDirectory(const QString& directory, const QString& pattern) {
         ++listing.unreadableNames;
         continue;
       }
-      listing.names.bytes.append(name);
-      listing.keys.bytes.append(decoded.toCaseFolded().toUtf8().toStdString());
+      const QByteArray key = decoded.toCaseFolded().toUtf8();
+      listing.keys.append(key.constData(), static_cast<std::size_t>(key.size()));
     }
-    listing.names.EndOne();
-    listing.keys.EndOne();
+    listing.Add(name, keyStart);
   }
   if (listing.unreadableNames > 0)
     Diagnose(std::to_string(listing.unreadableNames) + " file(s) in " + encoded.toStdString() +
@@ -179,52 +186,52 @@ Listing ReadDirectory(const QString& directory, const QString& pattern) {
   return listing;
 }
 
-// Eight bytes of a key from `depth` on, as one number that orders as they do.
-// No key holds a NUL, so a key that ends there orders first, and 0 means the
-// key has ended.
-std::uint64_t HeadOf(std::string_view key, std::size_t depth) {
-  std::uint64_t head = 0;
-  for (std::size_t i = depth; i < depth + 8; ++i) head = head << 8 | (i < key.size() ? Weight(key[i]) : 0u);
-  return head;
+// Sixteen bytes of a key from `depth` on, as two numbers that order as they
+// do. No key holds a NUL, so a key that ends there orders first, and zeros
+// mean that the key has ended.
+void SetHead(SortItem& item, std::string_view key, std::size_t depth) {
+  for (std::uint64_t& word : item.head) {
+    word = 0;
+    for (std::size_t i = depth; i < depth + 8; ++i) word = word << 8 | (i < key.size() ? Weight(key[i]) : 0u);
+    depth += 8;
+  }
 }
 
-struct SortItem {
-  std::uint64_t head;  // of the key, at the depth being sorted
-  std::uint32_t index;
-};
+bool HeadBefore(const SortItem& a, const SortItem& b) {
+  return a.head[0] != b.head[0] ? a.head[0] < b.head[0] : a.head[1] < b.head[1];
+}
 
-// Sorts by key eight bytes at a time: by the heads, then each run of equal
-// heads by the next eight bytes. The items stay together in memory, so each
-// comparison is of two numbers; only a run of equal keys compares the names.
+bool SameHead(const SortItem& a, const SortItem& b) { return a.head[0] == b.head[0] && a.head[1] == b.head[1]; }
+
+// So many items ahead, the bytes they will need are asked for: the reads, at
+// random places in memory, then overlap.
+constexpr std::size_t kReadAhead = 8;
+
+// Sorts by key sixteen bytes at a time: by the heads, then each run of equal
+// heads by the next sixteen bytes. Each comparison is of numbers in the
+// items; only a run of equal keys compares the names.
 void SortByKey(const Listing& listing, SortItem* begin, SortItem* end, std::size_t depth) {
-  for (SortItem* item = begin; item != end; ++item) item->head = HeadOf(listing.keys[item->index], depth);
-  std::sort(begin, end, [](const SortItem& a, const SortItem& b) { return a.head < b.head; });
+  const auto count = static_cast<std::size_t>(end - begin);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i + kReadAhead < count) __builtin_prefetch(listing.keys.data() + begin[i + kReadAhead].key + depth);
+    SetHead(begin[i], listing.Key(begin[i]), depth);
+  }
+  std::sort(begin, end, HeadBefore);
   for (SortItem* run = begin; run != end;) {
     SortItem* runEnd = run + 1;
-    while (runEnd != end && runEnd->head == run->head) ++runEnd;
+    while (runEnd != end && SameHead(*runEnd, *run)) ++runEnd;
     if (runEnd - run > 1) {
-      if (run->head == 0) {
+      if (run->head[0] == 0) {
         // Equal keys: by the names themselves.
         std::sort(run, runEnd, [&](const SortItem& a, const SortItem& b) {
-          return CompareAsUtf16(listing.names[a.index], listing.names[b.index]) < 0;
+          return CompareAsUtf16(listing.Name(a), listing.Name(b)) < 0;
         });
       } else {
-        SortByKey(listing, run, runEnd, depth + 8);
+        SortByKey(listing, run, runEnd, depth + 16);
       }
     }
     run = runEnd;
   }
-}
-
-// The indices of the names in list order: by case-folded name, then by name.
-std::vector<std::uint32_t> SortedOrder(const Listing& listing) {
-  const std::size_t count = listing.names.ends.size();
-  std::vector<SortItem> items(count);
-  for (std::size_t i = 0; i < count; ++i) items[i].index = static_cast<std::uint32_t>(i);
-  SortByKey(listing, items.data(), items.data() + count, 0);
-  std::vector<std::uint32_t> order(count);
-  for (std::size_t i = 0; i < count; ++i) order[i] = items[i].index;
-  return order;
 }
 
 }  // namespace
@@ -235,13 +242,18 @@ bool MatchesWildcard(QStringView name, QStringView pattern) {
 
 FileNames ListMatchingFiles(const QString& directory, const QString& pattern) {
   Listing listing = ReadDirectory(directory, pattern);
-  const std::vector<std::uint32_t> order = SortedOrder(listing);
-  listing.keys = Texts();  // no longer needed: give its room back
+  // In list order: by case-folded name, then by name.
+  SortByKey(listing, listing.items.data(), listing.items.data() + listing.items.size(), 0);
+  listing.keys = std::string();  // no longer needed: give its room back
   // Copied in list order, so that a scan of the list reads them in the order
   // they lie in memory.
   FileNames names;
-  names.Reserve(order.size(), listing.names.bytes.size());
-  for (const std::uint32_t i : order) names.Add(listing.names[i]);
+  const std::vector<SortItem>& items = listing.items;
+  names.Reserve(items.size(), listing.names.size());
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i + kReadAhead < items.size()) __builtin_prefetch(listing.names.data() + items[i + kReadAhead].name);
+    names.Add(listing.Name(items[i]));
+  }
   names.ShrinkToFit();
   return names;
 }

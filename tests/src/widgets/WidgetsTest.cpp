@@ -98,7 +98,11 @@ TEST_F(FileListBoxTest, TheViewShowsAndSelectsTheEntriesInCaseFoldedOrder) {
   QStringList names;
   for (const char* name : {"abc.mp3", "ABC.mp3", "Äpfel.mp3", "apfel.mp3", "Zebra.MP3", "a b.mp3", "ab.mp3",
                            "x\U0001D11E.mp3", "x\uFF21.mp3", "x\uFF41 .mp3", "\u212A.mp3", "k.mp3", "ß.mp3",
-                           "ss.mp3", "Σ.mp3", "σ.mp3", "ς.mp3"})
+                           "ss.mp3", "Σ.mp3", "σ.mp3", "ς.mp3", "A long common prefix One.mp3",
+                           "a long common prefix one.mp3", "a long common prefix two.mp3",
+                           "a long common prefix\uFF21.mp3", "a long common prefix\U0001D11E.mp3",
+                           "An extremely long prefix shared by letters b.mp3",
+                           "an extremely long prefix shared by letters a.mp3"})
     names.push_back(QString::fromUtf8(name));
   for (const QString& name : names) Touch(name);
   Touch("skip.txt");
