@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -147,7 +148,12 @@ Listing ReadDirectory(const QString& directory, const QString& pattern) {
   const BytePattern bytePattern = BytePatternOf(pattern);
   Listing listing;
   const int fd = dirfd(dir.get());
-  while (const dirent* entry = readdir(dir.get())) {
+  for (;;) {
+    errno = 0;
+    const dirent* entry = readdir(dir.get());
+    // A folder that fails half-way is not shown half: the list keeps what it had.
+    if (!entry && errno != 0) throw ControlError("cannot read the directory " + directory.toStdString());
+    if (!entry) break;
     const std::string_view name(entry->d_name);
     const bool ascii = IsAscii(name);
     // Names that do not match cost no allocation.
