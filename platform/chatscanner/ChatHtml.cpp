@@ -1,5 +1,7 @@
 #include "platform/chatscanner/ChatHtml.h"
 
+#include <algorithm>
+
 namespace {
 
 // Length of the tag starting at i, or 0 when the "<" there is text. closeAt
@@ -53,6 +55,8 @@ qsizetype Reference(const QString& line, qsizetype i, QString& decoded) {
 }  // namespace
 
 QString StripChatHtml(const QString& line) {
+  // Most lines hold neither a tag nor a reference: they are their own text.
+  if (std::none_of(line.begin(), line.end(), [](QChar c) { return c == u'<' || c == u'&'; })) return line;
   QString text;
   text.reserve(line.size());
   qsizetype closeAt = -2;

@@ -1,6 +1,6 @@
 #include "platform/win32/WindowSystem.h"
 
-#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/win32/ProfileFile.h"
@@ -8,7 +8,7 @@
 namespace {
 
 bool Matches(const std::string& value, const char* wanted) {
-  return wanted == nullptr || value == wanted;
+  return wanted == nullptr || std::strcmp(value.c_str(), wanted) == 0;
 }
 
 }  // namespace
@@ -16,30 +16,39 @@ bool Matches(const std::string& value, const char* wanted) {
 WindowSystem::WindowSystem() = default;
 WindowSystem::~WindowSystem() = default;
 
-WindowSystem::Window* WindowSystem::Find(HWND window) {
-  auto it = windows_.find(window);
-  return it == windows_.end() ? nullptr : it->second.get();
+HWND& WindowSystem::FirstChildOf(HWND parent) { return parent == kNullWindow ? firstTopLevel_ : Find(parent)->firstChild; }
+
+HWND WindowSystem::FirstChildOf(HWND parent) const {
+  return parent == kNullWindow ? firstTopLevel_ : Find(parent)->firstChild;
 }
 
-const WindowSystem::Window* WindowSystem::Find(HWND window) const {
-  auto it = windows_.find(window);
-  return it == windows_.end() ? nullptr : it->second.get();
+void WindowSystem::LinkOnTop(HWND window, Window& w) {
+  HWND& first = FirstChildOf(w.parent);
+  w.above = kNullWindow;
+  w.below = first;
+  if (first != kNullWindow) Find(first)->above = window;
+  first = window;
 }
 
-std::vector<HWND>& WindowSystem::SiblingsOf(HWND parent) { return children_[parent]; }
+void WindowSystem::Unlink(Window& w) {
+  if (w.above != kNullWindow)
+    Find(w.above)->below = w.below;
+  else
+    FirstChildOf(w.parent) = w.below;
+  if (w.below != kNullWindow) Find(w.below)->above = w.above;
+  w.above = w.below = kNullWindow;
+}
 
 HWND WindowSystem::CreateWindowA(const char* className, const char* title, HWND parent, WindowProc proc) {
   if (parent != kNullWindow && !Find(parent)) return kNullWindow;
-  HWND handle = nextHandle_;
-  nextHandle_ += 4;
+  const HWND handle = kFirstHandle + kHandleStep * static_cast<HWND>(windows_.size());
   auto window = std::make_unique<Window>();
   window->className = className ? className : "";
   window->title = title ? title : "";
   window->parent = parent;
   window->proc = std::move(proc);
-  windows_.emplace(handle, std::move(window));
-  auto& siblings = SiblingsOf(parent);
-  siblings.insert(siblings.begin(), handle);
+  LinkOnTop(handle, *window);
+  windows_.push_back(std::move(window));
   return handle;
 }
 
@@ -47,11 +56,9 @@ BOOL WindowSystem::DestroyWindow(HWND window) {
   Window* w = Find(window);
   if (!w) return 0;
   // Children go first, as in any window system.
-  for (HWND child : Children(window)) DestroyWindow(child);
-  children_.erase(window);
-  auto& siblings = SiblingsOf(w->parent);
-  siblings.erase(std::remove(siblings.begin(), siblings.end(), window), siblings.end());
-  windows_.erase(window);
+  while (w->firstChild != kNullWindow) DestroyWindow(w->firstChild);
+  Unlink(*w);
+  windows_[SlotOf(window)].reset();
   return 1;
 }
 
@@ -61,18 +68,15 @@ HWND WindowSystem::FindWindowA(const char* className, const char* windowName) {
 
 HWND WindowSystem::FindWindowExA(HWND parent, HWND childAfter, const char* className, const char* windowName) {
   if (parent != kNullWindow && !Find(parent)) return kNullWindow;
-  auto it = children_.find(parent);
-  if (it == children_.end()) return kNullWindow;
-  const auto& siblings = it->second;
-  auto pos = siblings.begin();
+  HWND at = FirstChildOf(parent);
   if (childAfter != kNullWindow) {
-    pos = std::find(siblings.begin(), siblings.end(), childAfter);
-    if (pos == siblings.end()) return kNullWindow;
-    ++pos;
+    const Window* after = Find(childAfter);
+    if (!after || after->parent != parent) return kNullWindow;
+    at = after->below;
   }
-  for (; pos != siblings.end(); ++pos) {
-    const Window* w = Find(*pos);
-    if (w && Matches(w->className, className) && Matches(w->title, windowName)) return *pos;
+  for (const Window* w; at != kNullWindow; at = w->below) {
+    w = Find(at);
+    if (Matches(w->className, className) && Matches(w->title, windowName)) return at;
   }
   return kNullWindow;
 }
@@ -133,11 +137,10 @@ BOOL WindowSystem::WritePrivateProfileStringA(const char* appName, const char* k
 bool WindowSystem::IsWindow(HWND window) const { return Find(window) != nullptr; }
 
 void WindowSystem::BringToTop(HWND window) {
-  const Window* w = Find(window);
+  Window* w = Find(window);
   if (!w) return;
-  auto& siblings = SiblingsOf(w->parent);
-  siblings.erase(std::remove(siblings.begin(), siblings.end(), window), siblings.end());
-  siblings.insert(siblings.begin(), window);
+  Unlink(*w);
+  LinkOnTop(window, *w);
 }
 
 void WindowSystem::SetTitle(HWND window, const std::string& title) {
@@ -160,6 +163,8 @@ HWND WindowSystem::Parent(HWND window) const {
 }
 
 std::vector<HWND> WindowSystem::Children(HWND parent) const {
-  auto it = children_.find(parent);
-  return it == children_.end() ? std::vector<HWND>() : it->second;
+  std::vector<HWND> children;
+  if (parent != kNullWindow && !Find(parent)) return children;
+  for (HWND at = FirstChildOf(parent); at != kNullWindow; at = Find(at)->below) children.push_back(at);
+  return children;
 }

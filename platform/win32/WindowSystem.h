@@ -1,6 +1,7 @@
 #pragma once
 
-#include <map>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +12,11 @@
 // title and a window procedure, children listed from the top of the z-order
 // (newest on top unless moved), messages delivered synchronously. The profile
 // functions work on real INI files.
+//
+// A handle names its window's place in a table, and each window links to its
+// first child and to its neighbours among its siblings: finding a window by
+// handle and stepping to the next sibling take the same short time however
+// many windows there are. Handles are never used again.
 class WindowSystem : public Win32Api {
  public:
   WindowSystem();
@@ -52,13 +58,36 @@ class WindowSystem : public Win32Api {
     std::string title;
     HWND parent = kNullWindow;
     WindowProc proc;
+    // From the top of the z-order: the first child, and the siblings above
+    // and below this window.
+    HWND firstChild = kNullWindow;
+    HWND above = kNullWindow;
+    HWND below = kNullWindow;
   };
 
-  Window* Find(HWND window);
-  const Window* Find(HWND window) const;
-  std::vector<HWND>& SiblingsOf(HWND parent);
+  static constexpr HWND kFirstHandle = 0x10010;
+  static constexpr HWND kHandleStep = 4;
 
-  std::map<HWND, std::unique_ptr<Window>> windows_;
-  std::map<HWND, std::vector<HWND>> children_;  // key 0 holds the top-level windows
-  HWND nextHandle_ = 0x10010;
+  // The window's place in the table; SIZE_MAX for a value no window had.
+  static std::size_t SlotOf(HWND window) {
+    if (window < kFirstHandle || (window - kFirstHandle) % kHandleStep != 0) return SIZE_MAX;
+    return static_cast<std::size_t>((window - kFirstHandle) / kHandleStep);
+  }
+  Window* Find(HWND window) {
+    const std::size_t slot = SlotOf(window);
+    return slot < windows_.size() ? windows_[slot].get() : nullptr;
+  }
+  const Window* Find(HWND window) const {
+    const std::size_t slot = SlotOf(window);
+    return slot < windows_.size() ? windows_[slot].get() : nullptr;
+  }
+  // The first child of the parent (0: of the top level); the parent must exist.
+  HWND& FirstChildOf(HWND parent);
+  HWND FirstChildOf(HWND parent) const;
+  // Puts the window on top of its siblings; takes it out from among them.
+  void LinkOnTop(HWND window, Window& w);
+  void Unlink(Window& w);
+
+  std::vector<std::unique_ptr<Window>> windows_;  // by handle; empty once destroyed
+  HWND firstTopLevel_ = kNullWindow;
 };

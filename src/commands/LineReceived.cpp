@@ -9,7 +9,7 @@ namespace commands {
 std::optional<RecognisedCommand> RecogniseCommand(const QString& ownerName, const QString& sender,
                                                   const QString& text) {
   const bool fromOwner = sender == ownerName;
-  const bool dotFirst = text.indexOf('.') == 0;
+  const bool dotFirst = text.startsWith(u'.');  // the first "." stands first
   if (!fromOwner || !dotFirst) return std::nullopt;
 
   CommandLine line{text, text.indexOf(' ') + 1};

@@ -8,9 +8,8 @@ namespace library {
 
 void PlayIt(Form1& form, const QString& searchText) {
   const AolClient& aol = form.Aol();
-  TitleMatch match(searchText);
-  for (const QString& entry : form.File1->Entries())
-    if (match.Matches(entry)) form.List2->AddItem(entry);
+  const FileNames& names = form.File1->Names();
+  for (const int entry : TitleMatch(searchText).MatchingEntries(names)) form.List2->AddItem(names.Name(entry));
 
   const int matches = form.List2->ListCount();
   if (matches == 1) {

@@ -4,9 +4,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <memory>
-#include <numeric>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include <QFile>
@@ -22,10 +25,59 @@ QChar Folded(QChar c) {
   return c.toCaseFolded();
 }
 
-bool IsAscii(const char* text) {
-  for (; *text; ++text)
-    if (static_cast<unsigned char>(*text) >= 0x80) return false;
-  return true;
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+// Greedy matching with one step back to the last "*": linear for the patterns
+// a file list uses.
+template <typename Text, typename Same>
+bool Wildcard(Text name, Text pattern, Same same) {
+  const auto names = static_cast<std::size_t>(name.size()), patterns = static_cast<std::size_t>(pattern.size());
+  std::size_t n = 0, p = 0, resumeAt = 0;
+  std::size_t starAt = patterns;  // none yet
+  while (n < names) {
+    if (p < patterns && pattern[p] == '*') {
+      starAt = p++;
+      resumeAt = n;
+    } else if (p < patterns && (pattern[p] == '?' || same(pattern[p], name[n]))) {
+      ++p;
+      ++n;
+    } else if (starAt < patterns) {
+      p = starAt + 1;
+      n = ++resumeAt;
+    } else {
+      return false;
+    }
+  }
+  while (p < patterns && pattern[p] == '*') ++p;
+  return p == patterns;
+}
+
+// A pattern that can be matched on a name's UTF-8 bytes, without decoding the
+// name: one of ASCII letters only, none of which a character beyond ASCII
+// folds to (the Kelvin sign folds to "k", the long s to "s"). Its "?" stands
+// for one UTF-16 unit, so it is matched on bytes only in ASCII names.
+struct BytePattern {
+  std::string text;
+  bool usable = true;
+  bool anyOne = false;
+};
+
+BytePattern BytePatternOf(const QString& pattern) {
+  BytePattern result;
+  for (const QChar c : pattern) {
+    const char16_t u = c.unicode();
+    const char lower = u < 128 ? AsciiLower(static_cast<char>(u)) : '\0';
+    if (u >= 128 || u == 0 || lower == 'k' || lower == 's') return BytePattern{{}, false, false};
+    result.text.push_back(lower);
+    result.anyOne = result.anyOne || u == '?';
+  }
+  return result;
+}
+
+bool IsAscii(std::string_view text) {
+  unsigned char seen = 0;
+  for (const char c : text) seen |= static_cast<unsigned char>(c);
+  return (seen & 0x80) == 0;
 }
 
 struct DirCloser {
@@ -39,71 +91,176 @@ bool IsRegularFile(int dirFd, const dirent& entry) {
   return fstatat(dirFd, entry.d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
 }
 
-}  // namespace
-
-bool MatchesWildcard(QStringView name, QStringView pattern) {
-  // Greedy matching with one step back to the last "*": linear for the
-  // patterns a file list uses.
-  qsizetype n = 0, p = 0, starAt = -1, resumeAt = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && pattern[p] == '*') {
-      starAt = p++;
-      resumeAt = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || Folded(pattern[p]) == Folded(name[n]))) {
-      ++p;
-      ++n;
-    } else if (starAt >= 0) {
-      p = starAt + 1;
-      n = ++resumeAt;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
+// The order of UTF-16 code units on UTF-8 text: as the bytes, except that the
+// characters U+E000 to U+FFFF (lead bytes EE and EF) come after those beyond
+// U+FFFF (lead bytes F0 to F4), as their single unit comes after a surrogate.
+unsigned Weight(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte == 0xEE || byte == 0xEF ? byte + 7u : byte;
 }
 
-QStringList ListMatchingFiles(const QString& directory, const QString& pattern) {
+int CompareAsUtf16(std::string_view a, std::string_view b) {
+  const auto [atA, atB] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+  if (atA == a.end()) return atB == b.end() ? 0 : -1;
+  if (atB == b.end()) return 1;
+  return Weight(*atA) < Weight(*atB) ? -1 : 1;
+}
+
+// One name to sort: where it and its key lie, and sixteen bytes of the key
+// from the depth being sorted. The items carry all that the sort needs, so it
+// reads the names' bytes only for a fresh head.
+struct SortItem {
+  std::uint64_t head[2];
+  std::uint32_t key, keyEnd;    // in the keys' bytes
+  std::uint32_t name, nameEnd;  // in the names' bytes
+};
+
+// The names of the directory that the list shows, as read, each with the key
+// it is sorted by: its case-folded form.
+struct Listing {
+  std::string names;
+  std::string keys;
+  std::vector<SortItem> items;
+  int unreadableNames = 0;
+
+  std::string_view Name(const SortItem& item) const {
+    return std::string_view(names).substr(item.name, item.nameEnd - item.name);
+  }
+  std::string_view Key(const SortItem& item) const {
+    return std::string_view(keys).substr(item.key, item.keyEnd - item.key);
+  }
+  void Add(std::string_view name, std::size_t keyStart) {
+    if (keys.size() > UINT32_MAX || names.size() + name.size() > UINT32_MAX)
+      throw ControlError("too many file names to list");
+    const auto nameStart = static_cast<std::uint32_t>(names.size());
+    names.append(name);
+    items.push_back({{0, 0}, static_cast<std::uint32_t>(keyStart), static_cast<std::uint32_t>(keys.size()), nameStart,
+                     static_cast<std::uint32_t>(names.size())});
+  }
+};
+
+Listing ReadDirectory(const QString& directory, const QString& pattern) {
   if (directory.isEmpty()) throw ControlError("no directory to show");
   const QByteArray encoded = QFile::encodeName(directory);
   std::unique_ptr<DIR, DirCloser> dir(opendir(encoded.constData()));
   if (!dir) throw ControlError("cannot show the directory " + directory.toStdString());
 
-  QStringList names;
-  int unreadableNames = 0;
+  const BytePattern bytePattern = BytePatternOf(pattern);
+  Listing listing;
   const int fd = dirfd(dir.get());
-  while (const dirent* entry = readdir(dir.get())) {
+  for (;;) {
+    errno = 0;
+    const dirent* entry = readdir(dir.get());
+    // A folder that fails half-way is not shown half: the list keeps what it had.
+    if (!entry && errno != 0) throw ControlError("cannot read the directory " + directory.toStdString());
+    if (!entry) break;
     if (entry->d_name[0] == '.') continue;  // hidden, as a file manager leaves it out
-    if (!IsRegularFile(fd, *entry)) continue;
-    QString name = QFile::decodeName(entry->d_name);
-    if (!MatchesWildcard(name, pattern)) continue;
-    // A name that is not valid text in our encoding would be shown, and then
-    // opened, as another name: leave it out rather than list a file that
-    // cannot be played.
-    if (!IsAscii(entry->d_name) && QFile::encodeName(name) != QByteArray(entry->d_name)) {
-      ++unreadableNames;
-      continue;
+    const std::string_view name(entry->d_name);
+    const bool ascii = IsAscii(name);
+    // Names that do not match cost no allocation.
+    QString decoded;
+    if (bytePattern.usable && (ascii || !bytePattern.anyOne)) {
+      if (!Wildcard(name, std::string_view(bytePattern.text), [](char p, char c) { return p == AsciiLower(c); }))
+        continue;
+    } else {
+      decoded = QFile::decodeName(entry->d_name);
+      if (!MatchesWildcard(decoded, pattern)) continue;
     }
-    names.push_back(std::move(name));
-  }
-  if (unreadableNames > 0)
-    Diagnose(std::to_string(unreadableNames) + " file(s) in " + encoded.toStdString() +
-             " left out: their names are not valid UTF-8");
+    if (!IsRegularFile(fd, *entry)) continue;
 
-  // Sort by the case-folded name, folding each name once.
-  std::vector<QString> keys;
-  keys.reserve(static_cast<std::size_t>(names.size()));
-  for (const QString& name : names) keys.push_back(name.toCaseFolded());
-  std::vector<qsizetype> order(static_cast<std::size_t>(names.size()));
-  std::iota(order.begin(), order.end(), 0);
-  std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-    int byFold = QStringView(keys[a]).compare(keys[b]);
-    return byFold != 0 ? byFold < 0 : names[a] < names[b];
-  });
-  // Copied in list order, so that the names lie in memory in the order a scan
-  // of the list reads them.
-  QStringList sorted;
-  sorted.reserve(names.size());
-  for (qsizetype i : order) sorted.push_back(QString(names[i].constData(), names[i].size()));
-  return sorted;
+    const std::size_t keyStart = listing.keys.size();
+    if (ascii) {
+      listing.keys.append(name);
+      for (auto at = listing.keys.begin() + static_cast<std::ptrdiff_t>(keyStart); at != listing.keys.end(); ++at)
+        *at = AsciiLower(*at);
+    } else {
+      if (decoded.isNull()) decoded = QFile::decodeName(entry->d_name);
+      // A name that is not valid text in our encoding would be shown, and
+      // then opened, as another name: leave it out rather than list a file
+      // that cannot be played.
+      if (QFile::encodeName(decoded) != QByteArrayView(name.data(), static_cast<qsizetype>(name.size()))) {
+        ++listing.unreadableNames;
+        continue;
+      }
+      const QByteArray key = decoded.toCaseFolded().toUtf8();
+      listing.keys.append(key.constData(), static_cast<std::size_t>(key.size()));
+    }
+    listing.Add(name, keyStart);
+  }
+  if (listing.unreadableNames > 0)
+    Diagnose(std::to_string(listing.unreadableNames) + " file(s) in " + encoded.toStdString() +
+             " left out: their names are not valid UTF-8");
+  return listing;
+}
+
+// Sixteen bytes of a key from `depth` on, as two numbers that order as they
+// do. No key holds a NUL, so a key that ends there orders first, and zeros
+// mean that the key has ended.
+void SetHead(SortItem& item, std::string_view key, std::size_t depth) {
+  for (std::uint64_t& word : item.head) {
+    word = 0;
+    for (std::size_t i = depth; i < depth + 8; ++i) word = word << 8 | (i < key.size() ? Weight(key[i]) : 0u);
+    depth += 8;
+  }
+}
+
+bool HeadBefore(const SortItem& a, const SortItem& b) {
+  return a.head[0] != b.head[0] ? a.head[0] < b.head[0] : a.head[1] < b.head[1];
+}
+
+bool SameHead(const SortItem& a, const SortItem& b) { return a.head[0] == b.head[0] && a.head[1] == b.head[1]; }
+
+// So many items ahead, the bytes they will need are asked for: the reads, at
+// random places in memory, then overlap.
+constexpr std::size_t kReadAhead = 8;
+
+// Sorts by key sixteen bytes at a time: by the heads, then each run of equal
+// heads by the next sixteen bytes. Each comparison is of numbers in the
+// items; only a run of equal keys compares the names.
+void SortByKey(const Listing& listing, SortItem* begin, SortItem* end, std::size_t depth) {
+  const auto count = static_cast<std::size_t>(end - begin);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i + kReadAhead < count) __builtin_prefetch(listing.keys.data() + begin[i + kReadAhead].key + depth);
+    SetHead(begin[i], listing.Key(begin[i]), depth);
+  }
+  std::sort(begin, end, HeadBefore);
+  for (SortItem* run = begin; run != end;) {
+    SortItem* runEnd = run + 1;
+    while (runEnd != end && SameHead(*runEnd, *run)) ++runEnd;
+    if (runEnd - run > 1) {
+      if (run->head[0] == 0) {
+        // Equal keys: by the names themselves.
+        std::sort(run, runEnd, [&](const SortItem& a, const SortItem& b) {
+          return CompareAsUtf16(listing.Name(a), listing.Name(b)) < 0;
+        });
+      } else {
+        SortByKey(listing, run, runEnd, depth + 16);
+      }
+    }
+    run = runEnd;
+  }
+}
+
+}  // namespace
+
+bool MatchesWildcard(QStringView name, QStringView pattern) {
+  return Wildcard(name, pattern, [](QChar p, QChar c) { return Folded(p) == Folded(c); });
+}
+
+FileNames ListMatchingFiles(const QString& directory, const QString& pattern) {
+  Listing listing = ReadDirectory(directory, pattern);
+  // In list order: by case-folded name, then by name.
+  SortByKey(listing, listing.items.data(), listing.items.data() + listing.items.size(), 0);
+  listing.keys = std::string();  // no longer needed: give its room back
+  // Copied in list order, so that a scan of the list reads them in the order
+  // they lie in memory.
+  FileNames names;
+  const std::vector<SortItem>& items = listing.items;
+  names.Reserve(items.size(), listing.names.size());
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i + kReadAhead < items.size()) __builtin_prefetch(listing.names.data() + items[i + kReadAhead].name);
+    names.Add(listing.Name(items[i]));
+  }
+  names.ShrinkToFit();
+  return names;
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
+#include <QStringView>
+
+#include "src/widgets/FileListBoxNames.h"
 
 // The names of the regular files of a directory that match a wildcard pattern
 // ("*" and "?", letter case ignored), sorted by name without regard to case.
-// Throws ControlError when the directory cannot be read.
-QStringList ListMatchingFiles(const QString& directory, const QString& pattern);
+// The directory is read once. Throws ControlError when it cannot be read.
+FileNames ListMatchingFiles(const QString& directory, const QString& pattern);
 
 // Whether the name matches the wildcard pattern, letter case ignored.
 bool MatchesWildcard(QStringView name, QStringView pattern);

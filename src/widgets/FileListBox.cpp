@@ -3,53 +3,86 @@
 #include <QDir>
 #include <QKeyEvent>
 
-#include "src/widgets/DirectoryListing.h"
 #include "src/seams/ControlError.h"
+#include "src/widgets/DirectoryListing.h"
 
-FileListBox::FileListBox(QWidget* parent) : QListView(parent), path_(QDir::currentPath()) {
-  setModel(&model_);
+int FileListBox::Model::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : names_.Count(); }
+
+QVariant FileListBox::Model::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= names_.Count() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    return {};
+  return names_.Name(index.row());
+}
+
+void FileListBox::Model::Fill(FileNames names) {
+  beginResetModel();
+  names_ = std::move(names);
+  endResetModel();
+}
+
+FileListBox::FileListBox(QWidget* parent)
+    : QListView(parent), model_(new Model(this)), path_(QDir::currentPath()) {
+  setModel(model_);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Every row has the first row's size: nothing is measured row by row.
   setUniformItemSizes(true);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setTextElideMode(Qt::ElideNone);
   connect(this, &QListView::clicked, this, [this](const QModelIndex&) { emit Click(); });
-  // An unreadable working directory leaves the list empty.
-  SkipFailure([this] { Fill(ListMatchingFiles(path_, pattern_)); });
 }
 
-void FileListBox::Fill(QStringList names) {
-  names_ = std::move(names);
-  model_.setStringList(names_);
+void FileListBox::ListIfOwed() const {
+  if (!owed_) return;
+  owed_ = false;
+  FileNames names;
+  SkipFailure([&] { names = ListMatchingFiles(path_, pattern_); });
+  model_->Fill(std::move(names));
+}
+
+const FileNames& FileListBox::Names() const {
+  ListIfOwed();
+  return model_->names();
+}
+
+QString FileListBox::List(int index) const {
+  const FileNames& names = Names();
+  return index >= 0 && index < names.Count() ? names.Name(index) : QString();
 }
 
 void FileListBox::SetPath(const QString& directory) {
   const QString absolute = directory.isEmpty() ? directory : QDir(directory).absolutePath();
-  Fill(ListMatchingFiles(absolute, pattern_));
+  // Read whole before anything changes: a failure keeps the previous list.
+  FileNames names = ListMatchingFiles(absolute, pattern_);
+  owed_ = false;
+  model_->Fill(std::move(names));
   path_ = absolute;
 }
 
 void FileListBox::SetPattern(const QString& pattern) {
   pattern_ = pattern;
-  Refresh();
+  owed_ = true;
+  if (isVisible()) ListIfOwed();
 }
 
 void FileListBox::Refresh() {
+  owed_ = false;
   try {
-    Fill(ListMatchingFiles(path_, pattern_));
+    model_->Fill(ListMatchingFiles(path_, pattern_));
   } catch (const ControlError&) {
-    Fill({});  // the directory has gone away
+    model_->Fill({});  // the directory has gone away
   }
 }
 
 int FileListBox::ListIndex() const {
+  ListIfOwed();
   const QModelIndex current = currentIndex();
   return current.isValid() ? current.row() : -1;
 }
 
 void FileListBox::SetListIndex(int index) {
   if (index < 0 || index >= ListCount()) throw ControlError("no file list entry " + std::to_string(index));
-  setCurrentIndex(model_.index(index));
+  setCurrentIndex(model_->index(index));
   emit Click();
 }
 
@@ -57,4 +90,9 @@ void FileListBox::keyPressEvent(QKeyEvent* event) {
   const int before = ListIndex();
   QListView::keyPressEvent(event);
   if (ListIndex() != before && ListIndex() >= 0) emit Click();
+}
+
+void FileListBox::showEvent(QShowEvent* event) {
+  ListIfOwed();
+  QListView::showEvent(event);
 }

@@ -1,13 +1,20 @@
 #pragma once
 
+#include <QAbstractListModel>
 #include <QListView>
 #include <QString>
-#include <QStringList>
-#include <QStringListModel>
+
+#include "src/widgets/FileListBoxNames.h"
 
 // A list of the files of one directory that match a pattern (letter case
 // ignored), sorted by name without regard to case. Click() is raised when an
 // entry is chosen: by a click, with the keyboard, or in code.
+//
+// The names are kept once, in UTF-8 with their search forms (FileNames), and
+// the view draws them through a model over that store: only the rows in sight
+// are ever made into text. A directory that nothing has yet looked at (the
+// working directory it starts with, or a new pattern) is read when the list is
+// first read or shown.
 class FileListBox : public QListView {
   Q_OBJECT
 
@@ -24,11 +31,11 @@ class FileListBox : public QListView {
   // Reads the directory again.
   void Refresh();
 
-  int ListCount() const { return static_cast<int>(names_.size()); }
-  // Every entry, in list order.
-  const QStringList& Entries() const { return names_; }
+  int ListCount() const { return Names().Count(); }
+  // Every entry, in list order, with its search form.
+  const FileNames& Names() const;
   // The entry's name; empty for an index that names no entry.
-  QString List(int index) const { return index >= 0 && index < names_.size() ? names_[index] : QString(); }
+  QString List(int index) const;
   // The selected entry, -1 when none.
   int ListIndex() const;
   // Selects the entry and raises Click(); throws ControlError for an index
@@ -42,12 +49,29 @@ class FileListBox : public QListView {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
-  void Fill(QStringList names);
+  // The rows of the view: the names, made into text when drawn.
+  class Model : public QAbstractListModel {
+   public:
+    explicit Model(QObject* parent) : QAbstractListModel(parent) {}
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    const FileNames& names() const { return names_; }
+    void Fill(FileNames names);
 
-  QStringListModel model_;
-  QStringList names_;
+   private:
+    FileNames names_;
+  };
+
+  // Reads the directory when its listing is still owed; an unreadable one
+  // leaves the list empty.
+  void ListIfOwed() const;
+
+  Model* model_;
   QString path_;
   QString pattern_ = QStringLiteral("*.*");
+  // Read on first use, from const readers too: the listing is owed, not changed.
+  mutable bool owed_ = true;
 };

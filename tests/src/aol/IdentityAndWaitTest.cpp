@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
 #include "src/aol/AolClient.h"
 #include "tests/support/FakeRuntime.h"
@@ -40,6 +41,35 @@ TEST_F(IdentityTest, NameEndsAtTheFirstBang) {
   EXPECT_EQ(aol.OwnScreenName(), "");
   windows.SetTitle(welcome, "Welcome, J\xC3\xB6rg!");
   EXPECT_EQ(aol.OwnScreenName(), QString::fromUtf8("J\xC3\xB6rg"));
+}
+
+// The lookups behind the owner's name: siblings from the top of the z-order,
+// through moves and destruction; a handle of a window that has gone, or of
+// another parent's child, starts no walk.
+TEST_F(IdentityTest, TheWindowTreeKeepsItsOrderThroughMovesAndDestruction) {
+  TestDesktop desktop(windows);
+  HWND welcome = desktop.AddWelcome("Joe");
+  HWND middle = desktop.AddChild("Middle");
+  windows.CreateWindowA("Inner", "", middle, nullptr);
+  HWND top = desktop.AddChild("Top");
+  EXPECT_EQ(windows.Children(desktop.mdi()), (std::vector<HWND>{top, middle, welcome}));
+  windows.BringToTop(welcome);
+  EXPECT_EQ(windows.Children(desktop.mdi()), (std::vector<HWND>{welcome, top, middle}));
+  EXPECT_EQ(windows.FindWindowExA(desktop.mdi(), welcome, "AOL Child", "Middle"), middle);
+  EXPECT_EQ(windows.FindWindowExA(desktop.mdi(), middle, "AOL Child", nullptr), kNullWindow);
+  EXPECT_EQ(windows.FindWindowExA(middle, welcome, nullptr, nullptr), kNullWindow);
+  HWND inner = windows.FindWindowExA(middle, kNullWindow, "Inner", nullptr);
+  ASSERT_NE(inner, kNullWindow);
+  EXPECT_EQ(windows.DestroyWindow(middle), 1);
+  EXPECT_FALSE(windows.IsWindow(inner));
+  EXPECT_EQ(windows.Children(desktop.mdi()), (std::vector<HWND>{welcome, top}));
+  EXPECT_EQ(windows.FindWindowExA(desktop.mdi(), middle, nullptr, nullptr), kNullWindow);
+  EXPECT_EQ(windows.GetWindowTextLengthA(middle), 0);
+  EXPECT_EQ(windows.DestroyWindow(middle), 0);
+  EXPECT_EQ(aol.OwnScreenName(), "Joe");
+  // A byte-order mark before the greeting is no text of the title.
+  windows.SetTitle(welcome, "\xEF\xBB\xBFWelcome, Bom!");
+  EXPECT_EQ(aol.OwnScreenName(), "Bom");
 }
 
 TEST_F(IdentityTest, ReadWindowTitleOfNothingIsEmpty) {

@@ -1,31 +1,54 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <vector>
+
+#include <QStringList>
 
 #include "src/aol/AolClient.h"
 #include "src/aol/Ansi.h"
 #include "src/library/TitleMatch.h"
+#include "src/widgets/FileListBoxNames.h"
 
 namespace {
 
 // The search's fast comparison must agree with its plain statement: drop the
-// spaces, lower each character, look for the key as a substring.
+// spaces, lower each character, look for the key as a substring. Entries are
+// file names (whole characters); a key may hold half of a surrogate pair.
+// Over a whole list, the matches are the entries it holds, in list order.
 TEST(TitleMatchTest, AgreesWithDroppingSpacesAndLowerCasing) {
-  const QString alphabet = QString::fromUtf8("aAbB c\tÄäΣσİi.mp3 ");
+  const QStringList characters = {"a", "A", "b", "B", " ", "c", "\t", "Ä", "ä", "Σ", "σ", "İ", "i", ".", "m",
+                                  "p", "3", "\u212A", "k", "\uFF21", "\uFF41", "\U0001D11E", "\U00010400"};
   std::mt19937 random(7);
-  auto text = [&](int length) {
+  auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  auto entry = [&] {
     QString t;
-    for (int i = 0; i < length; ++i) t.append(alphabet[static_cast<int>(random() % alphabet.size())]);
+    for (int i = pick(12); i > 0; --i) t += characters[pick(static_cast<int>(characters.size()))];
     return t;
   };
-  auto plain = [](const QString& key, const QString& entry) {
-    return LowerEachCharacter(AolClient::DropSpaces(entry)).contains(LowerEachCharacter(AolClient::DropSpaces(key)));
+  auto key = [&] {
+    QString t;
+    for (int i = pick(4); i > 0; --i) {
+      const QString c = characters[pick(static_cast<int>(characters.size()))];
+      t += c.size() == 2 && pick(3) == 0 ? c.mid(pick(2), 1) : c;  // now and then half a pair
+    }
+    return t;
   };
-  for (int i = 0; i < 5000; ++i) {
-    const QString key = text(static_cast<int>(random() % 4));
-    const QString entry = text(static_cast<int>(random() % 12));
-    TitleMatch match(key);
-    ASSERT_EQ(match.Matches(entry), plain(key, entry)) << key.toStdString() << " in " << entry.toStdString();
+  auto plain = [](const QString& k, const QString& e) {
+    return LowerEachCharacter(AolClient::DropSpaces(e)).contains(LowerEachCharacter(AolClient::DropSpaces(k)));
+  };
+  for (int round = 0; round < 3000; ++round) {
+    const QString k = key();
+    const TitleMatch match(k);
+    FileNames names;
+    std::vector<int> expected;
+    for (int i = 0; i < 6; ++i) {
+      const QString e = entry();
+      names.Add(e.toUtf8().toStdString());
+      ASSERT_EQ(match.Matches(e), plain(k, e)) << k.toStdString() << " in " << e.toStdString();
+      if (plain(k, e)) expected.push_back(i);
+    }
+    ASSERT_EQ(match.MatchingEntries(names), expected) << k.toStdString();
   }
 }
 

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
 #include <QDir>
 #include <QFile>
+#include <QStringList>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -87,6 +89,69 @@ TEST_F(FileListBoxTest, ListsMatchingFilesSortedWithoutRegardToCase) {
   EXPECT_EQ(files.ListCount(), 3);
   files.Refresh();
   EXPECT_EQ(files.List(0), "Aardvark.mp3");
+}
+
+// The list's order is the case-folded name, ties by the name, both compared
+// as UTF-16; the view shows, row for row, what the list holds, and a click on
+// a row selects that entry.
+TEST_F(FileListBoxTest, TheViewShowsAndSelectsTheEntriesInCaseFoldedOrder) {
+  QStringList names;
+  for (const char* name : {"abc.mp3", "ABC.mp3", "Äpfel.mp3", "apfel.mp3", "Zebra.MP3", "a b.mp3", "ab.mp3",
+                           "x\U0001D11E.mp3", "x\uFF21.mp3", "x\uFF41 .mp3", "\u212A.mp3", "k.mp3", "ß.mp3",
+                           "ss.mp3", "Σ.mp3", "σ.mp3", "ς.mp3", "A long common prefix One.mp3",
+                           "a long common prefix one.mp3", "a long common prefix two.mp3",
+                           "a long common prefix\uFF21.mp3", "a long common prefix\U0001D11E.mp3",
+                           "An extremely long prefix shared by letters b.mp3",
+                           "an extremely long prefix shared by letters a.mp3"})
+    names.push_back(QString::fromUtf8(name));
+  for (const QString& name : names) Touch(name);
+  Touch("skip.txt");
+  std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+    const int byFold = a.toCaseFolded().compare(b.toCaseFolded());
+    return byFold != 0 ? byFold < 0 : a < b;
+  });
+
+  FileListBox files;
+  files.SetPattern("*.mp3");
+  files.SetPath(dir.path());
+  files.resize(200, 60);
+  files.show();
+  ASSERT_EQ(files.ListCount(), names.size());
+  ASSERT_EQ(files.model()->rowCount(), names.size());
+  for (int i = 0; i < files.ListCount(); ++i) {
+    EXPECT_EQ(files.List(i), names[i]) << i;
+    EXPECT_EQ(files.model()->index(i, 0).data().toString(), names[i]) << i;
+  }
+  EXPECT_TRUE(files.uniformItemSizes());
+
+  // A row scrolled into sight and clicked is the entry chosen.
+  const int last = files.ListCount() - 1;
+  files.scrollTo(files.model()->index(last, 0));
+  QSignalSpy clicks(&files, &FileListBox::Click);
+  QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, files.visualRect(files.model()->index(last, 0)).center());
+  EXPECT_EQ(clicks.count(), 1);
+  EXPECT_EQ(files.ListIndex(), last);
+  EXPECT_EQ(files.FileName(), names[last]);
+  files.SetListIndex(2);
+  EXPECT_EQ(files.currentIndex().row(), 2);
+  EXPECT_EQ(files.FileName(), names[2]);
+}
+
+// A list that nothing has looked at yet (the working directory it starts
+// with) is read when it is first read.
+TEST_F(FileListBoxTest, StartsOnTheWorkingDirectoryReadWhenFirstLookedAt) {
+  const QString before = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(dir.path()));
+  Touch("b.mp3");
+  FileListBox files;
+  files.SetPattern("*.mp3");
+  Touch("a.mp3");
+  Touch("notes.txt");
+  QDir::setCurrent(before);
+  EXPECT_EQ(QDir(files.Path()), QDir(dir.path()));
+  ASSERT_EQ(files.ListCount(), 2);
+  EXPECT_EQ(files.List(0), "a.mp3");
+  EXPECT_EQ(files.model()->rowCount(), 2);
 }
 
 TEST_F(FileListBoxTest, NamesThatAreNotUtf8AreLeftOutNotMangled) {

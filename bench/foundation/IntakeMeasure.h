@@ -1,0 +1,154 @@
+#pragma once
+
+// The intake of other members' lines, two ways:
+//  - the intake alone: commands::LineReceived for each line, reading the
+//    owner's name anew from the window tree every time;
+//  - the whole road of a line in the program: the chat client shows it in
+//    its room, the scanner reports it (a queued event) and the intake takes it.
+// Both with `childWindows` "AOL Child" windows in all (at least the chat
+// client's own), the welcome window below the others, so that every lookup of
+// the owner's name walks all of them.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include <QCoreApplication>
+#include <QString>
+
+#include "platform/chatclient/ChatClient.h"
+#include "platform/chatscanner/ChatScanner.h"
+#include "platform/win32/WindowSystem.h"
+#include "src/commands/LineReceived.h"
+#include "tests/support/FakeRuntime.h"
+#include "tests/support/TestDesktop.h"
+
+struct IntakeFigure {
+  int lines = 0;
+  std::size_t childWindows = 0;
+  double seconds = 0;
+  int taken = 0;  // lines taken as commands: none are the owner's
+  double LinesPerSecond() const { return lines / seconds; }
+};
+
+namespace intake_bench {
+
+// Lines made before the clock starts, so that only the intake is timed.
+inline std::vector<std::pair<QString, QString>> OtherMembersLines(int count) {
+  std::vector<std::pair<QString, QString>> lines;
+  for (int i = 0; i < count; ++i)
+    lines.emplace_back(QStringLiteral("Member%1").arg(i % 7), QStringLiteral(".play song %1").arg(i));
+  return lines;
+}
+
+// A figure is only worth its name if the owner is found behind all the windows.
+inline void CheckOwner(const AolClient& aol) {
+  if (aol.OwnScreenName() != QStringLiteral("Joe")) {
+    std::fprintf(stderr, "the owner's name is not found: the figures below mean nothing\n");
+    std::exit(1);
+  }
+}
+
+template <typename Work>
+double Seconds(Work work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace intake_bench
+
+inline IntakeFigure MeasureIntake(int childWindows, int lines) {
+  const int extraChildren = childWindows - 2;  // besides the welcome window and the room
+  WindowSystem windows;
+  TestDesktop desktop(windows);
+  desktop.AddWelcome("Joe");  // the lowest child: every lookup walks all of them
+  for (int i = 0; i < extraChildren; ++i) desktop.AddChild("Window " + std::to_string(i));
+  desktop.AddRoom("Lobby");
+  FakeRuntime runtime;
+  AolClient aol(windows, runtime);
+  intake_bench::CheckOwner(aol);
+  const auto said = intake_bench::OtherMembersLines(lines);
+
+  IntakeFigure figure;
+  figure.lines = lines;
+  figure.childWindows = windows.Children(desktop.mdi()).size();
+  figure.seconds = intake_bench::Seconds([&] {
+    for (const auto& [sender, text] : said)
+      commands::LineReceived(aol, sender, text,
+                             [&](const commands::CommandRow&, const CommandLine&) { ++figure.taken; });
+  });
+  return figure;
+}
+
+// Needs a QCoreApplication: the scanner's reports are queued events.
+inline IntakeFigure MeasureChatRoad(int childWindows, int lines) {
+  const int extraChildren = childWindows - 3;  // besides the buddy list, the welcome window and the room
+  WindowSystem windows;
+  ChatClientOptions options;
+  options.screenName = "Joe";
+  options.openRoom = false;
+  ChatClient client(windows, options);
+  // The welcome window first, then the others above it, then the room on top.
+  for (int i = 0; i < extraChildren; ++i)
+    windows.CreateWindowA("AOL Child", ("Window " + std::to_string(i)).c_str(), client.mdiClient(), nullptr);
+  client.EnterRoom("Lobby");
+  ChatScanner scanner(client);
+  FakeRuntime runtime;
+  AolClient aol(windows, runtime);
+  IntakeFigure figure;
+  scanner.SetLineReceivedHandler([&](const QString& sender, const QString& text) {
+    commands::LineReceived(aol, sender, text,
+                           [&](const commands::CommandRow&, const CommandLine&) { ++figure.taken; });
+  });
+  scanner.StartScanning();
+  intake_bench::CheckOwner(aol);
+  const auto said = intake_bench::OtherMembersLines(lines);
+
+  figure.lines = lines;
+  figure.childWindows = windows.Children(client.mdiClient()).size();
+  figure.seconds = intake_bench::Seconds([&] {
+    // A busy room: lines arrive a few at a time between passes of the event loop.
+    constexpr int kBurst = 10;
+    for (int i = 0; i < lines; ++i) {
+      client.SayAs(said[static_cast<std::size_t>(i)].first, said[static_cast<std::size_t>(i)].second);
+      if (i % kBurst == kBurst - 1) QCoreApplication::processEvents();
+    }
+    QCoreApplication::processEvents();
+  });
+  return figure;
+}
+
+// Prints both figures with 50 child windows against the same with only the
+// windows of the chat client itself: medians of `rounds` rounds, interleaved.
+inline void PrintIntakeFigures(int lines, int rounds) {
+  auto median = [](std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+  };
+  struct Row {
+    const char* what;
+    IntakeFigure (*measure)(int, int);
+  };
+  for (const Row& row : {Row{"intake alone", MeasureIntake}, Row{"chat road   ", MeasureChatRoad}}) {
+    std::vector<double> busy, quiet;
+    std::size_t busyWindows = 0, quietWindows = 0;
+    int taken = 0;
+    for (int r = 0; r < rounds; ++r) {
+      const IntakeFigure many = row.measure(50, lines);
+      const IntakeFigure few = row.measure(0, lines);
+      busy.push_back(many.LinesPerSecond());
+      quiet.push_back(few.LinesPerSecond());
+      busyWindows = many.childWindows;
+      quietWindows = few.childWindows;
+      taken += many.taken + few.taken;
+    }
+    std::printf("%s: %d lines of other members, %zu child windows: %.0f lines/s; %zu child windows: %.0f lines/s; "
+                "ratio %.2f (%d taken as commands)\n",
+                row.what, lines, busyWindows, median(busy), quietWindows, median(quiet), median(busy) / median(quiet),
+                taken);
+  }
+}

@@ -1,0 +1,92 @@
+#include "src/widgets/FileListBoxNames.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "src/seams/ControlError.h"
+
+namespace {
+
+constexpr std::size_t kMostBytes = std::numeric_limits<std::uint32_t>::max();
+
+// One UTF-16 unit in lower case, as QChar::toLower gives it, quick for ASCII.
+QChar Lower(QChar c) {
+  const char16_t u = c.unicode();
+  if (u < 128) return QChar(u >= 'A' && u <= 'Z' ? static_cast<char16_t>(u + 32) : u);
+  return c.toLower();
+}
+
+// Appends the search form of ASCII text; false, with `out` as it was, when the
+// text holds a byte that is not ASCII.
+bool AppendAsciiSearchForm(std::string_view text, std::string& out) {
+  const std::size_t before = out.size();
+  out.resize(before + text.size());
+  char* to = out.data() + before;
+  unsigned char seen = 0;
+  for (const char byte : text) {
+    const auto c = static_cast<unsigned char>(byte);
+    seen |= c;
+    *to = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    to += c != ' ';
+  }
+  if (seen & 0x80) {
+    out.resize(before);
+    return false;
+  }
+  out.resize(static_cast<std::size_t>(to - out.data()));
+  return true;
+}
+
+}  // namespace
+
+void AppendSearchForm(QStringView text, std::string& out) {
+  QString lowered;
+  lowered.reserve(text.size());
+  for (const QChar c : text)
+    if (c != u' ') lowered.append(Lower(c));
+  const QByteArray bytes = lowered.toUtf8();
+  out.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+void AppendSearchForm(std::string_view utf8, std::string& out) {
+  if (AppendAsciiSearchForm(utf8, out)) return;
+  AppendSearchForm(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())), out);
+}
+
+void FileNames::Reserve(std::size_t count, std::size_t nameBytes) {
+  names_.reserve(nameBytes);
+  nameEnds_.reserve(count);
+  forms_.reserve(nameBytes + count);
+  formEnds_.reserve(count);
+}
+
+void FileNames::Add(std::string_view utf8Name) {
+  const std::size_t namesBefore = names_.size(), formsBefore = forms_.size();
+  names_.append(utf8Name);
+  AppendSearchForm(utf8Name, forms_);
+  forms_.push_back('\0');
+  if (names_.size() > kMostBytes || forms_.size() > kMostBytes) {
+    names_.resize(namesBefore);
+    forms_.resize(formsBefore);
+    throw ControlError("too many file names to list");
+  }
+  nameEnds_.push_back(static_cast<std::uint32_t>(names_.size()));
+  formEnds_.push_back(static_cast<std::uint32_t>(forms_.size()));
+}
+
+void FileNames::ShrinkToFit() {
+  names_.shrink_to_fit();
+  nameEnds_.shrink_to_fit();
+  forms_.shrink_to_fit();
+  formEnds_.shrink_to_fit();
+}
+
+QString FileNames::Name(int index) const {
+  const std::string_view name = NameBytes(index);
+  return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+int FileNames::EntryAtFormByte(std::size_t offset, int from) const {
+  const auto found = std::upper_bound(formEnds_.begin() + from, formEnds_.end(), offset);
+  return static_cast<int>(found - formEnds_.begin());
+}

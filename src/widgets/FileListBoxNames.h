@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <QString>
+#include <QStringView>
+
+// The search form of a text, as the title search compares it: every space
+// (U+0020) dropped and each UTF-16 unit in lower case, one at a time (as
+// QChar::toLower), written in UTF-8 at the end of `out`.
+void AppendSearchForm(QStringView text, std::string& out);
+// The same for a text given in UTF-8 (valid).
+void AppendSearchForm(std::string_view utf8, std::string& out);
+
+// The entries of a file list, kept once in a compact form: each name in UTF-8,
+// one after the other, with its search form beside it. Entries are numbered
+// from 0 in the order they were added.
+class FileNames {
+ public:
+  // Room for about that many names of that many bytes in all.
+  void Reserve(std::size_t count, std::size_t nameBytes);
+  // Adds a name, valid UTF-8, at the end. Throws ControlError when the list
+  // has no room left (4 GiB of names).
+  void Add(std::string_view utf8Name);
+  // Gives back the room reserved and not used.
+  void ShrinkToFit();
+
+  int Count() const { return static_cast<int>(nameEnds_.size()); }
+  bool IsEmpty() const { return nameEnds_.empty(); }
+  // The entry's name; the index must name an entry.
+  QString Name(int index) const;
+  std::string_view NameBytes(int index) const { return Slice(names_, nameEnds_, index, 0); }
+  std::string_view SearchForm(int index) const { return Slice(forms_, formEnds_, index, 1); }
+
+  // The search forms of every entry in list order, each followed by a NUL,
+  // which no file name holds: one scan of it reads every entry once.
+  std::string_view SearchForms() const { return forms_; }
+  // The entry whose search form (or its NUL) holds that byte of SearchForms(),
+  // looked for from entry `from` on.
+  int EntryAtFormByte(std::size_t offset, int from = 0) const;
+  // Where the entry's search form starts in SearchForms().
+  std::size_t FormStart(int index) const { return index == 0 ? 0 : formEnds_[static_cast<std::size_t>(index) - 1]; }
+
+ private:
+  static std::string_view Slice(const std::string& bytes, const std::vector<std::uint32_t>& ends, int index,
+                                std::size_t terminator) {
+    const std::size_t i = static_cast<std::size_t>(index);
+    const std::size_t start = i == 0 ? 0 : ends[i - 1];
+    return std::string_view(bytes).substr(start, ends[i] - start - terminator);
+  }
+
+  std::string names_;
+  std::vector<std::uint32_t> nameEnds_;
+  std::string forms_;
+  std::vector<std::uint32_t> formEnds_;  // each after the entry's NUL
+};
