@@ -1,5 +1,6 @@
-// Big music folders: 100,000 and 1,000,000 empty MP3 files, made in a
-// temporary folder and removed again (the run says how long each took). For
+// Big music folders: 100,000 and 1,000,000 empty MP3 files (hard links to a
+// few empty files), made in a temporary folder and removed again (the run
+// says how long each took). For
 // each size one run prints, next to a peer measured in the same run (medians
 // of several rounds, the two taken in turn):
 //  - the directory load into the file list, against `ls -f`;
@@ -70,36 +71,53 @@ void Run(const std::string& command) {
   if (std::system(command.c_str()) != 0) std::fprintf(stderr, "failed: %s\n", command.c_str());
 }
 
-// A folder of `count` empty MP3 files, and a text file of their names.
+// A folder of `count` empty MP3 files, and a text file of their names. The
+// files are hard links to a few empty files kept in a folder beside it (a
+// file takes at most 65,000 links): the folder holds as many names as a real
+// one, read the same way, without making as many inodes, which on a disk that
+// has just freed a million of them takes minutes.
 class MusicFolder {
  public:
-  MusicFolder(const QString& path, const QString& namesFile, int count) : path_(path), count_(count) {
+  static constexpr int kLinksPerFile = 60000;
+
+  MusicFolder(const QString& path, const QString& namesFile, int count)
+      : path_(path), seeds_(path + "-seeds"), count_(count) {
     QDir().mkpath(path);
+    QDir().mkpath(seeds_);
     made_ = Seconds([&] {
       const int dir = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      const int seeds = ::open(QFile::encodeName(seeds_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       std::ofstream names(namesFile.toStdString());
+      std::string seed;
       for (int i = 0; i < count; ++i) {
+        if (i % kLinksPerFile == 0) {
+          seed = std::to_string(i / kLinksPerFile);
+          const int file = ::openat(seeds, seed.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+          if (file >= 0) ::close(file);
+        }
         const std::string name = NameOf(i, count);
-        const int file = ::openat(dir, name.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
-        if (file >= 0) ::close(file);
+        if (::linkat(seeds, seed.c_str(), dir, name.c_str(), 0) != 0) std::perror(name.c_str());
         names << name << '\n';
       }
+      ::close(seeds);
       ::close(dir);
     });
   }
-  // Removes the files and the folder; how long that took.
+  // Removes the files and the folders; how long that took.
   double Remove() {
     return Seconds([&] {
       const int dir = ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       for (int i = 0; i < count_; ++i) ::unlinkat(dir, NameOf(i, count_).c_str(), 0);
       ::close(dir);
       QDir().rmdir(path_);
+      QDir(seeds_).removeRecursively();
     });
   }
   double made() const { return made_; }
 
  private:
   QString path_;
+  QString seeds_;
   int count_;
   double made_ = 0;
 };
