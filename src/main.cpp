@@ -38,7 +38,7 @@
 #include "src/app/Form1.h"
 #include "src/app/Form1DesktopInput.h"
 #include "src/app/LauncherOptions.h"
-#include "src/app/SettingsLocation.h"
+#include "src/library/SettingsLocation.h"
 #include "src/seams/Diagnostic.h"
 
 namespace {
