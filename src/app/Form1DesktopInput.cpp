@@ -4,9 +4,7 @@
 #include "src/commands/LineReceived.h"
 
 void Form1DesktopInput::RunAsOwner(const QString& commandLine) {
-  // The sender is whoever the intake finds signed on, so the line counts as
-  // the owner's exactly as his own typing would.
-  commands::LineReceived(form_, form_.Aol().OwnScreenName(), commandLine);
+  commands::RunCommand(form_.session(), commandLine);
 }
 
 void Form1DesktopInput::Raise() {

@@ -4,9 +4,8 @@
 
 class Form1;
 
-// The desktop's input wired to the main window: a command runs through the
-// same intake as a chat line from the owner, so it does and announces what
-// the typed command does.
+// The desktop's input wired to the main window: a command runs on the
+// window's session as the owner's typed line does, announcement included.
 class Form1DesktopInput : public DesktopInput {
  public:
   explicit Form1DesktopInput(Form1& form) : form_(form) {}
