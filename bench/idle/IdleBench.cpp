@@ -19,7 +19,6 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -28,11 +27,8 @@
 
 namespace {
 
-struct Switches {
-  long long mainThread = 0;
-  long long allThreads = 0;
-  int threads = 0;
-};
+// Voluntary switches of each thread of a process, by thread id.
+using Switches = std::map<long long, long long>;
 
 long long Field(const QByteArray& status, const QByteArray& name) {
   for (const QByteArray& line : status.split('\n'))
@@ -40,19 +36,34 @@ long long Field(const QByteArray& status, const QByteArray& name) {
   return 0;
 }
 
-// Voluntary switches of each thread of the process, now.
 Switches Count(qint64 pid) {
   Switches counted;
   const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
   for (const QString& tid : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
     QFile file(tasks + '/' + tid + "/status");
-    if (!file.open(QIODevice::ReadOnly)) continue;
-    const long long voluntary = Field(file.readAll(), "voluntary_ctxt_switches");
-    counted.allThreads += voluntary;
-    ++counted.threads;
-    if (tid.toLongLong() == pid) counted.mainThread = voluntary;
+    if (file.open(QIODevice::ReadOnly)) counted[tid.toLongLong()] = Field(file.readAll(), "voluntary_ctxt_switches");
   }
   return counted;
+}
+
+// Wake-ups between the two counts: of the main thread, and of every thread
+// alive at the end (one that started meanwhile counts from zero).
+struct WakeUps {
+  long long mainThread = 0;
+  long long allThreads = 0;
+  int threads = 0;
+};
+
+WakeUps Between(const Switches& start, const Switches& end, qint64 pid) {
+  WakeUps wakeUps;
+  for (const auto& [tid, count] : end) {
+    const auto before = start.find(tid);
+    const long long delta = count - (before == start.end() ? 0 : before->second);
+    wakeUps.allThreads += delta;
+    ++wakeUps.threads;
+    if (tid == pid) wakeUps.mainThread = delta;
+  }
+  return wakeUps;
 }
 
 // One process under measurement.
@@ -97,8 +108,8 @@ int main(int argc, char** argv) {
   env.insert("QT_QPA_PLATFORM", "offscreen");
   env.insert("XDG_CONFIG_HOME", folder.path());
 
-  Subject morva{"morva", nullptr, {}, {}};
-  Subject peer{peerMorva.isEmpty() ? QString("sleep") : peerMorva, nullptr, {}, {}};
+  Subject morva{QStringLiteral("morva of this build: ") + MORVA_BINARY, nullptr, {}, {}};
+  Subject peer{"peer: " + (peerMorva.isEmpty() ? QString("sleep") : peerMorva), nullptr, {}, {}};
   if (!StartMorva(morva, MORVA_BINARY, folder.path(), env)) {
     std::fprintf(stderr, "bench_idle: morva did not load\n");
     return 1;
@@ -128,12 +139,11 @@ int main(int argc, char** argv) {
   double mainRate[2] = {0, 0};
   int i = 0;
   for (Subject* subject : {&morva, &peer}) {
-    const long long main = subject->end.mainThread - subject->start.mainThread;
-    const long long all = subject->end.allThreads - subject->start.allThreads;
-    mainRate[i++] = static_cast<double>(main) / seconds;
-    std::printf("%-28s main thread %6lld wake-ups (%.2f/s), all %2d threads %6lld (%.2f/s)\n",
-                qPrintable(QFileInfo(subject->name).fileName()), main, static_cast<double>(main) / seconds,
-                subject->end.threads, all, static_cast<double>(all) / seconds);
+    const WakeUps wakeUps = Between(subject->start, subject->end, subject->process->processId());
+    mainRate[i++] = static_cast<double>(wakeUps.mainThread) / seconds;
+    std::printf("%s\n  main thread %6lld wake-ups (%.2f/s), all %2d threads %6lld (%.2f/s)\n", qPrintable(subject->name),
+                wakeUps.mainThread, static_cast<double>(wakeUps.mainThread) / seconds, wakeUps.threads,
+                wakeUps.allThreads, static_cast<double>(wakeUps.allThreads) / seconds);
   }
   std::printf("main thread wake-ups per second, morva/peer: %.2f / %.2f\n", mainRate[0], mainRate[1]);
   if (mainRate[1] > 0) {
