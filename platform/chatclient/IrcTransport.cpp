@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-#include <QSslConfiguration>
-#include <QSslSocket>
-#include <QTcpSocket>
 #include <QUrl>
 
 #include "platform/chatclient/irc/ChannelName.h"
@@ -71,6 +68,9 @@ IrcTransport::IrcTransport(IrcOptions options, QObject* parent)
       options_(std::move(options)),
       queue_(options_.burst, options_.sendInterval),
       retry_(options_.firstRetry) {
+  connect(&connection_, &irc::IrcConnection::connected, this, &IrcTransport::OnConnected);
+  connect(&connection_, &irc::IrcConnection::lineReceived, this, &IrcTransport::OnLine);
+  connect(&connection_, &irc::IrcConnection::lost, this, &IrcTransport::LoseConnection);
   sendTimer_.setSingleShot(true);
   connect(&sendTimer_, &QTimer::timeout, this, &IrcTransport::Flush);
   reconnectTimer_.setSingleShot(true);
@@ -87,23 +87,16 @@ IrcTransport::IrcTransport(IrcOptions options, QObject* parent)
           [this] { LoseConnection("the server did not let us sign on in time"); });
 }
 
-IrcTransport::~IrcTransport() {
-  SignOff();
-  if (socket_) socket_->disconnect(this);
-}
+IrcTransport::~IrcTransport() { SignOff(); }
 
 void IrcTransport::SignOff() {
-  if (!socket_ || !registered_ || socket_->state() != QAbstractSocket::ConnectedState) return;
-  // Nothing the socket reports now may reach us: the waits below handle its events.
-  socket_->disconnect(this);
+  if (!connection_.IsOpen() || !registered_) return;
   registered_ = false;
   // What waits its turn goes now: the program is ending, and a line the
   // room never sees is worse than a burst.
-  for (const QByteArray& line : queue_.Clear()) socket_->write(line);
-  socket_->write("QUIT :Morva MP3 closed\r\n");
-  socket_->flush();
-  for (int i = 0; i < 20 && socket_->bytesToWrite() > 0; ++i) socket_->waitForBytesWritten(100);
-  socket_->disconnectFromHost();
+  for (const QByteArray& line : queue_.Clear()) connection_.WriteLine(line.chopped(2));
+  connection_.WriteLine("QUIT :Morva MP3 closed");
+  connection_.FlushAndClose(std::chrono::milliseconds(2000));
 }
 
 void IrcTransport::SignOn(const QString& screenName) {
@@ -113,50 +106,14 @@ void IrcTransport::SignOn(const QString& screenName) {
 }
 
 void IrcTransport::Connect() {
-  if (socket_) {
-    socket_->disconnect(this);
-    socket_->abort();
-    socket_.release()->deleteLater();  // it may be the sender of the signal being handled
-  }
-  reader_ = irc::IrcLineReader();
   registered_ = false;
   nickTries_ = 0;
   nick_ = NickFromScreenName(screenName_);
   sasl_ = Sasl::Off;
   capabilities_.clear();
-  tlsProblems_.clear();
-  if (options_.tls) {
-    auto tls = std::make_unique<QSslSocket>();
-    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.addCaCertificates(options_.extraAuthorities);
-    configuration.setPeerVerifyMode(QSslSocket::VerifyPeer);
-    tls->setSslConfiguration(configuration);
-    connect(tls.get(), &QSslSocket::encrypted, this, &IrcTransport::OnConnected);
-    connect(tls.get(), &QSslSocket::sslErrors, this, [this](const QList<QSslError>& errors) {
-      QStringList reasons;
-      for (const QSslError& error : errors) reasons.push_back(error.errorString());
-      tlsProblems_ = reasons.join("; ");
-    });
-    socket_ = std::move(tls);
-  } else {
-    socket_ = std::make_unique<QTcpSocket>();
-    connect(socket_.get(), &QTcpSocket::connected, this, &IrcTransport::OnConnected);
-  }
-  connect(socket_.get(), &QTcpSocket::readyRead, this, &IrcTransport::OnReadable);
-  connect(socket_.get(), &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError) {
-    // A refused certificate says why: never a silent fall back to plain text.
-    LoseConnection(tlsProblems_.isEmpty() ? socket_->errorString()
-                                          : "the server's certificate is refused: " + tlsProblems_);
-  });
-  connect(socket_.get(), &QTcpSocket::disconnected, this,
-          [this] { LoseConnection("the server closed the connection"); });
   emit notice("Connecting to " + options_.host + " port " + QString::number(options_.port));
   registrationTimer_.start(options_.registration);
-  if (auto* tls = qobject_cast<QSslSocket*>(socket_.get())) {
-    tls->connectToHostEncrypted(options_.host, options_.port);
-  } else {
-    socket_->connectToHost(options_.host, options_.port);
-  }
+  connection_.Open({options_.host, options_.port, options_.tls, options_.extraAuthorities});
 }
 
 void IrcTransport::OnConnected() {
@@ -172,10 +129,8 @@ void IrcTransport::OnConnected() {
 }
 
 void IrcTransport::LoseConnection(const QString& reason) {
-  if (!socket_ || reconnectTimer_.isActive()) return;
-  socket_->disconnect(this);
-  socket_->abort();
-  socket_.release()->deleteLater();
+  if (reconnectTimer_.isActive()) return;
+  connection_.Close();
   const bool wasSignedOn = registered_;
   registered_ = false;
   quietTimer_.stop();
@@ -195,10 +150,7 @@ void IrcTransport::LoseConnection(const QString& reason) {
   if (wasSignedOn) emit signedOff(reason);
 }
 
-void IrcTransport::Write(const QByteArray& line) {
-  if (!socket_ || socket_->state() != QAbstractSocket::ConnectedState) return;
-  socket_->write(irc::WireSafe(line) + "\r\n");
-}
+void IrcTransport::Write(const QByteArray& line) { connection_.WriteLine(line); }
 
 void IrcTransport::Queue(const QByteArray& line) {
   queue_.Push(line);
@@ -206,8 +158,8 @@ void IrcTransport::Queue(const QByteArray& line) {
 }
 
 void IrcTransport::Flush() {
-  if (!socket_ || !registered_) return;
-  for (const QByteArray& line : queue_.TakeDue(irc::SendQueue::Clock::now())) socket_->write(line);
+  if (!connection_.IsOpen() || !registered_) return;
+  for (const QByteArray& line : queue_.TakeDue(irc::SendQueue::Clock::now())) connection_.WriteLine(line.chopped(2));
   if (const auto due = queue_.NextDue()) {
     const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(*due - irc::SendQueue::Clock::now());
     sendTimer_.start(std::max(wait, std::chrono::milliseconds(1)));
@@ -219,13 +171,9 @@ void IrcTransport::Heard() {
   quietTimer_.start(options_.quietBeforePing);
 }
 
-void IrcTransport::OnReadable() {
+void IrcTransport::OnLine(const QByteArray& line) {
   Heard();
-  const QByteArray bytes = socket_->readAll();
-  for (const QByteArray& line : reader_.Feed(bytes)) {
-    if (auto message = irc::IrcMessage::Parse(line)) Handle(*message);
-    if (!socket_) return;  // the line cost us the connection
-  }
+  if (auto message = irc::IrcMessage::Parse(line)) Handle(*message);
 }
 
 void IrcTransport::Handle(const irc::IrcMessage& m) {

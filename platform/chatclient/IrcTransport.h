@@ -13,11 +13,9 @@
 #include <QTimer>
 
 #include "platform/chatclient/ChatTransport.h"
-#include "platform/chatclient/irc/IrcLineReader.h"
+#include "platform/chatclient/irc/IrcConnection.h"
 #include "platform/chatclient/irc/IrcMessage.h"
 #include "platform/chatclient/irc/SendQueue.h"
-
-class QTcpSocket;
 
 // Where an IRC network is, and how patient to be with it.
 struct IrcOptions {
@@ -94,7 +92,7 @@ class IrcTransport : public ChatTransport {
 
   void Connect();
   void OnConnected();
-  void OnReadable();
+  void OnLine(const QByteArray& line);
   void LoseConnection(const QString& reason);
   void Write(const QByteArray& line);  // a control line, at once
   void Queue(const QByteArray& line);  // an own line, paced
@@ -121,8 +119,7 @@ class IrcTransport : public ChatTransport {
   bool IsOwn(QStringView nick) const;
 
   IrcOptions options_;
-  std::unique_ptr<QTcpSocket> socket_;
-  irc::IrcLineReader reader_;
+  irc::IrcConnection connection_;
   irc::SendQueue queue_;
   QTimer sendTimer_;
   QTimer reconnectTimer_;
@@ -141,7 +138,6 @@ class IrcTransport : public ChatTransport {
   enum class Sasl { Off, Listing, Requested, Authenticating, Done };
   Sasl sasl_ = Sasl::Off;
   QByteArray capabilities_;  // CAP LS replies so far
-  QString tlsProblems_;      // why the last handshake failed
   bool signingOn_ = false;
   // By the channel's name in lower case.
   std::map<QString, Channel> channels_;
