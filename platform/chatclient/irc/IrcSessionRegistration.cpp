@@ -1,5 +1,7 @@
 // Registration: capabilities, SASL, the welcome, ISUPPORT and nick refusals.
 
+#include <vector>
+
 #include "platform/chatclient/irc/IrcNick.h"
 #include "platform/chatclient/irc/IrcSession.h"
 #include "platform/chatclient/irc/IrcText.h"
@@ -23,16 +25,21 @@ void IrcSession::OnCap(const IrcMessage& m, Time) {
     if (offered_.size() < 8192) offered_ += ' ' + (more ? m.Param(3) : m.Param(2));
     if (more) return;
     const bool sasl = !options_.saslAccount.isEmpty();
-    if (sasl) Register();
-    cap_ = Cap::Requesting;
+    std::vector<QByteArray> wanted;
+    bool plain = false;
     for (const QByteArray& offer : offered_.split(' ')) {
-      const QByteArray name = offer.left(offer.indexOf('='));
-      const bool plain = offer == "sasl" || (name == "sasl" && offer.mid(5).split(',').contains("PLAIN"));
-      if (name == "server-time" || name == "batch" || (sasl && plain)) {
-        Write("CAP REQ :" + name);
-        ++requestsOpen_;
-      }
+      const QByteArray name = offer.contains('=') ? offer.left(offer.indexOf('=')) : offer;
+      plain |= offer == "sasl" || (name == "sasl" && offer.mid(5).split(',').contains("PLAIN"));
+      if (name == "server-time" || name == "batch") wanted.push_back(name);
     }
+    if (sasl && !plain) return Lose("SASL sign-in failed: the server offers no SASL PLAIN sign-in", false);
+    if (sasl) {
+      Register();
+      wanted.push_back("sasl");
+    }
+    cap_ = Cap::Requesting;
+    for (const QByteArray& name : wanted) Write("CAP REQ :" + name);
+    requestsOpen_ = static_cast<int>(wanted.size());
     return CapabilitiesSettled();
   }
   if ((what == "ACK" || what == "NAK") && cap_ == Cap::Requesting && requestsOpen_ > 0) {

@@ -27,9 +27,8 @@ void IrcSession::OnPing(const IrcMessage& m, Time) { Write("PONG :" + m.Param(0)
 
 void IrcSession::OnError(const IrcMessage& m, Time) { Notice("The server says: " + Text(m.Param(0))); }
 
-void IrcSession::OnBatch(const IrcMessage& m, Time) {
-  if (batches_) history_.Batch(m);
-}
+// Read even where "batch" was not granted: it can only hold lines back.
+void IrcSession::OnBatch(const IrcMessage& m, Time) { history_.Batch(m); }
 
 void IrcSession::OnOtherError(const IrcMessage& m, Time) {
   if (registered_ && m.params.size() >= 2) Notice(Last(m));
