@@ -1,14 +1,12 @@
 // The chat client over TLS against a real ngircd with a certificate made for
-// the test, and its SASL sign-in against a loopback server that plays the
-// server's side of the exchange.
+// the test, and against a scripted loopback server for what no real server
+// does.
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <algorithm>
 #include <memory>
 
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 
 #include "platform/chatclient/ChatClient.h"
@@ -18,6 +16,7 @@
 #include "tests/support/WaitUntil.h"
 #include "tests/support/irc/IrcPeer.h"
 #include "tests/support/irc/IrcServer.h"
+#include "tests/support/irc/ScriptedIrcServer.h"
 #include "tests/support/irc/TestCertificates.h"
 
 namespace {
@@ -103,145 +102,62 @@ TEST_F(IrcTlsTest, AWrongHostNameOrAnUnknownAuthorityIsRefusedAloudAndTriedAgain
   EXPECT_FALSE(stranger.client->isSignedOn());
 }
 
-// A loopback server that answers each line the client sends as the script
-// says, and counts its connections.
-class ScriptedServer {
- public:
-  using Script = std::function<QList<QByteArray>(const QByteArray& received)>;
-
-  explicit ScriptedServer(Script script) : script_(std::move(script)) {
-    server_.listen(QHostAddress::LocalHost);
-    QObject::connect(&server_, &QTcpServer::newConnection, [this] {
-      while (QTcpSocket* socket = server_.nextPendingConnection()) {
-        ++connections;
-        sockets_.emplace_back(socket);
-        QObject::connect(socket, &QTcpSocket::readyRead, [this, socket] {
-          while (socket->canReadLine()) {
-            const QByteArray line = socket->readLine().trimmed();
-            received.push_back(line);
-            for (const QByteArray& reply : script_(line)) socket->write(reply + "\r\n");
-          }
-        });
-      }
-    });
-  }
-  quint16 port() const { return server_.serverPort(); }
-
-  int connections = 0;
-  QList<QByteArray> received;
-
- private:
-  Script script_;
-  QTcpServer server_;
-  std::vector<std::unique_ptr<QTcpSocket>> sockets_;
-};
-
-// The server's side of a SASL PLAIN exchange; `offers` is its CAP LS list and
-// `verdict` what it says to the payload.
-ScriptedServer::Script SaslServer(QByteArray offers, QList<QByteArray> verdict) {
-  return [offers, verdict](const QByteArray& line) -> QList<QByteArray> {
-    if (line == "CAP LS 302") return {":irc.test CAP * LS * :multi-prefix", ":irc.test CAP * LS :" + offers};
-    if (line == "CAP REQ :sasl") return {":irc.test CAP * ACK :sasl"};
-    if (line == "AUTHENTICATE PLAIN") return {"AUTHENTICATE +"};
-    if (line.startsWith("AUTHENTICATE ") && line.size() < 13 + 400) return verdict;
-    if (line == "CAP END") return {":irc.test 001 Joe :Welcome"};
-    if (line == "JOIN #Lobby") return {":Joe!joe@h JOIN #Lobby"};
-    return {};
-  };
+// What a real server never does, from a scripted one: welcome and throw
+// out at once, forever; say nothing to a TLS handshake; answer it with
+// garbage or hang up.
+TEST(IrcScriptedServerTest, AServerThatThrowsUsOutAtOnceGetsAGrowingWait) {
+  ScriptedIrcServer server([](int) { return ":s 001 Joe :hi\r\nERROR :Closing link\r\n" + ScriptedIrcServer::kHangUp; });
+  Joe joe(QuickIrcOptions("127.0.0.1", server.port()));  // 50 ms, doubled, up to 400 ms
+  ASSERT_TRUE(WaitUntil([&] { return server.connections() >= 6; })) << joe.Notices();
+  const auto& at = server.arrivals();
+  // Each welcome used to start the backoff over: a connection every 50 ms.
+  EXPECT_GE(at[5] - at[1], 50ms + 100ms + 200ms + 400ms - 20ms);
+  EXPECT_EQ(std::count_if(joe.notices.begin(), joe.notices.end(), [](const QString& n) { return n.startsWith("Connecting to 127.0.0.1"); }),
+            static_cast<long>(server.connections()));
 }
 
-IrcOptions Sasl(quint16 port, QByteArray password) {
-  IrcOptions options = QuickIrcOptions("127.0.0.1", port);
-  options.registration = 500ms;
-  options.saslAccount = "joe";
-  options.saslPassword = std::move(password);
-  return options;
-}
-
-// The payload the client sent, pieces joined, decoded.
-QByteArray Payload(const QList<QByteArray>& received) {
-  QByteArray base64;
-  for (const QByteArray& line : received)
-    if (line.startsWith("AUTHENTICATE ") && line != "AUTHENTICATE PLAIN" && line != "AUTHENTICATE +")
-      base64 += line.mid(13);
-  return QByteArray::fromBase64(base64);
-}
-
-TEST(IrcSaslTest, SignsInInPiecesAndOnlyThenRegisters) {
+TEST(IrcScriptedServerTest, ATlsHandshakeToAPlainPortIsNamedAndTriedAgain) {
   struct Case {
     const char* what;
-    qsizetype passwordBytes;
-    int pieces;
-    bool plusAfter;
-  };
-  for (const Case& c : {Case{"short", 6, 1, false}, Case{"two pieces", 500, 2, false},
-                        Case{"exactly one piece", 290, 1, true}}) {
-    ScriptedServer server(SaslServer("sasl=PLAIN,EXTERNAL", {":irc.test 900 Joe Joe!joe@h joe :logged in",
-                                                              ":irc.test 903 Joe :SASL authentication successful"}));
-    const QByteArray password(c.passwordBytes, 's');
-    Joe joe(Sasl(server.port(), password));
-    ASSERT_TRUE(joe.InLobby()) << c.what << "\n" << joe.Notices();
-    EXPECT_EQ(Payload(server.received), QByteArray("joe\0joe\0", 8) + password) << c.what;
-    int pieces = 0;
-    for (const QByteArray& line : server.received) {
-      if (!line.startsWith("AUTHENTICATE ") || line == "AUTHENTICATE PLAIN" || line == "AUTHENTICATE +") continue;
-      ++pieces;
-      EXPECT_LE(line.size() - 13, 400) << c.what;
-    }
-    EXPECT_EQ(pieces, c.pieces) << c.what;
-    EXPECT_EQ(server.received.contains("AUTHENTICATE +"), c.plusAfter) << c.what;
-    EXPECT_LT(server.received.indexOf("AUTHENTICATE PLAIN"), server.received.indexOf("CAP END")) << c.what;
-    EXPECT_FALSE(server.received.contains("CAP REQ :echo-message"));
-  }
-}
-
-TEST(IrcSaslTest, ARefusalNoSaslOrNonsenseEndsTheConnectionAndTriesAgain) {
-  struct Case {
-    const char* what;
-    QByteArray offers;
-    QList<QByteArray> verdict;
+    QByteArray greeting;
     const char* notice;
   };
-  const QByteArray megabyte = "AUTHENTICATE " + QByteArray(1 << 20, 'A');
-  for (const Case& c : {Case{"wrong password", "sasl", {":irc.test 904 Joe :SASL authentication failed"},
-                             "SASL sign-in failed: SASL authentication failed"},
-                        Case{"no SASL", "away-notify", {}, "offers no SASL"},
-                        Case{"EXTERNAL only", "sasl=EXTERNAL", {}, "offers no SASL"},
-                        Case{"a megabyte", "sasl", {megabyte}, "did not let us sign on in time"},
-                        Case{"nonsense", "sasl", {"AUTHENTICATE what"}, "makes no sense"}}) {
-    ScriptedServer server(SaslServer(c.offers, c.verdict));
-    Joe joe(Sasl(server.port(), "hunter2"));
-    ASSERT_TRUE(joe.Noticed(c.notice)) << c.what << "\n" << joe.Notices();
-    ASSERT_TRUE(WaitUntil([&] { return server.connections >= 2; })) << c.what;
-    EXPECT_FALSE(joe.client->isSignedOn()) << c.what;
-    EXPECT_FALSE(server.received.contains("CAP END")) << c.what;
-    for (const QString& notice : joe.notices) EXPECT_FALSE(notice.contains("hunter2")) << c.what;
+  for (const Case& c : {Case{"silence", "", "did not answer the TLS handshake in 1 s; is port"},
+                        Case{"garbage", QByteArray(4096, '\x16') + "NOTICE * :not TLS at all\r\n", "lost"},
+                        Case{"a hang-up", ScriptedIrcServer::kHangUp, "lost"}}) {
+    SCOPED_TRACE(c.what);
+    ScriptedIrcServer server([&](int) { return c.greeting; });
+    IrcOptions options = QuickIrcOptions("127.0.0.1", server.port());
+    options.tls = true;
+    options.handshakeSilence = 200ms;
+    Joe joe(options);
+    ASSERT_TRUE(WaitUntil([&] { return server.connections() >= 2; })) << joe.Notices();
+    EXPECT_TRUE(joe.Noticed(c.notice)) << joe.Notices();
+    EXPECT_FALSE(joe.client->isSignedOn());
   }
 }
 
-TEST(IrcTlsBadPeerTest, GarbageOrAHangUpInTheHandshakeIsANoticeAndARetry) {
-  for (const bool garbage : {true, false}) {
-    QTcpServer fake;
-    ASSERT_TRUE(fake.listen(QHostAddress::LocalHost));
-    int connections = 0;
-    std::vector<std::unique_ptr<QTcpSocket>> sockets;
-    QObject::connect(&fake, &QTcpServer::newConnection, [&] {
-      while (QTcpSocket* socket = fake.nextPendingConnection()) {
-        ++connections;
-        sockets.emplace_back(socket);
-        if (garbage) {
-          socket->write(QByteArray(4096, '\x16') + "NOTICE * :not TLS at all\r\n");
-        } else {
-          QObject::connect(socket, &QTcpSocket::readyRead, socket, &QTcpSocket::abort);
-        }
-      }
-    });
-    IrcOptions options = QuickIrcOptions("127.0.0.1", fake.serverPort());
-    options.tls = true;
-    Joe joe(options);
-    ASSERT_TRUE(WaitUntil([&] { return connections >= 3; })) << joe.Notices();
-    EXPECT_FALSE(joe.client->isSignedOn());
-    EXPECT_TRUE(joe.Noticed("lost")) << joe.Notices();
+TEST(IrcUrlTest, TakesHostPortTlsAndAChannel) {
+  struct Case {
+    const char* url;
+    const char* host;
+    int port;  // 0: refused
+    bool tls;
+    const char* room;
+  };
+  for (const Case& c : {Case{"irc://irc.example.net", "irc.example.net", 6667, false, ""},
+                        Case{"ircs://irc.example.net", "irc.example.net", 6697, true, ""},
+                        Case{"irc://h:7000/#music", "h", 7000, false, "#music"},
+                        Case{"ircs://h/music", "h", 6697, true, "music"},
+                        Case{"http://h", "", 0, false, ""}, Case{"irc://", "", 0, false, ""}}) {
+    QString error;
+    const auto options = ParseIrcUrl(c.url, &error);
+    ASSERT_EQ(options.has_value(), c.port != 0) << c.url << " " << error.toStdString();
+    if (!options) continue;
+    EXPECT_EQ(options->host, c.host);
+    EXPECT_EQ(options->port, c.port);
+    EXPECT_EQ(options->tls, c.tls);
+    EXPECT_EQ(options->room, c.room);
   }
 }
 

@@ -15,8 +15,8 @@ inline IrcOptions QuickIrcOptions(const QString& host, quint16 port) {
   options.port = port;
   options.firstRetry = 50ms;
   options.longestRetry = 400ms;
-  options.registration = 10s;
-  options.rejoinAfterKick = 100ms;
-  options.sendInterval = 20ms;
+  options.session.registration = 10s;
+  options.session.rejoinAfterKick = 100ms;
+  options.session.sendInterval = 20ms;
   return options;
 }
