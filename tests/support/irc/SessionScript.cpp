@@ -38,19 +38,15 @@ void SessionScript::Step(const std::string& step) {
 void SessionScript::Collect() {
   irc::IrcOutput out = session_.Take();
   for (const QByteArray& line : out.lines) entries_.push_back("> " + QString::fromUtf8(line));
-  using Kind = irc::IrcEvent::Kind;
+  // By kind, in the order of IrcEvent::Kind.
+  static const char* const kHeads[] = {"signed on ", "now ",   "joined ", "refused ", "line ",
+                                       "room ",      "members ", "notice ", "lost, "};
   for (const irc::IrcEvent& e : out.events) {
-    switch (e.kind) {
-      case Kind::SignedOn: entries_.push_back("= signed on " + e.text); break;
-      case Kind::OwnNameChanged: entries_.push_back("= now " + e.text); break;
-      case Kind::Joined: entries_.push_back("= joined " + e.room); break;
-      case Kind::JoinRefused: entries_.push_back("= refused " + e.room + ": " + e.text); break;
-      case Kind::Line: entries_.push_back("= line " + e.room + " " + e.nick + ": " + e.text); break;
-      case Kind::RoomNotice: entries_.push_back("= room " + e.room + ": " + e.text); break;
-      case Kind::Members: entries_.push_back("= members " + e.room + ": " + e.members.join(' ')); break;
-      case Kind::Notice: entries_.push_back("= notice " + e.text); break;
-      case Kind::Lost: entries_.push_back(QString(e.retry ? "= lost, retry: " : "= lost, final: ") + e.text); break;
-    }
+    QString entry = QString("= ") + kHeads[static_cast<int>(e.kind)] + e.room;
+    if (e.kind == irc::IrcEvent::Kind::Line) entry += " " + e.nick;
+    if (!e.room.isEmpty()) entry += ": ";
+    if (e.kind == irc::IrcEvent::Kind::Lost) entry += e.retry ? "retry: " : "final: ";
+    entries_.push_back(entry + (e.kind == irc::IrcEvent::Kind::Members ? e.members.join(' ') : e.text));
   }
 }
 
