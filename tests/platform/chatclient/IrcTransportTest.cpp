@@ -170,8 +170,9 @@ TEST_F(IrcClientTest, ARestartedServerIsJoinedAgainAndLinesWhileAwayAreRefusedAl
   server.Stop();
   ASSERT_TRUE(WaitUntil([&] { return !joe->client->isSignedOn(); }));
   EXPECT_EQ(joe->aol.OwnScreenName(), "");
-  // The room window stays; what is typed there is not lost without a word.
-  joe->client->TypeLine("anyone?");
+  // The room window stays; what is typed there is not lost without a word,
+  // and the notice shows its text, not its HTML.
+  joe->client->TypeLine("<b>anyone?</b>");
   EXPECT_EQ(joe->notices.back(), "Not connected: not sent: anyone?");
 
   ASSERT_TRUE(server.Start()) << server.error().toStdString();
