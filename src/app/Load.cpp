@@ -17,5 +17,5 @@ void Form1::Form_Load() {
   Chat1.StartScanning();
   for (const QString& line : HelpLines()) List1->AddItem(line);
   // A missing, empty or unusable setting leaves the list where it started.
-  SkipFailure([this] { File1->SetPath(aol_.ReadIniValue("mp3dir", "dir", SettingsFilePath())); });
+  SkipFailure([this] { File1->SetPath(aol_.ReadIniPath("mp3dir", "dir", SettingsFilePath())); });
 }
