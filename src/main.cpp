@@ -36,7 +36,7 @@
 #include "platform/win32/WindowSystem.h"
 #include "src/app/Form1.h"
 #include "src/app/LauncherOptions.h"
-#include "src/app/SettingsLocation.h"
+#include "src/library/SettingsLocation.h"
 #include "src/seams/Diagnostic.h"
 
 namespace {

@@ -38,6 +38,8 @@ Form1::Form1(Platform platform)
   setWindowTitle(QString());
   setFont(FontOf("MS Sans Serif", 8.25, QFont::SansSerif));
   BuildControls();
+  session_.emplace(Session{aol_, MediaPlayer1, CDPlayer1, *List2, *File1, *Text2, platform_.runtime,
+                           platform_.messageBoxes, platform_.process, SettingsFilePath(), *this});
   StyleControls();
   SetOuterHeight(kDesignOuterHeight);
   CentreOnScreen();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <cstdint>
 #include <functional>
+#include <optional>
 
 #include <QString>
 #include <QWidget>
@@ -17,12 +17,16 @@
 #include "src/seams/CdPlayerControl.h"
 #include "src/seams/ChatScannerControl.h"
 #include "src/seams/MediaPlayerControl.h"
+#include "src/session/Session.h"
+#include "src/session/WindowView.h"
 
 // The main window: a small black frameless topmost window with the command
 // help list, the file list of the music directory, the media player's panel
 // and the "dir:" row. It owns its controls; the hosted controls and the
-// services it reaches the outside world through are handed to it.
-class Form1 : public QWidget {
+// services it reaches the outside world through are handed to it. It owns the
+// session that the commands and the library work on, shows itself to them as
+// its view, and hands every event that is theirs down to them.
+class Form1 : public QWidget, public WindowView {
   Q_OBJECT
 
  public:
@@ -41,9 +45,9 @@ class Form1 : public QWidget {
   };
 
   // Views by outer height, in twips (15 twips a pixel).
-  static constexpr int kCommandView = 1200;
-  static constexpr int kPlayerView = 3045;
-  static constexpr int kDirectoryView = 3435;
+  static constexpr int kCommandView = WindowView::kCommandView;
+  static constexpr int kPlayerView = WindowView::kPlayerView;
+  static constexpr int kDirectoryView = WindowView::kDirectoryView;
   // The thin fixed frame on each side, and the design-time client area.
   static constexpr int kFrameTwips = 45;
   static constexpr int kDesignClientWidth = 4170;
@@ -79,27 +83,23 @@ class Form1 : public QWidget {
   ChatScannerControl& Chat1;
   CdPlayerControl& CDPlayer1;
 
-  // True (-1) while the match list waits for a numbered ".play".
-  std::int16_t SelectionPending = 0;
-
   // The title search behind ".play".
   void PlayIt(const QString& searchText);
 
   const AolClient& Aol() const { return aol_; }
-  Runtime& runtime() const { return platform_.runtime; }
-  MessageBoxes& messageBoxes() const { return platform_.messageBoxes; }
-  ProcessControl& process() const { return platform_.process; }
+  // What the commands and the library work on, SelectionPending included.
+  Session& session() { return *session_; }
   // The settings file of this run.
   QString SettingsFilePath() const;
   // Our window's handle in the window system.
   HWND hWnd() const { return hwnd_; }
 
   // Window state as the commands see it. Heights are outer heights in twips.
-  int OuterHeight() const;
-  void SetOuterHeight(int twips);
-  bool IsShown() const;
-  void ShowWindow();
-  void HideWindow();
+  int OuterHeight() const override;
+  void SetOuterHeight(int twips) override;
+  bool IsShown() const override;
+  void ShowWindow() override;
+  void HideWindow() override;
   void Minimise();
   bool IsMinimised() const;
   // Whether KeepOnTop has made the window topmost.
@@ -117,10 +117,6 @@ class Form1 : public QWidget {
   void Label9_Click();
   void Form_MouseDown();
 
-  // The exit check of the close label and ".exit": refuses with the given text
-  // while a track plays, otherwise announces the exit and ends the process.
-  void ExitCheck(const QString& refusalText);
-
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
@@ -134,5 +130,7 @@ class Form1 : public QWidget {
 
   Platform platform_;
   AolClient aol_;
+  // Made once the controls it refers to exist.
+  std::optional<Session> session_;
   HWND hwnd_ = kNullWindow;
 };

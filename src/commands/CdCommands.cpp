@@ -1,5 +1,6 @@
 #include "src/commands/CdCommands.h"
 
+#include "src/session/Session.h"
 #include "src/shared/Announcements.h"
 
 namespace commands {
@@ -8,36 +9,36 @@ namespace {
 QString TrackText(const CdPlayerControl& cd) { return QString::number(cd.CurrentTrack()); }
 }  // namespace
 
-void PlayCd(const AolClient& aol, CdPlayerControl& cd) {
-  cd.Play();
-  aol.SendRoomLine(MorvaLine("Now Playing Track " + TrackText(cd)));
+void PlayCd(Session& s, const CommandLine&) {
+  s.CDPlayer1.Play();
+  s.aol.SendRoomLine(MorvaLine("Now Playing Track " + TrackText(s.CDPlayer1)));
 }
 
-void StopCd(const AolClient& aol, CdPlayerControl& cd) {
-  cd.Stop();
-  aol.SendRoomLine(MorvaLine("Stopped Playing Track " + TrackText(cd)));
+void StopCd(Session& s, const CommandLine&) {
+  s.CDPlayer1.Stop();
+  s.aol.SendRoomLine(MorvaLine("Stopped Playing Track " + TrackText(s.CDPlayer1)));
 }
 
-void Next(const AolClient& aol, CdPlayerControl& cd) {
-  cd.NextTrack();
-  aol.WaitSeconds(0);
-  aol.SendRoomLine(MorvaLine("Track " + TrackText(cd)));
+void Next(Session& s, const CommandLine&) {
+  s.CDPlayer1.NextTrack();
+  s.aol.WaitSeconds(0);
+  s.aol.SendRoomLine(MorvaLine("Track " + TrackText(s.CDPlayer1)));
 }
 
-void Prev(const AolClient& aol, CdPlayerControl& cd) {
-  cd.PreviousTrack();
-  aol.WaitSeconds(0);
-  aol.SendRoomLine(MorvaLine("New Track " + TrackText(cd)));
+void Prev(Session& s, const CommandLine&) {
+  s.CDPlayer1.PreviousTrack();
+  s.aol.WaitSeconds(0);
+  s.aol.SendRoomLine(MorvaLine("New Track " + TrackText(s.CDPlayer1)));
 }
 
-void CdOpen(const AolClient& aol, CdPlayerControl& cd) {
-  cd.OpenTray();
-  aol.SendRoomLine(MorvaLine("Now Opening CD Drive"));
+void CdOpen(Session& s, const CommandLine&) {
+  s.CDPlayer1.OpenTray();
+  s.aol.SendRoomLine(MorvaLine("Now Opening CD Drive"));
 }
 
-void CdClose(const AolClient& aol, CdPlayerControl& cd) {
-  cd.CloseTray();
-  aol.SendRoomLine(MorvaLine("Now Closing CD Drive"));
+void CdClose(Session& s, const CommandLine&) {
+  s.CDPlayer1.CloseTray();
+  s.aol.SendRoomLine(MorvaLine("Now Closing CD Drive"));
 }
 
 }  // namespace commands

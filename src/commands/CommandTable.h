@@ -6,12 +6,12 @@
 
 #include "src/commands/CommandLine.h"
 
-class Form1;
+struct Session;
 
 namespace commands {
 
-// Carries out one command on the main window and its controls.
-using Handler = void (*)(Form1& form, const CommandLine& line);
+// Carries out one command on the session.
+using Handler = void (*)(Session& session, const CommandLine& line);
 
 struct CommandRow {
   const char* word;

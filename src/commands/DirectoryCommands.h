@@ -2,13 +2,13 @@
 
 #include "src/commands/CommandLine.h"
 
-class Form1;
+struct Session;
 
 // The chat commands that look after the music directory.
 namespace commands {
 
-void Dir(Form1& form, const CommandLine& line);  // .dir
-void Refresh(Form1& form);                       // .refresh
-void Total(Form1& form);                         // .total
+void Dir(Session& session, const CommandLine& line);      // .dir
+void Refresh(Session& session, const CommandLine& line);  // .refresh
+void Total(Session& session, const CommandLine& line);    // .total
 
 }  // namespace commands

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "src/commands/PlayerCommands.h"
+#include "src/session/Session.h"
 #include "src/shared/Announcements.h"
 #include "src/shared/Numbers.h"
 
@@ -16,8 +17,8 @@ constexpr double kLongestSeconds = 1e15;
 
 }  // namespace
 
-void Leng(const AolClient& aol, Runtime& runtime, MediaPlayerControl& player) {
-  double duration = player.Duration();
+void Leng(Session& s, const CommandLine&) {
+  double duration = s.MediaPlayer1.Duration();
   // Not a length at all (NaN, infinite, negative): nothing to count.
   if (!std::isfinite(duration) || duration < 0) duration = 0;
   if (duration > kLongestSeconds) duration = kLongestSeconds;
@@ -25,15 +26,15 @@ void Leng(const AolClient& aol, Runtime& runtime, MediaPlayerControl& player) {
   auto total = static_cast<std::int64_t>(RoundHalfEven(duration));
   std::int64_t minutes = 0;
   while (total > 59 && minutes < kCountedMinutes) {
-    runtime.ProcessPendingEvents();
+    s.runtime.ProcessPendingEvents();
     total -= 60;
     ++minutes;
   }
   minutes += total / 60;
   total %= 60;
 
-  aol.SendRoomLine(MorvaLine("Song Length : " + QString::number(minutes).rightJustified(2, '0') + ":" +
-                             QString::number(total).rightJustified(2, '0')));
+  s.aol.SendRoomLine(MorvaLine("Song Length : " + QString::number(minutes).rightJustified(2, '0') + ":" +
+                               QString::number(total).rightJustified(2, '0')));
 }
 
 }  // namespace commands

@@ -1,10 +1,23 @@
 #include "src/commands/LineReceived.h"
 
-#include "src/app/Form1.h"
 #include "src/seams/ControlError.h"
 #include "src/seams/Diagnostic.h"
+#include "src/session/Session.h"
 
 namespace commands {
+
+namespace {
+
+// Runs the recognised command; a control call that fails ends it here.
+void Run(Session& session, const RecognisedCommand& command) {
+  try {
+    command.row->run(session, command.line);
+  } catch (const ControlError& error) {
+    Diagnose(error.what());
+  }
+}
+
+}  // namespace
 
 std::optional<RecognisedCommand> RecogniseCommand(const QString& ownerName, const QString& sender,
                                                   const QString& text) {
@@ -30,9 +43,17 @@ void LineReceived(const AolClient& aol, const QString& sender, const QString& te
   }
 }
 
-void LineReceived(Form1& form, const QString& sender, const QString& text) {
-  LineReceived(form.Aol(), sender, text,
-               [&form](const CommandRow& row, const CommandLine& line) { row.run(form, line); });
+void LineReceived(Session& session, const QString& sender, const QString& text) {
+  const QString owner = session.aol.OwnScreenName();
+  if (auto recognised = RecogniseCommand(owner, sender, text)) Run(session, *recognised);
+}
+
+bool RunCommand(Session& session, const QString& line) {
+  // The sender is the owner by construction: only the line itself is read.
+  auto recognised = RecogniseCommand(QString(), QString(), line);
+  if (!recognised) return false;
+  Run(session, *recognised);
+  return true;
 }
 
 }  // namespace commands

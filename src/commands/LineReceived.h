@@ -9,7 +9,7 @@
 #include "src/commands/CommandLine.h"
 #include "src/commands/CommandTable.h"
 
-class Form1;
+struct Session;
 
 namespace commands {
 
@@ -29,7 +29,15 @@ using CommandRunner = std::function<void(const CommandRow&, const CommandLine&)>
 // nothing else: no text typed in a room can bring the program down.
 void LineReceived(const AolClient& aol, const QString& sender, const QString& text, const CommandRunner& run);
 
-// The same, running the command on the main window.
-void LineReceived(Form1& form, const QString& sender, const QString& text);
+// The same, running the command on the session.
+void LineReceived(Session& session, const QString& sender, const QString& text);
+
+// Runs a command line as if the owner had typed it into the room: the way in
+// for every input other than the chat (the desktop's media keys, say). The
+// line is the whole text, command word first (".pause", ".vol 50"); it runs
+// exactly as from the room, announcement included. False when the line holds
+// no command of the table; a failing control call ends the command as the
+// intake's do.
+bool RunCommand(Session& session, const QString& line);
 
 }  // namespace commands

@@ -1,9 +1,10 @@
 #include <optional>
 
-#include "src/app/Form1.h"
 #include "src/commands/PlayCommands.h"
-#include "src/seams/ControlError.h"
+#include "src/library/Library.h"
 #include "src/library/Track.h"
+#include "src/seams/ControlError.h"
+#include "src/session/Session.h"
 #include "src/shared/Announcements.h"
 #include "src/shared/Numbers.h"
 
@@ -22,62 +23,62 @@ std::optional<int> ListNumber(const QString& text) {
 
 // The numbered pick: plays the chosen match. Its first failure ends it with
 // one announcement; the choice stays pending.
-void PlayNumber(Form1& form, const CommandLine& line) {
-  const AolClient& aol = form.Aol();
+void PlayNumber(Session& s, const CommandLine& line) {
+  const AolClient& aol = s.aol;
   const QString refused = kWhitePrefix + kBullet + "Tarlo MP3  [Invaled Number]";
 
   std::optional<int> number = ListNumber(line.From(7));
   if (!number) return aol.SendRoomLine(refused);
 
-  const QString name = form.List2->List(*number);
+  const QString name = s.List2.List(*number);
   const QString title = TrackTitle(name);
   if (title.isEmpty()) return aol.SendRoomLine(kWhitePrefix + kBullet + " Morva MP3 [Invaled Number]");
 
   try {
-    form.MediaPlayer1.OpenFile(TrackPath(form.File1->Path(), name));
+    s.MediaPlayer1.OpenFile(TrackPath(s.File1.Path(), name));
   } catch (const ControlError&) {
     return aol.SendRoomLine(refused);
   }
   aol.SendRoomLine(MorvaLine("Now Playing [" + title + "]"));
-  form.SelectionPending = 0;
-  form.List2->Clear();
+  s.SelectionPending = 0;
+  s.List2.Clear();
 }
 
 }  // namespace
 
-void Play(Form1& form, const CommandLine& line) {
-  const AolClient& aol = form.Aol();
+void Play(Session& s, const CommandLine& line) {
+  const AolClient& aol = s.aol;
   // Until the numbered pick, a failing step is skipped and the next one runs.
   SkipFailure([&] {
-    if (form.MediaPlayer1.PlayState() == MediaPlayerControl::kPlaying) {
-      SkipFailure([&] { form.MediaPlayer1.Stop(); });
+    if (s.MediaPlayer1.PlayState() == MediaPlayerControl::kPlaying) {
+      SkipFailure([&] { s.MediaPlayer1.Stop(); });
       aol.SendRoomLine(MorvaLine("MP3 Now Stopped"));
       aol.WaitSeconds(1);
     }
   });
 
   // Tested only now: the wait above may have changed it.
-  if (form.SelectionPending) return PlayNumber(form, line);
+  if (s.SelectionPending) return PlayNumber(s, line);
 
   if (line.text.size() < 6) return;  // ".play" alone: no title to search for
-  SkipFailure([&] { form.PlayIt(line.From(7)); });
+  SkipFailure([&] { library::PlayIt(s, line.From(7)); });
 }
 
-void Cancel(Form1& form) {
-  if (!form.SelectionPending) return;
-  form.SelectionPending = 0;
-  form.List2->Clear();
+void Cancel(Session& s, const CommandLine&) {
+  if (!s.SelectionPending) return;
+  s.SelectionPending = 0;
+  s.List2.Clear();
 }
 
 // A random file: selecting it plays and announces it; then it is opened and
 // played once more, as the command always did. Every failing step is skipped.
-void R(Form1& form) {
-  const int count = form.File1->ListCount();
-  const int index = static_cast<int>(form.Aol().RollUpTo(count)) - 1;
-  SkipFailure([&] { form.File1->SetListIndex(index); });
-  const QString path = TrackPath(form.File1->Path(), form.File1->FileName());
-  SkipFailure([&] { form.MediaPlayer1.OpenFile(path); });
-  SkipFailure([&] { form.MediaPlayer1.Play(); });
+void R(Session& s, const CommandLine&) {
+  const int count = s.File1.ListCount();
+  const int index = static_cast<int>(s.aol.RollUpTo(count)) - 1;
+  SkipFailure([&] { s.File1.SetListIndex(index); });
+  const QString path = TrackPath(s.File1.Path(), s.File1.FileName());
+  SkipFailure([&] { s.MediaPlayer1.OpenFile(path); });
+  SkipFailure([&] { s.MediaPlayer1.Play(); });
 }
 
 }  // namespace commands

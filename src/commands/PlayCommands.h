@@ -2,13 +2,13 @@
 
 #include "src/commands/CommandLine.h"
 
-class Form1;
+struct Session;
 
 // The chat commands that play from the music directory.
 namespace commands {
 
-void Play(Form1& form, const CommandLine& line);  // .play
-void Cancel(Form1& form);                         // .cancel
-void R(Form1& form);                              // .r
+void Play(Session& session, const CommandLine& line);    // .play
+void Cancel(Session& session, const CommandLine& line);  // .cancel
+void R(Session& session, const CommandLine& line);       // .r
 
 }  // namespace commands

@@ -1,42 +1,43 @@
 #include "src/commands/PlayerCommands.h"
 
+#include "src/session/Session.h"
 #include "src/shared/Announcements.h"
 
 namespace commands {
 
-void Pause(const AolClient& aol, MediaPlayerControl& player) {
-  player.Pause();
-  aol.SendRoomLine(MorvaLine("MP3 Player Paused"));
+void Pause(Session& s, const CommandLine&) {
+  s.MediaPlayer1.Pause();
+  s.aol.SendRoomLine(MorvaLine("MP3 Player Paused"));
 }
 
-void XPause(const AolClient& aol, MediaPlayerControl& player) {
-  player.Play();
-  aol.SendRoomLine(MorvaLine("MP3 Player Unpaused"));
+void XPause(Session& s, const CommandLine&) {
+  s.MediaPlayer1.Play();
+  s.aol.SendRoomLine(MorvaLine("MP3 Player Unpaused"));
 }
 
-void Repeat(const AolClient& aol, MediaPlayerControl& player) {
-  player.SetPlayCount(0);
-  aol.SendRoomLine(MorvaLine("MP3 Player " + kMiddleDot + " Repeat is Now Enabled"));
+void Repeat(Session& s, const CommandLine&) {
+  s.MediaPlayer1.SetPlayCount(0);
+  s.aol.SendRoomLine(MorvaLine("MP3 Player " + kMiddleDot + " Repeat is Now Enabled"));
 }
 
-void XRepeat(const AolClient& aol, MediaPlayerControl& player) {
-  player.SetPlayCount(1);
-  aol.SendRoomLine(kBoldClosePrefix + kBullet + " Morva MP3 " + kBullet + " Repeat is Now Disabled");
+void XRepeat(Session& s, const CommandLine&) {
+  s.MediaPlayer1.SetPlayCount(1);
+  s.aol.SendRoomLine(kBoldClosePrefix + kBullet + " Morva MP3 " + kBullet + " Repeat is Now Disabled");
 }
 
-void Mute(const AolClient& aol, MediaPlayerControl& player) {
-  aol.SendRoomLine(MorvaLine("MP3 Is Now Mute"));
-  player.SetMute(true);
+void Mute(Session& s, const CommandLine&) {
+  s.aol.SendRoomLine(MorvaLine("MP3 Is Now Mute"));
+  s.MediaPlayer1.SetMute(true);
 }
 
-void XMute(const AolClient& aol, MediaPlayerControl& player) {
-  aol.SendRoomLine(MorvaLine("MP3 Is Now Unmuted"));
-  player.SetMute(false);
+void XMute(Session& s, const CommandLine&) {
+  s.aol.SendRoomLine(MorvaLine("MP3 Is Now Unmuted"));
+  s.MediaPlayer1.SetMute(false);
 }
 
-void Stop(const AolClient& aol, MediaPlayerControl& player) {
-  aol.SendRoomLine(MorvaLine("MP3 Now Stopped"));
-  player.Stop();
+void Stop(Session& s, const CommandLine&) {
+  s.aol.SendRoomLine(MorvaLine("MP3 Now Stopped"));
+  s.MediaPlayer1.Stop();
 }
 
 }  // namespace commands

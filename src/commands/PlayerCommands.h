@@ -1,21 +1,21 @@
 #pragma once
 
-#include "src/aol/AolClient.h"
 #include "src/commands/CommandLine.h"
-#include "src/seams/MediaPlayerControl.h"
+
+struct Session;
 
 // The chat commands that work the media player alone. None looks at the
 // player's state first; the order of action and announcement is each one's own.
 namespace commands {
 
-void Pause(const AolClient& aol, MediaPlayerControl& player);    // .pause
-void XPause(const AolClient& aol, MediaPlayerControl& player);   // .xpause
-void Repeat(const AolClient& aol, MediaPlayerControl& player);   // .repeat
-void XRepeat(const AolClient& aol, MediaPlayerControl& player);  // .xrepeat
-void Mute(const AolClient& aol, MediaPlayerControl& player);     // .mute
-void XMute(const AolClient& aol, MediaPlayerControl& player);    // .xmute
-void Stop(const AolClient& aol, MediaPlayerControl& player);     // .stop
-void Vol(const AolClient& aol, MediaPlayerControl& player, const CommandLine& line);  // .vol
-void Leng(const AolClient& aol, Runtime& runtime, MediaPlayerControl& player);        // .leng
+void Pause(Session& session, const CommandLine& line);    // .pause
+void XPause(Session& session, const CommandLine& line);   // .xpause
+void Repeat(Session& session, const CommandLine& line);   // .repeat
+void XRepeat(Session& session, const CommandLine& line);  // .xrepeat
+void Mute(Session& session, const CommandLine& line);     // .mute
+void XMute(Session& session, const CommandLine& line);    // .xmute
+void Stop(Session& session, const CommandLine& line);     // .stop
+void Vol(Session& session, const CommandLine& line);      // .vol
+void Leng(Session& session, const CommandLine& line);     // .leng
 
 }  // namespace commands

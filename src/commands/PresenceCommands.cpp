@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "src/app/Form1.h"
+#include "src/session/Session.h"
 #include "src/shared/Announcements.h"
 
 namespace commands {
@@ -21,29 +21,40 @@ const QStringList& GreetedHandles() {
 
 }  // namespace
 
-void Adv(Form1& form) {
-  const AolClient& aol = form.Aol();
+void Adv(Session& s, const CommandLine&) {
+  const AolClient& aol = s.aol;
   aol.SendRoomLine(ProductLine());
   aol.WaitSeconds(1);
   aol.SendRoomLine(Red(kBullet + " < a href=" + kDownloadPage + ">Download it here!</a><font color=#ff0000>"));
 }
 
-void Pr(Form1& form, const CommandLine& line) {
+void Pr(Session& s, const CommandLine& line) {
   // ".pr" alone names no room at all: there is nowhere to go and nothing to
   // announce. ".pr " and more name one, the empty name included.
   if (line.text.size() < 4) return;
   const QString room = line.From(5);
-  const AolClient& aol = form.Aol();
+  const AolClient& aol = s.aol;
   aol.EnterPrivateRoom(room);
   aol.WaitSeconds(1);
   aol.SendRoomLine(Red(kBullet + " " + aol.OwnScreenName() + " entered the room"));
 }
 
-void Greets(Form1& form) {
-  form.messageBoxes().Show("Morva greets (In random order) : " + GreetedHandles().join(", "), "Tarlo MP3",
-                           MessageBoxes::Icon::None);
+void Greets(Session& s, const CommandLine&) {
+  s.messageBoxes.Show("Morva greets (In random order) : " + GreetedHandles().join(", "), "Tarlo MP3",
+                      MessageBoxes::Icon::None);
 }
 
-void Exit(Form1& form) { form.ExitCheck("Stop the current MP3"); }
+void Exit(Session& s, const CommandLine&) { ExitCheck(s, "Stop the current MP3"); }
+
+void ExitCheck(Session& s, const QString& refusalText) {
+  if (s.MediaPlayer1.PlayState() == MediaPlayerControl::kPlaying) {
+    s.messageBoxes.Show(refusalText, "Morva MP3", MessageBoxes::Icon::Exclamation);
+    return;
+  }
+  s.aol.SendRoomLine(ProductLine());
+  s.aol.WaitSeconds(1);
+  s.aol.SendRoomLine(UnloadedLine(s.aol.OwnScreenName()));
+  s.process.EndProcess();
+}
 
 }  // namespace commands

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "src/commands/PlayerCommands.h"
+#include "src/session/Session.h"
 #include "src/shared/Announcements.h"
 #include "src/shared/Numbers.h"
 
@@ -23,7 +24,8 @@ std::int32_t PlayerVolume(double level) {
 
 }  // namespace
 
-void Vol(const AolClient& aol, MediaPlayerControl& player, const CommandLine& line) {
+void Vol(Session& s, const CommandLine& line) {
+  const AolClient& aol = s.aol;
   if (line.text.size() <= 4) return;
   const QString argument = line.text.mid(line.firstSpace);
   aol.WaitSeconds(0);
@@ -35,7 +37,7 @@ void Vol(const AolClient& aol, MediaPlayerControl& player, const CommandLine& li
     return;
   }
   aol.WaitSeconds(0);
-  player.SetVolume(PlayerVolume(*level));
+  s.MediaPlayer1.SetVolume(PlayerVolume(*level));
   aol.SendRoomLine(MorvaLine("Mp3 Volume At " + argument));
 }
 

@@ -1,37 +1,37 @@
 #include "src/commands/WindowCommands.h"
 
-#include "src/app/Form1.h"
+#include "src/session/Session.h"
 #include "src/shared/Announcements.h"
 
 namespace commands {
 
-void Hide(Form1& form) { form.HideWindow(); }
+void Hide(Session& s, const CommandLine&) { s.view.HideWindow(); }
 
-void XHide(Form1& form) { form.ShowWindow(); }
+void XHide(Session& s, const CommandLine&) { s.view.ShowWindow(); }
 
-void ViewMp3s(Form1& form) {
-  form.SetOuterHeight(Form1::kPlayerView);
-  form.ShowWindow();
-  form.Aol().SendRoomLine(MorvaLine("Viewing MP3's"));
+void ViewMp3s(Session& s, const CommandLine&) {
+  s.view.SetOuterHeight(WindowView::kPlayerView);
+  s.view.ShowWindow();
+  s.aol.SendRoomLine(MorvaLine("Viewing MP3's"));
 }
 
-void XViewMp3s(Form1& form) {
-  form.HideWindow();
-  form.Aol().SendRoomLine(MorvaLine("Hiding MP3's"));
+void XViewMp3s(Session& s, const CommandLine&) {
+  s.view.HideWindow();
+  s.aol.SendRoomLine(MorvaLine("Hiding MP3's"));
 }
 
-void Coms(Form1& form) {
+void Coms(Session& s, const CommandLine&) {
   // A shown window, minimised or not, keeps the view it has.
-  if (!form.IsShown()) {
-    form.ShowWindow();
-    form.SetOuterHeight(Form1::kCommandView);
+  if (!s.view.IsShown()) {
+    s.view.ShowWindow();
+    s.view.SetOuterHeight(WindowView::kCommandView);
   }
-  form.Aol().SendRoomLine(MorvaLine("Viewing Commands"));
+  s.aol.SendRoomLine(MorvaLine("Viewing Commands"));
 }
 
-void XComs(Form1& form) {
-  form.HideWindow();
-  form.Aol().SendRoomLine(MorvaLine("Hiding Commands"));
+void XComs(Session& s, const CommandLine&) {
+  s.view.HideWindow();
+  s.aol.SendRoomLine(MorvaLine("Hiding Commands"));
 }
 
 }  // namespace commands

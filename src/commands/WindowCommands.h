@@ -1,15 +1,17 @@
 #pragma once
 
-class Form1;
+#include "src/commands/CommandLine.h"
+
+struct Session;
 
 // The chat commands that show, hide and size the main window.
 namespace commands {
 
-void Hide(Form1& form);       // .hide
-void XHide(Form1& form);      // .xhide
-void ViewMp3s(Form1& form);   // .viewmp3s
-void XViewMp3s(Form1& form);  // .xviewmp3s
-void Coms(Form1& form);       // .coms
-void XComs(Form1& form);      // .xcoms
+void Hide(Session& session, const CommandLine& line);       // .hide
+void XHide(Session& session, const CommandLine& line);      // .xhide
+void ViewMp3s(Session& session, const CommandLine& line);   // .viewmp3s
+void XViewMp3s(Session& session, const CommandLine& line);  // .xviewmp3s
+void Coms(Session& session, const CommandLine& line);       // .coms
+void XComs(Session& session, const CommandLine& line);      // .xcoms
 
 }  // namespace commands

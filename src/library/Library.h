@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class Form1;
+struct Session;
 
 // The music library's work behind the main window's handlers.
 namespace library {
@@ -10,18 +10,18 @@ namespace library {
 // The title search behind ".play": matches are appended to the match list,
 // which is not emptied first; one match plays at once, several are listed a
 // second apart and wait for a numbered ".play".
-void PlayIt(Form1& form, const QString& searchText);
+void PlayIt(Session& session, const QString& searchText);
 
 // A choice in the file list, by a click or made by ".r": stops what plays,
 // opens the entry selected by then and announces its title.
-void StartSelectedTrack(Form1& form);
+void StartSelectedTrack(Session& session);
 
 // The "dir:" button: shows, stores and announces the directory typed into Text2.
-void DirButton(Form1& form);
+void DirButton(Session& session);
 
 // Shows the directory in the file list and stores it in the settings file. A
 // directory the list cannot show is stored all the same, and the list stays
 // on the directory it showed.
-void SetMusicDirectory(Form1& form, const QString& directory);
+void SetMusicDirectory(Session& session, const QString& directory);
 
 }  // namespace library

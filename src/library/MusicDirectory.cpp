@@ -1,22 +1,22 @@
-#include "src/app/Form1.h"
-#include "src/app/SettingsLocation.h"
 #include "src/library/Library.h"
+#include "src/library/SettingsLocation.h"
 #include "src/seams/ControlError.h"
+#include "src/session/Session.h"
 #include "src/shared/Announcements.h"
 
 namespace library {
 
-void SetMusicDirectory(Form1& form, const QString& directory) {
-  SkipFailure([&] { form.File1->SetPath(directory); });
+void SetMusicDirectory(Session& s, const QString& directory) {
+  SkipFailure([&] { s.File1.SetPath(directory); });
   // The user's configuration folder may not exist before the first save.
-  MakeSettingsFolder(form.SettingsFilePath());
-  form.Aol().WriteIniValue("mp3dir", "dir", directory, form.SettingsFilePath());
+  MakeSettingsFolder(s.settingsFile);
+  s.aol.WriteIniValue("mp3dir", "dir", directory, s.settingsFile);
 }
 
-void DirButton(Form1& form) {
-  const QString directory = form.Text2->Text();
-  SetMusicDirectory(form, directory);
-  form.Aol().SendRoomLine(MorvaLine("Dir is " + directory));
+void DirButton(Session& s) {
+  const QString directory = s.Text2.Text();
+  SetMusicDirectory(s, directory);
+  s.aol.SendRoomLine(MorvaLine("Dir is " + directory));
 }
 
 }  // namespace library

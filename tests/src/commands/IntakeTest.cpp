@@ -72,3 +72,17 @@ TEST_F(IntakeTest, AFailingControlCallEndsOnlyThatCommand) {
 }
 
 }  // namespace
+
+// Another input (the desktop's media keys) runs a line as the owner's, from
+// anyone or nobody signed on, with the room's announcement and its safety net.
+TEST_F(IntakeTest, RunCommandRunsALineAsTheOwnersOwn) {
+  windows.SetTitle(windows.FindWindowExA(desktop.mdi(), kNullWindow, "AOL Child", "Welcome, Joe!"), "Welcome, Ann!");
+  EXPECT_TRUE(commands::RunCommand(form->session(), ".pause now"));
+  EXPECT_EQ(NewCalls(), std::vector<std::string>{"player.Pause"});
+  EXPECT_EQ(NewLines(), std::vector<std::string>{Morva("MP3 Player Paused")});
+  for (const char* line : {"pause", ".Pause", ".nosuchword", ""})
+    EXPECT_FALSE(commands::RunCommand(form->session(), line)) << line;
+  player.failing.insert("Pause");
+  EXPECT_TRUE(commands::RunCommand(form->session(), ".pause"));
+  EXPECT_TRUE(NewLines().empty());
+}

@@ -28,7 +28,7 @@ TEST_F(PlayTest, OneMatchPlaysAtOnceIgnoringSpacesAndCase) {
   EXPECT_EQ(NewCalls(), std::vector<std::string>{Open("Rock.mp3")});
   EXPECT_EQ(NewLines(), std::vector<std::string>{Morva("Playing [Rock]")});
   EXPECT_EQ(form->List2->ListCount(), 0);
-  EXPECT_FALSE(form->SelectionPending);
+  EXPECT_FALSE(form->session().SelectionPending);
 }
 
 TEST_F(PlayTest, NoMatchAndWordsInAnotherOrder) {
@@ -44,7 +44,7 @@ TEST_F(PlayTest, SeveralMatchesAreListedASecondApartThenPicked) {
                                                   Entry(0, "All You Need Is Love.MP3"), Entry(1, "Love Song.mp3"),
                                                   Entry(2, "lovely day.mp3"), Prompt(2)}));
   EXPECT_DOUBLE_EQ(runtime.Seconds(), 1003.0);  // a wait after every numbered line
-  EXPECT_EQ(form->SelectionPending, -1);
+  EXPECT_EQ(form->session().SelectionPending, -1);
   EXPECT_TRUE(NewCalls().empty());
 
   Say(".play 3");  // names no entry: the choice stays
@@ -57,7 +57,7 @@ TEST_F(PlayTest, SeveralMatchesAreListedASecondApartThenPicked) {
   Say(".play 0.5");  // halves round to even: 0
   EXPECT_EQ(NewCalls(), std::vector<std::string>{Open("All You Need Is Love.MP3")});
   EXPECT_EQ(NewLines(), std::vector<std::string>{Morva("Now Playing [All You Need Is Love]")});
-  EXPECT_FALSE(form->SelectionPending);
+  EXPECT_FALSE(form->session().SelectionPending);
   EXPECT_EQ(form->List2->ListCount(), 0);
 }
 
@@ -91,7 +91,7 @@ TEST_F(PlayTest, CancelEndsTheChoiceSoANewSearchRuns) {
   EXPECT_TRUE(NewLines().empty());
   Say(".play love");
   Say(".cancel");
-  EXPECT_FALSE(form->SelectionPending);
+  EXPECT_FALSE(form->session().SelectionPending);
   EXPECT_EQ(form->List2->ListCount(), 0);
   NewLines();
   Say(".play rock");
@@ -119,7 +119,7 @@ TEST_F(PlayTest, ASearchDuringTheListingAppendsToTheSameList) {
                             multiple, Entry(0, "All You Need Is Love.MP3"), Entry(1, "Love Song.mp3"),
                             Entry(2, "lovely day.mp3"), Entry(3, "Rock.mp3"), Prompt(3),
                             Entry(1, "Love Song.mp3"), Entry(2, "lovely day.mp3"), Prompt(3)}));
-  EXPECT_EQ(form->SelectionPending, -1);
+  EXPECT_EQ(form->session().SelectionPending, -1);
   EXPECT_EQ(form->List2->ListCount(), 4);
 }
 
@@ -128,7 +128,7 @@ TEST_F(PlayTest, AFileThatFailsToOpenLeavesNoMatchBehind) {
   Say(".play rock");
   EXPECT_TRUE(NewLines().empty());  // the failure ends the search silently
   EXPECT_EQ(form->List2->ListCount(), 0);
-  EXPECT_FALSE(form->SelectionPending);
+  EXPECT_FALSE(form->session().SelectionPending);
   player.failing.clear();
   NewCalls();
   Say(".play song love");  // no match: not a retry of the file that failed
@@ -144,7 +144,7 @@ TEST_F(PlayTest, NumberedPickWhoseFileCannotOpen) {
   player.failing.insert("OpenFile");
   Say(".play 1");
   EXPECT_EQ(NewLines(), std::vector<std::string>{kBadNumber});
-  EXPECT_EQ(form->SelectionPending, -1);
+  EXPECT_EQ(form->session().SelectionPending, -1);
 }
 
 }  // namespace

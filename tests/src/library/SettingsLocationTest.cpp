@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "src/app/SettingsLocation.h"
+#include "src/library/SettingsLocation.h"
 #include "src/library/Library.h"
 #include "tests/support/FormFixture.h"
 
@@ -75,7 +75,7 @@ class SettingsFolderTest : public FormFixture {};
 TEST_F(SettingsFolderTest, TheFirstSaveMakesTheFolderAndTheNextStartReadsIt) {
   const QString folder = exeDir.filePath("home/.config/morva");
   const QString music = MakeMusicFolder("music", {"song.mp3"});
-  library::SetMusicDirectory(MakeForm(nullptr, folder), music);
+  library::SetMusicDirectory(MakeForm(nullptr, folder).session(), music);
   EXPECT_EQ(form->SettingsFilePath(), folder + "/mp3.ini");
   EXPECT_TRUE(QFileInfo::exists(folder + "/mp3.ini"));
 
@@ -87,7 +87,7 @@ TEST_F(SettingsFolderTest, ASaveThatStillFailsNamesTheFile) {
   QFile(exeDir.filePath("in-the-way")).open(QIODevice::WriteOnly);
   const QString folder = exeDir.filePath("in-the-way/morva");
   testing::internal::CaptureStderr();
-  library::SetMusicDirectory(MakeForm(nullptr, folder), "/music");
+  library::SetMusicDirectory(MakeForm(nullptr, folder).session(), "/music");
   const std::string said = testing::internal::GetCapturedStderr();
   EXPECT_NE(said.find(Utf8(folder + "/mp3.ini")), std::string::npos) << said;
 }

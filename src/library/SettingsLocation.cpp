@@ -1,4 +1,4 @@
-#include "src/app/SettingsLocation.h"
+#include "src/library/SettingsLocation.h"
 
 #include <pwd.h>
 #include <sys/stat.h>
