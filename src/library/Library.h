@@ -27,4 +27,10 @@ void DirButton(Session& session);
 // empty text is stored (no folder chosen) and leaves the list where it is.
 bool SetMusicDirectory(Session& session, const QString& directory);
 
+// At start: shows the folder stored in the settings file. When that folder
+// cannot be shown, or the file list is empty, one line on standard error
+// says which folder the list shows (and why not the stored one) and how to
+// choose another.
+void RestoreMusicDirectory(Session& session);
+
 }  // namespace library
