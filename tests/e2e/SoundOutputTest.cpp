@@ -196,10 +196,18 @@ class SoundOutputServerLaterTest : public SoundOutputTest, public ::testing::Wit
 // next .play and the CD that played on in silence are heard within a second
 // of the server being up.
 TEST_P(SoundOutputServerLaterTest, TheNextPlayAndTheSilentCdAreHeardOnceTheServerIsUp) {
+  const bool automatic = GetParam() == std::string("auto");
   StartMorva(GetParam(), {"--cd", cue_});
   Say(".play steady", Morva("Playing [Steady 440]"));
   Say(".stop", Morva("MP3 Now Stopped"));
   Say(".playcd", Morva("Now Playing Track 1"));
+  // The players make their sinks on their own threads. With "auto" the first
+  // that fails says so: then at least one waits for the server. (A named
+  // output says so at start, before any sink is made.)
+  if (automatic) {
+    ASSERT_TRUE(morva_.WaitForErrorLine("morva: no sound device found, playing silently until one opens", 5000))
+        << morva_.errors().toStdString();
+  }
 
   StartServer();  // its recording starts with it: frame 0 is the server being up
   Say(".play steady", Morva("Playing [Steady 440]"));
@@ -210,10 +218,10 @@ TEST_P(SoundOutputServerLaterTest, TheNextPlayAndTheSilentCdAreHeardOnceTheServe
   ASSERT_TRUE(first) << "nothing heard\n" << morva_.errors().toStdString();
   EXPECT_GT(sound::PartDb(left, heard.begin, heard.end, 440), -30.0) << "the next .play is not heard";
   EXPECT_GT(sound::PartDb(left, heard.begin, heard.end, kCdHz), -30.0) << "the CD is not heard";
-  EXPECT_TRUE(morva_.WaitForErrorLine("morva: " + QByteArray(GetParam() == std::string("alsa") ? "alsa" : "pulse") +
-                                          " sound output opened, playing on it",
-                                      5000))
-      << morva_.errors().toStdString();
+  if (automatic) {
+    EXPECT_TRUE(morva_.WaitForErrorLine("morva: pulse sound output opened, playing on it", 5000))
+        << morva_.errors().toStdString();
+  }
   std::cout << "first heard " << SecondsOf(*first) << " s after the server was up\n";
 }
 
