@@ -14,6 +14,7 @@ packages=(
   pulseaudio pulseaudio-utils libasound2-plugins  # the tests' own sound server, and ALSA's way to it
   desktop-file-utils file
   ngircd openssl
+  dbus playerctl  # the tests' own session bus, and the desktop's player client
 )
 
 missing=()

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds Morva MP3 and runs the whole test suite three
-# times over:
+# Checks that includes go one way (scripts/check-includes.sh), sets up what is
+# missing, builds Morva MP3 and runs the whole test suite three times over:
 #   build/test   the suite, with warnings in our code as errors
 #   build/asan   the suite under the address and undefined-behaviour
 #                sanitizers, leak detection on
@@ -11,6 +11,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
+
+# Before anything is built: an include that goes back up fails the run.
+bash scripts/check-includes.sh
 
 bash scripts/deps.sh
 

@@ -29,12 +29,14 @@
 #include "platform/chatscanner/ChatScanner.h"
 #include "platform/desktop/ImmediateExit.h"
 #include "platform/desktop/QtMessageBoxes.h"
+#include "platform/desktop/mpris/MprisService.h"
 #include "platform/desktop/Screen.h"
 #include "platform/mediaplayer/MediaPlayerPanel.h"
 #include "platform/mediaplayer/Mp3Player.h"
 #include "platform/runtime/QtRuntime.h"
 #include "platform/win32/WindowSystem.h"
 #include "src/app/Form1.h"
+#include "src/app/Form1DesktopInput.h"
 #include "src/app/LauncherOptions.h"
 #include "src/library/SettingsLocation.h"
 #include "src/seams/Diagnostic.h"
@@ -228,6 +230,20 @@ int main(int argc, char** argv) {
     messageBoxes.Show(QString("Morva MP3 could not start: ") + error.what(), "Morva MP3",
                       MessageBoxes::Icon::Exclamation);
     return 1;
+  }
+
+  // The player on the desktop's session bus; without a bus the program runs
+  // as it would without it.
+  Form1DesktopInput desktopInput(form);
+  std::unique_ptr<MprisService> mpris;
+  if (!options.noMpris) {
+    mpris = std::make_unique<MprisService>(mediaPlayer, desktopInput);
+    QString problem;
+    const MprisService::Outcome outcome = mpris->Publish(MprisService::SessionBusAddress(), &problem);
+    if (outcome != MprisService::Outcome::kPublished) {
+      mpris.reset();
+      if (outcome == MprisService::Outcome::kNameTaken || options.mpris) Diagnose("MPRIS: " + problem);
+    }
   }
   return app.exec();
 }

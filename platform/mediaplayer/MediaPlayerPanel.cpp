@@ -74,16 +74,21 @@ MediaPlayerPanel::MediaPlayerPanel(Mp3Player& player, QWidget* parent)
   connect(&player_, &Mp3Player::durationChanged, this, [this] { Refresh(); });
   connect(&player_, &Mp3Player::muteChanged, this, [this] { Refresh(); });
 
+  connect(&player_, &Mp3Player::seeked, this, [this] { Refresh(); });
+
+  // The elapsed time moves only while the player plays: the timer runs then
+  // and no longer, so an idle panel never wakes the program.
   timer_ = new QTimer(this);
   timer_->setInterval(kRefreshMs);
   connect(timer_, &QTimer::timeout, this, &MediaPlayerPanel::Refresh);
-  timer_->start();
   Refresh();
 }
 
 void MediaPlayerPanel::Refresh() {
   const int state = player_.PlayState();
   const bool open = state != Mp3Player::kClosed;
+  if (state == Mp3Player::kPlaying && !timer_->isActive()) timer_->start();
+  if (state != Mp3Player::kPlaying && timer_->isActive()) timer_->stop();
   play_->setEnabled(open && state != Mp3Player::kPlaying);
   pause_->setEnabled(state == Mp3Player::kPlaying);
   stop_->setEnabled(state == Mp3Player::kPlaying || state == Mp3Player::kPaused);

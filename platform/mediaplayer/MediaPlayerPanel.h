@@ -12,7 +12,8 @@ class QToolButton;
 // stop buttons, a seek bar, elapsed and total time and a mute toggle. Every
 // button acts through the player's own calls, and the panel follows the
 // player's state however it changes (chat commands included): at once on its
-// signals, and for the elapsed time a few times a second while it plays.
+// signals, and for the elapsed time a few times a second while it plays, and
+// only then: an idle panel never wakes the program.
 class MediaPlayerPanel : public QWidget {
   Q_OBJECT
 

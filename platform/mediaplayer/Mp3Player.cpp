@@ -120,6 +120,7 @@ bool Mp3Player::Muted() const { return muted_; }
 void Mp3Player::SetVolume(std::int32_t volume) {
   volume_ = std::clamp(volume, kMinVolume, kMaxVolume);
   gain_ = GainForVolume(volume_);
+  emit volumeChanged(volume_);
 }
 
 std::int32_t Mp3Player::Volume() const { return volume_; }
@@ -141,6 +142,7 @@ void Mp3Player::Seek(double seconds) {
     positionFrames_ = frame;
   }
   wake_.notify_all();
+  emit seeked(Position());
 }
 
 QString Mp3Player::FileName() const { return fileName_; }

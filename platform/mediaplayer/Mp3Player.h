@@ -71,6 +71,10 @@ class Mp3Player : public QObject, public MediaPlayerControl {
   // The open file's frames have been counted: its exact length in seconds,
   // which may be the estimate it had.
   void durationChanged(double duration);
+  // SetVolume took a value; the volume it holds now.
+  void volumeChanged(std::int32_t volume);
+  // Seek moved playback to this second.
+  void seeked(double seconds);
 
  private:
   struct Playback;

@@ -94,7 +94,8 @@ class Form1 : public QWidget, public WindowView {
   // Our window's handle in the window system.
   HWND hWnd() const { return hwnd_; }
 
-  // Window state as the commands see it. Heights are outer heights in twips.
+  // The window as the commands see it (WindowView), and what its labels do
+  // besides. Heights are outer heights in twips.
   int OuterHeight() const override;
   void SetOuterHeight(int twips) override;
   bool IsShown() const override;

@@ -29,6 +29,10 @@ constexpr Option kOptions[] = {
      [](LauncherOptions& o, const QString& v) { o.irc = v; }},
     {"--irc-ca", "FILE", "also trust this certificate authority (PEM) for ircs://",
      [](LauncherOptions& o, const QString& v) { o.ircCa = v; }},
+    {"--mpris", nullptr, "offer the player on the desktop's session bus, and say so if there is none",
+     [](LauncherOptions& o, const QString&) { o.mpris = true; }},
+    {"--no-mpris", nullptr, "keep the player off the desktop's session bus",
+     [](LauncherOptions& o, const QString&) { o.noMpris = true; }},
 };
 
 const Option* Find(const QString& name) {

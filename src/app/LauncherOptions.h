@@ -22,6 +22,11 @@ struct LauncherOptions {
   std::optional<QString> irc;
   // One more trusted authority (PEM) for the network's certificate.
   std::optional<QString> ircCa;
+  // The player on the desktop's session bus (MPRIS): on by default, quietly
+  // left out when there is no bus; --mpris asks for it explicitly (a missing
+  // bus is then reported), --no-mpris turns it off.
+  bool mpris = false;
+  bool noMpris = false;
   // Set when the command line cannot be used; names the fault.
   QString error;
 };

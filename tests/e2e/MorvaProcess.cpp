@@ -13,6 +13,12 @@ bool MorvaProcess::Start(const QString& program, const QStringList& arguments, c
   process_.setWorkingDirectory(workingDirectory);
   process_.setProcessChannelMode(QProcess::SeparateChannels);
   if (!keepErrors_) process_.setStandardErrorFile(QProcess::nullDevice());
+  // Never the user's session bus: a test that wants one gives its own.
+  if (process_.processEnvironment().isEmpty()) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DBUS_SESSION_BUS_ADDRESS");
+    process_.setProcessEnvironment(environment);
+  }
   process_.start(program, arguments);
   return process_.waitForStarted(10000);
 }

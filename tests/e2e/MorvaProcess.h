@@ -18,7 +18,8 @@ class MorvaProcess {
   MorvaProcess() = default;
   ~MorvaProcess();
 
-  // Before Start: the environment to run in (else the test's own), and
+  // Before Start: the environment to run in (else the test's own without its
+  // session bus), and
   // whether to keep what the program writes on standard error (else it is
   // thrown away).
   void SetEnvironment(const QProcessEnvironment& environment) { process_.setProcessEnvironment(environment); }

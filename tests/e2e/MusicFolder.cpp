@@ -40,7 +40,7 @@ QByteArray SineWav(int seconds, const std::function<double(double)>& phase) {
   return wav;
 }
 
-bool WriteMp3(const QString& path, const QByteArray& wavBytes) {
+bool WriteMp3(const QString& path, const QByteArray& wavBytes, const QStringList& lameOptions = {}) {
   const QString wavPath = path + ".wav";
   {
     QFile wav(wavPath);
@@ -50,7 +50,7 @@ bool WriteMp3(const QString& path, const QByteArray& wavBytes) {
   // encoder's delay and padding, which the decoder cuts off: the file then
   // holds the tone alone, with no silence of its own at either end.
   QProcess lame;
-  lame.start("lame", {"--quiet", "-b", "64", wavPath, path});
+  lame.start("lame", QStringList{"--quiet", "-b", "64"} + lameOptions + QStringList{wavPath, path});
   const bool ok = lame.waitForFinished(60000) && lame.exitStatus() == QProcess::NormalExit && lame.exitCode() == 0;
   QFile::remove(wavPath);
   return ok;
@@ -60,6 +60,12 @@ bool WriteMp3(const QString& path, const QByteArray& wavBytes) {
 
 bool WriteToneMp3(const QString& path, int seconds, double frequency) {
   return WriteMp3(path, SineWav(seconds, [frequency](double t) { return 2.0 * std::numbers::pi * frequency * t; }));
+}
+
+bool WriteTaggedToneMp3(const QString& path, int seconds, double frequency, const QString& artist,
+                        const QString& album) {
+  return WriteMp3(path, SineWav(seconds, [frequency](double t) { return 2.0 * std::numbers::pi * frequency * t; }),
+                  {"--id3v2-only", "--ta", artist, "--tl", album});
 }
 
 bool WriteSweepMp3(const QString& path, int seconds, double from, double to) {

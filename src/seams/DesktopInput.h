@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// What the system offers an input from the desktop (the media keys, the
+// desktop's player controls): the same commands the owner types, and the
+// window. The player's state is read through the player's own control.
+class DesktopInput {
+ public:
+  virtual ~DesktopInput() = default;
+
+  // Runs a command line (".pause", ".vol 50") as if the owner had typed it in
+  // the room, announcement included. A line that is no command does nothing.
+  virtual void RunAsOwner(const QString& commandLine) = 0;
+  // Shows the main window and brings it to the front.
+  virtual void Raise() = 0;
+  // How many tracks the music directory offers to ".r".
+  virtual int TrackCount() const = 0;
+};
