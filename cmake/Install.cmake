@@ -15,7 +15,7 @@ install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/data/morva.1 DESTINATION ${CMAKE_INSTA
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME morva)
 set(CPACK_PACKAGE_VENDOR "Morva MP3")
-set(CPACK_PACKAGE_CONTACT "Morva MP3 maintainers <maintainers@users.noreply.c-seed-1cea2a76.example>")
+set(CPACK_PACKAGE_CONTACT "Morva MP3 maintainers <maintainers@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "music player driven by commands typed into a chat room")
 set(CPACK_PACKAGE_DESCRIPTION
     "Morva MP3 plays MP3 files and audio CDs (or CUE/BIN and TOC images) on the

@@ -44,7 +44,12 @@ class AolClient {
   // left to right; find must not be empty.
   static QString ReplaceText(const QString& text, const QString& find, const QString& replacement);
 
+  // The stored value, cut to its first 749 characters.
   QString ReadIniValue(const QString& section, const QString& key, const QString& file) const;
+  // The same for a value that names a file or folder: it comes back whole up
+  // to the longest path the system takes (PATH_MAX bytes in the 8-bit code
+  // page, terminator included), so a folder that was stored is found again.
+  QString ReadIniPath(const QString& section, const QString& key, const QString& file) const;
   void WriteIniValue(const QString& section, const QString& key, const QString& value, const QString& file) const;
 
  private:

@@ -1,3 +1,4 @@
+#include <climits>
 #include <cstdio>
 #include <vector>
 
@@ -10,13 +11,24 @@ namespace {
 constexpr qsizetype kValueCharacters = 749;
 // UTF-8 needs up to four bytes a character.
 constexpr DWORD kBufferBytes = (kValueCharacters + 1) * 4;
+// The longest path the system takes, in bytes, its terminator included.
+constexpr DWORD kPathBytes = PATH_MAX;
+
+QString ReadProfileString(Win32Api& win32, const QString& section, const QString& key, const QString& file,
+                          DWORD bufferBytes) {
+  std::vector<char> buffer(bufferBytes, '\0');
+  DWORD count = win32.GetPrivateProfileStringA(ToAnsi(section).constData(), ToAnsi(key.toLower()).constData(), "",
+                                               buffer.data(), bufferBytes, ToAnsi(file).constData());
+  return FromAnsi(buffer.data(), static_cast<qsizetype>(count));
+}
 }  // namespace
 
 QString AolClient::ReadIniValue(const QString& section, const QString& key, const QString& file) const {
-  std::vector<char> buffer(kBufferBytes, '\0');
-  DWORD count = win32_.GetPrivateProfileStringA(ToAnsi(section).constData(), ToAnsi(key.toLower()).constData(), "",
-                                                buffer.data(), kBufferBytes, ToAnsi(file).constData());
-  return FromAnsi(buffer.data(), static_cast<qsizetype>(count)).left(kValueCharacters);
+  return ReadProfileString(win32_, section, key, file, kBufferBytes).left(kValueCharacters);
+}
+
+QString AolClient::ReadIniPath(const QString& section, const QString& key, const QString& file) const {
+  return ReadProfileString(win32_, section, key, file, kPathBytes);
 }
 
 void AolClient::WriteIniValue(const QString& section, const QString& key, const QString& value,

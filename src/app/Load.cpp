@@ -1,5 +1,6 @@
 #include "src/app/Form1.h"
 #include "src/app/HelpLines.h"
+#include "src/library/Library.h"
 #include "src/seams/ControlError.h"
 #include "src/shared/Announcements.h"
 
@@ -17,5 +18,5 @@ void Form1::Form_Load() {
   Chat1.StartScanning();
   for (const QString& line : HelpLines()) List1->AddItem(line);
   // A missing, empty or unusable setting leaves the list where it started.
-  SkipFailure([this] { File1->SetPath(aol_.ReadIniValue("mp3dir", "dir", SettingsFilePath())); });
+  SkipFailure([this] { library::RestoreMusicDirectory(session()); });
 }

@@ -6,12 +6,12 @@
 
 namespace commands {
 
-// Shows the directory in the file list, stores it and announces it; one
-// that cannot be shown is stored and announced all the same.
+// Shows the directory in the file list, stores it and announces it. One that
+// cannot be shown is neither stored nor announced: the room is not told of a
+// folder that was not set, and the owner reads why on standard error.
 void Dir(Session& s, const CommandLine& line) {
   const QString directory = line.From(6);
-  library::SetMusicDirectory(s, directory);
-  s.aol.SendRoomLine(MorvaLine("Dir Is " + directory));
+  if (library::SetMusicDirectory(s, directory)) s.aol.SendRoomLine(MorvaLine("Dir Is " + directory));
 }
 
 void Refresh(Session& s, const CommandLine&) {

@@ -16,12 +16,21 @@ void PlayIt(Session& session, const QString& searchText);
 // opens the entry selected by then and announces its title.
 void StartSelectedTrack(Session& session);
 
-// The "dir:" button: shows, stores and announces the directory typed into Text2.
+// The "dir:" button: shows, stores and announces the directory typed into
+// Text2; one that cannot be shown is neither stored nor announced.
 void DirButton(Session& session);
 
-// Shows the directory in the file list and stores it in the settings file. A
-// directory the list cannot show is stored all the same, and the list stays
-// on the directory it showed.
-void SetMusicDirectory(Session& session, const QString& directory);
+// Shows the directory in the file list and stores it in the settings file;
+// true when stored. A directory the list cannot show is not stored: the list
+// and the setting stay as they were, and one line on standard error gives the
+// reason. The path is taken as it is (no ~ expanded, no quotes removed). The
+// empty text is stored (no folder chosen) and leaves the list where it is.
+bool SetMusicDirectory(Session& session, const QString& directory);
+
+// At start: shows the folder stored in the settings file. When that folder
+// cannot be shown, or the file list is empty, one line on standard error
+// says which folder the list shows (and why not the stored one) and how to
+// choose another.
+void RestoreMusicDirectory(Session& session);
 
 }  // namespace library

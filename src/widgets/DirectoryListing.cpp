@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include <QFile>
@@ -80,6 +81,9 @@ bool IsAscii(std::string_view text) {
   return (seen & 0x80) == 0;
 }
 
+// The system's words for an error number.
+std::string Why(int error) { return std::generic_category().message(error); }
+
 struct DirCloser {
   void operator()(DIR* dir) const { closedir(dir); }
 };
@@ -143,7 +147,7 @@ Listing ReadDirectory(const QString& directory, const QString& pattern) {
   if (directory.isEmpty()) throw ControlError("no directory to show");
   const QByteArray encoded = QFile::encodeName(directory);
   std::unique_ptr<DIR, DirCloser> dir(opendir(encoded.constData()));
-  if (!dir) throw ControlError("cannot show the directory " + directory.toStdString());
+  if (!dir) throw ControlError("cannot show the directory " + directory.toStdString() + " (" + Why(errno) + ")");
 
   const BytePattern bytePattern = BytePatternOf(pattern);
   Listing listing;
@@ -152,7 +156,8 @@ Listing ReadDirectory(const QString& directory, const QString& pattern) {
     errno = 0;
     const dirent* entry = readdir(dir.get());
     // A folder that fails half-way is not shown half: the list keeps what it had.
-    if (!entry && errno != 0) throw ControlError("cannot read the directory " + directory.toStdString());
+    if (!entry && errno != 0)
+      throw ControlError("cannot read the directory " + directory.toStdString() + " (" + Why(errno) + ")");
     if (!entry) break;
     if (entry->d_name[0] == '.') continue;  // hidden, as a file manager leaves it out
     const std::string_view name(entry->d_name);

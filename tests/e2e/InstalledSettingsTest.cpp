@@ -121,4 +121,71 @@ TEST_F(InstalledSettingsTest, DirIsKeptInTheUsersConfigurationFolderAndUsedAtThe
   EXPECT_EQ(again.WaitForExit(), 0);
 }
 
+// A folder that cannot be listed is not stored, and standard error says why;
+// a start whose file list is empty, or that cannot show the stored folder,
+// says which folder it shows and how to choose another.
+TEST_F(InstalledSettingsTest, AFolderThatCannotBeListedIsNotStoredAndAStartSaysWhereItLooks) {
+  const QString settings = home_ + "/.config/morva/mp3.ini";
+  const QByteArray showsHome = "the file list shows " + home_.toUtf8() +
+                               ", which holds no MP3 files; choose the music folder with .dir FOLDER in the chat "
+                               "room or the dir: row of the window";
+  const QString file = root_.filePath("a file");
+  ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly));
+  // Closed to the program's user: root's own folder when it runs as nobody,
+  // else a folder of ours with no permissions at all.
+  const QString locked = root_.filePath("locked");
+  ASSERT_TRUE(QDir().mkpath(locked) && QFile(locked + "/Hidden.mp3").open(QIODevice::WriteOnly));
+  ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), nobody_ ? 0700 : 0), 0);
+  struct Unlistable {
+    QString folder;
+    const char* why;
+  };
+  const Unlistable unlistable[] = {{root_.filePath("not there"), "No such file or directory"},
+                                   {file, "Not a directory"},
+                                   {locked, "Permission denied"}};
+  {
+    MorvaProcess morva;
+    morva.KeepErrors();
+    ASSERT_NO_FATAL_FAILURE(Start(morva));
+    QByteArray said = "morva: no music folder is set in " + settings.toUtf8() + "; " + showsHome + "\n";
+    Say(morva, ".dir " + music_.toUtf8(), "Dir Is " + music_.toUtf8());
+    for (const Unlistable& bad : unlistable) {
+      morva.Type(".dir " + bad.folder.toUtf8());
+      said += "morva: music folder not changed: cannot show the directory " + bad.folder.toUtf8() + " (" + bad.why +
+              ")\n";
+    }
+    Say(morva, ".total", "Total MP3s [1]");
+    EXPECT_TRUE(morva.WaitForErrorLine(said.chopped(1).split('\n').last())) << morva.errors().toStdString();
+    EXPECT_EQ(morva.errors().toStdString(), said.toStdString());
+    EXPECT_EQ(morva.output().count("Dir Is"), 1) << "the room was told of a folder that was not set";
+    morva.Type("/quit");
+    EXPECT_EQ(morva.WaitForExit(), 0);
+  }
+  QFile stored(settings);
+  ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+  EXPECT_EQ(stored.readAll(), "[mp3dir]\nDIR=" + music_.toUtf8() + "\n");
+
+  // The stored folder is shown at the next start, without a word.
+  {
+    MorvaProcess again;
+    again.KeepErrors();
+    ASSERT_NO_FATAL_FAILURE(Start(again));
+    Say(again, ".total", "Total MP3s [1]");
+    again.Type("/quit");
+    EXPECT_EQ(again.WaitForExit(), 0);
+    EXPECT_EQ(again.errors().toStdString(), "");
+  }
+
+  // Once it has gone, the start says so and what it shows instead.
+  ASSERT_TRUE(QDir().rename(music_, music_ + "-gone"));
+  MorvaProcess gone;
+  gone.KeepErrors();
+  ASSERT_NO_FATAL_FAILURE(Start(gone));
+  EXPECT_TRUE(gone.WaitForErrorLine("morva: the stored music folder is not used: cannot show the directory " +
+                                    music_.toUtf8() + " (No such file or directory); " + showsHome))
+      << gone.errors().toStdString();
+  gone.Type("/quit");
+  EXPECT_EQ(gone.WaitForExit(), 0);
+}
+
 }  // namespace

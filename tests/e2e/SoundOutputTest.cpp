@@ -182,10 +182,51 @@ TEST_P(SoundOutputWithoutServerTest, SaysWhichOutputCannotOpenAndWhyAndPlaysOnSi
 
 INSTANTIATE_TEST_SUITE_P(
     Drivers, SoundOutputWithoutServerTest,
-    ::testing::Values(Missing{"pulse", "morva: cannot open pulse sound output (Connection refused), playing silently"},
-                      Missing{"alsa", "morva: cannot open alsa sound output (Connection refused), playing silently"},
-                      Missing{"auto", "morva: no sound device found, playing silently"}),
+    ::testing::Values(Missing{"pulse", "morva: cannot open pulse sound output (Connection refused), playing silently "
+                                       "until it opens"},
+                      Missing{"alsa", "morva: cannot open alsa sound output (Connection refused), playing silently "
+                                      "until it opens"},
+                      Missing{"auto", "morva: no sound device found, playing silently until one opens"}),
     [](const ::testing::TestParamInfo<Missing>& info) { return std::string(info.param.audio); });
+
+class SoundOutputServerLaterTest : public SoundOutputTest, public ::testing::WithParamInterface<const char*> {};
+
+// The sound server starts after the program (a desktop whose server comes up
+// late). Both players made their sinks while it was down: the MP3 player's
+// next .play and the CD that played on in silence are heard within a second
+// of the server being up.
+TEST_P(SoundOutputServerLaterTest, TheNextPlayAndTheSilentCdAreHeardOnceTheServerIsUp) {
+  const bool automatic = GetParam() == std::string("auto");
+  StartMorva(GetParam(), {"--cd", cue_});
+  Say(".play steady", Morva("Playing [Steady 440]"));
+  Say(".stop", Morva("MP3 Now Stopped"));
+  Say(".playcd", Morva("Now Playing Track 1"));
+  // The players make their sinks on their own threads. With "auto" the first
+  // that fails says so: then at least one waits for the server. (A named
+  // output says so at start, before any sink is made.)
+  if (automatic) {
+    ASSERT_TRUE(morva_.WaitForErrorLine("morva: no sound device found, playing silently until one opens", 5000))
+        << morva_.errors().toStdString();
+  }
+
+  StartServer();  // its recording starts with it: frame 0 is the server being up
+  Say(".play steady", Morva("Playing [Steady 440]"));
+  const Window heard{FramesOf(1.0), FramesOf(1.4)};
+  ASSERT_TRUE(server_->WaitForFrames(heard.end, 10s));
+  const sound::Samples left = server_->Left();
+  const std::optional<std::size_t> first = sound::FirstSound(left, 0, heard.end);
+  ASSERT_TRUE(first) << "nothing heard\n" << morva_.errors().toStdString();
+  EXPECT_GT(sound::PartDb(left, heard.begin, heard.end, 440), -30.0) << "the next .play is not heard";
+  EXPECT_GT(sound::PartDb(left, heard.begin, heard.end, kCdHz), -30.0) << "the CD is not heard";
+  if (automatic) {
+    EXPECT_TRUE(morva_.WaitForErrorLine("morva: pulse sound output opened, playing on it", 5000))
+        << morva_.errors().toStdString();
+  }
+  std::cout << "first heard " << SecondsOf(*first) << " s after the server was up\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, SoundOutputServerLaterTest, ::testing::Values("pulse", "alsa", "auto"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 TEST_F(SoundOutputTest, VolumeLowersTheLevelByTheFormulaAndMuteSilences) {
   StartServer();

@@ -69,11 +69,11 @@ TEST_F(ProfileTest, HandEditedNamesMatchInAnyCaseAndOtherLinesSurvive) {
 
 TEST_F(ProfileTest, LongValuesAreCutTo749Characters) {
   QString longValue(800, 'x');
-  aol.WriteIniValue("mp3dir", "dir", longValue, file);
-  EXPECT_EQ(aol.ReadIniValue("mp3dir", "dir", file), QString(749, 'x'));
+  aol.WriteIniValue("other", "note", longValue, file);
+  EXPECT_EQ(aol.ReadIniValue("other", "note", file), QString(749, 'x'));
   QString wide(760, QChar(0x00E9));  // two bytes each in the file
-  aol.WriteIniValue("mp3dir", "dir", wide, file);
-  EXPECT_EQ(aol.ReadIniValue("mp3dir", "dir", file), QString(749, QChar(0x00E9)));
+  aol.WriteIniValue("other", "note", wide, file);
+  EXPECT_EQ(aol.ReadIniValue("other", "note", file), QString(749, QChar(0x00E9)));
 }
 
 TEST_F(ProfileTest, FailedWriteLeavesTheOldFileWhole) {

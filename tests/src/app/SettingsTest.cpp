@@ -1,3 +1,5 @@
+#include <climits>
+
 #include <QDir>
 
 #include "tests/support/FormFixture.h"
@@ -39,22 +41,42 @@ TEST_F(SettingsTest, AHandEditedKeyInAnyCaseIsRead) {
   }
 }
 
-TEST_F(SettingsTest, ALongValueIsCutTo749Characters) {
-  // A real directory whose path is exactly 749 characters long.
-  QString directory = exeDir.path();
-  while (directory.size() < 749) {
-    const qsizetype room = 749 - directory.size() - 1;
-    directory += "/" + QString(std::min<qsizetype>(room, 200), 'd');
+// A folder under `base` whose path is `length` characters long, made of
+// `unit` repeated in names the file system takes (at most 255 bytes each).
+QString FolderOfLength(const QString& base, qsizetype length, const QString& unit) {
+  const qsizetype perName = unit.toUtf8().size() == unit.size() ? 255 : 255 / 3;  // characters of up to 3 bytes
+  QString path = base;
+  while (path.size() < length) {
+    const qsizetype name = std::min(perName, length - path.size() - 1);
+    path += "/" + (name > 0 ? unit.repeated(name).left(name) : QString("_"));
   }
-  ASSERT_EQ(directory.size(), 749);
-  ASSERT_TRUE(QDir().mkpath(directory));
-  QFile(directory + "/deep.mp3").open(QIODevice::WriteOnly);
+  return path;
+}
 
-  WriteSettings("[mp3dir]\nDIR=" + (directory + QString(51, 'x')).toUtf8() + "\n");
-  MakeForm().Start();
-  EXPECT_EQ(form->Aol().ReadIniValue("mp3dir", "dir", form->SettingsFilePath()).size(), 749);
-  EXPECT_EQ(form->File1->Path(), directory);
-  EXPECT_EQ(form->File1->List(0), "deep.mp3");
+// What .dir or the "dir:" button stores comes back whole at the next start,
+// up to the longest path the system takes; never cut at 749 characters.
+TEST_F(SettingsTest, AStoredFolderComesBackWholeAtTheNextStart) {
+  const QString e = QString::fromUtf8("\u00e9"), yin = QString::fromUtf8("\u97f3");
+  struct Case {
+    qsizetype length;
+    QString unit;
+  };
+  for (const Case& c : {Case{1, "/"}, Case{749, "d"}, Case{750, "d"}, Case{844, "d"}, Case{4000, "d"},
+                        Case{750, e}, Case{844, e + yin}, Case{1300, yin}}) {
+    const QString directory = c.length == 1 ? QString("/") : FolderOfLength(exeDir.path(), c.length, c.unit);
+    const std::string what = std::to_string(c.length) + " characters of " + Utf8(c.unit);
+    ASSERT_EQ(directory.size(), c.length) << what;
+    ASSERT_LT(directory.toUtf8().size(), PATH_MAX) << what;
+    if (c.length > 1) {
+      ASSERT_TRUE(QDir().mkpath(directory)) << what;
+      ASSERT_TRUE(QFile(directory + "/deep.mp3").open(QIODevice::WriteOnly)) << what;
+    }
+    SaveAndRestart(directory);
+    EXPECT_EQ(form->Aol().ReadIniPath("mp3dir", "dir", form->SettingsFilePath()).toUtf8(), directory.toUtf8())
+        << what;
+    EXPECT_EQ(form->File1->Path().toUtf8(), directory.toUtf8()) << what;
+    EXPECT_EQ(form->File1->ListCount(), c.length > 1 ? 1 : 0) << what;  // "/" holds no MP3
+  }
 }
 
 TEST_F(SettingsTest, AFailedSaveNamesTheFileOnStandardError) {

@@ -87,7 +87,7 @@ TEST_F(SettingsFolderTest, ASaveThatStillFailsNamesTheFile) {
   QFile(exeDir.filePath("in-the-way")).open(QIODevice::WriteOnly);
   const QString folder = exeDir.filePath("in-the-way/morva");
   testing::internal::CaptureStderr();
-  library::SetMusicDirectory(MakeForm(nullptr, folder).session(), "/music");
+  library::SetMusicDirectory(MakeForm(nullptr, folder).session(), musicDir);
   const std::string said = testing::internal::GetCapturedStderr();
   EXPECT_NE(said.find(Utf8(folder + "/mp3.ini")), std::string::npos) << said;
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 
 #include "tests/support/FormFixture.h"
 
@@ -73,21 +74,49 @@ TEST_F(LibraryCommandsTest, RandomPlayWithOneFileAndWithNone) {
   EXPECT_EQ(NewCalls(), (std::vector<std::string>{open, open, "player.Play", "player.Stop", open, open, "player.Play"}));
 }
 
-TEST_F(LibraryCommandsTest, DirStoresAndAnnouncesEvenAMissingDirectory) {
+// A folder the list cannot show is neither stored nor announced, whether it
+// comes from .dir or the dir: button: the folder that was set stays, and
+// standard error says why. The path is taken as typed, ~ and quotes too.
+TEST_F(LibraryCommandsTest, DirKeepsTheStoredFolderWhenTheNewOneCannotBeListed) {
   MakeMusic({"x.mp3"});
-  Say(".dir /no/such/place");
-  EXPECT_EQ(NewLines(), std::vector<std::string>{Morva("Dir Is /no/such/place")});
-  EXPECT_EQ(form->File1->ListCount(), 1);  // the list stays where it was
-  EXPECT_EQ(form->Aol().ReadIniValue("mp3dir", "dir", form->SettingsFilePath()), "/no/such/place");
+  Say(".dir " + musicDir);
+  EXPECT_EQ(NewLines(), std::vector<std::string>{Morva("Dir Is " + Utf8(musicDir))});
+  const QString file = exeDir.filePath("a file");
+  QFile(file).open(QIODevice::WriteOnly);
+  const std::string here = Utf8(QDir::currentPath());
+  const std::string typedAsIs = "; the folder is taken as typed: no ~ is expanded, no quote removed";
+  struct Case {
+    QString typed;
+    std::string why;
+  };
+  for (const Case& c : {Case{"/no/such/place", "/no/such/place (No such file or directory)"},
+                        Case{file, Utf8(file) + " (Not a directory)"},
+                        Case{"~/music", here + "/~/music (No such file or directory)" + typedAsIs},
+                        Case{"\"" + musicDir + "\"",
+                             here + "/\"" + Utf8(musicDir) + "\" (No such file or directory)" + typedAsIs}}) {
+    for (const bool button : {false, true}) {
+      testing::internal::CaptureStderr();
+      if (button) {
+        form->Text2->SetText(c.typed);
+        form->Command1->click();
+      } else {
+        Say(".dir " + c.typed);
+      }
+      const std::string what = Utf8(c.typed) + (button ? " with the dir: button" : " with .dir");
+      EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                "morva: music folder not changed: cannot show the directory " + c.why + "\n")
+          << what;
+      EXPECT_EQ(NewLines(), std::vector<std::string>{}) << what;
+      EXPECT_EQ(form->Aol().ReadIniPath("mp3dir", "dir", form->SettingsFilePath()), musicDir) << what;
+      EXPECT_EQ(form->File1->Path(), musicDir) << what;
+    }
+  }
 
+  // The empty text is no folder: it is stored (none chosen) and the list stays.
   Say(".dir");
   EXPECT_EQ(NewLines(), std::vector<std::string>{Morva("Dir Is ")});
-  EXPECT_EQ(form->Aol().ReadIniValue("mp3dir", "dir", form->SettingsFilePath()), "");
-
-  QDir(exeDir.path()).mkpath("other music");
-  Say(".dir " + exeDir.filePath("other music"));
-  EXPECT_EQ(form->File1->ListCount(), 0);
-  EXPECT_EQ(form->File1->Path(), exeDir.filePath("other music"));
+  EXPECT_EQ(form->Aol().ReadIniPath("mp3dir", "dir", form->SettingsFilePath()), "");
+  EXPECT_EQ(form->File1->ListCount(), 1);
 }
 
 TEST_F(LibraryCommandsTest, DirButtonUsesText2) {
