@@ -12,7 +12,8 @@
 
 namespace {
 
-const QByteArray kRed = "<font face=\"arial\"><font color=#ff0000>";
+// The console shows what the room sees: the red of announcements is not text.
+const QByteArray kRed = "";
 const QByteArray kBullet = "\xE2\x80\xA2";
 
 // All the bytes of a literal, NULs included.
