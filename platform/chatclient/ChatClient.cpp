@@ -50,6 +50,10 @@ ChatClient::ChatClient(WindowSystem& windows, ChatClientOptions options, std::un
   connect(&carrier, &ChatTransport::lineArrived, this, &ChatClient::OnLineArrived);
   connect(&carrier, &ChatTransport::membersChanged, this, &ChatClient::OnMembersChanged);
   connect(&carrier, &ChatTransport::notice, this, &ChatClient::notice);
+  connect(&carrier, &ChatTransport::actionArrived, this,
+          [this](const QString& room, const QString& who, const QString& text) {
+            if (openRoom_ && openRoom_->name() == room) AddToOpenRoom({who, FromTransport(text), ChatLine::Kind::Action, {}});
+          });
   connect(&carrier, &ChatTransport::memberJoined, this,
           [this](const QString& room, const QString& who) { OnRoomNews(room, who + " joined the room"); });
   connect(&carrier, &ChatTransport::memberParted, this,

@@ -258,11 +258,26 @@ void IrcTransport::Handle(const irc::IrcMessage& m) {
     return emit notice(Text(m.params.empty() ? QByteArray() : m.params.back()));
   }
   if (command == "JOIN") return OnJoin(m);
-  if (command == "PART") return OnLeft(m.Param(0), Text(m.nick));
+  if (command == "PART") {
+    if (Channel* channel = Find(Text(m.Param(0))); channel && channel->joined && !IsOwn(Text(m.nick)))
+      emit memberParted(channel->room, Text(m.nick), Text(m.Param(1)));
+    return OnLeft(m.Param(0), Text(m.nick));
+  }
+  if (command == "MODE") return OnMode(m);
+  if (command == "TOPIC" || command == "332") {
+    const bool changed = command == "TOPIC";
+    Channel* channel = Find(Text(m.Param(changed ? 0 : 1)));
+    if (channel && channel->joined)
+      emit topicChanged(channel->room, Text(m.Param(changed ? 1 : 2)), changed ? Text(m.nick) : QString());
+    return;
+  }
   if (command == "KICK") return OnKick(m);
   if (command == "QUIT") {
     const QString nick = Text(m.nick);
-    for (auto& [key, channel] : channels_) OnLeft(channel.name.toUtf8(), nick);
+    for (auto& [key, channel] : channels_) {
+      if (channel.joined && channel.members.contains(nick)) emit memberQuit(channel.room, nick, Text(m.Param(0)));
+      OnLeft(channel.name.toUtf8(), nick);
+    }
     return;
   }
   if (command == "NICK") return Rename(Text(m.nick), Text(m.Param(0)));
@@ -381,10 +396,90 @@ void IrcTransport::Say(const QString& room, const QString& text) {
     emit notice("Not in " + room + " now: not sent: " + text);
     return;
   }
+  SendPrivmsg(channel->name.toUtf8(), irc::WireSafe(irc::HtmlToIrc(text).toUtf8()));
+}
+
+void IrcTransport::SendPrivmsg(const QByteArray& target, const QByteArray& text) {
+  const int room_for_text = irc::PrivmsgTextBytes(irc::RelayedPrefixBytes(nick_, user_, host_), target);
+  for (const QByteArray& piece : irc::SplitIrcText(text, room_for_text)) Queue(irc::FramePrivmsg(target, piece));
+}
+
+bool IrcTransport::Act(const QString& room, const QString& text) {
+  Channel* channel = Find(irc::ChannelFromRoom(room));
+  if (!registered_ || !channel || !channel->joined) {
+    emit notice("Not in " + room + " now: not sent: " + text);
+    return true;
+  }
+  // An action is one CTCP message: cut to fit rather than split.
   const QByteArray name = channel->name.toUtf8();
-  const QByteArray line = irc::WireSafe(irc::HtmlToIrc(text).toUtf8());
-  const int room_for_text = irc::PrivmsgTextBytes(irc::RelayedPrefixBytes(nick_, user_, host_), name);
-  for (const QByteArray& piece : irc::SplitIrcText(line, room_for_text)) Queue(irc::FramePrivmsg(name, piece));
+  const int room_for_text = irc::PrivmsgTextBytes(irc::RelayedPrefixBytes(nick_, user_, host_), name) - 9;
+  const QByteArray action = irc::WireSafe(irc::HtmlToIrc(text).toUtf8()).replace('\x01', ' ');
+  const std::vector<QByteArray> pieces = irc::SplitIrcText(action, room_for_text);
+  Queue(irc::FramePrivmsg(name, "\x01" "ACTION " + (pieces.empty() ? QByteArray() : pieces.front()) + "\x01"));
+  return true;
+}
+
+bool IrcTransport::SayPrivately(const QString& member, const QString& text) {
+  const QByteArray nick = member.toUtf8();
+  // A nick, never a channel or a list of targets.
+  if (nick.isEmpty() || IsChannel(nick) || nick.contains(',') || nick.contains(' ')) {
+    emit notice("/msg goes to one member's name, not to " + member);
+    return false;
+  }
+  SendPrivmsg(irc::WireSafe(nick), irc::WireSafe(irc::HtmlToIrc(text).toUtf8()));
+  return true;
+}
+
+bool IrcTransport::ChangeName(const QString& name) {
+  const QByteArray nick = NickFromScreenName(name);
+  if (nick.isEmpty()) {
+    emit notice("No nick can be made of " + name);
+  } else if (registered_) {
+    Write("NICK " + nick);
+  } else {
+    emit notice("Not connected: /nick not sent");
+  }
+  return true;
+}
+
+void IrcTransport::OnMode(const irc::IrcMessage& m) {
+  // MODE #channel +ov-v nick nick nick
+  Channel* channel = Find(Text(m.Param(0)));
+  if (!channel || !channel->joined) return;
+  const QByteArray modes = m.Param(1);
+  qsizetype argument = 2;
+  bool adding = true;
+  bool changed = false;
+  for (const char mode : modes) {
+    if (mode == '+' || mode == '-') {
+      adding = mode == '+';
+      continue;
+    }
+    // Modes that take a nick or a value here; others take none.
+    static const QByteArray kWithArgument = "ovhqakbeIlfj";
+    if (!kWithArgument.contains(mode) || (mode == 'l' && !adding)) continue;
+    const QString nick = Text(m.Param(argument++));
+    if (mode != 'o' && mode != 'v') continue;
+    const QChar mark = mode == 'o' ? u'@' : u'+';
+    const QChar held = channel->marks.value(nick);
+    if (adding && (held.isNull() || (held == u'+' && mark == u'@'))) {
+      channel->marks.insert(nick, mark);
+    } else if (!adding && held == mark) {
+      // A voice under the operator's rank is forgotten with it.
+      channel->marks.remove(nick);
+    } else {
+      continue;
+    }
+    changed = true;
+  }
+  if (changed) ReportMarks(*channel);
+}
+
+void IrcTransport::ReportMarks(const Channel& channel) {
+  if (!channel.joined) return;
+  QStringList marked;
+  for (auto it = channel.marks.cbegin(); it != channel.marks.cend(); ++it) marked.push_back(it.value() + it.key());
+  emit memberMarksChanged(channel.room, marked);
 }
 
 void IrcTransport::OnJoin(const irc::IrcMessage& m) {
@@ -394,6 +489,7 @@ void IrcTransport::OnJoin(const irc::IrcMessage& m) {
   if (!channel) return;  // a channel we never asked for
   if (!IsOwn(nick)) {
     if (!channel->members.contains(nick)) channel->members.append(nick);
+    if (channel->joined) emit memberJoined(channel->room, nick);
     return ReportMembers(*channel);
   }
   user_ = m.user;
@@ -409,14 +505,20 @@ void IrcTransport::OnNames(const irc::IrcMessage& m, bool end) {
   Channel* channel = Find(Text(end ? m.Param(1) : m.Param(2)));
   if (!channel) return;
   if (!end) {
-    for (const QString& nick : Text(m.Param(3)).split(' ', Qt::SkipEmptyParts))
-      channel->namesComing.append(WithoutModePrefix(nick));
+    for (const QString& nick : Text(m.Param(3)).split(' ', Qt::SkipEmptyParts)) {
+      const QString bare = WithoutModePrefix(nick);
+      channel->namesComing.append(bare);
+      if (nick.startsWith('@') || nick.startsWith('+')) channel->marksComing.append(nick.left(1) + bare);
+    }
     return;
   }
   if (channel->namesComing.isEmpty()) return;
   channel->members = std::exchange(channel->namesComing, {});
   channel->members.removeDuplicates();
+  channel->marks.clear();
+  for (const QString& marked : std::exchange(channel->marksComing, {})) channel->marks.insert(marked.mid(1), marked[0]);
   ReportMembers(*channel);
+  ReportMarks(*channel);
 }
 
 void IrcTransport::OnLeft(const QByteArray& name, const QString& nick) {
@@ -430,7 +532,10 @@ void IrcTransport::OnKick(const irc::IrcMessage& m) {
   Channel* channel = Find(Text(m.Param(0)));
   const QString kicked = Text(m.Param(1));
   if (!channel) return;
-  if (!IsOwn(kicked)) return OnLeft(m.Param(0), kicked);
+  if (!IsOwn(kicked)) {
+    if (channel->joined) emit memberKicked(channel->room, kicked, Text(m.nick), Text(m.Param(2)));
+    return OnLeft(m.Param(0), kicked);
+  }
   channel->joined = false;
   const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options_.rejoinAfterKick).count();
   emit notice(Text(m.nick) + " put you out of " + channel->room + " (" + Text(m.Param(2)) + "); back in " +
@@ -458,6 +563,10 @@ void IrcTransport::OnPrivmsg(const irc::IrcMessage& m) {
   const QString target = Text(m.Param(0));
   const QString nick = Text(m.nick);
   const irc::PrivmsgText said = irc::ClassifyPrivmsg(Text(m.Param(1)));
+  if (said.kind == irc::PrivmsgText::Kind::Action && !IsOwn(target)) {
+    if (Channel* channel = Find(target); channel && channel->joined) emit actionArrived(channel->room, nick, said.text);
+    return;
+  }
   if (said.kind == irc::PrivmsgText::Kind::Ctcp) {
     // Answered only when nothing of the owner's waits, so a flood of
     // requests cannot hold the owner's lines up.
@@ -465,11 +574,11 @@ void IrcTransport::OnPrivmsg(const irc::IrcMessage& m) {
       Queue("NOTICE " + m.nick + " :\x01VERSION " + kVersion + "\x01\r\n");
     return;
   }
-  const QString text = irc::StripIrcFormatting(said.text);
-  if (IsOwn(target)) return emit notice(nick + " (to you only): " + text);
+  if (IsOwn(target)) return emit notice(nick + " (to you only): " + irc::StripIrcFormatting(said.text));
   Channel* channel = Find(target);
   if (!channel || !channel->joined) return;
-  emit lineArrived(channel->room, nick, text);
+  // With its formatting: the client shows it.
+  emit lineArrived(channel->room, nick, said.text);
 }
 
 void IrcTransport::Rename(const QString& from, const QString& to) {
@@ -482,7 +591,10 @@ void IrcTransport::Rename(const QString& from, const QString& to) {
     const qsizetype at = channel.members.indexOf(from);
     if (at < 0) continue;
     channel.members[at] = to;
+    if (channel.joined && !IsOwn(to)) emit memberRenamed(channel.room, from, to);
+    if (const auto mark = channel.marks.take(from); !mark.isNull()) channel.marks.insert(to, mark);
     ReportMembers(channel);
+    ReportMarks(channel);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QSslCertificate>
 #include <QString>
@@ -77,6 +78,10 @@ class IrcTransport : public ChatTransport {
   void Part(const QString& room) override;
   void Say(const QString& room, const QString& text) override;
   bool SayAs(const QString&, const QString&, const QString&) override { return false; }
+  bool Act(const QString& room, const QString& text) override;
+  bool SayPrivately(const QString& member, const QString& text) override;
+  bool ChangeName(const QString& name) override;
+  bool LinesAreIrcText() const override { return true; }
   QString NetworkName(const QString& room) const override;
   // Sends every line still waiting for its turn, then QUIT, and waits a
   // little for them to leave: for the end of the program.
@@ -90,6 +95,8 @@ class IrcTransport : public ChatTransport {
     bool joined = false;
     QStringList members;
     QStringList namesComing;  // NAMES replies not yet ended
+    QStringList marksComing;  // their members with a rank, as "@nick"
+    QHash<QString, QChar> marks;  // '@' or '+' by nick
   };
 
   void Connect();
@@ -115,6 +122,10 @@ class IrcTransport : public ChatTransport {
   void OnNames(const irc::IrcMessage& message, bool end);
   void OnJoinRefused(const irc::IrcMessage& message);
   void Rename(const QString& from, const QString& to);
+  void OnMode(const irc::IrcMessage& message);
+  void ReportMarks(const Channel& channel);
+  // The owner's text to a channel or a nick, split to fit, paced.
+  void SendPrivmsg(const QByteArray& target, const QByteArray& text);
 
   Channel* Find(QStringView channel);
   void ReportMembers(const Channel& channel);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include <QTcpServer>
@@ -77,19 +78,26 @@ TEST_F(IrcClientTest, AnnouncementsLeaveAsIrcFormattingAndOthersLinesArriveOnce)
   aol.SendRoomLine(QString::fromUtf8("<font face=\"arial\"><font color=#ff0000>\u2022 Morva MP3 \u2022 Playing [x]"));
   EXPECT_EQ(NextSaid(ann), QByteArray("\x03" "04\xE2\x80\xA2 Morva MP3 \xE2\x80\xA2 Playing [x]"));
   // Shown at once, and once: the network does not echo it.
-  ASSERT_EQ(client->Lines().size(), 1u);
-  EXPECT_EQ(client->Lines()[0].screenName, "Joe");
+  const std::vector<ChatLine> before = client->Lines();
+  ASSERT_EQ(before.back().screenName, "Joe");
+  EXPECT_EQ(std::count_if(before.begin(), before.end(), [](const ChatLine& l) { return l.kind == ChatLine::Kind::Said; }),
+            1);
 
   std::vector<std::pair<QString, QString>> shown;
   QObject::connect(client.get(), &ChatClient::lineShown,
                    [&](const QString& name, const QString& text) { shown.emplace_back(name, text); });
-  ann.Say("#Lobby", "\x02.stop\x02 please");
+  ann.Say("#Lobby", "\x02.stop\x02 please <3");
   ann.Say("#Lobby", "\x01" "ACTION waves\x01");
   ann.Say("#Lobby", "caf\xE9");  // Latin-1 from an old client
-  ASSERT_TRUE(WaitUntil([&] { return shown.size() == 3; }));
-  EXPECT_EQ(shown[0], std::make_pair(QString("Ann"), QString(".stop please")));
-  EXPECT_EQ(shown[1], std::make_pair(QString("Ann"), QString("waves")));
-  EXPECT_EQ(shown[2], std::make_pair(QString("Ann"), QString::fromUtf8("caf\u00e9")));
+  ASSERT_TRUE(WaitUntil([&] { return shown.size() == 2; }));
+  // IRC text as the chat HTML that shows it; never read as HTML.
+  EXPECT_EQ(shown[0], std::make_pair(QString("Ann"), QString("<b>.stop</b> please &lt;3")));
+  EXPECT_EQ(shown[1], std::make_pair(QString("Ann"), QString::fromUtf8("caf\u00e9")));
+  // The action is a line of the room, not a line said.
+  const std::vector<ChatLine> lines = client->Lines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2].kind, ChatLine::Kind::Action);
+  EXPECT_EQ(lines[lines.size() - 2].text, "waves");
 }
 
 TEST_F(IrcClientTest, NoTextPutsACommandOnTheWireAndALongLineComesWhole) {
