@@ -1,5 +1,7 @@
 #include "platform/chatclient/ChatInputLine.h"
 
+#include <algorithm>
+
 #include <QEvent>
 #include <QKeyEvent>
 
@@ -59,6 +61,8 @@ void ChatInputLine::Complete() {
       if (name.startsWith(fresh.typed, Qt::CaseInsensitive)) fresh.fits.push_back(name);
     }
     if (fresh.fits.isEmpty()) return;
+    std::sort(fresh.fits.begin(), fresh.fits.end(),
+              [](const QString& a, const QString& b) { return a.toCaseFolded() < b.toCaseFolded(); });
     fresh.shown = -1;
     completion_ = std::move(fresh);
   }

@@ -20,7 +20,7 @@ class ChatInputLine : public QLineEdit {
 
   explicit ChatInputLine(QWidget* parent = nullptr);
 
-  // The names Tab completes, in the order it offers them.
+  // The names Tab completes; it offers those that fit in order of name.
   void SetNames(std::function<QStringList()> names) { names_ = std::move(names); }
   // Takes the line into the history and empties the box; returns the line.
   QString Take();
