@@ -81,6 +81,22 @@ TEST_F(RoomWindowTest, ScreenshotOfARoomShowsEveryLineReadably) {
   EXPECT_TRUE(window->grab().save(file)) << file.toStdString();
 }
 
+TEST_F(RoomWindowTest, HostileLinesShowSafelyAndCut) {
+  const QString megabyte = QString("x").repeated(1 << 20);
+  client->SayAs("Eve", megabyte);
+  client->SayAs("Eve", u"<font color=red>"_qs.repeated(10000) + "deep" + u"</b>"_qs.repeated(10000));
+  client->SayAs("Eve", u"<b>"_qs.repeated(100000));
+  client->SayAs("Eve", QString::fromUtf16(u"c0 [2J c1  end"));
+  const QStringList shown = Shown().split('\n');
+  ASSERT_EQ(shown.size(), 4);
+  EXPECT_LT(shown[0].size(), RoomWindowWidget::kLongestShownLine + 100);
+  EXPECT_TRUE(shown[0].endsWith("(1032192 more characters not shown)")) << shown[0].right(60).toStdString();
+  // A line cut in its tags shows none of them, only the '<' of the tag cut.
+  EXPECT_TRUE(shown[1].endsWith("Eve:  ... (183620 more characters not shown)")) << shown[1].toStdString();
+  EXPECT_TRUE(shown[2].endsWith("Eve: < ... (283616 more characters not shown)")) << shown[2].toStdString();
+  EXPECT_TRUE(shown[3].endsWith("Eve: c0   [2J c1    end")) << shown[3].toStdString();
+}
+
 TEST_F(RoomWindowTest, TabCompletesANameAndKeepsTheFocusAndUpBringsBackWhatWasSent) {
   client->SayAs("Annabel", "hi");
   client->SayAs("Ann", "hi");

@@ -6,6 +6,7 @@
 #include "tests/platform/chatclient/irc/IrcMarkup.h"
 #include "tests/platform/chatclient/irc/QtPrinters.h"
 #include "platform/chatclient/irc/HtmlToIrc.h"
+#include "platform/chatclient/irc/IrcToHtml.h"
 
 namespace irc {
 namespace {
@@ -72,6 +73,25 @@ TEST(HtmlToIrc, TakesLinearTimeOnHostileInput) {
     // Quadratic work on a megabyte would take hours; linear takes well under a second.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_LE(irc.size(), html.size());
+  }
+}
+
+TEST(IrcToChatHtml, ShowsAMembersFormattingAndNeverReadsHisTextAsHtml) {
+  struct Case {
+    QString irc, html;
+  };
+  const std::vector<Case> cases = {
+      {u"I <3 this & <b>that</b>"_qs, u"I &lt;3 this &amp; &lt;b&gt;that&lt;/b&gt;"_qs},
+      {u"{C04}• red announcement"_qs, u"<font color=#ff0000>• red announcement</font>"_qs},
+      {u"{B}bold{B} plain {C12,01}blue{C} none {C99}default"_qs,
+       u"<b>bold</b> plain <font color=#0000fc>blue</font> none default"_qs},
+      {u"\x1Dit\x1D \x1Fun{B}der{O} reset"_qs, u"<i>it</i> <u>un</u><b><u>der</u></b> reset"_qs},
+      {u"\x04" "ff8000orange\x04 \x16reverse\x16 {C4}{C}"_qs, u"<font color=#ff8000>orange</font> reverse "_qs},
+      {u"{C04}{B}<3{O}"_qs, u"<font color=#ff0000><b>&lt;3</b></font>"_qs},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.irc.toStdString());
+    EXPECT_EQ(IrcToChatHtml(Irc(c.irc)), c.html);
   }
 }
 
