@@ -160,6 +160,7 @@ TEST_F(IrcClientTest, ARestartedServerIsJoinedAgainAndLinesWhileAwayAreRefusedAl
   // Back in the room: whoever is there now is among its members.
   ASSERT_TRUE(WaitUntil([&] { return client->isSignedOn() && client->Members().contains("Ann"); })) << Notices();
   EXPECT_EQ(aol.OwnScreenName(), "Joe");
+  EXPECT_TRUE(std::count(notices.begin(), notices.end(), "Connected again, as Joe") == 1) << Notices();
   aol.SendRoomLine("back");
   EXPECT_EQ(NextSaid(ann), QByteArray("back"));
 }
