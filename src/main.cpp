@@ -149,12 +149,12 @@ int main(int argc, char** argv) {
     irc = ParseIrcUrl(*options.irc, &problem);
     if (!irc) return Fail(problem);
     // Secrets come from the environment, never from the command line.
-    irc->password = qgetenv("MORVA_IRC_PASSWORD");
+    irc->session.password = qgetenv("MORVA_IRC_PASSWORD");
     if (const QByteArray sasl = qgetenv("MORVA_IRC_SASL"); !sasl.isEmpty()) {
       const qsizetype colon = sasl.indexOf(':');
       if (colon <= 0) return Fail("MORVA_IRC_SASL must hold account:password");
-      irc->saslAccount = sasl.left(colon);
-      irc->saslPassword = sasl.mid(colon + 1);
+      irc->session.saslAccount = sasl.left(colon);
+      irc->session.saslPassword = sasl.mid(colon + 1);
     }
   }
   if (options.ircCa) {
@@ -174,6 +174,8 @@ int main(int argc, char** argv) {
   // there is a screen to show it on.
   ChatClientOptions chatOptions;
   if (options.screenName) chatOptions.screenName = *options.screenName;
+  // A channel in the --irc address is the first room, unless --room names one.
+  if (irc && !irc->room.isEmpty()) chatOptions.room = irc->room;
   if (options.room) chatOptions.room = *options.room;
   chatOptions.signedOn = !options.signedOff;
   chatOptions.openRoom = !options.noRoom;

@@ -106,7 +106,8 @@ TEST(IrcSessionTest, AnUnreadableAuthorityOrABadSignInIsAClearErrorAtStart) {
                         Case{{"--irc", "irc://127.0.0.1"}, "joe-without-password",
                              "morva: MORVA_IRC_SASL must hold account:password\n"},
                         Case{{"--irc", "http://127.0.0.1"}, {},
-                             "morva: --irc takes irc://HOST[:PORT] or ircs://HOST[:PORT], not http://127.0.0.1\n"}}) {
+                             "morva: --irc takes irc://HOST[:PORT][/CHANNEL] or ircs://HOST[:PORT][/CHANNEL], not "
+                             "http://127.0.0.1\n"}}) {
     QProcess morva;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (!c.sasl.isEmpty()) environment.insert("MORVA_IRC_SASL", QString::fromUtf8(c.sasl));

@@ -16,14 +16,24 @@
 #include "platform/chatclient/IrcTransport.h"
 #include "platform/chatclient/RoomWindowWidget.h"
 #include "platform/win32/WindowSystem.h"
-#include "tests/platform/chatclient/QuickIrcOptions.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/support/irc/IrcPeer.h"
 #include "tests/support/irc/IrcServer.h"
 
 namespace {
 
+using namespace std::chrono_literals;
+
 enum class FrontEnd { Console, RoomWindow };
+
+// Own lines paced in milliseconds.
+IrcOptions Quick(const QString& host, quint16 port) {
+  IrcOptions options;
+  options.host = host;
+  options.port = port;
+  options.session.sendInterval = 20ms;
+  return options;
+}
 
 class SlashCommandsTest : public ::testing::TestWithParam<FrontEnd> {
  protected:
@@ -33,7 +43,7 @@ class SlashCommandsTest : public ::testing::TestWithParam<FrontEnd> {
     chat.screenName = "Joe";
     chat.room = "Lobby";
     client = std::make_unique<ChatClient>(windows, chat,
-                                          std::make_unique<IrcTransport>(QuickIrcOptions(server.host(), server.port())));
+                                          std::make_unique<IrcTransport>(Quick(server.host(), server.port())));
     QObject::connect(client.get(), &ChatClient::notice, [this](const QString& text) { notices.push_back(text); });
     ASSERT_TRUE(WaitUntil([this] { return client->openRoomName() == "Lobby"; }));
     for (auto [peer, nick] : {std::pair{&ann, "Ann"}, std::pair{&bob, "Bob"}}) {
@@ -109,7 +119,7 @@ TEST_P(SlashCommandsTest, PrivateLinesReachTheirTargetAloneAndUnknownCommandsNob
   QStringList seen;
   for (const ChatLine& line : client->Lines())
     if (line.kind != ChatLine::Kind::Said) seen.push_back(line.screenName + "|" + line.text);
-  EXPECT_TRUE(seen.contains("Bob|waves back")) << seen.join('\n').toStdString();
+  EXPECT_TRUE(seen.contains("|* Bob waves back")) << seen.join('\n').toStdString();
   EXPECT_TRUE(seen.contains("|Bob changed the topic to: Kino tonight")) << seen.join('\n').toStdString();
   EXPECT_TRUE(seen.contains("|Bob is now known as Bobby")) << seen.join('\n').toStdString();
 
