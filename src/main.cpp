@@ -195,7 +195,9 @@ int main(int argc, char** argv) {
   // A reader that goes away must not kill the program through SIGPIPE.
   std::signal(SIGPIPE, SIG_IGN);
   Console console(chatClient, stdin, stdout);
-  // "/quit" ends the program as closing it from outside does: status 0, no exit announcement.
+  // The chat client's closing ("/quit" in the console or the room window, or
+  // the room window closed) ends the program as closing it from outside
+  // does: status 0, no exit announcement.
   console.SetQuitHandler([&process] { process.EndProcess(); });
   console.Start();
   std::unique_ptr<RoomWindowWidget> roomWindow;
@@ -219,6 +221,14 @@ int main(int argc, char** argv) {
   std::optional<std::string> cdPath;
   if (options.cd) cdPath = options.cd->toLocal8Bit().toStdString();
   CdPlayer cdPlayer(sinks, cdPath);
+  // Closing the room window ends the program; it asks first when that stops a track.
+  if (roomWindow) {
+    roomWindow->SetWhatClosingStops([&mediaPlayer, &cdPlayer] {
+      if (mediaPlayer.PlayState() == MediaPlayerControl::kPlaying)
+        return "the track " + QFileInfo(mediaPlayer.FileName()).completeBaseName();
+      return cdPlayer.IsPlaying() ? QStringLiteral("the CD") : QString();
+    });
+  }
 
   // Decided once: the whole run reads and writes the same settings file.
   const QString settingsFolder = QFileInfo(SettingsFileOfThisRun(QCoreApplication::applicationDirPath())).path();

@@ -1,12 +1,13 @@
 #include "platform/chatclient/ChatClient.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <QScopeGuard>
 
+#include "platform/chathtml/ChatHtml.h"
 #include "platform/chatclient/LocalRooms.h"
-#include "platform/chatclient/irc/HtmlToIrc.h"
-#include "platform/chatclient/irc/IrcText.h"
+#include "platform/chatclient/irc/IrcToHtml.h"
 #include "src/seams/Diagnostic.h"
 
 namespace {
@@ -26,7 +27,7 @@ QString CleanScreenName(const QString& requested) {
 
 // A line of chat HTML as the owner reads it in a notice: the text without tags.
 QString PlainText(const QString& chatHtml) {
-  return irc::StripIrcFormatting(irc::HtmlToIrc(ChatRoom::SingleLine(chatHtml)));
+  return chathtml::ChatHtmlText(ChatRoom::SingleLine(chatHtml));
 }
 
 }  // namespace
@@ -52,7 +53,9 @@ ChatClient::ChatClient(WindowSystem& windows, ChatClientOptions options, std::un
   connect(&carrier, &ChatTransport::joined, this, &ChatClient::OnJoined);
   connect(&carrier, &ChatTransport::joinRefused, this, &ChatClient::OnJoinRefused);
   connect(&carrier, &ChatTransport::roomNotice, this, [this](const QString& room, const QString& text) {
-    if (openRoom_ && openRoom_->name() == room) emit roomNoticeShown(text);
+    if (!openRoom_ || openRoom_->name() != room) return;
+    AddToOpenRoom({{}, FromTransport(text), ChatLine::Kind::Event, {}});
+    emit roomNoticeShown(text);
   });
   entryLimit_.setSingleShot(true);
   entryLimit_.setInterval(options.entryLimit);
@@ -62,6 +65,35 @@ ChatClient::ChatClient(WindowSystem& windows, ChatClientOptions options, std::un
   connect(&carrier, &ChatTransport::lineArrived, this, &ChatClient::OnLineArrived);
   connect(&carrier, &ChatTransport::membersChanged, this, &ChatClient::OnMembersChanged);
   connect(&carrier, &ChatTransport::notice, this, &ChatClient::notice);
+  connect(&carrier, &ChatTransport::memberJoined, this,
+          [this](const QString& room, const QString& who) { OnRoomNews(room, who + " joined the room"); });
+  connect(&carrier, &ChatTransport::memberParted, this,
+          [this](const QString& room, const QString& who, const QString& reason) {
+            OnRoomNews(room, who + " left the room" + (reason.isEmpty() ? QString() : " (" + reason + ")"));
+          });
+  connect(&carrier, &ChatTransport::memberQuit, this,
+          [this](const QString& room, const QString& who, const QString& reason) {
+            OnRoomNews(room, who + " quit" + (reason.isEmpty() ? QString() : " (" + reason + ")"));
+          });
+  connect(&carrier, &ChatTransport::memberRenamed, this,
+          [this](const QString& room, const QString& from, const QString& to) {
+            OnRoomNews(room, from + " is now known as " + to);
+          });
+  connect(&carrier, &ChatTransport::memberKicked, this,
+          [this](const QString& room, const QString& who, const QString& by, const QString& reason) {
+            OnRoomNews(room, who + " was kicked out by " + by + (reason.isEmpty() ? QString() : " (" + reason + ")"));
+          });
+  connect(&carrier, &ChatTransport::topicChanged, this,
+          [this](const QString& room, const QString& topic, const QString& by) {
+            OnRoomNews(room, (by.isEmpty() ? QStringLiteral("The topic is: ") : by + " changed the topic to: ") + topic);
+          });
+  connect(&carrier, &ChatTransport::memberMarksChanged, this, [this](const QString& room, const QStringList& marked) {
+    ChatRoom& changed = rooms_.Room(room);
+    changed.SetMarks(marked);
+    if (&changed != openRoom_) return;
+    UpdateMemberWindows();
+    emit membersChanged();
+  });
   if (options.signedOn) carrier.SignOn(screenName_);
 }
 
@@ -93,6 +125,7 @@ void ChatClient::OnSignedOn(const QString& screenName) {
     buddyList_ = windows_.CreateWindowA("AOL Child", "Buddy List Window", mdi_, nullptr);
     welcome_ = windows_.CreateWindowA("AOL Child", Bytes("Welcome, " + screenName_ + "!").c_str(), mdi_, nullptr);
   }
+  if (std::exchange(lost_, false)) emit notice("Connected again, as " + screenName_);
   // Back on after a lost connection, the open room is entered again.
   const QString room = openRoom_ ? openRoom_->name() : std::exchange(firstRoom_, QString());
   if (!room.isEmpty()) transport_->Join(room);
@@ -100,6 +133,7 @@ void ChatClient::OnSignedOn(const QString& screenName) {
 
 void ChatClient::OnSignedOff() {
   if (!isRunning() || welcome_ == kNullWindow) return;
+  lost_ = true;
   windows_.DestroyWindow(welcome_);
   windows_.DestroyWindow(buddyList_);
   welcome_ = buddyList_ = kNullWindow;
@@ -131,6 +165,27 @@ std::vector<ChatLine> ChatClient::Lines(const QString& room) const {
 QStringList ChatClient::Members(const QString& room) const {
   const ChatRoom* found = room.isEmpty() ? openRoom_ : rooms_.Find(room);
   return found ? found->members() : QStringList();
+}
+
+QStringList ChatClient::MemberList() const {
+  if (!openRoom_) return {};
+  struct Entry {
+    int rank;
+    QString key;
+    QString shown;
+  };
+  std::vector<Entry> entries;
+  for (const QString& member : openRoom_->members()) {
+    const QString mark = openRoom_->MarkOf(member);
+    const int rank = mark == u"@" ? 0 : mark == u"+" ? 1 : 2;
+    entries.push_back({rank, member.toCaseFolded(), mark + member});
+  }
+  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+    return a.rank != b.rank ? a.rank < b.rank : a.key != b.key ? a.key < b.key : a.shown < b.shown;
+  });
+  QStringList list;
+  for (Entry& entry : entries) list.push_back(std::move(entry.shown));
+  return list;
 }
 
 ChatClient::RoomWindows ChatClient::CreateRoomWindow(const QString& name) {
@@ -198,7 +253,23 @@ void ChatClient::OnJoined(const QString& name) {
 }
 
 void ChatClient::OnLineArrived(const QString& room, const QString& screenName, const QString& text) {
-  if (openRoom_ && openRoom_->name() == room) SayInOpenRoom(screenName, text);
+  if (openRoom_ && openRoom_->name() == room) SayInOpenRoom(screenName, FromTransport(text));
+}
+
+QString ChatClient::FromTransport(const QString& text) const {
+  return transport_->LinesAreIrcText() ? irc::IrcToChatHtml(text) : text;
+}
+
+void ChatClient::OnRoomNews(const QString& room, const QString& text) {
+  if (!openRoom_ || openRoom_->name() != room) return;
+  AddToOpenRoom({{}, FromTransport(transport_->LinesAreIrcText() ? text : chathtml::EscapeChatHtml(text)),
+                 ChatLine::Kind::Event, {}});
+}
+
+void ChatClient::AddToOpenRoom(ChatLine line) {
+  line.time = QTime::currentTime();
+  const ChatRoom::Said kept = openRoom_->Add(std::move(line));
+  emit lineAdded(kept.line);
 }
 
 void ChatClient::OnMembersChanged(const QString& room, const QStringList& members) {
@@ -215,7 +286,8 @@ void ChatClient::SayAs(const QString& screenName, const QString& text) {
 }
 
 void ChatClient::TypeLine(const QString& text) {
-  if (room_.input == kNullWindow) return;
+  if (!isRunning()) return;
+  if (room_.input == kNullWindow) return Typed(text);
   const QByteArray bytes = text.toUtf8();
   windows_.SendMessageA(room_.input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(bytes.constData()));
   windows_.SendMessageA(room_.input, WM_CHAR, 13, 0);
@@ -225,7 +297,8 @@ void ChatClient::SayInOpenRoom(const QString& name, const QString& said) {
   // Counted before the line: a first line makes its speaker a member.
   const qsizetype before = openRoom_->members().size();
   // The line as said, whole, even when the room keeps it cut.
-  const ChatRoom::Said line = openRoom_->Say(name, said);
+  openRoom_->Join(ChatRoom::SingleLine(name));
+  const ChatRoom::Said line = openRoom_->Add({name, said, ChatLine::Kind::Said, QTime::currentTime()});
   const QString& speaker = line.line.screenName;
   const QString& text = line.line.text;
   const qsizetype keptCharacters = openRoom_->lines().back().text.size();
@@ -234,6 +307,7 @@ void ChatClient::SayInOpenRoom(const QString& name, const QString& said) {
     UpdateMemberWindows();
     emit membersChanged();
   }
+  emit lineAdded(line.line);
   emit lineShown(speaker, text);
   if (line.keptCut)
     emit notice(QStringLiteral("The transcript keeps only the first %1 of the %2 characters of a line from %3")
@@ -244,7 +318,7 @@ void ChatClient::SayInOpenRoom(const QString& name, const QString& said) {
 
 void ChatClient::UpdateMemberWindows() {
   if (!openRoom_) return;
-  windows_.SetTitle(room_.members, Bytes(openRoom_->members().join('\n')));
+  windows_.SetTitle(room_.members, Bytes(MemberList().join('\n')));
   windows_.SetTitle(room_.headCount, Bytes(QString::number(openRoom_->members().size()) + " people here"));
 }
 
@@ -274,25 +348,79 @@ std::optional<QString> ChatClient::Entered(HWND window, UINT message, WPARAM wPa
 
 LRESULT ChatClient::InputBoxProc(HWND window, UINT message, WPARAM wParam) {
   // As in any chat client, Enter on an empty or blank box sends nothing.
-  auto text = Entered(window, message, wParam);
-  if (!text || text->trimmed().isEmpty() || !openRoom_) return 0;
+  if (auto text = Entered(window, message, wParam)) Typed(*text);
+  return 0;
+}
+
+void ChatClient::Typed(const QString& typed) {
+  if (typed.trimmed().isEmpty()) return;
+  if (typed.startsWith('/') && !typed.startsWith(QLatin1String("//"))) return RunCommand(typed);
+  const QString text = typed.startsWith('/') ? typed.mid(1) : typed;
+  if (!openRoom_) return emit notice("No room is open: not sent: " + PlainText(text));
   if (!transport_->IsSignedOn()) {
-    emit notice("Not connected: not sent: " + PlainText(*text));
-    return 0;
+    emit notice("Not connected: not sent: " + PlainText(text));
+    return;
   }
   if (!entering_.isEmpty() && entryLimit_.isActive()) {
-    held_.push_back(*text);
-    return 0;
+    held_.push_back(typed);  // typed again once the room is entered
+    return;
   }
   if (refusalQuiet_.isActive()) {
-    emit notice("Not sent, a room just asked for could not be entered: " + PlainText(*text));
-    return 0;
+    emit notice("Not sent, a room just asked for could not be entered: " + PlainText(text));
+    return;
   }
   // Shown at once, as the owner's own client shows it; then carried.
   const QString room = openRoom_->name();
-  SayInOpenRoom(screenName_, *text);
-  transport_->Say(room, ChatRoom::SingleLine(*text));
-  return 0;
+  SayInOpenRoom(screenName_, text);
+  transport_->Say(room, ChatRoom::SingleLine(text));
+}
+
+void ChatClient::RunCommand(const QString& line) {
+  const QString body = ChatRoom::SingleLine(line.mid(1));
+  const qsizetype space = body.indexOf(' ');
+  const QString word = (space < 0 ? body : body.left(space)).toLower();
+  const QString rest = space < 0 ? QString() : body.mid(space + 1);
+  // NAME TEXT: the name up to the first blank, the text after it as it is.
+  const QString trimmed = rest.trimmed();
+  const qsizetype gap = trimmed.indexOf(' ');
+  const QString name = gap < 0 ? trimmed : trimmed.left(gap);
+  const QString nameText = gap < 0 ? QString() : rest.mid(rest.indexOf(name) + name.size() + 1);
+  const auto needRoom = [this](const QString& what) {
+    if (!openRoom_) emit notice("No room is open: " + what + " not sent");
+    else if (!transport_->IsSignedOn()) emit notice("Not connected: " + what + " not sent");
+    return openRoom_ && transport_->IsSignedOn();
+  };
+
+  if (word == u"quit") {
+    Close();
+  } else if (word == u"join") {
+    if (trimmed.isEmpty()) return emit notice("Usage: /join ROOM");
+    if (!isSignedOn()) return emit notice("Not connected: cannot go to room " + trimmed);
+    EnterRoom(trimmed);
+  } else if (word == u"nick") {
+    if (trimmed.isEmpty() || gap >= 0) return emit notice("Usage: /nick NAME");
+    if (!transport_->ChangeName(trimmed)) emit notice("/nick works only on a chat network; here you are " + screenName_);
+  } else if (word == u"as") {
+    if (name.isEmpty() || nameText.isEmpty()) return emit notice("Usage: /as NAME TEXT");
+    SayAs(name, nameText);
+  } else if (word == u"me") {
+    if (trimmed.isEmpty()) return emit notice("Usage: /me TEXT");
+    if (!needRoom("/me")) return;
+    if (!transport_->Act(openRoom_->name(), rest)) return emit notice("/me is not carried here: not sent");
+    AddToOpenRoom({screenName_, rest, ChatLine::Kind::Action, {}});
+  } else if (word == u"msg") {
+    if (name.isEmpty() || nameText.trimmed().isEmpty()) return emit notice("Usage: /msg NAME TEXT");
+    if (!transport_->IsSignedOn()) return emit notice("Not connected: /msg not sent");
+    if (!transport_->SayPrivately(name, nameText)) return emit notice("/msg is not carried here: not sent");
+    if (openRoom_) {
+      AddToOpenRoom({name, nameText, ChatLine::Kind::Private, {}});
+    } else {
+      emit notice("To " + name + " only: " + chathtml::ChatHtmlText(nameText));
+    }
+  } else {
+    emit notice("Unknown command /" + (space < 0 ? body : body.left(space)) +
+                ": not sent. Commands: /me, /msg, /join, /nick, /as, /quit; start with // to say a line beginning with /");
+  }
 }
 
 LRESULT ChatClient::KeywordBoxProc(HWND window, UINT message, WPARAM wParam) {

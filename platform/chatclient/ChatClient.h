@@ -39,6 +39,14 @@
 // the request never lands in the room that was not left. While the transport is
 // signed off the welcome window is gone, and a line typed is not sent: a
 // notice says so. Everything runs on the user-interface thread.
+//
+// A line typed that starts with '/' is a command for the client, never sent
+// as it is: "/me TEXT" (an action), "/msg NAME TEXT" (to one member alone,
+// shown here as sent), "/join ROOM" (as the keyword box), "/nick NAME" (on a
+// network), "/as NAME TEXT" (a member says it, in local rooms), "/quit"
+// (closes the client). Any other is refused with a notice; "//text" says
+// "/text". Lines are kept as chat HTML: the lines of a network that speaks
+// IRC are turned into it, never read as it.
 class ChatClient : public QObject {
   Q_OBJECT
 
@@ -64,6 +72,10 @@ class ChatClient : public QObject {
   // room never entered.
   std::vector<ChatLine> Lines(const QString& room = {}) const;
   QStringList Members(const QString& room = {}) const;
+  // The open room's members as its member list shows them: operators ('@'
+  // before the name), then voices ('+'), then the others, each group in
+  // order of name regardless of case.
+  QStringList MemberList() const;
   // How the network names the open room, for a window title: the room's
   // name, and its channel where that differs.
   QString RoomTitle() const;
@@ -76,7 +88,8 @@ class ChatClient : public QObject {
   HWND roomInputBox() const { return room_.input; }
 
   // Types the line into the open room's input box and presses Enter, as the
-  // owner does; the console and the room window both type this way.
+  // owner does; the console and the room window both type this way. With no
+  // room open, a command still runs, and a line is refused with a notice.
   void TypeLine(const QString& text);
   // A member of the open room says the text; nothing when no room is open,
   // and a notice where the transport cannot speak for others.
@@ -89,7 +102,10 @@ class ChatClient : public QObject {
 
  signals:
   // A line was shown in the open room: its speaker and its text as sent.
+  // Said lines only: the room's other lines come with lineAdded alone.
   void lineShown(const QString& screenName, const QString& text);
+  // Any line added to the open room's transcript, said or not, with its time.
+  void lineAdded(const ChatLine& line);
   // Another room is now the open one.
   void roomChanged(const QString& roomName);
   void membersChanged();
@@ -121,6 +137,15 @@ class ChatClient : public QObject {
   void OnMembersChanged(const QString& room, const QStringList& members);
   // Says the line in the open room and shows it.
   void SayInOpenRoom(const QString& screenName, const QString& text);
+  // Keeps and shows a line that is not said (an action, a private line, news).
+  void AddToOpenRoom(ChatLine line);
+  // News of a room, as plain text, when that room is open.
+  void OnRoomNews(const QString& room, const QString& text);
+  // Text from the transport (a topic, a reason) as chat HTML.
+  QString FromTransport(const QString& text) const;
+  // A line the owner entered: a command, or a line for the open room.
+  void Typed(const QString& text);
+  void RunCommand(const QString& line);
   void UpdateMemberWindows();
   LRESULT InputBoxProc(HWND window, UINT message, WPARAM wParam);
   LRESULT KeywordBoxProc(HWND window, UINT message, WPARAM wParam);
@@ -144,6 +169,8 @@ class ChatClient : public QObject {
   HWND buddyList_ = kNullWindow;
   HWND signOn_ = kNullWindow;
   RoomWindows room_;
+  // The connection went while signed on; its return is told.
+  bool lost_ = false;
   // The room asked for and not yet entered, and the lines typed meanwhile.
   QString entering_;
   std::vector<QString> held_;

@@ -31,9 +31,22 @@ QString Cut(const QString& text, qsizetype count) {
 
 }  // namespace
 
+void ChatRoom::SetMarks(const QStringList& marked) {
+  marks_.clear();
+  for (const QString& entry : marked) {
+    if (entry.size() > 1) marks_.insert(entry.mid(1), entry.left(1));
+  }
+}
+
 ChatRoom::Said ChatRoom::Say(const QString& screenName, const QString& text) {
-  Said said{{SingleLine(screenName), SingleLine(text)}};
-  Join(said.line.screenName);
+  Join(SingleLine(screenName));
+  return Add({screenName, text, ChatLine::Kind::Said, {}});
+}
+
+ChatRoom::Said ChatRoom::Add(ChatLine line) {
+  line.screenName = SingleLine(line.screenName);
+  line.text = SingleLine(line.text);
+  Said said{std::move(line)};
   // The kept copy shares the characters of the line as said, unless cut.
   ChatLine kept = said.line;
   if (Bytes(kept) > kKeptBytes) {

@@ -5,12 +5,23 @@
 #include <map>
 #include <memory>
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QTime>
 
+// One line of a room's transcript. Its text is chat HTML.
 struct ChatLine {
+  enum class Kind {
+    Said,     // screenName said the text
+    Action,   // screenName did the text ("/me waves")
+    Private,  // the owner said the text to screenName alone
+    Event,    // the room's news: someone came or went, a topic; no speaker
+  };
   QString screenName;
   QString text;
+  Kind kind = Kind::Said;
+  QTime time;  // when it was shown; null when not known
 };
 
 // One chat room: the lines said in it and its members (whoever is in it and
@@ -42,9 +53,15 @@ class ChatRoom {
   void Leave(const QString& member);
   // Everyone in the room now, as a network told it.
   void SetMembers(const QStringList& members) { members_ = members; }
+  // The ranks held, as "@Ann" (operator) or "+Bob" (voice); the others hold none.
+  void SetMarks(const QStringList& marked);
+  // '@', '+' or nothing.
+  QString MarkOf(const QString& member) const { return marks_.value(member); }
   // The member says the text; the speaker becomes a member. A line never
   // spans several lines: control characters become spaces.
   Said Say(const QString& screenName, const QString& text);
+  // Keeps a line of any kind, as Say keeps it; nobody joins.
+  Said Add(ChatLine line);
   // What the kept lines take, counted as kKeptBytes is.
   std::size_t keptBytes() const { return keptBytes_; }
 
@@ -56,6 +73,7 @@ class ChatRoom {
   std::deque<ChatLine> lines_;
   std::size_t keptBytes_ = 0;
   QStringList members_;
+  QHash<QString, QString> marks_;
 };
 
 // The rooms of this process, by name; a room is made when first entered and

@@ -34,6 +34,18 @@ class ChatTransport : public QObject {
   // Makes another member say a line in the room, where the transport can
   // (local rooms); false where it cannot.
   virtual bool SayAs(const QString& room, const QString& member, const QString& text) = 0;
+  // The owner's action in the room ("/me waves"); false where the network
+  // has none. The client has shown it already.
+  virtual bool Act(const QString& /*room*/, const QString& /*text*/) { return false; }
+  // A line for one member alone, exactly as typed (chat HTML included);
+  // false where it cannot be carried.
+  virtual bool SayPrivately(const QString& /*member*/, const QString& /*text*/) { return false; }
+  // Asks the network for another name for the owner: ownNameChanged once it
+  // is taken, a notice when refused. False where names cannot change.
+  virtual bool ChangeName(const QString& /*name*/) { return false; }
+  // Whether the lines of others arrive as IRC text (with its formatting
+  // codes) rather than chat HTML.
+  virtual bool LinesAreIrcText() const { return false; }
 
  signals:
   // The owner is signed on, under this name (which the network may have chosen).
@@ -53,4 +65,18 @@ class ChatTransport : public QObject {
   void membersChanged(const QString& room, const QStringList& members);
   // Something the owner should read: shown as "*** " + text.
   void notice(const QString& text);
+
+  // What happens to the others in a room the owner is in, one room at a
+  // time (a member who quits or changes name is reported in each room he
+  // was in). Names as the network spells them.
+  void memberJoined(const QString& room, const QString& member);
+  void memberParted(const QString& room, const QString& member, const QString& reason);
+  void memberQuit(const QString& room, const QString& member, const QString& reason);
+  void memberRenamed(const QString& room, const QString& from, const QString& to);
+  void memberKicked(const QString& room, const QString& member, const QString& by, const QString& reason);
+  // The room's topic: as found on entering it (by empty), or as changed.
+  void topicChanged(const QString& room, const QString& topic, const QString& by);
+  // The members of a room who hold a rank, with its mark: '@' for an
+  // operator, '+' for a voice ("@Ann", "+Bob"); everyone else holds none.
+  void memberMarksChanged(const QString& room, const QStringList& marked);
 };

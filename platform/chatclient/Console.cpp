@@ -7,16 +7,37 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
+#include "platform/chathtml/ChatHtml.h"
 #include "platform/chatclient/ChatClient.h"
-#include "src/seams/Diagnostic.h"
 
 Console::Console(ChatClient& client, FILE* in, FILE* out, QObject* parent)
     : QObject(parent), client_(client), in_(in), out_(out), quit_([] { QCoreApplication::exit(0); }) {
-  connect(&client_, &ChatClient::lineShown, this,
-          [this](const QString& name, const QString& text) { WriteLine(name + QStringLiteral(": ") + text); });
+  connect(&client_, &ChatClient::lineAdded, this, [this](const ChatLine& line) { WriteLine(Shown(line)); });
   connect(&client_, &ChatClient::roomChanged, this,
           [this](const QString& room) { WriteLine(QStringLiteral("*** Now in room ") + room); });
   connect(&client_, &ChatClient::notice, this, [this](const QString& text) { WriteLine(QStringLiteral("*** ") + text); });
+  // However the client was closed ("/quit" here or in the room window, or
+  // the room window itself), the program ends with it.
+  connect(&client_, &ChatClient::closed, this, [this] {
+    if (quitting_) return;
+    quitting_ = true;
+    if (notifier_) StopReading();
+    if (quit_) quit_();
+  });
+}
+
+QString Console::Shown(const ChatLine& line) {
+  switch (line.kind) {
+    case ChatLine::Kind::Said:
+      return line.screenName + QStringLiteral(": ") + chathtml::ChatHtmlText(line.text);
+    case ChatLine::Kind::Action:
+      return QStringLiteral("* ") + line.screenName + ' ' + chathtml::ChatHtmlText(line.text);
+    case ChatLine::Kind::Private:
+      return QStringLiteral("-> *") + line.screenName + QStringLiteral("* ") + chathtml::ChatHtmlText(line.text);
+    case ChatLine::Kind::Event:
+      break;
+  }
+  return QStringLiteral("*** ") + chathtml::ChatHtmlText(line.text);
 }
 
 Console::~Console() = default;
@@ -94,25 +115,5 @@ void Console::HandleInputLine(QByteArray line) {
   const QString text = QString::fromUtf8(line);
 
   if (quitting_) return;
-  if (text.trimmed() == QLatin1String("/quit")) {
-    quitting_ = true;
-    if (notifier_) StopReading();
-    client_.Close();
-    if (quit_) quit_();
-    return;
-  }
-  if (text.startsWith(QLatin1String("/as "))) {
-    QString rest = text.mid(4);
-    while (rest.startsWith(' ')) rest.remove(0, 1);
-    const qsizetype space = rest.indexOf(' ');
-    if (space <= 0) {
-      Diagnose("usage: /as NAME TEXT");
-      return;
-    }
-    client_.SayAs(rest.left(space), rest.mid(space + 1));
-    return;
-  }
-  TypeLine(text);
+  client_.TypeLine(text);
 }
-
-void Console::TypeLine(const QString& text) { client_.TypeLine(text); }

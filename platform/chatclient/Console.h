@@ -9,18 +9,23 @@
 #include <QString>
 
 class ChatClient;
+struct ChatLine;
 class QSocketNotifier;
 
 // The chat client's console front end.
 //
-// Output (from construction on): every line the open room shows is written as
-// NAME + ": " + the line as sent, in UTF-8, and flushed at once; a change of
-// room writes "*** Now in room " + name, and each of the client's notices
+// Output (from construction on), in UTF-8 and flushed at once, one line for
+// each, every line as its visible text (its chat HTML read as the room window
+// reads it): a line said in the open room as NAME + ": " + TEXT; an action as
+// "* NAME TEXT", a private line of the owner's as "-> *NAME* TEXT", the
+// room's news (joins, topics) as "*** " + TEXT; a change of room as
+// "*** Now in room " + name, and each of the client's notices as
 // "*** " + the notice. Nothing else is ever written there.
 //
-// Input (after Start): each line read is typed into the open room's input box
-// and sent, as the signed-on user would; "/as NAME TEXT" makes member NAME say
-// TEXT in the open room; "/quit" closes the client and calls the quit handler.
+// Input (after Start): each line read is typed into the open room's input box,
+// as the signed-on user would; the client runs the slash commands ("/me",
+// "/msg", "/join", "/nick", "/as", "/quit"). Once the client is closed, by
+// "/quit" or otherwise, the console stops reading and calls the quit handler.
 // Bytes that are not UTF-8 become U+FFFD, NUL bytes are dropped, a trailing CR
 // goes, and a line longer than kMaxLineBytes is cut there. At the end of the
 // input the console stops reading; output goes on.
@@ -34,7 +39,7 @@ class Console : public QObject {
   Console(ChatClient& client, FILE* in, FILE* out, QObject* parent = nullptr);
   ~Console() override;
 
-  // What "/quit" does after closing the client; by default it leaves the
+  // What follows the client's closing; by default it leaves the
   // application's event loop with status 0.
   void SetQuitHandler(std::function<void()> handler) { quit_ = std::move(handler); }
 
@@ -54,7 +59,7 @@ class Console : public QObject {
   void TakeLines(bool atEnd);
   void StopReading();
   void WriteLine(const QString& line);
-  void TypeLine(const QString& text);
+  static QString Shown(const ChatLine& line);
 
   ChatClient& client_;
   FILE* in_;

@@ -110,6 +110,24 @@ void IrcTransport::Say(const QString& room, const QString& text) {
   Drain();
 }
 
+bool IrcTransport::Act(const QString& room, const QString& text) {
+  session_.Act(room, text, Now());
+  Drain();
+  return true;
+}
+
+bool IrcTransport::SayPrivately(const QString& member, const QString& text) {
+  session_.SayTo(member, text, Now());
+  Drain();
+  return true;
+}
+
+bool IrcTransport::ChangeName(const QString& name) {
+  session_.ChangeNick(name);
+  Drain();
+  return true;
+}
+
 void IrcTransport::Drain() {
   irc::IrcOutput out = session_.Take();
   for (const QByteArray& line : out.lines) connection_.WriteLine(line);
@@ -128,6 +146,13 @@ void IrcTransport::Drain() {
       case Kind::Members: emit membersChanged(event.room, event.members); break;
       case Kind::Notice: emit notice(event.text); break;
       case Kind::Lost: return OnLost(event.text, event.retry);
+      case Kind::MemberJoined: emit memberJoined(event.room, event.nick); break;
+      case Kind::MemberParted: emit memberParted(event.room, event.nick, event.text); break;
+      case Kind::MemberQuit: emit memberQuit(event.room, event.nick, event.text); break;
+      case Kind::MemberRenamed: emit memberRenamed(event.room, event.nick, event.text); break;
+      case Kind::MemberKicked: emit memberKicked(event.room, event.nick, event.members.value(0), event.text); break;
+      case Kind::Topic: emit topicChanged(event.room, event.text, event.nick); break;
+      case Kind::Marks: emit memberMarksChanged(event.room, event.members); break;
     }
   }
   if (const auto next = session_.NextDeadline()) {

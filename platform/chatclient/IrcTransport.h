@@ -67,6 +67,10 @@ class IrcTransport : public ChatTransport {
   void Part(const QString& room) override;
   void Say(const QString& room, const QString& text) override;
   bool SayAs(const QString&, const QString&, const QString&) override { return false; }
+  bool Act(const QString& room, const QString& text) override;
+  bool SayPrivately(const QString& member, const QString& text) override;
+  bool ChangeName(const QString& name) override;
+  bool LinesAreIrcText() const override { return true; }
   QString NetworkName(const QString& room) const override { return session_.NetworkName(room); }
   // Sends every line still waiting for its turn, then QUIT, and waits a
   // little for them to leave: for the end of the program.

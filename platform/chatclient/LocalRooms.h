@@ -18,6 +18,9 @@ class LocalRooms : public ChatTransport {
   void Part(const QString&) override {}
   void Say(const QString&, const QString&) override {}
   bool SayAs(const QString& room, const QString& member, const QString& text) override;
+  // Nobody else hears them, but they are said.
+  bool Act(const QString&, const QString&) override { return true; }
+  bool SayPrivately(const QString&, const QString&) override { return true; }
 
  private:
   bool signedOn_ = false;

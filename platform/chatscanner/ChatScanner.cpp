@@ -1,7 +1,7 @@
 #include "platform/chatscanner/ChatScanner.h"
 
 #include "platform/chatclient/ChatClient.h"
-#include "platform/chatscanner/ChatHtml.h"
+#include "platform/chathtml/ChatHtml.h"
 
 ChatScanner::ChatScanner(ChatClient& client, QObject* parent) : QObject(parent), client_(client) {}
 
@@ -15,7 +15,7 @@ void ChatScanner::StartScanning() {
 
 void ChatScanner::Report(const QString& screenName, const QString& line) {
   if (!handler_) return;
-  held_.emplace_back(screenName, StripChatHtml(line));
+  held_.emplace_back(screenName, chathtml::ChatHtmlText(line));
   DeliverHeld();
 }
 

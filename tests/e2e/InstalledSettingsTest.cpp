@@ -19,7 +19,7 @@
 namespace {
 
 // Joe's red announcements, up to their text.
-const QByteArray kJoeRed = "Joe: <font face=\"arial\"><font color=#ff0000>\xE2\x80\xA2 ";
+const QByteArray kJoeRed = "Joe: \xE2\x80\xA2 ";
 const QByteArray kMorva = kJoeRed + "Morva MP3 \xE2\x80\xA2 ";
 
 int ModeOf(const QString& path) {

@@ -12,7 +12,8 @@
 
 namespace {
 
-const QByteArray kRed = "<font face=\"arial\"><font color=#ff0000>";
+// The console shows what the room sees: the red of announcements is not text.
+const QByteArray kRed = "";
 const QByteArray kBullet = "\xE2\x80\xA2";
 
 // All the bytes of a literal, NULs included.
@@ -149,7 +150,7 @@ TEST_F(MorvaSessionTest, FloodAndBadBytesDuringAListingLeaveOnlyRoomLines) {
   int bob = 0;
   for (const QByteArray& line : morva_.lines()) {
     if (line.startsWith("Bob: ")) {
-      EXPECT_EQ(line, "Bob: .play " + QByteArray::number(bob) + " <b>x</b>");
+      EXPECT_EQ(line, "Bob: .play " + QByteArray::number(bob) + " x");  // "<b>x</b>" as it reads
       ++bob;
     } else if (line.startsWith("Joe: ")) {
       joe.push_back(line);

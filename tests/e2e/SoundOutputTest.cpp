@@ -27,7 +27,8 @@ using namespace std::chrono_literals;
 using sound::FramesOf;
 using sound::SecondsOf;
 
-const QByteArray kRed = "<font face=\"arial\"><font color=#ff0000>";
+// The console shows what the room sees: the red of announcements is not text.
+const QByteArray kRed = "";
 const QByteArray kBullet = "\xE2\x80\xA2";
 
 QByteArray Morva(const QByteArray& message) { return "Joe: " + kRed + kBullet + " Morva MP3 " + kBullet + " " + message; }

@@ -25,6 +25,9 @@ void IrcChannels::Refold() {
     for (const QString& nick : std::as_const(channel.members)) members.insert(server_.Fold(nick), nick);
     channel.members = std::move(members);
     channel.namesComing.clear();
+    // Set before any channel is joined; ranks come with the next NAMES.
+    channel.marks.clear();
+    channel.marksComing.clear();
     refolded.emplace(server_.Fold(channel.name), std::move(channel));
   }
   channels_ = std::move(refolded);
@@ -36,13 +39,40 @@ void IrcChannels::AddMember(IrcChannel& channel, const QString& nick) {
 }
 
 bool IrcChannels::RemoveMember(IrcChannel& channel, QStringView nick) {
+  channel.marks.remove(server_.Fold(nick));
   if (channel.members.remove(server_.Fold(nick)) == 0) return false;
   channel.membersChanged = true;
   return true;
 }
 
 void IrcChannels::Rename(IrcChannel& channel, QStringView from, const QString& to) {
-  if (RemoveMember(channel, from)) AddMember(channel, to);
+  const QChar mark = channel.marks.value(server_.Fold(from));
+  if (!RemoveMember(channel, from)) return;
+  AddMember(channel, to);
+  if (!mark.isNull()) channel.marks.insert(server_.Fold(to), mark);
+}
+
+bool IrcChannels::Mark(IrcChannel& channel, QStringView nick, QChar mark, bool give) {
+  const QString key = server_.Fold(nick);
+  if (!channel.members.contains(key)) return false;
+  const QChar held = channel.marks.value(key);
+  if (give && (held.isNull() || (held == u'+' && mark == u'@'))) {
+    channel.marks.insert(key, mark);
+    return true;
+  }
+  if (!give && held == mark) {
+    channel.marks.remove(key);
+    return true;
+  }
+  return false;
+}
+
+QStringList IrcChannels::MarkList(const IrcChannel& channel) {
+  QStringList list;
+  for (auto it = channel.marks.cbegin(); it != channel.marks.cend(); ++it)
+    list.push_back(it.value() + channel.members.value(it.key()));
+  list.sort();
+  return list;
 }
 
 void IrcChannels::AddNames(IrcChannel& channel, QStringView names) {
@@ -54,12 +84,18 @@ void IrcChannels::AddNames(IrcChannel& channel, QStringView names) {
       return;
     }
     channel.namesComing.insert(server_.Fold(nick), nick);
+    // The highest rank comes first: owner, admin and operator show as '@',
+    // half-operator and voice as '+'.
+    const QChar status = entry.size() > nick.size() ? entry.front() : QChar();
+    if (status == u'~' || status == u'&' || status == u'@') channel.marksComing.insert(server_.Fold(nick), u'@');
+    if (status == u'%' || status == u'+') channel.marksComing.insert(server_.Fold(nick), u'+');
   }
 }
 
 void IrcChannels::EndNames(IrcChannel& channel) {
   if (channel.namesComing.isEmpty()) return;
   channel.members = std::exchange(channel.namesComing, {});
+  channel.marks = std::exchange(channel.marksComing, {});
   channel.membersChanged = true;
 }
 

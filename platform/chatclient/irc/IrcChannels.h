@@ -33,6 +33,10 @@ struct IrcChannel {
   QHash<QString, QString> namesComing;  // NAMES replies not yet ended
   bool namesCut = false;                // more names came than are kept
   bool membersChanged = false;          // not reported yet
+  // The ranks held, by the folded nick: '@' for an operator (or more), '+'
+  // for a voice (or a half-operator).
+  QHash<QString, QChar> marks;
+  QHash<QString, QChar> marksComing;  // from NAMES replies not yet ended
 };
 
 // The channels by their folded names, and their members.
@@ -56,6 +60,11 @@ class IrcChannels {
   // One 353 line's names; the end of NAMES makes them the members.
   void AddNames(IrcChannel& channel, QStringView names);
   void EndNames(IrcChannel& channel);
+  // Gives or takes a rank ('@' or '+'); false when nothing changed. Taking
+  // the operator's rank takes a voice under it too.
+  bool Mark(IrcChannel& channel, QStringView nick, QChar mark, bool give);
+  // "@nick" and "+nick" for everyone with a rank, in order.
+  static QStringList MarkList(const IrcChannel& channel);
   // The members in a stable order, for the room's list.
   static QStringList MemberList(const IrcChannel& channel);
 

@@ -21,6 +21,14 @@ struct IrcEvent {
     Members,         // room, members
     Notice,          // text, for the owner
     Lost,            // text: why; retry: whether to connect again
+    // The room's news, for a room the owner is in:
+    MemberJoined,    // room, nick
+    MemberParted,    // room, nick, text: the reason given
+    MemberQuit,      // room, nick, text: the reason given (once for each room he was in)
+    MemberRenamed,   // room, nick: the old name, text: the new one
+    MemberKicked,    // room, nick, text: the reason, members: {who kicked}
+    Topic,           // room, text: the topic; nick: who changed it, empty for the topic found
+    Marks,           // room, members: everyone with a rank, as "@nick" or "+nick"
   };
   Kind kind;
   QString room;

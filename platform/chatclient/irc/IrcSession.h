@@ -68,6 +68,12 @@ class IrcSession {
   void Join(const QString& room, Time now);
   void Part(const QString& room);
   void Say(const QString& room, const QString& chatHtml, Time now);
+  // An action in the room (CTCP ACTION), cut to one line.
+  void Act(const QString& room, const QString& chatHtml, Time now);
+  // A line for one nick alone; a channel or a list of targets is refused.
+  void SayTo(const QString& nick, const QString& chatHtml, Time now);
+  // Asks for another nick; OwnNameChanged once the server takes it.
+  void ChangeNick(const QString& screenName);
   // For the end of the program: every own line still waiting, then QUIT.
   std::vector<QByteArray> Farewell();
 
@@ -111,6 +117,10 @@ class IrcSession {
   void OnNames(const IrcMessage& m, Time now);
   void OnNamesEnd(const IrcMessage& m, Time now);
   void OnJoinRefused(const IrcMessage& m, Time now);
+  void OnTopic(const IrcMessage& m, Time now);
+  void OnTopicReply(const IrcMessage& m, Time now);
+  void OnMode(const IrcMessage& m, Time now);
+  void ReportMarks(const IrcChannel& channel);
 
   // What others say (IrcSessionTalk.cpp).
   void OnPrivmsg(const IrcMessage& m, Time now);
@@ -133,6 +143,7 @@ class IrcSession {
   QString screenName_;
   QByteArray nick_;  // the nick tried, then the one in use
   int nickTries_ = 0;
+  bool nickAsked_ = false;  // the owner's /nick, not answered yet
   QByteArray user_;  // as the server shows us to others, once seen
   QByteArray host_;
 

@@ -71,13 +71,43 @@ void IrcSession::Say(const QString& room, const QString& chatHtml, Time now) {
 }
 
 
+void IrcSession::Act(const QString& room, const QString& chatHtml, Time now) {
+  IrcChannel* channel = channels_.Find(ChannelFromRoom(room));
+  const QString irc = HtmlToIrc(chatHtml);
+  if (!registered_ || !channel || channel->state != IrcChannel::State::Joined)
+    return Notice("Not in " + room + " now: not sent: * " + StripIrcFormatting(irc));
+  const QByteArray name = channel->name.toUtf8();
+  // One CTCP message: the text is cut to fit rather than split.
+  const int textRoom = PrivmsgTextBytes(RelayedPrefixBytes(nick_, user_, host_), name) - 9;
+  QByteArray text = WireSafe(irc.toUtf8()).replace('\x01', ' ');
+  const std::vector<QByteArray> pieces = SplitIrcText(text, textRoom);
+  if (pieces.size() > 1) Notice("The action was cut to fit one line");
+  queue_.Push(FramePrivmsg(name, "\x01" "ACTION " + (pieces.empty() ? QByteArray() : pieces.front()) + "\x01").chopped(2));
+  FlushQueue(now);
+}
+
+void IrcSession::SayTo(const QString& nick, const QString& chatHtml, Time now) {
+  const QByteArray target = nick.toUtf8();
+  const QString irc = HtmlToIrc(chatHtml);
+  if (target.isEmpty() || server_.IsChannel(nick) || target.contains(',') || target.contains(' ') ||
+      target.contains('!') || target.contains('@'))
+    return Notice("/msg goes to one member's name, not to " + nick + ": not sent");
+  if (!registered_) return Notice("Not connected: not sent to " + nick + ": " + StripIrcFormatting(irc));
+  const int textRoom = PrivmsgTextBytes(RelayedPrefixBytes(nick_, user_, host_), target);
+  for (const QByteArray& piece : SplitIrcText(WireSafe(irc.toUtf8()), textRoom))
+    queue_.Push(FramePrivmsg(WireSafe(target), piece).chopped(2));
+  FlushQueue(now);
+}
+
 void IrcSession::OnJoin(const IrcMessage& m, Time now) {
   const QString name = Text(m.Param(0));
   const QString nick = Text(m.nick);
   IrcChannel* channel = channels_.Find(name);
   if (!channel || nick.isEmpty()) return;  // a channel we never asked for
   if (!IsOwn(nick)) {
-    if (channel->state == IrcChannel::State::Joined) channels_.AddMember(*channel, nick);
+    if (channel->state != IrcChannel::State::Joined) return;
+    channels_.AddMember(*channel, nick);
+    Emit({IrcEvent::Kind::MemberJoined, channel->room, nick, {}, {}, true});
     return;
   }
   if (channel->state == IrcChannel::State::Joined) return;
@@ -101,12 +131,16 @@ void IrcSession::OnPart(const IrcMessage& m, Time) {
     channel->state = IrcChannel::State::Waiting;
     return;
   }
-  channels_.RemoveMember(*channel, Text(m.nick));
+  if (channels_.RemoveMember(*channel, Text(m.nick)))
+    Emit({IrcEvent::Kind::MemberParted, channel->room, Text(m.nick), Text(m.Param(1)), {}, true});
 }
 
 void IrcSession::OnQuit(const IrcMessage& m, Time) {
   const QString nick = Text(m.nick);
-  for (auto& [key, channel] : channels_.all()) channels_.RemoveMember(channel, nick);
+  for (auto& [key, channel] : channels_.all()) {
+    if (channels_.RemoveMember(channel, nick) && channel.state == IrcChannel::State::Joined)
+      Emit({IrcEvent::Kind::MemberQuit, channel.room, nick, Text(m.Param(0)), {}, true});
+  }
 }
 
 void IrcSession::OnNick(const IrcMessage& m, Time) {
@@ -115,9 +149,15 @@ void IrcSession::OnNick(const IrcMessage& m, Time) {
   if (to.isEmpty() || from.isEmpty()) return;
   if (IsOwn(from)) {
     nick_ = m.Param(0);
+    nickAsked_ = false;
     Emit({IrcEvent::Kind::OwnNameChanged, {}, {}, to, {}, true});
   }
-  for (auto& [key, channel] : channels_.all()) channels_.Rename(channel, from, to);
+  for (auto& [key, channel] : channels_.all()) {
+    const bool member = channel.members.contains(server_.Fold(from));
+    channels_.Rename(channel, from, to);
+    if (member && channel.state == IrcChannel::State::Joined && !IsOwn(to))
+      Emit({IrcEvent::Kind::MemberRenamed, channel.room, from, to, {}, true});
+  }
 }
 
 void IrcSession::OnKick(const IrcMessage& m, Time now) {
@@ -125,7 +165,8 @@ void IrcSession::OnKick(const IrcMessage& m, Time now) {
   const QString kicked = Text(m.Param(1));
   if (!channel || channel->state != IrcChannel::State::Joined) return;
   if (!IsOwn(kicked)) {
-    channels_.RemoveMember(*channel, kicked);
+    if (channels_.RemoveMember(*channel, kicked))
+      Emit({IrcEvent::Kind::MemberKicked, channel->room, kicked, Text(m.Param(2)), {Text(m.nick)}, true});
     return;
   }
   channel->state = IrcChannel::State::Waiting;
@@ -148,8 +189,50 @@ void IrcSession::OnNamesEnd(const IrcMessage& m, Time now) {
   if (channel->namesCut)
     Notice(QStringLiteral("%1 has more than %2 members; the list shows %2").arg(channel->name).arg(IrcChannels::kMostNames));
   channel->namesCut = false;
+  const bool hadMarks = !channel->marks.isEmpty();
   channels_.EndNames(*channel);
   if (channel->membersChanged) Report(*channel, now);
+  if (hadMarks || !channel->marks.isEmpty()) ReportMarks(*channel);
+}
+
+void IrcSession::ReportMarks(const IrcChannel& channel) {
+  Emit({IrcEvent::Kind::Marks, channel.room, {}, {}, IrcChannels::MarkList(channel), true});
+}
+
+void IrcSession::OnTopic(const IrcMessage& m, Time) {
+  // TOPIC #channel :text
+  IrcChannel* channel = channels_.Find(Text(m.Param(0)));
+  if (channel && channel->state == IrcChannel::State::Joined)
+    Emit({IrcEvent::Kind::Topic, channel->room, Text(m.nick), Text(m.Param(1)), {}, true});
+}
+
+void IrcSession::OnTopicReply(const IrcMessage& m, Time) {
+  // 332: me #channel :text
+  IrcChannel* channel = channels_.Find(Text(m.Param(1)));
+  if (channel && channel->state == IrcChannel::State::Joined)
+    Emit({IrcEvent::Kind::Topic, channel->room, {}, Text(m.Param(2)), {}, true});
+}
+
+void IrcSession::OnMode(const IrcMessage& m, Time) {
+  // MODE #channel +ov-v nick nick nick
+  IrcChannel* channel = channels_.Find(Text(m.Param(0)));
+  if (!channel || channel->state != IrcChannel::State::Joined) return;
+  qsizetype argument = 2;
+  bool give = true;
+  bool changed = false;
+  for (const char mode : m.Param(1)) {
+    if (mode == '+' || mode == '-') {
+      give = mode == '+';
+      continue;
+    }
+    // The modes that take an argument: ranks, lists, a key, a limit (when set).
+    static const QByteArray kWithArgument = "qaohvbeIkfj";
+    if (!kWithArgument.contains(mode) && !(mode == 'l' && give)) continue;
+    const QString nick = Text(m.Param(argument++));
+    if (QByteArrayView("qao").contains(mode)) changed |= channels_.Mark(*channel, nick, u'@', give);
+    if (QByteArrayView("hv").contains(mode)) changed |= channels_.Mark(*channel, nick, u'+', give);
+  }
+  if (changed) ReportMarks(*channel);
 }
 
 void IrcSession::OnJoinRefused(const IrcMessage& m, Time) {

@@ -38,6 +38,9 @@ const IrcSession::Handler* IrcSession::Find(const QByteArray& command) {
       {"NICK", &IrcSession::OnNick},
       {"353", &IrcSession::OnNames},
       {"366", &IrcSession::OnNamesEnd},
+      {"TOPIC", &IrcSession::OnTopic},
+      {"332", &IrcSession::OnTopicReply},
+      {"MODE", &IrcSession::OnMode},
       // JOIN refusals: no such channel, too many channels, full, invite
       // only, banned, bad key, bad mask, needs an account, cannot join.
       {"403", &IrcSession::OnJoinRefused},

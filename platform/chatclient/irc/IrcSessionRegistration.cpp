@@ -1,5 +1,6 @@
 // Registration: capabilities, SASL, the welcome, ISUPPORT and nick refusals.
 
+#include <utility>
 #include <vector>
 
 #include "platform/chatclient/irc/IrcNick.h"
@@ -115,11 +116,25 @@ void IrcSession::OnIsupport(const IrcMessage& m, Time) {
   if (server_.Read(m)) channels_.Refold();
 }
 
+void IrcSession::ChangeNick(const QString& screenName) {
+  const QByteArray nick = NickFromScreenName(screenName);
+  if (nick.isEmpty()) return Notice("No nick can be made of " + screenName);
+  if (!registered_) return Notice("Not connected: /nick not sent");
+  if (server_.nickLength() > 0 && nick.size() > server_.nickLength())
+    return Notice(QStringLiteral("The nick %1 is longer than this network allows (%2)")
+                      .arg(Text(nick))
+                      .arg(server_.nickLength()));
+  nickAsked_ = true;
+  Write("NICK " + nick);
+}
+
 void IrcSession::OnNickRefused(const IrcMessage& m, Time now) {
   if (registered_) {
     // "437 me #channel :unavailable": a channel that cannot be joined now.
-    if (m.command == "437" && server_.IsChannel(Text(m.Param(1)))) OnJoinRefused(m, now);
-    return;  // we asked for no nick since
+    if (m.command == "437" && server_.IsChannel(Text(m.Param(1)))) return OnJoinRefused(m, now);
+    // The answer to the owner's /nick, if he asked; otherwise nothing was asked.
+    if (std::exchange(nickAsked_, false)) Notice("The nick " + Text(m.Param(1)) + " is refused: " + Last(m));
+    return;
   }
   constexpr int kNickTries = 5;
   if (++nickTries_ > kNickTries) return Lose("every screen name tried is refused", true);

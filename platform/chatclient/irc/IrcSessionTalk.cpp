@@ -40,6 +40,8 @@ void IrcSession::OnPrivmsg(const IrcMessage& m, Time now) {
   const QString nick = Text(m.nick);
   const PrivmsgText said = ClassifyPrivmsg(Text(m.Param(1)));
   const QString text = StripIrcFormatting(said.text);
+  // What others say in a room keeps its formatting: the client shows it.
+  const QString formatted = said.text;
   if (IsOwn(target)) {
     if (said.kind == PrivmsgText::Kind::Ctcp) return AnswerCtcp(m, said.command, said.text, now);
     if (said.kind == PrivmsgText::Kind::Action) return Notice("* " + nick + " (to you only) " + text);
@@ -58,10 +60,11 @@ void IrcSession::OnPrivmsg(const IrcMessage& m, Time now) {
   const bool replay = when == IrcHistory::Kind::Replay || (when == IrcHistory::Kind::Unsure && IsOwn(nick));
   if (said.kind == PrivmsgText::Kind::Action) {
     return Emit({IrcEvent::Kind::RoomNotice, channel->room, nick,
-                 (replay ? "(earlier) * " : "* ") + nick + " " + text, {}, true});
+                 (replay ? "(earlier) * " : "* ") + nick + " " + formatted, {}, true});
   }
-  if (replay) return Emit({IrcEvent::Kind::RoomNotice, channel->room, nick, "(earlier) " + nick + ": " + text, {}, true});
-  Emit({IrcEvent::Kind::Line, channel->room, nick, text, {}, true});
+  if (replay)
+    return Emit({IrcEvent::Kind::RoomNotice, channel->room, nick, "(earlier) " + nick + ": " + formatted, {}, true});
+  Emit({IrcEvent::Kind::Line, channel->room, nick, formatted, {}, true});
 }
 
 void IrcSession::OnNotice(const IrcMessage& m, Time) {

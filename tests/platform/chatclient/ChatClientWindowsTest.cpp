@@ -110,7 +110,7 @@ TEST_F(ChatClientWindowsTest, OtherMembersSpeakInTheOpenRoomAndBecomeMembers) {
   // The room window's member list hears of her once, when she first speaks.
   EXPECT_EQ(changes, 1);
   const HWND list = windows_.FindWindowExA(aol_.FindRoomWindow(), kNullWindow, "_AOL_Listbox", nullptr);
-  EXPECT_EQ(windows_.Title(list), "Joe\nAnn");
+  EXPECT_EQ(windows_.Title(list), "Ann\nJoe");  // in order of name
 }
 
 TEST_F(ChatClientWindowsTest, OwnScreenNameReadsTheWelcomeTitle) {

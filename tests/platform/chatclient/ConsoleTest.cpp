@@ -94,15 +94,15 @@ class ConsoleTest : public ChatFixture {
   int quits_ = 0;
 };
 
-TEST_F(ConsoleTest, WritesEveryRoomLineAsSentAndEachRoomChange) {
+TEST_F(ConsoleTest, WritesEveryRoomLineAsItReadsAndEachRoomChange) {
   const QString announcement = QString::fromUtf8("<font face=\"arial\"><font color=#ff0000>\u2022 Loaded By:Joe");
   aol_.SendRoomLine(announcement);
   client_->SayAs("Ann", "hi <b>Joe</b> &amp; co");
   aol_.EnterPrivateRoom("lobby2");
   aol_.SendRoomLine("here");
   EXPECT_EQ(output_.text(),
-            "Joe: <font face=\"arial\"><font color=#ff0000>\xE2\x80\xA2 Loaded By:Joe\n"
-            "Ann: hi <b>Joe</b> &amp; co\n"
+            "Joe: \xE2\x80\xA2 Loaded By:Joe\n"
+            "Ann: hi Joe & co\n"
             "*** Now in room lobby2\n"
             "Joe: here\n");
 }
@@ -121,7 +121,8 @@ TEST_F(ConsoleTest, TypedLinesGoThroughTheInputBoxAsTheUsers) {
 
 TEST_F(ConsoleTest, AsMakesAnotherMemberSpeak) {
   Feed("/as Ann hello there  \n/as Bob\n/as  \n/as Cy  two spaces\n");
-  EXPECT_EQ(output_.text(), "Ann: hello there  \nCy:  two spaces\n");
+  EXPECT_EQ(output_.text(),
+            "Ann: hello there  \n*** Usage: /as NAME TEXT\n*** Usage: /as NAME TEXT\nCy:  two spaces\n");
   EXPECT_EQ(client_->Members(), (QStringList{"Joe", "Ann", "Cy"}));
 }
 

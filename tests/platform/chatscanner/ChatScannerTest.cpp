@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "platform/chatscanner/ChatHtml.h"
 #include "platform/chatscanner/ChatScanner.h"
 #include "tests/support/ChatFixture.h"
 #include "tests/support/WaitUntil.h"
@@ -107,35 +106,6 @@ TEST_F(ChatScannerTest, StartingTwiceReportsEachLineOnce) {
   aol_.SendRoomLine("once");
   DrainEvents();
   EXPECT_EQ(reports_.size(), 1u);
-}
-
-TEST(ChatHtmlTest, StripsTagsAndDecodesReferences) {
-  EXPECT_EQ(StripChatHtml("<font face=\"arial\"><font color=#ff0000>red"), "red");
-  EXPECT_EQ(StripChatHtml("</b><font face=\"arial\">x</font>"), "x");
-  EXPECT_EQ(StripChatHtml("\u2022 < a href=http://x/>Download it here!</a><font color=#ff0000>"),
-            "\u2022 Download it here!");
-  EXPECT_EQ(StripChatHtml("&amp; &lt;b&gt; &quot;q&quot; &apos; a&nbsp;b &#65;&#x42;"), "& <b> \"q\" ' a b AB");
-}
-
-TEST(ChatHtmlTest, LeavesTextThatIsNotHtml) {
-  EXPECT_EQ(StripChatHtml("I <3 this, 1 < 2"), "I <3 this, 1 < 2");
-  EXPECT_EQ(StripChatHtml("an open <font never closed"), "an open <font never closed");
-  EXPECT_EQ(StripChatHtml("rock & roll &bogus; &#0; &#xD800; &#99999999; &"),
-            "rock & roll &bogus; &#0; &#xD800; &#99999999; &");
-  EXPECT_EQ(StripChatHtml(".play love"), ".play love");
-  EXPECT_EQ(StripChatHtml(""), "");
-  EXPECT_EQ(StripChatHtml("<b>x<i>y"), "xy");
-  EXPECT_EQ(StripChatHtml("<a <b>c"), "c");
-}
-
-TEST(ChatHtmlTest, AMegabyteOfUnclosedMarkupStaysText) {
-  // Each "&" and "<" looks only as far as it must: a member's flood of them
-  // is one pass over the line, not one pass per character.
-  const QString ampersands(1 << 20, '&');
-  EXPECT_EQ(StripChatHtml(ampersands), ampersands);
-  const QString openings = QString("<a").repeated(1 << 19);
-  EXPECT_EQ(StripChatHtml(openings), openings);
-  EXPECT_EQ(StripChatHtml(openings + ">tail"), "tail");
 }
 
 }  // namespace

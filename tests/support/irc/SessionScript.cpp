@@ -31,6 +31,12 @@ void SessionScript::Step(const std::string& step) {
     session_.Part(rest);
   } else if (word == "say") {
     session_.Say(rest.section(' ', 0, 0), rest.section(' ', 1), now_);
+  } else if (word == "act") {
+    session_.Act(rest.section(' ', 0, 0), rest.section(' ', 1), now_);
+  } else if (word == "msg") {
+    session_.SayTo(rest.section(' ', 0, 0), rest.section(' ', 1), now_);
+  } else if (word == "nick") {
+    session_.ChangeNick(rest);
   }
   Collect();
 }
@@ -39,14 +45,24 @@ void SessionScript::Collect() {
   irc::IrcOutput out = session_.Take();
   for (const QByteArray& line : out.lines) entries_.push_back("> " + QString::fromUtf8(line));
   // By kind, in the order of IrcEvent::Kind.
-  static const char* const kHeads[] = {"signed on ", "now ",   "joined ", "refused ", "line ",
-                                       "room ",      "members ", "notice ", "lost, "};
+  static const char* const kHeads[] = {"signed on ", "now ",    "joined ", "refused ", "line ",   "room ",
+                                       "members ",   "notice ", "lost, ",  "joins ",   "parts ",  "quits ",
+                                       "renames ",   "kicked ", "topic ",  "marks "};
   for (const irc::IrcEvent& e : out.events) {
     QString entry = QString("= ") + kHeads[static_cast<int>(e.kind)] + e.room;
+    // The room's news: "= kicked Lobby: Bob by Op: flood".
+    if (e.kind >= irc::IrcEvent::Kind::MemberJoined && e.kind != irc::IrcEvent::Kind::Marks) {
+      QString news = e.nick;
+      if (e.kind == irc::IrcEvent::Kind::MemberKicked) news += " by " + e.members.value(0);
+      if (!e.text.isEmpty()) news += (news.isEmpty() ? "" : ": ") + e.text;
+      entries_.push_back(entry + ": " + news);
+      continue;
+    }
     if (e.kind == irc::IrcEvent::Kind::Line) entry += " " + e.nick;
     if (!e.room.isEmpty()) entry += ": ";
     if (e.kind == irc::IrcEvent::Kind::Lost) entry += e.retry ? "retry: " : "final: ";
-    entries_.push_back(entry + (e.kind == irc::IrcEvent::Kind::Members ? e.members.join(' ') : e.text));
+    const bool list = e.kind == irc::IrcEvent::Kind::Members || e.kind == irc::IrcEvent::Kind::Marks;
+    entries_.push_back(entry + (list ? e.members.join(' ') : e.text));
   }
 }
 

@@ -6,6 +6,7 @@
 #include "tests/platform/chatclient/irc/IrcMarkup.h"
 #include "tests/platform/chatclient/irc/QtPrinters.h"
 #include "platform/chatclient/irc/HtmlToIrc.h"
+#include "platform/chatclient/irc/IrcToHtml.h"
 
 namespace irc {
 namespace {
@@ -33,7 +34,9 @@ TEST(HtmlToIrc, TurnsChatHtmlIntoIrcFormatting) {
       {u"<font color=#00007f>42</font> <font color=red>,5 and</font>"_qs,
        u"{C02}42{O} {C04}\x02\x02,5 and"_qs},
       // Stray closes, other tags, formatting with nothing after it.
-      {u"</b></font></a><i>it</i><br><p align=center>x</p><img src=\"a.png\"/>"_qs, u"itx"_qs},
+      // Italic is not carried; tags chat does not use are text.
+      {u"</b></font></a><i>it</i><br><p align=center>x</p><img src=\"a.png\"/>"_qs,
+       u"it<br><p align=center>x</p><img src=\"a.png\"/>"_qs},
       {u"text<b><font color=red>"_qs, u"text"_qs},
       {u"<b>x</b><b></b>"_qs, u"{B}x"_qs},
       // Links.
@@ -45,7 +48,7 @@ TEST(HtmlToIrc, TurnsChatHtmlIntoIrcFormatting) {
        u"http://z left open (http://w)"_qs},
       // References, valid and not.
       {u"&amp; &lt;b&gt; &quot;&apos;&nbsp;&#65;&#x42;&#X43;&#128512;"_qs,
-       u"& <b> \"'\u00a0ABC😀"_qs},
+       u"& <b> \"' ABC😀"_qs},
       {u"&bogus; &amp &#3; &#x110000; &#xD800; &#99999999; &#; &#x; &"_qs,
        u"&bogus; &amp &#3; &#x110000; &#xD800; &#99999999; &#; &#x; &"_qs},
       // A '<' that opens no tag.
@@ -70,6 +73,25 @@ TEST(HtmlToIrc, TakesLinearTimeOnHostileInput) {
     // Quadratic work on a megabyte would take hours; linear takes well under a second.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_LE(irc.size(), html.size());
+  }
+}
+
+TEST(IrcToChatHtml, ShowsAMembersFormattingAndNeverReadsHisTextAsHtml) {
+  struct Case {
+    QString irc, html;
+  };
+  const std::vector<Case> cases = {
+      {u"I <3 this & <b>that</b>"_qs, u"I &lt;3 this &amp; &lt;b&gt;that&lt;/b&gt;"_qs},
+      {u"{C04}• red announcement"_qs, u"<font color=#ff0000>• red announcement</font>"_qs},
+      {u"{B}bold{B} plain {C12,01}blue{C} none {C99}default"_qs,
+       u"<b>bold</b> plain <font color=#0000fc>blue</font> none default"_qs},
+      {u"\x1Dit\x1D \x1Fun{B}der{O} reset"_qs, u"<i>it</i> <u>un</u><b><u>der</u></b> reset"_qs},
+      {u"\x04" "ff8000orange\x04 \x16reverse\x16 {C4}{C}"_qs, u"<font color=#ff8000>orange</font> reverse "_qs},
+      {u"{C04}{B}<3{O}"_qs, u"<font color=#ff0000><b>&lt;3</b></font>"_qs},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.irc.toStdString());
+    EXPECT_EQ(IrcToChatHtml(Irc(c.irc)), c.html);
   }
 }
 

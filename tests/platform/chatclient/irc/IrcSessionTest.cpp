@@ -141,7 +141,7 @@ TEST(IrcSession, TalkActionsNoticesAndCtcp) {
       {"lines, actions and channel notices",
        {"< :Ann!a@h PRIVMSG #Lobby :\x02.stop\x02 please", "< :Ann!a@h PRIVMSG #lobby :\x01" "ACTION dances\x01",
         "< :Ann!a@h NOTICE #Lobby :hi all", "< :Ann!a@h PRIVMSG Joe :psst", "< :irc.test NOTICE Joe :server says"},
-       {"= line Lobby Ann: .stop please", "= room Lobby: * Ann dances", "= room Lobby: -Ann- hi all",
+       {"= line Lobby Ann: \x02.stop\x02 please", "= room Lobby: * Ann dances", "= room Lobby: -Ann- hi all",
         "= notice Ann (to you only): psst", "= notice server says"}},
       {"CTCP: answered to a nick only, once a second",
        {"< :#Lobby!x@h PRIVMSG Joe :\x01VERSION\x01", "< :a,b!x@h PRIVMSG Joe :\x01VERSION\x01",
@@ -154,6 +154,32 @@ TEST(IrcSession, TalkActionsNoticesAndCtcp) {
       {"the keepalive", {"+90000", "+59999", "+1"}, {"> PING :morva", "= lost, retry: the server stopped answering"}},
       {"no line over 512 bytes, however long the room's line",
        {"say Lobby " + std::string(3000, 'x')}, {"> PRIVMSG #Lobby :xxx", "> PRIVMSG #Lobby :xxx"}},
+  }, true);
+}
+
+TEST(IrcSession, TheRoomsNewsAndTheOwnersCommands) {
+  Play({
+      {"comings and goings, once for each room and never for the owner",
+       {"< :s 005 Joe PREFIX=(qaohv)~&@%+ :ok", "< :s 353 Joe = #Lobby :Joe @Op +Bob %Hal Cy", "< :s 366 Joe #Lobby :End", "< :s 332 Joe #Lobby :Kino <3",
+        "< :Ann!a@h JOIN #Lobby", "< :Bob!b@h NICK :Bobby", "< :Ann!a@h PART #Lobby :bye", "< :Op!o@h KICK #Lobby Cy :flood",
+        "< :Hal!h@h QUIT :gone", "< :Nobody!n@h QUIT :gone", "< :Op!o@h TOPIC #Lobby :\x02Kino\x02 tonight",
+        "< :Joe!u@h NICK :Joey"},
+       {"= marks Lobby: +Bob +Hal @Op", "= topic Lobby: Kino <3", "= joins Lobby: Ann", "= renames Lobby: Bob: Bobby",
+        "= parts Lobby: Ann: bye", "= kicked Lobby: Cy by Op: flood", "= quits Lobby: Hal: gone",
+        "= topic Lobby: Op: \x02Kino\x02 tonight", "= now Joey"},
+       {"Nobody", "renames Lobby: Joe"}},
+      {"ranks given and taken by MODE; a voice under an operator's rank goes with it",
+       {"< :s 353 Joe = #Lobby :Joe Ann Bob", "< :s 366 Joe #Lobby :End", "< :Op!o@h MODE #Lobby +ov-k Ann Bob key",
+        "< :Op!o@h MODE #Lobby +l-o+b 10 Ann *!*@x", "< :Op!o@h MODE #Lobby +v Zed"},
+       {"= marks Lobby: +Bob @Ann", "= marks Lobby: +Bob"},
+       {"Zed"}},
+      {"the owner's action, private line and new nick",
+       {"act Lobby waves <b>hello</b>", "msg Ann psst <3", "msg #Other no", "msg a,b no", "nick Joe Two",
+        "< :s 433 Joe Joe_Two :Nickname already in use", "< :s 433 Joe Other :in use"},
+       {"> PRIVMSG #Lobby :\x01" "ACTION waves \x02hello\x01", "> PRIVMSG Ann :psst <3",
+        "= notice /msg goes to one member's name, not to #Other", "= notice /msg goes to one member's name, not to a,b",
+        "> NICK Joe_Two", "= notice The nick Joe_Two is refused: Nickname already in use"},
+       {"PRIVMSG #Other", "PRIVMSG a,b", "refused: in use"}},
   }, true);
 }
 

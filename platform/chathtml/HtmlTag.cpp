@@ -1,8 +1,8 @@
-#include "platform/chatclient/irc/HtmlTag.h"
+#include "platform/chathtml/HtmlTag.h"
 
-#include "platform/chatclient/irc/HtmlCharRef.h"
+#include "platform/chathtml/HtmlCharRef.h"
 
-namespace irc {
+namespace chathtml {
 namespace {
 
 bool IsAsciiLetter(QChar c) {
@@ -116,4 +116,4 @@ std::optional<HtmlTag> HtmlTagReader::ReadAt(qsizetype pos) {
   return tag;
 }
 
-}  // namespace irc
+}  // namespace chathtml

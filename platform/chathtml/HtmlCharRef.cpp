@@ -1,13 +1,13 @@
-#include "platform/chatclient/irc/HtmlCharRef.h"
+#include "platform/chathtml/HtmlCharRef.h"
 
 #include <array>
 #include <utility>
 
-namespace irc {
+namespace chathtml {
 namespace {
 
 constexpr std::array<std::pair<const char16_t*, char32_t>, 6> kNamed = {{
-    {u"amp", '&'}, {u"lt", '<'}, {u"gt", '>'}, {u"quot", '"'}, {u"apos", '\''}, {u"nbsp", 0xA0},
+    {u"amp", '&'}, {u"lt", '<'}, {u"gt", '>'}, {u"quot", '"'}, {u"apos", '\''}, {u"nbsp", ' '},
 }};
 
 constexpr qsizetype kMostDecimalDigits = 7;  // 1114111
@@ -65,4 +65,4 @@ std::optional<HtmlCharRef> ReadHtmlCharRef(QStringView text, qsizetype pos) {
   return std::nullopt;
 }
 
-}  // namespace irc
+}  // namespace chathtml

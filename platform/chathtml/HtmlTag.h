@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringView>
 
-namespace irc {
+namespace chathtml {
 
 // One tag of the HTML that chat lines carry: <font color=#ff0000>, </b>,
 // <a href="...">.
@@ -50,4 +50,4 @@ class HtmlTagReader {
   Found nextClose_;
 };
 
-}  // namespace irc
+}  // namespace chathtml
