@@ -29,6 +29,8 @@ constexpr Option kOptions[] = {
      [](LauncherOptions& o, const QString& v) { o.irc = v; }},
     {"--irc-ca", "FILE", "also trust this certificate authority (PEM) for ircs://",
      [](LauncherOptions& o, const QString& v) { o.ircCa = v; }},
+    {"--irc-listen", "[HOST:]PORT", "let your own IRC client connect here (loopback) and go on to --irc",
+     [](LauncherOptions& o, const QString& v) { o.ircListen = v; }},
 };
 
 const Option* Find(const QString& name) {

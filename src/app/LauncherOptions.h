@@ -22,6 +22,9 @@ struct LauncherOptions {
   std::optional<QString> irc;
   // One more trusted authority (PEM) for the network's certificate.
   std::optional<QString> ircCa;
+  // [HOST:]PORT on loopback where the owner's own IRC client connects; Morva
+  // goes on to the --irc network for it.
+  std::optional<QString> ircListen;
   // Set when the command line cannot be used; names the fault.
   QString error;
 };
