@@ -14,6 +14,7 @@ packages=(
   pulseaudio pulseaudio-utils libasound2-plugins  # the tests' own sound server, and ALSA's way to it
   desktop-file-utils file
   ngircd openssl
+  irssi tmux  # the owner's own IRC client, in a terminal of its own, for the proxy's tests
 )
 
 missing=()
