@@ -96,6 +96,7 @@ void IrcProxyTransport::OnClientReadable() {
 }
 
 void IrcProxyTransport::OnClientGone() {
+  emit notice("Your IRC client left");
   session_.ClientLeft("Client closed the connection");
   Apply();
 }

@@ -360,9 +360,18 @@ void ProxySession::ClientLeft(const QString& reason) {
   }
   out_.closeClient = true;
   state_ = State::Idle;
-  ownLines_.clear();
+  DropOwnLines();
   if (registered_) Emit(ProxyEvent::Kind::SignedOff, {}, {}, reason);
   registered_ = false;
+}
+
+void ProxySession::DropOwnLines() {
+  for (const QByteArray& line : ownLines_) {
+    if (!line.startsWith("PRIVMSG ")) continue;
+    const qsizetype text = line.indexOf(" :");
+    Emit(ProxyEvent::Kind::Notice, {}, {}, "Not sent, the connection was lost: " + Text(line.mid(text + 2).trimmed()));
+  }
+  ownLines_.clear();
 }
 
 void ProxySession::ClientPending(qsizetype bytes) {
@@ -385,11 +394,7 @@ void ProxySession::EndSession(const QString& reason) {
   out_.closeClient = true;
   out_.closeUpstream = true;
   state_ = State::Closed;
-  for (const QByteArray& line : ownLines_) {
-    const qsizetype text = line.indexOf(" :");
-    Emit(ProxyEvent::Kind::Notice, {}, {}, "Not sent, the connection was lost: " + Text(line.mid(text + 2)));
-  }
-  ownLines_.clear();
+  DropOwnLines();
   if (registered_) Emit(ProxyEvent::Kind::SignedOff, {}, {}, reason);
   registered_ = false;
 }

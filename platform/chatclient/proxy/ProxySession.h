@@ -131,6 +131,8 @@ class ProxySession {
   void OpenRoom(const QString& room);
   void Flush(Clock::time_point now);
   void EndSession(const QString& reason);
+  // Morva's lines that will never leave, each said in a notice.
+  void DropOwnLines();
   void ToClient(const QByteArray& line) { out_.toClient += line + "\r\n"; }
   void ToUpstream(const QByteArray& line) { out_.toUpstream += line + "\r\n"; }
   void Emit(ProxyEvent::Kind kind, QString room = {}, QString nick = {}, QString text = {}, QStringList members = {});
