@@ -16,6 +16,9 @@ namespace {
 constexpr const char* kOwnCaps = "sasl=PLAIN cap-notify";
 // The prefix of Morva's own replies to the client before the network is there.
 constexpr const char* kMe = ":morva";
+// Bounds on what a client or a server can make Morva keep.
+constexpr std::size_t kMostWaiting = 1000;
+constexpr qsizetype kLongestCapList = 8192;
 
 QString Text(QByteArrayView bytes) { return DecodeIrcText(bytes); }
 bool IsChannel(QByteArrayView target) { return target.startsWith('#') || target.startsWith('&'); }
@@ -70,7 +73,8 @@ void ProxySession::FromClient(const QByteArray& line, Clock::time_point now) {
       const std::optional<IrcMessage> message = IrcMessage::Parse(line);
       if (state_ == State::BeforePassword || (localCap_ && !registered_ && message && message->command == "CAP"))
         return BeforePassword(line, message ? &*message : nullptr);
-      // Past the password, and the network not there yet: kept in order.
+      // Past the password, and the network not there yet: kept in order, up to a bound.
+      if (waiting_.size() >= kMostWaiting) return RefuseClient("too much before the network answered");
       waiting_.push_back(line);
       return;
     }
@@ -282,7 +286,7 @@ bool ProxySession::UpstreamCap(const IrcMessage& m) {
     if (what == "LS" && upCap_ == UpCap::Listing) {
       // "CAP * LS * :part" goes on in another line.
       const bool more = m.Param(2) == "*" && m.params.size() > 3;
-      upCaps_ += ' ' + (more ? m.Param(3) : m.Param(2));
+      if (upCaps_.size() < kLongestCapList) upCaps_ += ' ' + (more ? m.Param(3) : m.Param(2));
       if (more) return true;
       upCaps_ = upCaps_.trimmed();
       if (options_.saslAccount.isEmpty()) {
