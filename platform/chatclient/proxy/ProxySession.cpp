@@ -66,7 +66,28 @@ QByteArray ProxySession::ClientNick() const { return clientNick_.isEmpty() ? QBy
 
 // --- The client, before its password ---------------------------------------
 
+// The proxy's password is the client's to give Morva only: a PASS (or, where
+// Morva answered the client's SASL, an AUTHENTICATE) that comes again later
+// never goes on to the network.
+bool ProxySession::KeptFromNetwork(const QByteArray& line) const {
+  if (!line.startsWith('@') && !line.startsWith(':')) {
+    // Most lines: the command is the first word, and nothing need be parsed.
+    auto is = [&line](QByteArrayView word) {
+      return line.size() > word.size() && line[word.size()] == ' ' &&
+             QByteArrayView(line).first(word.size()).compare(word, Qt::CaseInsensitive) == 0;
+    };
+    return is("PASS") || (localCap_ && is("AUTHENTICATE"));
+  }
+  const std::optional<IrcMessage> message = IrcMessage::Parse(line);
+  if (!message) return false;
+  const QByteArray command = message->command.toUpper();
+  return command == "PASS" || (localCap_ && command == "AUTHENTICATE");
+}
+
 void ProxySession::FromClient(const QByteArray& line, Clock::time_point now) {
+  if (state_ == State::Connecting || state_ == State::Relaying) {
+    if (KeptFromNetwork(line)) return;
+  }
   switch (state_) {
     case State::BeforePassword:
     case State::Connecting: {

@@ -118,6 +118,7 @@ class ProxySession {
   void OpenWhenReady();
   void RefuseClient(const QString& reason);
   void RelayFromClient(const QByteArray& line, Clock::time_point now);
+  bool KeptFromNetwork(const QByteArray& line) const;
   // Whether Morva keeps the network's line to itself.
   // Anything for the client after the line goes into `after`.
   bool ReadFromUpstream(const IrcMessage& message, QByteArray* after);

@@ -130,6 +130,8 @@ TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) 
         "S :irc.test 001 Joe :Welcome"},
        {":irc.test CAP * LS :echo-message", ":irc.test 001 Joe :Welcome"},
        {"PASS :server-pw", "CAP LS 302", "NICK Joe", "USER joe 0 * :Joe"}, {"signedOn Joe"}, true},
+      {"the password never goes on to the network", kSignedOn, {"C PASS :secret", "C pass secret", "C NICK Joe2"}, {},
+       {"NICK Joe2"}, {}},
       {"a wrong password", {}, {"C NICK Joe", "C PASS :guess", "C USER joe 0 * :Joe"},
        {"ERROR :Closing link: wrong password"}, {}, {}, false, true},
       {"no password at all", {}, {"C NICK Joe", "C USER joe 0 * :Joe", "wait 29000", "C PING :x", "wait 1000"},
