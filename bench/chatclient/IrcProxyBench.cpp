@@ -19,6 +19,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -178,10 +179,10 @@ int main(int argc, char** argv) {
 
   irc::ProxySessionOptions options;
   options.password = "bench";
-  IrcProxyTransport proxy(irc::IrcEndpoint{"127.0.0.1", serverPort, false, {}}, options);
+  auto proxy = std::make_unique<IrcProxyTransport>(irc::IrcEndpoint{"127.0.0.1", serverPort, false, {}}, options);
   QString error;
-  if (!proxy.Listen(QHostAddress::LocalHost, 0, &error)) return 1;
-  const quint16 proxyPort = proxy.port();
+  if (!proxy->Listen(QHostAddress::LocalHost, 0, &error)) return 1;
+  const quint16 proxyPort = proxy->port();
 
   Figures direct, through;
   std::thread measuring([&] {
@@ -194,6 +195,8 @@ int main(int argc, char** argv) {
   });
   app.exec();
   measuring.join();
+  // Its connection to the server goes with it, so that the server's last read ends.
+  proxy.reset();
   ::shutdown(listening, SHUT_RDWR);
   ::close(listening);
   server.join();
