@@ -34,6 +34,7 @@ struct Case {
   QStringList events;  // "signedOn Joe", "joined #music", "line #music Ann: hi", ...
   bool upstreamOpened = false;
   bool clientClosed = false;
+  QString loadRoom = {};  // --room
 };
 
 QString Describe(const ProxyEvent& e) {
@@ -172,6 +173,14 @@ TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) 
        {"join back", "S :Joe!joe@host JOIN #back", "C PRIVMSG #music :.stop"},
        {":Joe!joe@host JOIN #back"}, {"JOIN #back", "PRIVMSG #music :.stop"},
        {"joined back", "joined #music", "line #music Joe: .stop"}},
+      {"a join the network refuses is reported, and nothing is said there", kSignedOn,
+       {"join &music", "S :irc.test 403 Joe &music :No such channel", "say &music hello"},
+       {":irc.test 403 Joe &music :No such channel"}, {"JOIN &music"},
+       {"refused &music: No such channel", "notice Not in &music now: not sent: hello"}},
+      {"with --room the window waits for that channel", kPassFirst,
+       {"S :irc.test 001 Joe :Welcome", "S :Joe!joe@host JOIN #other", "S :Joe!joe@host JOIN #Music"},
+       {":irc.test 001 Joe :Welcome", ":Joe!joe@host JOIN #other", ":Joe!joe@host JOIN #Music"}, {},
+       {"signedOn Joe", "joined music"}, false, false, "music"},
       {"the network goes: the client is told why", kSignedOn, {"say #music late", "lost the server closed the connection"},
        {":Joe!joe@host PRIVMSG #music :late", "ERROR :Closing link: the server closed the connection"}, {"PRIVMSG #music :late"},
        {"signedOff the server closed the connection"}, false, true},
@@ -182,6 +191,7 @@ TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) 
     irc::ProxySessionOptions options;
     options.password = "secret";
     options.serverPassword = "server-pw";
+    options.loadRoom = c.loadRoom;
     ProxySession session(options);
     Clock::time_point now{};
     session.ClientConnected(now);
