@@ -152,12 +152,12 @@ int main(int argc, char** argv) {
     irc = ParseIrcUrl(*options.irc, &problem);
     if (!irc) return Fail(problem);
     // Secrets come from the environment, never from the command line.
-    irc->password = qgetenv("MORVA_IRC_PASSWORD");
+    irc->session.password = qgetenv("MORVA_IRC_PASSWORD");
     if (const QByteArray sasl = qgetenv("MORVA_IRC_SASL"); !sasl.isEmpty()) {
       const qsizetype colon = sasl.indexOf(':');
       if (colon <= 0) return Fail("MORVA_IRC_SASL must hold account:password");
-      irc->saslAccount = sasl.left(colon);
-      irc->saslPassword = sasl.mid(colon + 1);
+      irc->session.saslAccount = sasl.left(colon);
+      irc->session.saslPassword = sasl.mid(colon + 1);
     }
   }
   if (options.ircCa) {
@@ -188,6 +188,8 @@ int main(int argc, char** argv) {
   // there is a screen to show it on.
   ChatClientOptions chatOptions;
   if (options.screenName) chatOptions.screenName = *options.screenName;
+  // A channel in the --irc address is the first room, unless --room names one.
+  if (irc && !irc->room.isEmpty()) chatOptions.room = irc->room;
   if (options.room) chatOptions.room = *options.room;
   chatOptions.signedOn = !options.signedOff;
   chatOptions.openRoom = !options.noRoom;
@@ -202,13 +204,13 @@ int main(int argc, char** argv) {
     if (!password.file.isEmpty()) Diagnose("the password for your IRC client is in " + password.file);
     irc::ProxySessionOptions proxyOptions;
     proxyOptions.password = password.password;
-    proxyOptions.serverPassword = irc->password;
-    proxyOptions.saslAccount = irc->saslAccount;
-    proxyOptions.saslPassword = irc->saslPassword;
-    proxyOptions.burst = irc->burst;
-    proxyOptions.interval = irc->sendInterval;
-    if (options.room) proxyOptions.loadRoom = *options.room;
-    irc::IrcEndpoint endpoint{irc->host, irc->port, irc->tls, irc->extraAuthorities};
+    proxyOptions.serverPassword = irc->session.password;
+    proxyOptions.saslAccount = irc->session.saslAccount;
+    proxyOptions.saslPassword = irc->session.saslPassword;
+    proxyOptions.burst = irc->session.burst;
+    proxyOptions.interval = irc->session.sendInterval;
+    proxyOptions.loadRoom = options.room ? *options.room : irc->room;
+    irc::IrcEndpoint endpoint{irc->host, irc->port, irc->tls, irc->extraAuthorities, irc->handshakeSilence};
     auto proxyTransport = std::make_unique<IrcProxyTransport>(endpoint, proxyOptions);
     QString problem;
     if (!proxyTransport->Listen(listen->host, listen->port, &problem))

@@ -2,7 +2,11 @@
 
 #include <utility>
 
+#include <QScopeGuard>
+
 #include "platform/chatclient/LocalRooms.h"
+#include "platform/chatclient/irc/HtmlToIrc.h"
+#include "platform/chatclient/irc/IrcText.h"
 #include "src/seams/Diagnostic.h"
 
 namespace {
@@ -18,6 +22,11 @@ QString CleanScreenName(const QString& requested) {
     name.remove('!');
   }
   return name.isEmpty() ? DefaultScreenName() : name;
+}
+
+// A line of chat HTML as the owner reads it in a notice: the text without tags.
+QString PlainText(const QString& chatHtml) {
+  return irc::StripIrcFormatting(irc::HtmlToIrc(ChatRoom::SingleLine(chatHtml)));
 }
 
 }  // namespace
@@ -41,9 +50,15 @@ ChatClient::ChatClient(WindowSystem& windows, ChatClientOptions options, std::un
   connect(&carrier, &ChatTransport::signedOff, this, &ChatClient::OnSignedOff);
   connect(&carrier, &ChatTransport::ownNameChanged, this, &ChatClient::OnOwnNameChanged);
   connect(&carrier, &ChatTransport::joined, this, &ChatClient::OnJoined);
-  connect(&carrier, &ChatTransport::joinRefused, this, [this](const QString& room, const QString& reason) {
-    emit notice("Could not enter room " + room + ": " + reason);
+  connect(&carrier, &ChatTransport::joinRefused, this, &ChatClient::OnJoinRefused);
+  connect(&carrier, &ChatTransport::roomNotice, this, [this](const QString& room, const QString& text) {
+    if (openRoom_ && openRoom_->name() == room) emit roomNoticeShown(text);
   });
+  entryLimit_.setSingleShot(true);
+  entryLimit_.setInterval(options.entryLimit);
+  connect(&entryLimit_, &QTimer::timeout, this, [this] { DropHeld("no answer yet about room " + entering_); });
+  refusalQuiet_.setSingleShot(true);
+  refusalQuiet_.setInterval(options.refusalQuiet);
   connect(&carrier, &ChatTransport::lineArrived, this, &ChatClient::OnLineArrived);
   connect(&carrier, &ChatTransport::membersChanged, this, &ChatClient::OnMembersChanged);
   connect(&carrier, &ChatTransport::notice, this, &ChatClient::notice);
@@ -138,11 +153,35 @@ void ChatClient::EnterRoom(const QString& name) {
     windows_.BringToTop(room_.window);
     return;
   }
+  entering_ = name;
+  entryLimit_.start();
   transport_->Join(name);
+}
+
+void ChatClient::DropHeld(const QString& why) {
+  for (const QString& line : std::exchange(held_, {})) emit notice("Not sent, " + why + ": " + PlainText(line));
+}
+
+void ChatClient::OnJoinRefused(const QString& room, const QString& reason) {
+  emit notice("Could not enter room " + room + ": " + reason);
+  if (room != entering_) return;
+  entering_.clear();
+  entryLimit_.stop();
+  DropHeld("room " + room + " could not be entered");
+  refusalQuiet_.start();
 }
 
 void ChatClient::OnJoined(const QString& name) {
   if (!isRunning()) return;
+  if (name == entering_) {
+    entering_.clear();
+    entryLimit_.stop();
+    refusalQuiet_.stop();
+  }
+  // Said in the room entered, once it is open: what was typed for it.
+  auto held = qScopeGuard([this] {
+    for (const QString& line : std::exchange(held_, {})) TypeLine(line);
+  });
   if (openRoom_ && openRoom_->name() == name) return;  // back in it after a lost connection
   RoomWindows left = room_;
   if (openRoom_) {
@@ -238,7 +277,15 @@ LRESULT ChatClient::InputBoxProc(HWND window, UINT message, WPARAM wParam) {
   auto text = Entered(window, message, wParam);
   if (!text || text->trimmed().isEmpty() || !openRoom_) return 0;
   if (!transport_->IsSignedOn()) {
-    emit notice("Not connected: not sent: " + ChatRoom::SingleLine(*text));
+    emit notice("Not connected: not sent: " + PlainText(*text));
+    return 0;
+  }
+  if (!entering_.isEmpty() && entryLimit_.isActive()) {
+    held_.push_back(*text);
+    return 0;
+  }
+  if (refusalQuiet_.isActive()) {
+    emit notice("Not sent, a room just asked for could not be entered: " + PlainText(*text));
     return 0;
   }
   // Shown at once, as the owner's own client shows it; then carried.

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include "platform/chatclient/ChatClientOptions.h"
 #include "platform/chatclient/ChatRoom.h"
@@ -31,7 +32,11 @@
 // takes WM_SETTEXT and characters; Enter on "aol://2719:2-2-" + name (blanks
 // around the keyword and around the name ignored) asks the transport for that
 // room: once it is entered, its window opens on top and the window of the
-// room left behind closes. One room is open at a time. While the transport is
+// room left behind closes. One room is open at a time. Until the room asked
+// for is entered (at most options.entryLimit), lines typed are held back and
+// then said in it; when it is refused they are not sent, nor any typed in
+// the next options.refusalQuiet, so that an arrival announced right after
+// the request never lands in the room that was not left. While the transport is
 // signed off the welcome window is gone, and a line typed is not sent: a
 // notice says so. Everything runs on the user-interface thread.
 class ChatClient : public QObject {
@@ -88,6 +93,9 @@ class ChatClient : public QObject {
   // Another room is now the open one.
   void roomChanged(const QString& roomName);
   void membersChanged();
+  // Something that happened in the open room and is no one's line (an
+  // action, a channel notice); it is not part of the transcript.
+  void roomNoticeShown(const QString& text);
   // Something for the owner to read, from the client or its network.
   void notice(const QString& text);
   void closed();
@@ -106,6 +114,9 @@ class ChatClient : public QObject {
   void OnSignedOff();
   void OnOwnNameChanged(const QString& screenName);
   void OnJoined(const QString& room);
+  void OnJoinRefused(const QString& room, const QString& reason);
+  // Lines held back for a room being entered are dropped, with a notice each.
+  void DropHeld(const QString& why);
   void OnLineArrived(const QString& room, const QString& screenName, const QString& text);
   void OnMembersChanged(const QString& room, const QStringList& members);
   // Says the line in the open room and shows it.
@@ -133,4 +144,9 @@ class ChatClient : public QObject {
   HWND buddyList_ = kNullWindow;
   HWND signOn_ = kNullWindow;
   RoomWindows room_;
+  // The room asked for and not yet entered, and the lines typed meanwhile.
+  QString entering_;
+  std::vector<QString> held_;
+  QTimer entryLimit_;
+  QTimer refusalQuiet_;
 };

@@ -45,6 +45,10 @@ class ChatTransport : public QObject {
   void joinRefused(const QString& room, const QString& reason);
   // Another member's line in a room the owner is in.
   void lineArrived(const QString& room, const QString& screenName, const QString& text);
+  // Something that happened in a room and is no one's line: an action
+  // ("* Ann dances"), a notice to the channel, a line replayed from earlier.
+  // Never a command.
+  void roomNotice(const QString& room, const QString& text);
   // Everyone in the room, the owner included.
   void membersChanged(const QString& room, const QStringList& members);
   // Something the owner should read: shown as "*** " + text.

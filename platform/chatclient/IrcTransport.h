@@ -1,67 +1,59 @@
 #pragma once
 
 #include <chrono>
-#include <map>
-#include <memory>
 #include <optional>
 
 #include <QByteArray>
 #include <QList>
 #include <QSslCertificate>
 #include <QString>
-#include <QStringList>
 #include <QTimer>
 
 #include "platform/chatclient/ChatTransport.h"
 #include "platform/chatclient/irc/IrcConnection.h"
-#include "platform/chatclient/irc/IrcMessage.h"
-#include "platform/chatclient/irc/SendQueue.h"
+#include "platform/chatclient/irc/IrcNick.h"
+#include "platform/chatclient/irc/IrcSession.h"
 
 // Where an IRC network is, and how patient to be with it.
 struct IrcOptions {
   QString host;
   quint16 port = 6667;
-  // Sent as PASS before registering, when not empty.
-  QByteArray password;
+  // The channel named in the address ("irc://host/#music"), for the first room.
+  QString room;
   // TLS: the server's certificate is checked against the system's trusted
   // authorities, these as well, and the host name. There is no way to turn
   // the check off.
   bool tls = false;
   QList<QSslCertificate> extraAuthorities;
-  // SASL PLAIN sign-in during registration, when the account is not empty:
-  // a connection that cannot sign in ends instead of going on without.
-  QByteArray saslAccount;
-  QByteArray saslPassword;
+  // A TLS handshake without an answer for this long is given up.
+  std::chrono::milliseconds handshakeSilence{10000};
+  // The protocol's own settings and timings: password, SASL, keepalive,
+  // pacing.
+  irc::IrcSessionOptions session;
 
-  // The reconnect backoff: the first wait, doubled after every failure up to the longest.
+  // The reconnect backoff: the first wait, doubled after every failure up to
+  // the longest. It starts again from the first only after a connection has
+  // stayed up for `stable`.
   std::chrono::milliseconds firstRetry{1000};
   std::chrono::milliseconds longestRetry{60000};
-  // After this much silence a PING goes out; no answer in pingAnswer more is a lost connection.
-  std::chrono::milliseconds quietBeforePing{90000};
-  std::chrono::milliseconds pingAnswer{60000};
-  // How long registration may take before the connection is given up.
-  std::chrono::milliseconds registration{60000};
-  // A kick of the owner is answered by one JOIN after this.
-  std::chrono::milliseconds rejoinAfterKick{5000};
-  // Flood control: this many lines at once, then one an interval.
-  int burst = 5;
-  std::chrono::milliseconds sendInterval{1000};
+  std::chrono::milliseconds stable{60000};
 };
 
-// "irc://HOST[:PORT]" (port 6667 by default) or "ircs://HOST[:PORT]" (TLS,
-// port 6697 by default); nothing, with the reason in `error`, for anything else.
+// "irc://HOST[:PORT][/CHANNEL]" (port 6667 by default) or
+// "ircs://HOST[:PORT][/CHANNEL]" (TLS, port 6697 by default), the channel as
+// "/#music", "/music" or "#music"; nothing, with the reason in `error`, for
+// anything else.
 std::optional<IrcOptions> ParseIrcUrl(const QString& url, QString* error);
 
-// A nick the network will take for a screen name: blanks become '_' and
-// characters no nick may hold go.
-QByteArray NickFromScreenName(const QString& screenName);
+using irc::NickFromScreenName;
 
-// The chat client's rooms as channels of an IRC network, over one TCP
-// connection that it keeps up: registration (PASS, NICK, USER), PING and
-// PONG, a keepalive, and a reconnect with backoff, forever. The owner's
-// lines leave as PRIVMSG with IRC formatting for the chat HTML, split to
-// fit the server's 512 bytes and paced against flooding; the network does
-// not echo them, so each is reported once, by the client that showed it.
+// The chat client's rooms as channels of an IRC network, over one TCP or
+// TLS connection that it keeps up with a reconnect and backoff, forever
+// (unless the network refuses the owner's account). The protocol is an
+// irc::IrcSession; this class drives it with the connection and one timer.
+// The owner's lines leave as PRIVMSG with IRC formatting for the chat HTML,
+// split to fit and paced; the network does not echo them, so each is
+// reported once, by the client that showed it.
 class IrcTransport : public ChatTransport {
   Q_OBJECT
 
@@ -70,75 +62,30 @@ class IrcTransport : public ChatTransport {
   ~IrcTransport() override;
 
   void SignOn(const QString& screenName) override;
-  bool IsSignedOn() const override { return registered_; }
+  bool IsSignedOn() const override { return session_.signedOn(); }
   void Join(const QString& room) override;
   void Part(const QString& room) override;
   void Say(const QString& room, const QString& text) override;
   bool SayAs(const QString&, const QString&, const QString&) override { return false; }
-  QString NetworkName(const QString& room) const override;
+  QString NetworkName(const QString& room) const override { return session_.NetworkName(room); }
   // Sends every line still waiting for its turn, then QUIT, and waits a
   // little for them to leave: for the end of the program.
   void SignOff();
 
  private:
-  // One channel the owner is in, or is on the way into.
-  struct Channel {
-    QString room;     // as the owner named it
-    QString name;     // as the server spells it
-    bool joined = false;
-    QStringList members;
-    QStringList namesComing;  // NAMES replies not yet ended
-  };
-
+  static irc::IrcSession::Time Now() { return std::chrono::steady_clock::now(); }
   void Connect();
-  void OnConnected();
-  void OnLine(const QByteArray& line);
-  void LoseConnection(const QString& reason);
-  void Write(const QByteArray& line);  // a control line, at once
-  void Queue(const QByteArray& line);  // an own line, paced
-  void Flush();
-  void Heard();
-
-  void Handle(const irc::IrcMessage& message);
-  // SASL: the server's capabilities, its AUTHENTICATE prompts, the outcome.
-  void OnCapability(const irc::IrcMessage& message);
-  void SendSaslPlain();
-  void FailSignIn(const QString& reason);
-  void OnWelcome(const irc::IrcMessage& message);
-  void OnNickTaken();
-  void OnJoin(const irc::IrcMessage& message);
-  void OnPrivmsg(const irc::IrcMessage& message);
-  void OnLeft(const QByteArray& channel, const QString& nick);
-  void OnKick(const irc::IrcMessage& message);
-  void OnNames(const irc::IrcMessage& message, bool end);
-  void OnJoinRefused(const irc::IrcMessage& message);
-  void Rename(const QString& from, const QString& to);
-
-  Channel* Find(QStringView channel);
-  void ReportMembers(const Channel& channel);
-  bool IsOwn(QStringView nick) const;
+  void OnLost(const QString& reason, bool retry);
+  // Writes what the session has to say, passes its events on, and sets the
+  // timer for its next deadline.
+  void Drain();
 
   IrcOptions options_;
+  irc::IrcSession session_;
   irc::IrcConnection connection_;
-  irc::SendQueue queue_;
-  QTimer sendTimer_;
-  QTimer reconnectTimer_;
-  QTimer quietTimer_;
-  QTimer pingTimer_;
-  QTimer registrationTimer_;
+  QTimer deadline_;
+  QTimer reconnect_;
   std::chrono::milliseconds retry_;
-
-  QString screenName_;  // the name the owner asked for
-  QByteArray nick_;     // the nick tried, then the one in use
-  int nickTries_ = 0;
-  int nickLength_ = 0;  // the server's NICKLEN; 0 while unknown
-  QByteArray user_;     // as the server shows us to others, once seen
-  QByteArray host_;
-  bool registered_ = false;
-  enum class Sasl { Off, Listing, Requested, Authenticating, Done };
-  Sasl sasl_ = Sasl::Off;
-  QByteArray capabilities_;  // CAP LS replies so far
-  bool signingOn_ = false;
-  // By the channel's name in lower case.
-  std::map<QString, Channel> channels_;
+  std::optional<irc::IrcSession::Time> connectedAt_;
+  bool signedOn_ = false;  // as last reported to the client
 };

@@ -25,7 +25,7 @@ constexpr Option kOptions[] = {
      [](LauncherOptions& o, const QString&) { o.signedOff = true; }},
     {"--no-room", nullptr, "start with no chat room open",
      [](LauncherOptions& o, const QString&) { o.noRoom = true; }},
-    {"--irc", "URL", "join an IRC network, irc:// or ircs://HOST[:PORT], instead of the local room",
+    {"--irc", "URL", "join an IRC network, irc:// or ircs://HOST[:PORT][/CHANNEL], instead of the local room",
      [](LauncherOptions& o, const QString& v) { o.irc = v; }},
     {"--irc-ca", "FILE", "also trust this certificate authority (PEM) for ircs://",
      [](LauncherOptions& o, const QString& v) { o.ircCa = v; }},

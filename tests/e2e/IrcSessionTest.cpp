@@ -109,7 +109,8 @@ TEST(IrcSessionTest, AnUnreadableAuthorityOrABadSignInIsAClearErrorAtStart) {
                              "morva: --irc-listen: only a loopback address (127.0.0.1, ::1) can be used, not 10.1.2.3\n"},
                         Case{{"--irc-listen", "6667"}, {}, "morva: --irc-listen goes with --irc URL\n"},
                         Case{{"--irc", "http://127.0.0.1"}, {},
-                             "morva: --irc takes irc://HOST[:PORT] or ircs://HOST[:PORT], not http://127.0.0.1\n"}}) {
+                             "morva: --irc takes irc://HOST[:PORT][/CHANNEL] or ircs://HOST[:PORT][/CHANNEL], not "
+                             "http://127.0.0.1\n"}}) {
     QProcess morva;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (!c.sasl.isEmpty()) environment.insert("MORVA_IRC_SASL", QString::fromUtf8(c.sasl));

@@ -1,5 +1,7 @@
 #include "platform/chatclient/irc/IrcMessage.h"
 
+#include <QList>
+
 namespace irc {
 namespace {
 
@@ -60,7 +62,40 @@ void SplitPrefix(IrcMessage& message) {
   }
 }
 
+// "a=b\\sc;d" -> {a, "b c"}, {d, ""}; escapes as IRCv3 defines them.
+void ReadTags(QByteArrayView tags, IrcMessage& message) {
+  for (const QByteArrayView tag : tags.toByteArray().split(';')) {
+    if (tag.isEmpty()) continue;
+    const qsizetype equals = tag.indexOf('=');
+    QByteArray value;
+    if (equals >= 0) {
+      const QByteArrayView raw = tag.sliced(equals + 1);
+      for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i] != '\\') {
+          value += raw[i];
+          continue;
+        }
+        if (++i >= raw.size()) break;
+        switch (raw[i]) {
+          case ':': value += ';'; break;
+          case 's': value += ' '; break;
+          case 'r': value += '\r'; break;
+          case 'n': value += '\n'; break;
+          default: value += raw[i];
+        }
+      }
+    }
+    message.tags.emplace_back((equals >= 0 ? tag.first(equals) : tag).toByteArray(), value);
+  }
+}
+
 }  // namespace
+
+std::optional<QByteArray> IrcMessage::Tag(QByteArrayView key) const {
+  for (const auto& [name, value] : tags)
+    if (name == key) return value;
+  return std::nullopt;
+}
 
 QByteArray IrcMessage::Param(std::size_t index) const {
   return index < params.size() ? params[index] : QByteArray();
@@ -71,11 +106,12 @@ std::optional<IrcMessage> IrcMessage::Parse(QByteArrayView line) {
     if (c == '\0' || c == '\r' || c == '\n') return std::nullopt;
   }
   Cursor in(line);
+  IrcMessage message;
   if (!in.AtEnd() && in.Peek() == '@') {
-    in.Word();
+    in.Skip();
+    ReadTags(in.Word(), message);
     in.SkipBlanks();
   }
-  IrcMessage message;
   if (!in.AtEnd() && in.Peek() == ':') {
     in.Skip();
     const QByteArrayView prefix = in.Word();

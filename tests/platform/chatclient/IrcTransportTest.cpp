@@ -1,12 +1,15 @@
-// The chat client on a real IRC server (a private ngircd), with real second
-// members. Timings are shortened so that no test waits for seconds.
+// The chat client on IRC: on a real server (a private ngircd, plain and
+// TLS) with real second members, and on a scripted loopback server for what
+// no real server does. Timings are shortened so that no test waits for
+// seconds.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 
-#include <QTcpServer>
-#include <QTcpSocket>
+#include <QTemporaryDir>
 
 #include "platform/chatclient/ChatClient.h"
 #include "platform/chatclient/IrcTransport.h"
@@ -14,29 +17,63 @@
 #include "platform/win32/WindowSystem.h"
 #include "src/aol/AolClient.h"
 #include "tests/support/FakeRuntime.h"
-#include "tests/platform/chatclient/QuickIrcOptions.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/support/irc/IrcPeer.h"
 #include "tests/support/irc/IrcServer.h"
+#include "tests/support/irc/ScriptedIrcServer.h"
+#include "tests/support/irc/TestCertificates.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
+// Retries, a kick's rejoin and the pacing of own lines in milliseconds.
+IrcOptions Quick(const QString& host, quint16 port) {
+  IrcOptions options;
+  options.host = host;
+  options.port = port;
+  options.firstRetry = 50ms;
+  options.longestRetry = 400ms;
+  options.session.registration = 10s;
+  options.session.rejoinAfterKick = 100ms;
+  options.session.sendInterval = 20ms;
+  return options;
+}
 
-// Joe's chat client on a network, and a way to follow what it says.
+// Joe's chat client on a network, the system's procedures to reach it, and
+// every notice it gives.
+struct Joe {
+  explicit Joe(const IrcOptions& options) {
+    ChatClientOptions chat;
+    chat.screenName = "Joe";
+    client = std::make_unique<ChatClient>(windows, chat, std::make_unique<IrcTransport>(options));
+    QObject::connect(client.get(), &ChatClient::notice, [this](const QString& text) { notices.push_back(text); });
+  }
+  bool InLobby() { return WaitUntil([this] { return client->openRoomName() == "Lobby"; }); }
+  bool Noticed(const QString& part, std::chrono::milliseconds limit = 10s) {
+    return WaitUntil([&] { return std::any_of(notices.begin(), notices.end(), [&](const QString& n) { return n.contains(part); }); },
+                     limit);
+  }
+  std::string Notices() const {
+    std::string all;
+    for (const QString& n : notices) all += n.toStdString() + "\n";
+    return all;
+  }
+
+  WindowSystem windows;
+  FakeRuntime runtime;
+  AolClient aol{windows, runtime};
+  std::unique_ptr<ChatClient> client;
+  std::vector<QString> notices;
+};
+
 class IrcClientTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(server.Start()) << server.error().toStdString(); }
 
-  void StartJoe(const QString& screenName = "Joe", IrcOptions options = {}) {
-    if (options.host.isEmpty()) options = QuickIrcOptions(server.host(), server.port());
-    ChatClientOptions chat;
-    chat.screenName = screenName;
-    chat.room = "Lobby";
-    client = std::make_unique<ChatClient>(windows, chat, std::make_unique<IrcTransport>(options));
-    QObject::connect(client.get(), &ChatClient::notice, [this](const QString& text) { notices.push_back(text); });
-    ASSERT_TRUE(WaitUntil([this] { return client->openRoomName() == "Lobby"; })) << Notices();
+  void StartJoe() {
+    joe.emplace(Quick(server.host(), server.port()));
+    ASSERT_TRUE(joe->InLobby()) << joe->Notices();
   }
 
   // A member in #Lobby, there before Joe's next line.
@@ -54,41 +91,32 @@ class IrcClientTest : public ::testing::Test {
     return line->mid(line->indexOf(marker) + marker.size());
   }
 
-  std::string Notices() const {
-    std::string all;
-    for (const QString& n : notices) all += n.toStdString() + "\n";
-    return all;
-  }
-
   IrcServer server;
-  WindowSystem windows;
-  FakeRuntime runtime;
-  AolClient aol{windows, runtime};
-  std::unique_ptr<ChatClient> client;
-  std::vector<QString> notices;
+  std::optional<Joe> joe;
 };
 
 TEST_F(IrcClientTest, AnnouncementsLeaveAsIrcFormattingAndOthersLinesArriveOnce) {
   StartJoe();
   IrcPeer ann;
   Seat(ann, "Ann");
-  ASSERT_TRUE(WaitUntil([&] { return client->Members().contains("Ann"); }));
+  ASSERT_TRUE(WaitUntil([&] { return joe->client->Members().contains("Ann"); }));
 
-  aol.SendRoomLine(QString::fromUtf8("<font face=\"arial\"><font color=#ff0000>\u2022 Morva MP3 \u2022 Playing [x]"));
+  joe->aol.SendRoomLine(QString::fromUtf8("<font face=\"arial\"><font color=#ff0000>\u2022 Morva MP3 \u2022 Playing [x]"));
   EXPECT_EQ(NextSaid(ann), QByteArray("\x03" "04\xE2\x80\xA2 Morva MP3 \xE2\x80\xA2 Playing [x]"));
   // Shown at once, and once: the network does not echo it.
-  ASSERT_EQ(client->Lines().size(), 1u);
-  EXPECT_EQ(client->Lines()[0].screenName, "Joe");
+  ASSERT_EQ(joe->client->Lines().size(), 1u);
+  EXPECT_EQ(joe->client->Lines()[0].screenName, "Joe");
 
   std::vector<std::pair<QString, QString>> shown;
-  QObject::connect(client.get(), &ChatClient::lineShown,
+  QObject::connect(joe->client.get(), &ChatClient::lineShown,
                    [&](const QString& name, const QString& text) { shown.emplace_back(name, text); });
+  QObject::connect(joe->client.get(), &ChatClient::roomNoticeShown, [&](const QString& text) { shown.emplace_back("", text); });
   ann.Say("#Lobby", "\x02.stop\x02 please");
   ann.Say("#Lobby", "\x01" "ACTION waves\x01");
   ann.Say("#Lobby", "caf\xE9");  // Latin-1 from an old client
   ASSERT_TRUE(WaitUntil([&] { return shown.size() == 3; }));
   EXPECT_EQ(shown[0], std::make_pair(QString("Ann"), QString(".stop please")));
-  EXPECT_EQ(shown[1], std::make_pair(QString("Ann"), QString("waves")));
+  EXPECT_EQ(shown[1], std::make_pair(QString(), QString("* Ann waves")));
   EXPECT_EQ(shown[2], std::make_pair(QString("Ann"), QString::fromUtf8("caf\u00e9")));
 }
 
@@ -96,13 +124,13 @@ TEST_F(IrcClientTest, NoTextPutsACommandOnTheWireAndALongLineComesWhole) {
   StartJoe();
   IrcPeer ann;
   Seat(ann, "Ann");
-  aol.SendRoomLine("Playing [Evil\r\nQUIT :gone\r\nPRIVMSG #Lobby :owned]");
+  joe->aol.SendRoomLine("Playing [Evil\r\nQUIT :gone\r\nPRIVMSG #Lobby :owned]");
   EXPECT_EQ(NextSaid(ann), QByteArray("Playing [Evil  QUIT :gone  PRIVMSG #Lobby :owned]"));
 
   QString longLine;
   for (int i = 0; longLine.size() < 2000; ++i) longLine += QString::fromUtf8("w\u00f6rd%1 ").arg(i);
   longLine += "end";
-  aol.SendRoomLine("<b>" + longLine + "</b>");
+  joe->aol.SendRoomLine("<b>" + longLine + "</b>");
   QByteArray joined;
   int pieces = 0;
   while (joined.size() < longLine.toUtf8().size()) {
@@ -115,16 +143,16 @@ TEST_F(IrcClientTest, NoTextPutsACommandOnTheWireAndALongLineComesWhole) {
   EXPECT_GE(pieces, 5);
   EXPECT_EQ(joined, longLine.toUtf8());
   EXPECT_TRUE(ann.connected());
-  EXPECT_TRUE(client->isSignedOn());
+  EXPECT_TRUE(joe->client->isSignedOn());
 }
 
 TEST_F(IrcClientTest, AFloodOfOwnLinesArrivesInOrderWithNothingDropped) {
   StartJoe();
   IrcPeer ann;
   Seat(ann, "Ann");
-  for (int i = 0; i < 25; ++i) client->TypeLine(QString("line %1").arg(i));
+  for (int i = 0; i < 25; ++i) joe->client->TypeLine(QString("line %1").arg(i));
   for (int i = 0; i < 25; ++i) ASSERT_EQ(NextSaid(ann), QString("line %1").arg(i).toUtf8());
-  EXPECT_TRUE(client->isSignedOn());
+  EXPECT_TRUE(joe->client->isSignedOn());
 }
 
 TEST_F(IrcClientTest, ATakenNickIsTriedWithUnderscoresAndTheWelcomeFollowsIt) {
@@ -133,26 +161,26 @@ TEST_F(IrcClientTest, ATakenNickIsTriedWithUnderscoresAndTheWelcomeFollowsIt) {
   IrcPeer second;
   ASSERT_TRUE(second.Connect(server.host(), server.port(), "Joe_"));
   StartJoe();
-  EXPECT_EQ(aol.OwnScreenName(), "Joe__");
-  EXPECT_TRUE(client->Members().contains("Joe__"));
+  EXPECT_EQ(joe->aol.OwnScreenName(), "Joe__");
+  EXPECT_TRUE(joe->client->Members().contains("Joe__"));
 }
 
 TEST_F(IrcClientTest, ARestartedServerIsJoinedAgainAndLinesWhileAwayAreRefusedAloud) {
   StartJoe();
   server.Stop();
-  ASSERT_TRUE(WaitUntil([&] { return !client->isSignedOn(); }));
-  EXPECT_EQ(aol.OwnScreenName(), "");
+  ASSERT_TRUE(WaitUntil([&] { return !joe->client->isSignedOn(); }));
+  EXPECT_EQ(joe->aol.OwnScreenName(), "");
   // The room window stays; what is typed there is not lost without a word.
-  client->TypeLine("anyone?");
-  EXPECT_EQ(notices.back(), "Not connected: not sent: anyone?");
+  joe->client->TypeLine("anyone?");
+  EXPECT_EQ(joe->notices.back(), "Not connected: not sent: anyone?");
 
   ASSERT_TRUE(server.Start()) << server.error().toStdString();
   IrcPeer ann;
   Seat(ann, "Ann");
   // Back in the room: whoever is there now is among its members.
-  ASSERT_TRUE(WaitUntil([&] { return client->isSignedOn() && client->Members().contains("Ann"); })) << Notices();
-  EXPECT_EQ(aol.OwnScreenName(), "Joe");
-  aol.SendRoomLine("back");
+  ASSERT_TRUE(WaitUntil([&] { return joe->client->isSignedOn() && joe->client->Members().contains("Ann"); })) << joe->Notices();
+  EXPECT_EQ(joe->aol.OwnScreenName(), "Joe");
+  joe->aol.SendRoomLine("back");
   EXPECT_EQ(NextSaid(ann), QByteArray("back"));
 }
 
@@ -163,64 +191,145 @@ TEST_F(IrcClientTest, KickedTheOwnerGoesBackOnceAndARefusedRoomKeepsTheOldOne) {
   op.SendRaw("KICK #Lobby Joe :out");
   ASSERT_TRUE(op.WaitForLine([](const QByteArray& line) { return line.startsWith(":Joe!") && line.contains(" JOIN "); },
                              3000))
-      << Notices();
+      << joe->Notices();
 
+  // ".pr" to a room the server refuses, or whose name cannot fit a line:
+  // the arrival line typed right after is said nowhere.
   IrcPeer keeper;
   Seat(keeper, "Keeper", "#secret");
   keeper.SendRaw("MODE #secret +i");
   ASSERT_TRUE(keeper.WaitForLine(" MODE #secret +i"));
-  aol.EnterPrivateRoom("secret");
-  ASSERT_TRUE(WaitUntil([&] { return !notices.empty() && notices.back().startsWith("Could not enter room secret: "); }))
-      << Notices();
-  EXPECT_EQ(client->openRoomName(), "Lobby");
-  aol.EnterPrivateRoom("back room");
-  ASSERT_TRUE(WaitUntil([&] { return client->openRoomName() == "back room"; })) << Notices();
+  for (const QString& room : {QString("secret"), QString(600, 'r')}) {
+    joe->aol.EnterPrivateRoom(room);
+    joe->aol.SendRoomLine("entered " + room.left(10));
+    ASSERT_TRUE(WaitUntil([&] { return !joe->notices.empty() && joe->notices.back().startsWith("Not sent, "); })) << joe->Notices();
+    EXPECT_EQ(joe->client->openRoomName(), "Lobby");
+  }
+  // Entered in time: the arrival line is said in the new room only.
+  joe->aol.EnterPrivateRoom("back room");
+  joe->aol.SendRoomLine("entered back room");
+  ASSERT_TRUE(WaitUntil([&] { return joe->client->openRoomName() == "back room"; })) << joe->Notices();
   EXPECT_TRUE(op.WaitForLine(" PART #Lobby"));
-  EXPECT_EQ(client->RoomTitle(), "back room (#back_room)");
+  IrcPeer bea;
+  Seat(bea, "Bea", "#back_room");
+  joe->aol.SendRoomLine("in back room");
+  EXPECT_EQ(NextSaid(bea, "#back_room"), QByteArray("in back room"));
+  EXPECT_FALSE(op.WaitForLine(" PRIVMSG #Lobby :entered", 500));
+  EXPECT_EQ(joe->client->RoomTitle(), "back room (#back_room)");
+  EXPECT_TRUE(joe->client->isSignedOn()) << "the 600-byte name never reached the server";
 }
 
-// A server that is not one: whatever it sends is at most a notice, and the
-// client keeps trying.
-TEST(IrcBadServerTest, GarbageSilenceAndBrokenMessagesAreSurvived) {
-  QTcpServer fake;
-  ASSERT_TRUE(fake.listen(QHostAddress::LocalHost));
-  std::vector<std::unique_ptr<QTcpSocket>> accepted;
-  int connections = 0;
-  bool pinged = false;
-  QObject::connect(&fake, &QTcpServer::newConnection, [&] {
-    while (QTcpSocket* socket = fake.nextPendingConnection()) {
-      accepted.emplace_back(socket);
-      // The first connection hears nonsense and is then left silent; the
-      // next is welcomed and fed broken messages.
-      if (++connections == 1) {
-        socket->write(QByteArray("\x00\xff garbage\r\n", 13) + QByteArray(1 << 20, 'x'));
-        continue;
-      }
-      // Once in, the server falls silent and never answers the keepalive.
-      QObject::connect(socket, &QTcpSocket::readyRead, [&pinged, socket] { pinged |= socket->readAll().contains("PING"); });
-      socket->write(":irc.test 001 Joe\r\n"
-                    ":irc.test 353\r\n:irc.test 366\r\n:irc.test 433\r\n:irc.test 005 Joe NICKLEN=\r\n"
-                    ":Ann!a@h PRIVMSG #elsewhere :not for us\r\n"
-                    ":!@ PRIVMSG #Lobby :no nick\r\nPRIVMSG #Lobby :no prefix\r\n: PRIVMSG\r\n"
-                    ":Joe!u@h JOIN #Lobby\r\n:Ann!a@h PRIVMSG #Lobby :hello\r\nPING\r\nKICK\r\n");
-    }
-  });
-  IrcOptions options = QuickIrcOptions("127.0.0.1", fake.serverPort());
-  options.registration = 300ms;
-  options.quietBeforePing = 200ms;
-  options.pingAnswer = 200ms;
-  WindowSystem windows;
-  ChatClientOptions chat;
-  chat.screenName = "Joe";
-  ChatClient client(windows, chat, std::make_unique<IrcTransport>(options));
-  std::vector<QString> shown;
-  QObject::connect(&client, &ChatClient::lineShown, [&](const QString&, const QString& text) { shown.push_back(text); });
-  ASSERT_TRUE(WaitUntil([&] { return shown.size() == 1; }, 10s));
-  EXPECT_EQ(shown[0], "hello");
-  EXPECT_EQ(connections, 2);
-  EXPECT_EQ(client.openRoomName(), "Lobby");
-  ASSERT_TRUE(WaitUntil([&] { return connections == 3; }, 10s)) << "the silence was not taken for a lost connection";
-  EXPECT_TRUE(pinged);
+class IrcTlsTest : public ::testing::Test {
+ protected:
+  // A TLS port with a certificate for these names, signed by the test's own authority.
+  void StartServer(const QStringList& names) {
+    QString problem;
+    auto made = MakeTestCertificates(certificates.path(), names, &problem);
+    ASSERT_TRUE(made) << problem.toStdString();
+    files = *made;
+    tlsPort = server.EnableTls(files.serverCert, files.serverKey);
+    ASSERT_TRUE(server.Start()) << server.error().toStdString();
+  }
+  IrcOptions Tls(bool trustTheTestAuthority) {
+    IrcOptions options = Quick(server.host(), tlsPort);
+    options.tls = true;
+    if (trustTheTestAuthority) options.extraAuthorities = QSslCertificate::fromPath(files.caCert);
+    return options;
+  }
+
+  QTemporaryDir certificates;
+  TestCertificates files;
+  IrcServer server;
+  quint16 tlsPort = 0;
+};
+
+TEST_F(IrcTlsTest, ATrustedCertificateConnectsAndComesBackAfterTheServerGoes) {
+  StartServer({"127.0.0.1"});
+  Joe joe(Tls(true));
+  ASSERT_TRUE(joe.InLobby()) << joe.Notices();
+  IrcPeer ann;
+  ASSERT_TRUE(ann.Connect(server.host(), server.port(), "Ann"));
+  ASSERT_TRUE(ann.Join("#Lobby"));
+  joe.client->TypeLine("over TLS");
+  EXPECT_TRUE(ann.WaitForLine(" PRIVMSG #Lobby :over TLS"));
+
+  server.Stop();
+  ASSERT_TRUE(WaitUntil([&] { return !joe.client->isSignedOn(); }));
+  ASSERT_TRUE(server.Start()) << server.error().toStdString();
+  EXPECT_TRUE(WaitUntil([&] { return joe.client->isSignedOn(); })) << joe.Notices();
+}
+
+TEST_F(IrcTlsTest, AWrongHostNameOrAnUnknownAuthorityIsRefusedAloudAndTriedAgain) {
+  StartServer({"irc.example.org"});
+  {
+    Joe joe(Tls(true));
+    ASSERT_TRUE(joe.Noticed("certificate is refused")) << joe.Notices();
+    EXPECT_TRUE(joe.Noticed("host name")) << joe.Notices();
+    EXPECT_TRUE(joe.Noticed("Connecting to", 2s));
+    EXPECT_FALSE(joe.client->isSignedOn());
+  }
+  Joe stranger(Tls(false));
+  ASSERT_TRUE(stranger.Noticed("certificate is refused")) << stranger.Notices();
+  EXPECT_FALSE(stranger.client->isSignedOn());
+}
+
+// What a real server never does, from a scripted one: welcome and throw
+// out at once, forever; say nothing to a TLS handshake; answer it with
+// garbage or hang up.
+TEST(IrcScriptedServerTest, AServerThatThrowsUsOutAtOnceGetsAGrowingWait) {
+  ScriptedIrcServer server([](int) { return ":s 001 Joe :hi\r\nERROR :Closing link\r\n" + ScriptedIrcServer::kHangUp; });
+  Joe joe(Quick("127.0.0.1", server.port()));  // 50 ms, doubled, up to 400 ms
+  ASSERT_TRUE(WaitUntil([&] { return server.connections() >= 6; })) << joe.Notices();
+  const auto& at = server.arrivals();
+  // Each welcome used to start the backoff over: a connection every 50 ms.
+  EXPECT_GE(at[5] - at[1], 50ms + 100ms + 200ms + 400ms - 20ms);
+  EXPECT_EQ(std::count_if(joe.notices.begin(), joe.notices.end(), [](const QString& n) { return n.startsWith("Connecting to 127.0.0.1"); }),
+            static_cast<long>(server.connections()));
+}
+
+TEST(IrcScriptedServerTest, ATlsHandshakeToAPlainPortIsNamedAndTriedAgain) {
+  struct Case {
+    const char* what;
+    QByteArray greeting;
+    const char* notice;
+  };
+  for (const Case& c : {Case{"silence", "", "did not answer the TLS handshake in 1 s; is port"},
+                        Case{"garbage", QByteArray(4096, '\x16') + "NOTICE * :not TLS at all\r\n", "lost"},
+                        Case{"a hang-up", ScriptedIrcServer::kHangUp, "lost"}}) {
+    SCOPED_TRACE(c.what);
+    ScriptedIrcServer server([&](int) { return c.greeting; });
+    IrcOptions options = Quick("127.0.0.1", server.port());
+    options.tls = true;
+    options.handshakeSilence = 200ms;
+    Joe joe(options);
+    ASSERT_TRUE(WaitUntil([&] { return server.connections() >= 2; })) << joe.Notices();
+    EXPECT_TRUE(joe.Noticed(c.notice)) << joe.Notices();
+    EXPECT_FALSE(joe.client->isSignedOn());
+  }
+}
+
+TEST(IrcUrlTest, TakesHostPortTlsAndAChannel) {
+  struct Case {
+    const char* url;
+    const char* host;
+    int port;  // 0: refused
+    bool tls;
+    const char* room;
+  };
+  for (const Case& c : {Case{"irc://irc.example.net", "irc.example.net", 6667, false, ""},
+                        Case{"ircs://irc.example.net", "irc.example.net", 6697, true, ""},
+                        Case{"irc://h:7000/#music", "h", 7000, false, "#music"},
+                        Case{"ircs://h/music", "h", 6697, true, "music"},
+                        Case{"http://h", "", 0, false, ""}, Case{"irc://", "", 0, false, ""}}) {
+    QString error;
+    const auto options = ParseIrcUrl(c.url, &error);
+    ASSERT_EQ(options.has_value(), c.port != 0) << c.url << " " << error.toStdString();
+    if (!options) continue;
+    EXPECT_EQ(options->host, c.host);
+    EXPECT_EQ(options->port, c.port);
+    EXPECT_EQ(options->tls, c.tls);
+    EXPECT_EQ(options->room, c.room);
+  }
 }
 
 }  // namespace

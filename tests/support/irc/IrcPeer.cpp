@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QTimer>
@@ -21,36 +20,10 @@ bool IsJoinRefusal(const QByteArray& command) {
   return std::any_of(std::begin(kRefusals), std::end(kRefusals), [&](const char* c) { return command == c; });
 }
 
+// A line that is no IRC message parses as one without a command.
+irc::IrcMessage Parse(const QByteArray& line) { return irc::IrcMessage::Parse(line).value_or(irc::IrcMessage{}); }
+
 }  // namespace
-
-IrcMessage IrcMessage::Parse(const QByteArray& line) {
-  IrcMessage message;
-  const qsizetype size = line.size();
-  qsizetype at = 0;
-  const auto word = [&] {
-    const qsizetype end = line.indexOf(' ', at);
-    const QByteArray text = line.mid(at, end < 0 ? -1 : end - at);
-    at = end < 0 ? size : end;
-    while (at < size && line[at] == ' ') ++at;
-    return text;
-  };
-  if (at < size && line[at] == '@') word();  // message tags, not used here
-  if (at < size && line[at] == ':') message.prefix = word().mid(1);
-  message.command = word();
-  while (at < size) {
-    if (line[at] == ':') {
-      message.params.append(line.mid(at + 1));
-      break;
-    }
-    message.params.append(word());
-  }
-  return message;
-}
-
-QByteArray IrcMessage::nick() const {
-  const qsizetype bang = prefix.indexOf('!');
-  return bang < 0 ? prefix : prefix.left(bang);
-}
 
 IrcPeer::IrcPeer() {
   QObject::connect(&socket_, &QIODevice::readyRead, &socket_, [this] { ReadLines(); });
@@ -78,11 +51,11 @@ bool IrcPeer::Connect(const QString& host, quint16 port, const QByteArray& nick,
   SendRaw("USER " + nick + " 0 * :Morva MP3 test peer");
   const auto reply = WaitForLine(
       [](const QByteArray& line) {
-        const QByteArray command = IrcMessage::Parse(line).command;
+        const QByteArray command = Parse(line).command;
         return command == "001" || command == "432" || command == "433" || command == "436" || command == "ERROR";
       },
       Remaining(deadline));
-  if (!reply || IrcMessage::Parse(*reply).command != "001") {
+  if (!reply || Parse(*reply).command != "001") {
     if (reply) Fail("registration refused: " + QString::fromUtf8(*reply));
     return false;
   }
@@ -93,11 +66,11 @@ bool IrcPeer::Join(const QByteArray& channel, int limitMs) {
   SendRaw("JOIN " + channel);
   const auto reply = WaitForLine(
       [&](const QByteArray& line) {
-        const IrcMessage message = IrcMessage::Parse(line);
-        return (message.command == "366" || IsJoinRefusal(message.command)) && SameName(message.param(1), channel);
+        const irc::IrcMessage message = Parse(line);
+        return (message.command == "366" || IsJoinRefusal(message.command)) && SameName(message.Param(1), channel);
       },
       limitMs);
-  if (!reply || IrcMessage::Parse(*reply).command != "366") {
+  if (!reply || Parse(*reply).command != "366") {
     if (reply) Fail("join refused: " + QString::fromUtf8(*reply));
     return false;
   }
@@ -149,44 +122,6 @@ std::optional<QByteArray> IrcPeer::WaitForLine(const QByteArray& part, int limit
   return WaitForLine([&](const QByteArray& line) { return line.contains(part); }, limitMs);
 }
 
-std::optional<IrcMessage> IrcPeer::WaitForMessage(const QByteArray& command, const QList<QByteArray>& firstParams,
-                                                  int limitMs) {
-  const auto line = WaitForLine(
-      [&](const QByteArray& received) {
-        const IrcMessage message = IrcMessage::Parse(received);
-        if (message.command != command) return false;
-        for (qsizetype i = 0; i < firstParams.size(); ++i) {
-          if (message.param(i) != firstParams[i]) return false;
-        }
-        return true;
-      },
-      limitMs);
-  if (!line) return std::nullopt;
-  return IrcMessage::Parse(*line);
-}
-
-void IrcPeer::Pump(int ms) {
-  QDeadlineTimer deadline(ms);
-  while (!deadline.hasExpired() && socket_.state() != QAbstractSocket::UnconnectedState) {
-    WaitForEvents(Remaining(deadline));
-  }
-  ReadLines();
-}
-
-std::optional<QByteArray> IrcPeer::Supported(const QByteArray& token) const {
-  for (const QByteArray& line : received_) {
-    const IrcMessage message = IrcMessage::Parse(line);
-    if (message.command != "005") continue;
-    // ":server 005 nick TOKEN TOKEN=value ... :are supported by this server"
-    for (qsizetype i = 1; i + 1 < message.params.size(); ++i) {
-      const QByteArray& item = message.params[i];
-      const qsizetype equals = item.indexOf('=');
-      if (item.left(equals < 0 ? item.size() : equals) == token) return equals < 0 ? QByteArray() : item.mid(equals + 1);
-    }
-  }
-  return std::nullopt;
-}
-
 void IrcPeer::ReadLines() {
   pending_ += socket_.readAll();
   qsizetype end;
@@ -195,8 +130,8 @@ void IrcPeer::ReadLines() {
     pending_.remove(0, end + 1);
     if (line.endsWith('\r')) line.chop(1);
     received_.append(line);
-    const IrcMessage message = IrcMessage::Parse(line);
-    if (message.command == "PING") SendRaw("PONG :" + message.param(0));
+    const irc::IrcMessage message = Parse(line);
+    if (message.command == "PING") SendRaw("PONG :" + message.Param(0));
   }
 }
 
@@ -205,23 +140,14 @@ void IrcPeer::WaitForEvents(int ms) {
     ReadLines();
     return;
   }
-  if (QCoreApplication::instance() != nullptr) {
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QObject::connect(&socket_, &QIODevice::readyRead, &loop, &QEventLoop::quit);
-    QObject::connect(&socket_, &QAbstractSocket::stateChanged, &loop, &QEventLoop::quit);
-    timer.start(ms);
-    loop.exec();
-  } else if (socket_.state() == QAbstractSocket::ConnectingState ||
-             socket_.state() == QAbstractSocket::HostLookupState) {
-    socket_.waitForConnected(ms);
-  } else if (socket_.state() == QAbstractSocket::ConnectedState) {
-    socket_.waitForReadyRead(ms);
-  } else if (socket_.state() == QAbstractSocket::ClosingState) {
-    socket_.waitForDisconnected(ms);
-  }
+  QEventLoop loop;
+  QTimer timer;
+  timer.setSingleShot(true);
+  QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+  QObject::connect(&socket_, &QIODevice::readyRead, &loop, &QEventLoop::quit);
+  QObject::connect(&socket_, &QAbstractSocket::stateChanged, &loop, &QEventLoop::quit);
+  timer.start(ms);
+  loop.exec();
   ReadLines();
 }
 

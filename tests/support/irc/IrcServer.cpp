@@ -80,10 +80,6 @@ void IrcServer::Set(const QString& section, const QString& key, const QString& v
   if (!value.isEmpty()) values.emplace_back(key, value);
 }
 
-void IrcServer::SetMaxNickLength(int length) { Set("Limits", "MaxNickLength", ConfigValue(length)); }
-
-void IrcServer::AddChannel(const Channel& channel) { channels_.push_back(channel); }
-
 quint16 IrcServer::EnableTls(const QString& certFile, const QString& keyFile, quint16 tlsPort) {
   const QString cert = dir_.filePath("tls-cert.pem");
   const QString key = dir_.filePath("tls-key.pem");
@@ -220,12 +216,6 @@ bool IrcServer::WriteConfig() {
   for (const Section& section : sections_) {
     text += "[" + section.name.toUtf8() + "]\n";
     for (const auto& [key, value] : section.values) text += "\t" + key.toUtf8() + " = " + value.toUtf8() + "\n";
-  }
-  for (const Channel& channel : channels_) {
-    text += "[Channel]\n\tName = " + channel.name.toUtf8() + "\n";
-    if (!channel.modes.isEmpty()) text += "\tModes = " + channel.modes.toUtf8() + "\n";
-    if (!channel.topic.isEmpty()) text += "\tTopic = " + channel.topic.toUtf8() + "\n";
-    if (!channel.key.isEmpty()) text += "\tKey = " + channel.key.toUtf8() + "\n";
   }
   file.write(text);
   file.close();

@@ -25,14 +25,6 @@
 // disconnected. Set("Limits", "MaxPenaltyTime", "0") takes the first away.
 class IrcServer {
  public:
-  // A channel that exists from the start, as the [Channel] section makes it.
-  struct Channel {
-    QString name;   // with its '#'
-    QString modes;  // e.g. "+tn", "+l 3"
-    QString topic;
-    QString key;
-  };
-
   static constexpr int kStartLimitMs = 10000;
   static constexpr int kStopLimitMs = 5000;
 
@@ -60,8 +52,6 @@ class IrcServer {
 
   // Sets one config value, replacing the default; an empty value removes it.
   void Set(const QString& section, const QString& key, const QString& value);
-  void SetMaxNickLength(int length);
-  void AddChannel(const Channel& channel);
   // Adds an [SSL] section: ngircd reads copies of the two files kept in the
   // server's folder. A tlsPort of 0 picks a free one. Returns the TLS port,
   // or 0 when the files cannot be copied.
@@ -95,7 +85,6 @@ class IrcServer {
   bool tlsPortChosen_ = false;
   bool everStarted_ = false;
   std::vector<Section> sections_;
-  std::vector<Channel> channels_;
   std::unique_ptr<QProcess> process_;
   QString error_;
   // Set when this process is root: ngircd is started as that user instead.

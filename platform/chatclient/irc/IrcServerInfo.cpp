@@ -1,0 +1,70 @@
+#include "platform/chatclient/irc/IrcServerInfo.h"
+
+#include <algorithm>
+
+namespace irc {
+
+namespace {
+
+// Lengths beyond this are taken as this: no line may be longer anyway.
+constexpr int kLongestName = 400;
+
+int Length(QByteArrayView value) { return std::clamp(value.toByteArray().toInt(), 0, kLongestName); }
+
+}  // namespace
+
+bool IrcServerInfo::Read(const IrcMessage& isupport) {
+  const CaseMapping before = caseMapping_;
+  // "005 me TOKEN TOKEN=value ... :are supported by this server"
+  for (std::size_t i = 1; i + 1 < isupport.params.size(); ++i) {
+    const QByteArray& token = isupport.params[i];
+    const qsizetype equals = token.indexOf('=');
+    const QByteArray key = equals < 0 ? token : token.left(equals);
+    const QByteArray value = equals < 0 ? QByteArray() : token.mid(equals + 1);
+    if (key == "NICKLEN") {
+      nickLength_ = Length(value);
+    } else if (key == "CHANNELLEN") {
+      channelLength_ = Length(value);
+    } else if (key == "CHANTYPES") {
+      channelTypes_ = QString::fromLatin1(value);
+    } else if (key == "PREFIX") {
+      // "(ov)@+": the signs follow the modes.
+      const qsizetype close = value.indexOf(')');
+      if (close >= 0) statusSigns_ = QString::fromLatin1(value.mid(close + 1));
+    } else if (key == "CASEMAPPING") {
+      if (value == "ascii") caseMapping_ = CaseMapping::Ascii;
+      else if (value == "strict-rfc1459") caseMapping_ = CaseMapping::StrictRfc1459;
+      else caseMapping_ = CaseMapping::Rfc1459;  // rfc1459, and what is unknown
+    }
+  }
+  return caseMapping_ != before;
+}
+
+QString IrcServerInfo::Fold(QStringView name) const {
+  QString folded(name.size(), Qt::Uninitialized);
+  for (qsizetype i = 0; i < name.size(); ++i) {
+    char16_t c = name[i].unicode();
+    if (c >= 'A' && c <= 'Z') {
+      c += 'a' - 'A';
+    } else if (caseMapping_ != CaseMapping::Ascii) {
+      if (c == '[') c = '{';
+      else if (c == ']') c = '}';
+      else if (c == '\\') c = '|';
+      else if (c == '~' && caseMapping_ == CaseMapping::Rfc1459) c = '^';
+    }
+    folded[i] = QChar(c);
+  }
+  return folded;
+}
+
+bool IrcServerInfo::IsChannel(QStringView target) const {
+  return !target.isEmpty() && channelTypes_.contains(target.front());
+}
+
+QString IrcServerInfo::WithoutStatus(QStringView entry) const {
+  qsizetype at = 0;
+  while (at < entry.size() && statusSigns_.contains(entry[at])) ++at;
+  return entry.sliced(at).toString();
+}
+
+}  // namespace irc

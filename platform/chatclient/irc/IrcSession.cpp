@@ -1,0 +1,181 @@
+#include "platform/chatclient/irc/IrcSession.h"
+
+#include <algorithm>
+
+#include "platform/chatclient/irc/ChannelName.h"
+#include "platform/chatclient/irc/IrcNick.h"
+#include "platform/chatclient/irc/IrcText.h"
+#include "platform/chatclient/irc/IrcWire.h"
+
+namespace irc {
+
+namespace {
+
+QString Plain(const QByteArray& wireText) { return StripIrcFormatting(DecodeIrcText(wireText)); }
+
+void Earliest(std::optional<IrcSession::Time>& earliest, IrcSession::Time candidate) {
+  if (!earliest || candidate < *earliest) earliest = candidate;
+}
+
+}  // namespace
+
+IrcSession::IrcSession(IrcSessionOptions options)
+    : options_(std::move(options)), queue_(options_.burst, options_.sendInterval) {}
+
+void IrcSession::Write(const QByteArray& line) {
+  const QByteArray safe = WireSafe(line);
+  if (safe.size() > kLongestLine) {
+    Notice("Not sent, longer than an IRC line may be: " + Plain(safe.left(80)) + "...");
+    return;
+  }
+  out_.lines.push_back(safe);
+}
+
+void IrcSession::Lose(const QString& reason, bool retry) {
+  if (lost_) return;
+  lost_ = true;
+  Emit({IrcEvent::Kind::Lost, {}, {}, reason, {}, retry});
+}
+
+void IrcSession::Connected(Time now) {
+  connected_ = true;
+  lost_ = false;
+  registered_ = false;
+  connectedAt_ = heardAt_ = now;
+  pingSentAt_.reset();
+  nickTries_ = 0;
+  nick_ = NickFromScreenName(screenName_);
+  offered_.clear();
+  requestsOpen_ = 0;
+  saslAcked_ = stamps_ = batches_ = false;
+  history_.Clear();
+  // Capabilities first: server-time and batch where the server has them,
+  // and SASL when asked for. With SASL, NICK and USER wait until the server
+  // has shown that it knows CAP, so that it never signs us on without.
+  cap_ = Cap::Listing;
+  Write("CAP LS 302");
+  if (options_.saslAccount.isEmpty()) Register();
+}
+
+void IrcSession::Register() {
+  if (!options_.password.isEmpty()) Write("PASS :" + options_.password);
+  Write("NICK " + nick_);
+  Write("USER morva 0 * :Morva MP3");
+}
+
+void IrcSession::Receive(const IrcMessage& message, Time now) {
+  if (!connected_ || lost_) return;
+  heardAt_ = now;
+  pingSentAt_.reset();
+  if (const Handler* handler = Find(message.command)) {
+    (this->**handler)(message, now);
+  } else if (message.command.size() == 3 && (message.command[0] == '4' || message.command[0] == '5')) {
+    OnOtherError(message, now);
+  }
+  ReportMembers(now);
+  FlushQueue(now);
+}
+
+void IrcSession::Tick(Time now) {
+  if (!connected_ || lost_) return;
+  if (!registered_ && now - connectedAt_ >= options_.registration)
+    return Lose(cap_ != Cap::Done && !options_.saslAccount.isEmpty()
+                    ? "SASL sign-in failed: the server did not answer CAP in time"
+                    : "the server did not let us sign on in time",
+                cap_ == Cap::Done || options_.saslAccount.isEmpty());
+  if (pingSentAt_ && now - *pingSentAt_ >= options_.pingAnswer) return Lose("the server stopped answering", true);
+  if (!pingSentAt_ && now - heardAt_ >= options_.quietBeforePing) {
+    Write("PING :morva");
+    pingSentAt_ = now;
+  }
+  if (registered_) {
+    for (auto& [key, channel] : channels_.all()) {
+      if (channel.state == IrcChannel::State::Asked && now - channel.askedAt >= options_.joinAnswer) {
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options_.joinAnswer).count();
+        Notice(QStringLiteral("No answer from the server to joining %1 in %2 s; asking again")
+                   .arg(channel.name)
+                   .arg(seconds));
+        SendJoin(channel, now);
+      }
+      if (channel.rejoinAt && now >= *channel.rejoinAt) {
+        channel.rejoinAt.reset();
+        if (channel.state == IrcChannel::State::Waiting) SendJoin(channel, now);
+      }
+    }
+  }
+  ReportMembers(now);
+  FlushQueue(now);
+}
+
+void IrcSession::Disconnected() {
+  for (const QByteArray& line : queue_.Clear()) {
+    const qsizetype text = line.indexOf(" :");
+    Notice("Not sent, the connection was lost: " + Plain(line.mid(text + 2).trimmed()));
+  }
+  connected_ = registered_ = lost_ = false;
+  pingSentAt_.reset();
+  cap_ = Cap::Done;
+  history_.Clear();
+  for (auto& [key, channel] : channels_.all()) {
+    channel.state = IrcChannel::State::Waiting;
+    channel.rejoinAt.reset();
+    channel.namesComing.clear();
+    channel.joinedServerTime.reset();
+  }
+}
+
+std::vector<QByteArray> IrcSession::Farewell() {
+  std::vector<QByteArray> lines;
+  if (!connected_ || !registered_) return lines;
+  for (QByteArray& line : queue_.Clear()) lines.push_back(std::move(line));
+  lines.push_back("QUIT :Morva MP3 closed");
+  registered_ = false;
+  return lines;
+}
+
+void IrcSession::FlushQueue(Time now) {
+  if (!registered_ || lost_) return;
+  for (const QByteArray& line : queue_.TakeDue(now)) Write(line);
+}
+
+void IrcSession::ReportMembers(Time now) {
+  if (membersReportedAt_ && now - *membersReportedAt_ < options_.membersEvery) return;
+  bool reported = false;
+  for (auto& [key, channel] : channels_.all()) {
+    if (!channel.membersChanged || channel.state != IrcChannel::State::Joined) continue;
+    Report(channel, now);
+    reported = true;
+  }
+  if (reported) membersReportedAt_ = now;
+}
+
+void IrcSession::Report(IrcChannel& channel, Time now) {
+  channel.membersChanged = false;
+  membersReportedAt_ = now;
+  Emit({IrcEvent::Kind::Members, channel.room, {}, {}, IrcChannels::MemberList(channel), true});
+}
+
+std::optional<IrcSession::Time> IrcSession::NextDeadline() const {
+  std::optional<Time> next;
+  if (!connected_ || lost_) return next;
+  if (!registered_) Earliest(next, connectedAt_ + options_.registration);
+  Earliest(next, pingSentAt_ ? *pingSentAt_ + options_.pingAnswer : heardAt_ + options_.quietBeforePing);
+  if (!registered_) return next;
+  if (const auto due = queue_.NextDue()) Earliest(next, *due);
+  bool membersWait = false;
+  for (const auto& [key, channel] : channels_.all()) {
+    if (channel.state == IrcChannel::State::Asked) Earliest(next, channel.askedAt + options_.joinAnswer);
+    if (channel.rejoinAt) Earliest(next, *channel.rejoinAt);
+    membersWait |= channel.membersChanged && channel.state == IrcChannel::State::Joined;
+  }
+  if (membersWait && membersReportedAt_) Earliest(next, *membersReportedAt_ + options_.membersEvery);
+  return next;
+}
+
+bool IrcSession::IsOwn(QStringView nick) const {
+  return server_.Fold(nick) == server_.Fold(DecodeIrcText(nick_));
+}
+
+QString IrcSession::NetworkName(const QString& room) const { return ChannelFromRoom(room); }
+
+}  // namespace irc

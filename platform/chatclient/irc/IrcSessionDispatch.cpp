@@ -1,0 +1,59 @@
+#include <unordered_map>
+
+#include "platform/chatclient/irc/IrcSession.h"
+
+namespace irc {
+
+// What each server line means to the session. A command not listed here
+// (the welcome's other numerics, the message of the day, modes, topics)
+// changes nothing; errors not listed are shown (OnOtherError).
+const IrcSession::Handler* IrcSession::Find(const QByteArray& command) {
+  static const std::unordered_map<QByteArray, Handler> kHandlers = {
+      {"PING", &IrcSession::OnPing},
+      {"ERROR", &IrcSession::OnError},
+      {"CAP", &IrcSession::OnCap},
+      {"AUTHENTICATE", &IrcSession::OnAuthenticate},
+      {"BATCH", &IrcSession::OnBatch},
+      {"001", &IrcSession::OnWelcome},
+      {"005", &IrcSession::OnIsupport},
+      {"421", &IrcSession::OnCapUnknown},
+      // Nick refusals: erroneous, in use, collision, unavailable.
+      {"432", &IrcSession::OnNickRefused},
+      {"433", &IrcSession::OnNickRefused},
+      {"436", &IrcSession::OnNickRefused},
+      {"437", &IrcSession::OnNickRefused},
+      // SASL: signed in, locked, refused, too long, aborted, already, mechanisms.
+      {"900", &IrcSession::OnSaslNumeric},
+      {"902", &IrcSession::OnSaslNumeric},
+      {"903", &IrcSession::OnSaslNumeric},
+      {"904", &IrcSession::OnSaslNumeric},
+      {"905", &IrcSession::OnSaslNumeric},
+      {"906", &IrcSession::OnSaslNumeric},
+      {"907", &IrcSession::OnSaslNumeric},
+      {"908", &IrcSession::OnSaslNumeric},
+      {"JOIN", &IrcSession::OnJoin},
+      {"PART", &IrcSession::OnPart},
+      {"QUIT", &IrcSession::OnQuit},
+      {"KICK", &IrcSession::OnKick},
+      {"NICK", &IrcSession::OnNick},
+      {"353", &IrcSession::OnNames},
+      {"366", &IrcSession::OnNamesEnd},
+      // JOIN refusals: no such channel, too many channels, full, invite
+      // only, banned, bad key, bad mask, needs an account, cannot join.
+      {"403", &IrcSession::OnJoinRefused},
+      {"405", &IrcSession::OnJoinRefused},
+      {"471", &IrcSession::OnJoinRefused},
+      {"473", &IrcSession::OnJoinRefused},
+      {"474", &IrcSession::OnJoinRefused},
+      {"475", &IrcSession::OnJoinRefused},
+      {"476", &IrcSession::OnJoinRefused},
+      {"477", &IrcSession::OnJoinRefused},
+      {"479", &IrcSession::OnJoinRefused},
+      {"PRIVMSG", &IrcSession::OnPrivmsg},
+      {"NOTICE", &IrcSession::OnNotice},
+  };
+  auto it = kHandlers.find(command);
+  return it == kHandlers.end() ? nullptr : &it->second;
+}
+
+}  // namespace irc

@@ -1,0 +1,101 @@
+// What others say: lines, actions, notices, CTCP requests; and the server's
+// PING, ERROR, BATCH and errors.
+
+#include <QDateTime>
+
+#include "platform/chatclient/irc/IrcCtcp.h"
+#include "platform/chatclient/irc/IrcSession.h"
+#include "platform/chatclient/irc/IrcText.h"
+
+namespace irc {
+
+namespace {
+
+QString Text(QByteArrayView bytes) { return DecodeIrcText(bytes); }
+QString Last(const IrcMessage& m) { return Text(m.params.empty() ? QByteArray() : m.params.back()); }
+
+// A sender that is a person: "nick!user@host", the nick one name.
+bool FromPerson(const IrcMessage& m, const IrcServerInfo& server) {
+  return !m.nick.isEmpty() && m.prefix.contains('!') && !m.nick.contains(',') && !server.IsChannel(Text(m.nick));
+}
+
+constexpr std::chrono::seconds kCtcpEvery{1};
+
+}  // namespace
+
+void IrcSession::OnPing(const IrcMessage& m, Time) { Write("PONG :" + m.Param(0).left(400)); }
+
+void IrcSession::OnError(const IrcMessage& m, Time) { Notice("The server says: " + Text(m.Param(0))); }
+
+// Read even where "batch" was not granted: it can only hold lines back.
+void IrcSession::OnBatch(const IrcMessage& m, Time) { history_.Batch(m); }
+
+void IrcSession::OnOtherError(const IrcMessage& m, Time) {
+  if (registered_ && m.params.size() >= 2) Notice(Last(m));
+}
+
+void IrcSession::OnPrivmsg(const IrcMessage& m, Time now) {
+  if (!FromPerson(m, server_) || m.params.size() < 2) return;
+  const QString target = Text(m.Param(0));
+  const QString nick = Text(m.nick);
+  const PrivmsgText said = ClassifyPrivmsg(Text(m.Param(1)));
+  const QString text = StripIrcFormatting(said.text);
+  if (IsOwn(target)) {
+    if (said.kind == PrivmsgText::Kind::Ctcp) return AnswerCtcp(m, said.command, said.text, now);
+    if (said.kind == PrivmsgText::Kind::Action) return Notice("* " + nick + " (to you only) " + text);
+    return Notice(nick + " (to you only): " + text);
+  }
+  IrcChannel* channel = channels_.Find(target);
+  if (!channel || channel->state != IrcChannel::State::Joined) return;
+  // Requests to a whole channel are not answered: a flood of them would
+  // make us flood in turn.
+  if (said.kind == PrivmsgText::Kind::Ctcp) return;
+  const IrcHistory::Kind when = history_.Classify(m, *channel, now, stamps_, batches_);
+  // A replay is shown as one, never as a line said now: the owner's own
+  // earlier lines would be taken as commands again. In the first second
+  // after a join without the server's markers, only the owner's own lines
+  // are held back, since only they can be commands.
+  const bool replay = when == IrcHistory::Kind::Replay || (when == IrcHistory::Kind::Unsure && IsOwn(nick));
+  if (said.kind == PrivmsgText::Kind::Action) {
+    return Emit({IrcEvent::Kind::RoomNotice, channel->room, nick,
+                 (replay ? "(earlier) * " : "* ") + nick + " " + text, {}, true});
+  }
+  if (replay) return Emit({IrcEvent::Kind::RoomNotice, channel->room, nick, "(earlier) " + nick + ": " + text, {}, true});
+  Emit({IrcEvent::Kind::Line, channel->room, nick, text, {}, true});
+}
+
+void IrcSession::OnNotice(const IrcMessage& m, Time) {
+  const QString target = Text(m.Param(0));
+  QString text = StripIrcFormatting(Text(m.Param(1)));
+  text.remove(QChar(u'\x01'));
+  if (FromPerson(m, server_) && server_.IsChannel(target)) {
+    IrcChannel* channel = channels_.Find(target);
+    if (channel && channel->state == IrcChannel::State::Joined)
+      Emit({IrcEvent::Kind::RoomNotice, channel->room, Text(m.nick), "-" + Text(m.nick) + "- " + text, {}, true});
+    return;
+  }
+  if (!FromPerson(m, server_) || IsOwn(target) || target == u"*" || target == u"AUTH")
+    Notice(FromPerson(m, server_) ? "-" + Text(m.nick) + "- " + text : text);
+}
+
+void IrcSession::AnswerCtcp(const IrcMessage& m, const QString& command, const QString& argument, Time now) {
+  // At most one answer a second, whoever asks: a flood of requests never
+  // becomes a flood of answers.
+  if (ctcpAnsweredAt_ && now - *ctcpAnsweredAt_ < kCtcpEvery) return;
+  QByteArray answer;
+  if (command == u"VERSION") {
+    answer = QByteArray("VERSION ") + kVersion;
+  } else if (command == u"PING") {
+    answer = "PING " + argument.toUtf8().left(64);
+  } else if (command == u"TIME") {
+    answer = "TIME " + QDateTime::currentDateTime().toString(Qt::RFC2822Date).toUtf8();
+  } else if (command == u"CLIENTINFO") {
+    answer = "CLIENTINFO ACTION CLIENTINFO PING TIME VERSION";
+  } else {
+    return;
+  }
+  ctcpAnsweredAt_ = now;
+  Write("NOTICE " + m.nick + " :\x01" + answer + "\x01");
+}
+
+}  // namespace irc
