@@ -272,6 +272,13 @@ bool ProxySession::ReadFromUpstream(const IrcMessage& m, QByteArray* after) {
     nick_ = m.Param(0);
     clientNick_ = nick_;
     Emit(ProxyEvent::Kind::OwnNameChanged, {}, Text(nick_));
+  } else if (command == "NICK") {
+    for (auto& [key, channel] : channels_) {
+      const qsizetype at = channel.members.indexOf(Text(m.nick));
+      if (at < 0) continue;
+      channel.members[at] = Text(m.Param(0));
+      if (channel.joined) Emit(ProxyEvent::Kind::MembersChanged, channel.room, {}, {}, channel.members);
+    }
   } else if (command == "JOIN") {
     OnJoin(m);
   } else if (command == "PART") {
