@@ -13,12 +13,8 @@
 namespace irc {
 namespace {
 
-constexpr const char* kOwnCaps = "sasl=PLAIN cap-notify";
-// The prefix of Morva's own replies to the client before the network is there.
-constexpr const char* kMe = ":morva";
-// Bounds on what a client or a server can make Morva keep.
+// The most lines of the client kept while the network is not there yet.
 constexpr std::size_t kMostWaiting = 1000;
-constexpr qsizetype kLongestCapList = 8192;
 
 QString Text(QByteArrayView bytes) { return DecodeIrcText(bytes); }
 bool IsChannel(QByteArrayView target) { return target.startsWith('#') || target.startsWith('&'); }
@@ -27,15 +23,6 @@ QByteArray Last(const IrcMessage& m) { return m.params.empty() ? QByteArray() : 
 QString WithoutModePrefix(QString nick) {
   while (!nick.isEmpty() && QStringLiteral("@+%~&!").contains(nick.front())) nick.remove(0, 1);
   return nick;
-}
-
-// Compares without stopping at the first difference, so that the time taken
-// says nothing about the password.
-bool SameSecret(QByteArrayView a, QByteArrayView b) {
-  if (a.size() != b.size() || b.isEmpty()) return false;
-  unsigned char differ = 0;
-  for (qsizetype i = 0; i < a.size(); ++i) differ |= static_cast<unsigned char>(a[i] ^ b[i]);
-  return differ == 0;
 }
 
 }  // namespace
@@ -64,25 +51,7 @@ void ProxySession::ClientConnected(Clock::time_point now) {
 
 QByteArray ProxySession::ClientNick() const { return clientNick_.isEmpty() ? QByteArray("*") : clientNick_; }
 
-// --- The client, before its password ---------------------------------------
-
-// The proxy's password is the client's to give Morva only: a PASS (or, where
-// Morva answered the client's SASL, an AUTHENTICATE) that comes again later
-// never goes on to the network.
-bool ProxySession::KeptFromNetwork(const QByteArray& line) const {
-  if (!line.startsWith('@') && !line.startsWith(':')) {
-    // Most lines: the command is the first word, and nothing need be parsed.
-    auto is = [&line](QByteArrayView word) {
-      return line.size() > word.size() && line[word.size()] == ' ' &&
-             QByteArrayView(line).first(word.size()).compare(word, Qt::CaseInsensitive) == 0;
-    };
-    return is("PASS") || (localCap_ && is("AUTHENTICATE"));
-  }
-  const std::optional<IrcMessage> message = IrcMessage::Parse(line);
-  if (!message) return false;
-  const QByteArray command = message->command.toUpper();
-  return command == "PASS" || (localCap_ && command == "AUTHENTICATE");
-}
+// --- The client's lines (before its password: ProxySessionPassword.cpp) ---
 
 void ProxySession::FromClient(const QByteArray& line, Clock::time_point now) {
   if (state_ == State::Connecting || state_ == State::Relaying) {
@@ -107,105 +76,6 @@ void ProxySession::FromClient(const QByteArray& line, Clock::time_point now) {
   }
 }
 
-void ProxySession::BeforePassword(const QByteArray& line, const IrcMessage* m) {
-  if (line.size() > options_.longestLineBeforePassword) return RefuseClient("line too long");
-  const QByteArray command = m ? m->command.toUpper() : QByteArray();
-  if (command == "CAP") return LocalCap(*m);
-  if (command == "AUTHENTICATE") return LocalAuthenticate(*m);
-  if (command == "PASS") return CheckPassword(m->Param(0));
-  if (command == "NICK" && !m->Param(0).isEmpty()) {
-    nickLine_ = line;
-    clientNick_ = m->Param(0);
-    return OpenWhenReady();
-  }
-  if (command == "USER") {
-    userLine_ = line;
-    return OpenWhenReady();
-  }
-  if (command == "PING") return ToClient(QByteArray(kMe) + " PONG morva :" + m->Param(0));
-  if (command == "QUIT") return RefuseClient("Bye");
-  if (++linesBeforePassword_ >= options_.linesBeforePassword) RefuseClient("give the password first");
-}
-
-void ProxySession::LocalCap(const IrcMessage& m) {
-  const QByteArray what = m.Param(0).toUpper();
-  const QByteArray head = QByteArray(kMe) + " CAP " + ClientNick() + ' ';
-  if (what == "LS") {
-    localCap_ = true;
-    capEnded_ = false;
-    if (m.Param(1).toInt() >= 302) clientCapNotify_ = true;
-    return ToClient(head + "LS :" + kOwnCaps);
-  }
-  if (what == "REQ") {
-    capEnded_ = false;
-    const QList<QByteArray> asked = m.Param(1).trimmed().split(' ');
-    bool known = true;
-    for (const QByteArray& cap : asked) {
-      const QByteArray name = cap.startsWith('-') ? cap.mid(1) : cap;
-      known = known && (name == "sasl" || name == "cap-notify");
-    }
-    if (!known) return ToClient(head + "NAK :" + m.Param(1));
-    for (const QByteArray& cap : asked)
-      if (cap.endsWith("cap-notify")) clientCapNotify_ = !cap.startsWith('-');
-    return ToClient(head + "ACK :" + m.Param(1));
-  }
-  if (what == "LIST") return ToClient(head + "LIST :" + (clientCapNotify_ ? "cap-notify" : ""));
-  if (what == "END") {
-    capEnded_ = true;
-    return OpenWhenReady();
-  }
-  ToClient(QByteArray(kMe) + " 410 " + ClientNick() + ' ' + m.Param(0) + " :Invalid CAP command");
-}
-
-void ProxySession::LocalAuthenticate(const IrcMessage& m) {
-  const QByteArray data = m.Param(0);
-  if (passwordGiven_) return ToClient(QByteArray(kMe) + " 907 " + ClientNick() + " :You have already authenticated");
-  if (data == "*") return ToClient(QByteArray(kMe) + " 906 " + ClientNick() + " :SASL authentication aborted");
-  if (data.toUpper() == "PLAIN" && saslBuffer_.isEmpty()) return ToClient("AUTHENTICATE +");
-  if (data.toUpper() != "PLAIN" && saslBuffer_.isEmpty() && data.size() < 400 && data != "+" &&
-      QByteArray::fromBase64(data).count('\0') < 2) {
-    ToClient(QByteArray(kMe) + " 908 " + ClientNick() + " PLAIN :are available SASL mechanisms");
-    return ToClient(QByteArray(kMe) + " 904 " + ClientNick() + " :SASL authentication failed");
-  }
-  // PLAIN's answer comes in pieces of 400, the last shorter (or "+").
-  if (data != "+") saslBuffer_ += data;
-  if (saslBuffer_.size() > 4096) return RefuseClient("SASL answer too long");
-  if (data.size() == 400) return;
-  const QList<QByteArray> parts = QByteArray::fromBase64(std::exchange(saslBuffer_, {})).split('\0');
-  if (parts.size() != 3 || !SameSecret(parts[2], options_.password)) {
-    ToClient(QByteArray(kMe) + " 904 " + ClientNick() + " :SASL authentication failed");
-    return RefuseClient("wrong password");
-  }
-  const QByteArray account = parts[1].isEmpty() ? QByteArray("owner") : WireSafe(parts[1]);
-  ToClient(QByteArray(kMe) + " 900 " + ClientNick() + ' ' + ClientNick() + "!morva@morva " + account +
-           " :You are now logged in as " + account);
-  ToClient(QByteArray(kMe) + " 903 " + ClientNick() + " :SASL authentication successful");
-  passwordGiven_ = true;
-  OpenWhenReady();
-}
-
-void ProxySession::CheckPassword(const QByteArray& given) {
-  if (passwordGiven_) return;
-  if (!SameSecret(given, options_.password)) return RefuseClient("wrong password");
-  passwordGiven_ = true;
-  OpenWhenReady();
-}
-
-void ProxySession::OpenWhenReady() {
-  if (state_ != State::BeforePassword || !passwordGiven_) return;
-  // Answered locally, the client's registration is Morva's to carry: it
-  // needs the nick, the user and the end of CAP. Otherwise the client
-  // registers with the network itself, through Morva.
-  if (localCap_ && (nickLine_.isEmpty() || userLine_.isEmpty() || !capEnded_)) return;
-  state_ = State::Connecting;
-  out_.openUpstream = true;
-}
-
-void ProxySession::RefuseClient(const QString& reason) {
-  ToClient("ERROR :Closing link: " + WireSafe(reason.toUtf8()));
-  out_.closeClient = true;
-  state_ = State::Closed;
-}
 
 // --- The network ------------------------------------------------------------
 
@@ -305,79 +175,6 @@ bool ProxySession::ReadFromUpstream(const IrcMessage& m, QByteArray* after) {
   return false;
 }
 
-// Morva's own CAP and SASL with the network, for a client it answered itself:
-// none of it reaches the client.
-bool ProxySession::UpstreamCap(const IrcMessage& m) {
-  const QByteArray& command = m.command;
-  if (command == "CAP") {
-    const QByteArray what = m.Param(1);
-    if (what == "LS" && upCap_ == UpCap::Listing) {
-      // "CAP * LS * :part" goes on in another line.
-      const bool more = m.Param(2) == "*" && m.params.size() > 3;
-      if (upCaps_.size() < kLongestCapList) upCaps_ += ' ' + (more ? m.Param(3) : m.Param(2));
-      if (more) return true;
-      upCaps_ = upCaps_.trimmed();
-      if (options_.saslAccount.isEmpty()) {
-        upCap_ = UpCap::Done;
-        ToUpstream("CAP END");
-        return true;
-      }
-      for (const QByteArray& cap : upCaps_.split(' ')) {
-        if (cap == "sasl" || (cap.startsWith("sasl=") && cap.mid(5).split(',').contains("PLAIN"))) {
-          upCap_ = UpCap::Requested;
-          ToUpstream("CAP REQ :sasl");
-          return true;
-        }
-      }
-      UpstreamSaslFailed("the server offers no SASL PLAIN sign-in");
-      return true;
-    }
-    if (what == "ACK" && upCap_ == UpCap::Requested) {
-      upCap_ = UpCap::Authenticating;
-      ToUpstream("AUTHENTICATE PLAIN");
-      return true;
-    }
-    if (what == "NAK" && upCap_ == UpCap::Requested) {
-      UpstreamSaslFailed("the server refused SASL");
-      return true;
-    }
-    return false;
-  }
-  if (command == "AUTHENTICATE" && upCap_ == UpCap::Authenticating) {
-    const QByteArray& account = options_.saslAccount;
-    const QByteArray payload = (account + '\0' + account + '\0' + options_.saslPassword).toBase64();
-    for (qsizetype at = 0; at < payload.size(); at += 400) ToUpstream("AUTHENTICATE " + payload.mid(at, 400));
-    if (payload.size() % 400 == 0) ToUpstream("AUTHENTICATE +");
-    return true;
-  }
-  if (command == "900") return true;
-  if (command == "903") {
-    upCap_ = UpCap::Done;
-    ToUpstream("CAP END");
-    return true;
-  }
-  if (command == "902" || command == "904" || command == "905" || command == "906" || command == "907") {
-    UpstreamSaslFailed(Text(Last(m)));
-    return true;
-  }
-  if (command == "421" && m.Param(1) == "CAP") {
-    // A server without CAP: registration goes on without it, but not without the account.
-    upCap_ = UpCap::Done;
-    if (!options_.saslAccount.isEmpty()) UpstreamSaslFailed("the server has no SASL");
-    return true;
-  }
-  if (command == "001" && !options_.saslAccount.isEmpty()) {
-    UpstreamSaslFailed("the server signed us on without SASL");
-    return true;
-  }
-  return false;
-}
-
-void ProxySession::UpstreamSaslFailed(const QString& reason) {
-  upCap_ = UpCap::Done;
-  EndSession("SASL sign-in failed: " + reason);
-}
-
 void ProxySession::UpstreamLost(const QString& reason) {
   if (state_ != State::Connecting && state_ != State::Relaying) return;
   EndSession(reason);
@@ -404,10 +201,6 @@ void ProxySession::DropOwnLines() {
     Emit(ProxyEvent::Kind::Notice, {}, {}, "Not sent, the connection was lost: " + Text(line.mid(text + 2).trimmed()));
   }
   ownLines_.clear();
-}
-
-void ProxySession::ClientPending(qsizetype bytes) {
-  if (state_ == State::BeforePassword && bytes > options_.longestLineBeforePassword) RefuseClient("line too long");
 }
 
 void ProxySession::Shutdown(const QString& reason, Clock::time_point now) {
