@@ -83,6 +83,7 @@ bool ProxySession::UpstreamCap(const IrcMessage& m) {
 
 void ProxySession::UpstreamSaslFailed(const QString& reason) {
   upCap_ = UpCap::Done;
+  Emit(ProxyEvent::Kind::Notice, {}, {}, "SASL sign-in failed: " + reason + "; check MORVA_IRC_SASL");
   EndSession("SASL sign-in failed: " + reason);
 }
 

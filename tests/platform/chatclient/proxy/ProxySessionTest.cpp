@@ -35,6 +35,7 @@ struct Case {
   bool upstreamOpened = false;
   bool clientClosed = false;
   QString loadRoom = {};  // --room
+  QByteArray saslAccount = {};  // MORVA_IRC_SASL's, with the password "pw"
 };
 
 QString Describe(const ProxyEvent& e) {
@@ -151,6 +152,21 @@ TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) 
         ":morva 903 Joe :SASL authentication successful", ":irc.test 001 Joe :Welcome",
         ":irc.test CAP Joe NEW :multi-prefix echo-message server-time message-tags"},
        {"CAP LS 302", "PASS :server-pw", "NICK Joe", "USER joe 0 * :Joe", "CAP END"}, {"signedOn Joe"}, true},
+      {"with an account of Morva's own, Morva signs on to the network with SASL", {},
+       {"C PASS :secret", "C NICK Joe", "C USER joe 0 * :Joe", "connect", "S :irc.test CAP * LS :sasl=EXTERNAL,PLAIN echo-message",
+        "S :irc.test CAP * ACK :sasl", "S AUTHENTICATE +", "S :irc.test 900 Joe Joe!j@h joe :You are now logged in as joe",
+        "S :irc.test 903 Joe :SASL authentication successful", "S :irc.test 001 Joe :Welcome"},
+       {":irc.test 001 Joe :Welcome"},
+       {"CAP LS 302", "PASS :server-pw", "NICK Joe", "USER joe 0 * :Joe", "CAP REQ :sasl", "AUTHENTICATE PLAIN",
+        "AUTHENTICATE " + QByteArray("joe\0joe\0pw", 10).toBase64(), "CAP END"},
+       {"signedOn Joe"}, true, false, {}, "joe"},
+      {"the network refuses Morva's account: the client is told", {},
+       {"C PASS :secret", "C NICK Joe", "C USER joe 0 * :Joe", "connect", "S :irc.test CAP * LS :sasl",
+        "S :irc.test CAP * ACK :sasl", "S AUTHENTICATE +", "S :irc.test 904 Joe :SASL authentication failed"},
+       {"ERROR :Closing link: SASL sign-in failed: SASL authentication failed"},
+       {"CAP LS 302", "PASS :server-pw", "NICK Joe", "USER joe 0 * :Joe", "CAP REQ :sasl", "AUTHENTICATE PLAIN",
+        "AUTHENTICATE " + QByteArray("joe\0joe\0pw", 10).toBase64()},
+       {"notice SASL sign-in failed: SASL authentication failed; check MORVA_IRC_SASL"}, true, true, {}, "joe"},
       {"a wrong SASL password", {}, {"C CAP LS", "C AUTHENTICATE PLAIN", "C AUTHENTICATE " + QString::fromLatin1(kSaslBad)},
        {":morva CAP * LS :sasl=PLAIN cap-notify", "AUTHENTICATE +", ":morva 904 * :SASL authentication failed",
         "ERROR :Closing link: wrong password"}, {}, {}, false, true},
@@ -199,6 +215,8 @@ TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) 
     options.password = "secret";
     options.serverPassword = "server-pw";
     options.loadRoom = c.loadRoom;
+    options.saslAccount = c.saslAccount;
+    options.saslPassword = c.saslAccount.isEmpty() ? QByteArray() : QByteArray("pw");
     ProxySession session(options);
     Clock::time_point now{};
     session.ClientConnected(now);
