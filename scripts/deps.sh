@@ -15,6 +15,7 @@ packages=(
   desktop-file-utils file
   ngircd openssl
   dbus playerctl  # the tests' own session bus, and the desktop's player client
+  irssi tmux  # the owner's own IRC client, in a terminal of its own, for the proxy's tests
 )
 
 missing=()

@@ -25,6 +25,9 @@
 #include "platform/chatclient/Console.h"
 #include "platform/chatclient/IrcTransport.h"
 #include "platform/chatclient/RoomWindowWidget.h"
+#include "platform/chatclient/proxy/IrcProxyTransport.h"
+#include "platform/chatclient/proxy/ListenAddress.h"
+#include "platform/chatclient/proxy/ProxyPassword.h"
 #include "platform/cdplayer/CdPlayer.h"
 #include "platform/chatscanner/ChatScanner.h"
 #include "platform/desktop/ImmediateExit.h"
@@ -165,6 +168,17 @@ int main(int argc, char** argv) {
     if (irc->extraAuthorities.isEmpty()) return Fail("--irc-ca: no PEM certificate can be read from " + *options.ircCa);
   }
 
+  std::optional<ListenAddress> listen;
+  if (options.ircListen) {
+    if (!irc) return Fail("--irc-listen goes with --irc URL");
+    QString problem;
+    listen = ParseListenAddress(*options.ircListen, &problem);
+    if (!listen) return Fail(problem);
+  }
+  // Decided once: the whole run reads and writes the same settings file.
+  const QString settingsFile = SettingsFileOfThisRun(QCoreApplication::applicationDirPath());
+  const QString settingsFolder = QFileInfo(settingsFile).path();
+
   WindowSystem windows;
   QtRuntime runtime;
   QtMessageBoxes messageBoxes;
@@ -183,7 +197,34 @@ int main(int argc, char** argv) {
   chatOptions.openRoom = !options.noRoom;
   std::unique_ptr<ChatTransport> transport;
   IrcTransport* network = nullptr;
-  if (irc) {
+  IrcProxyTransport* proxy = nullptr;
+  if (listen) {
+    if (!MakeSettingsFolder(settingsFile)) return Fail("cannot make the folder " + settingsFolder);
+    const ProxyPassword password =
+        ObtainProxyPassword(qgetenv("MORVA_PROXY_PASSWORD"), settingsFolder + "/irc-proxy-password");
+    if (!password.error.isEmpty()) return Fail(password.error);
+    if (!password.file.isEmpty()) Diagnose("the password for your IRC client is in " + password.file);
+    irc::ProxySessionOptions proxyOptions;
+    proxyOptions.password = password.password;
+    proxyOptions.serverPassword = irc->session.password;
+    proxyOptions.saslAccount = irc->session.saslAccount;
+    proxyOptions.saslPassword = irc->session.saslPassword;
+    proxyOptions.burst = irc->session.burst;
+    proxyOptions.interval = irc->session.sendInterval;
+    proxyOptions.loadRoom = options.room ? *options.room : irc->room;
+    irc::IrcEndpoint endpoint{irc->host, irc->port, irc->tls, irc->extraAuthorities, irc->handshakeSilence};
+    auto proxyTransport = std::make_unique<IrcProxyTransport>(endpoint, proxyOptions);
+    QString problem;
+    if (!proxyTransport->Listen(listen->host, listen->port, &problem))
+      return Fail("--irc-listen: cannot listen on " + *options.ircListen + ": " + problem);
+    proxy = proxyTransport.get();
+    transport = std::move(proxyTransport);
+    process.SetLastWords([proxy] { proxy->SignOff(); });
+    // The rooms are the channels the owner's client is in: none is entered
+    // at sign-on, and the window loads in the first one he joins.
+    chatOptions.room.clear();
+    chatOptions.openRoom = true;
+  } else if (irc) {
     auto ircTransport = std::make_unique<IrcTransport>(*irc);
     network = ircTransport.get();
     transport = std::move(ircTransport);
@@ -194,21 +235,24 @@ int main(int argc, char** argv) {
   ChatScanner chatScanner(chatClient);
   // A reader that goes away must not kill the program through SIGPIPE.
   std::signal(SIGPIPE, SIG_IGN);
-  Console console(chatClient, stdin, stdout);
-  // The chat client's closing ("/quit" in the console or the room window, or
-  // the room window closed) ends the program as closing it from outside
-  // does: status 0, no exit announcement.
-  console.SetQuitHandler([&process] { process.EndProcess(); });
-  console.Start();
+  // Behind the owner's own IRC client, --no-room does without the console and the room window.
+  const bool ownWindows = !(proxy && options.noRoom);
+  std::optional<Console> console;
+  if (ownWindows) {
+    console.emplace(chatClient, stdin, stdout);
+    // "/quit" ends the program as closing it from outside does: status 0, no exit announcement.
+    console->SetQuitHandler([&process] { process.EndProcess(); });
+    console->Start();
+  }
   std::unique_ptr<RoomWindowWidget> roomWindow;
-  if (HasScreen()) {
+  if (ownWindows && HasScreen()) {
     roomWindow = std::make_unique<RoomWindowWidget>(chatClient);
     roomWindow->show();
   }
 
   // On a network the load's announcements must reach the channel: the window
   // loads once the client is signed on and in its first room.
-  if (network && chatOptions.signedOn && chatOptions.openRoom && chatClient.openRoomName().isEmpty()) {
+  if ((network || proxy) && chatOptions.signedOn && chatOptions.openRoom && chatClient.openRoomName().isEmpty()) {
     QEventLoop signingOn;
     QObject::connect(&chatClient, &ChatClient::roomChanged, &signingOn, &QEventLoop::quit);
     signingOn.exec();
@@ -230,8 +274,6 @@ int main(int argc, char** argv) {
     });
   }
 
-  // Decided once: the whole run reads and writes the same settings file.
-  const QString settingsFolder = QFileInfo(SettingsFileOfThisRun(QCoreApplication::applicationDirPath())).path();
   Form1 form(Form1::Platform{windows, runtime, mediaPlayer, chatScanner, cdPlayer, messageBoxes, process,
                              settingsFolder, makePanel});
   EndWhenClosed endWhenClosed;

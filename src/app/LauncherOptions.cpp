@@ -33,6 +33,8 @@ constexpr Option kOptions[] = {
      [](LauncherOptions& o, const QString&) { o.mpris = true; }},
     {"--no-mpris", nullptr, "keep the player off the desktop's session bus",
      [](LauncherOptions& o, const QString&) { o.noMpris = true; }},
+    {"--irc-listen", "[HOST:]PORT", "let your own IRC client connect here (loopback) and go on to --irc",
+     [](LauncherOptions& o, const QString& v) { o.ircListen = v; }},
 };
 
 const Option* Find(const QString& name) {

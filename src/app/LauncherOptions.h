@@ -27,6 +27,9 @@ struct LauncherOptions {
   // bus is then reported), --no-mpris turns it off.
   bool mpris = false;
   bool noMpris = false;
+  // [HOST:]PORT on loopback where the owner's own IRC client connects; Morva
+  // goes on to the --irc network for it.
+  std::optional<QString> ircListen;
   // Set when the command line cannot be used; names the fault.
   QString error;
 };

@@ -105,6 +105,9 @@ TEST(IrcSessionTest, AnUnreadableAuthorityOrABadSignInIsAClearErrorAtStart) {
                              "morva: --irc-ca: no PEM certificate can be read from /no/such/ca.pem\n"},
                         Case{{"--irc", "irc://127.0.0.1"}, "joe-without-password",
                              "morva: MORVA_IRC_SASL must hold account:password\n"},
+                        Case{{"--irc", "irc://127.0.0.1", "--irc-listen", "10.1.2.3:6667"}, {},
+                             "morva: --irc-listen: only a loopback address (127.0.0.1, ::1) can be used, not 10.1.2.3\n"},
+                        Case{{"--irc-listen", "6667"}, {}, "morva: --irc-listen goes with --irc URL\n"},
                         Case{{"--irc", "http://127.0.0.1"}, {},
                              "morva: --irc takes irc://HOST[:PORT][/CHANNEL] or ircs://HOST[:PORT][/CHANNEL], not "
                              "http://127.0.0.1\n"}}) {

@@ -1,0 +1,181 @@
+#include "platform/chatclient/proxy/IrcProxyTransport.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include "platform/chatclient/irc/ChannelName.h"
+
+namespace {
+
+using Clock = irc::ProxySession::Clock;
+
+// A socket that is done with: it may be the sender of the signal being handled.
+void Discard(std::unique_ptr<QTcpSocket>& socket) {
+  if (!socket) return;
+  socket->disconnect();
+  socket->abort();
+  socket.release()->deleteLater();
+}
+
+}  // namespace
+
+IrcProxyTransport::IrcProxyTransport(irc::IrcEndpoint network, irc::ProxySessionOptions options, QObject* parent)
+    : ChatTransport(parent),
+      network_(std::move(network)),
+      session_(std::move(options)) {
+  timer_.setSingleShot(true);
+  connect(&timer_, &QTimer::timeout, this, [this] {
+    session_.Tick(Clock::now());
+    Apply();
+  });
+  connect(&upstream_, &irc::IrcConnection::connected, this, [this] {
+    session_.UpstreamConnected(Clock::now());
+    Apply();
+  });
+  connect(&upstream_, &irc::IrcConnection::lineReceived, this, [this](const QByteArray& line) {
+    session_.FromUpstream(line, Clock::now());
+    Apply();
+  });
+  connect(&upstream_, &irc::IrcConnection::lost, this, [this](const QString& reason) {
+    emit notice("Connection to " + network_.host + " lost: " + reason);
+    session_.UpstreamLost(reason);
+    Apply();
+  });
+}
+
+IrcProxyTransport::~IrcProxyTransport() {
+  SignOff();
+  Discard(client_);
+}
+
+bool IrcProxyTransport::Listen(const QHostAddress& address, quint16 port, QString* error) {
+  server_ = std::make_unique<QTcpServer>();
+  connect(server_.get(), &QTcpServer::newConnection, this, &IrcProxyTransport::OnNewClient);
+  if (server_->listen(address, port)) return true;
+  if (error) *error = server_->errorString();
+  return false;
+}
+
+quint16 IrcProxyTransport::port() const { return server_ ? server_->serverPort() : 0; }
+
+void IrcProxyTransport::OnNewClient() {
+  while (QTcpSocket* incoming = server_->nextPendingConnection()) {
+    std::unique_ptr<QTcpSocket> socket(incoming);
+    socket->setParent(nullptr);
+    if (client_) {
+      // One client at a time: the one attached keeps its place.
+      socket->write("ERROR :Closing link: another client is attached to Morva\r\n");
+      socket->disconnectFromHost();
+      QTcpSocket* leaving = socket.release();
+      connect(leaving, &QTcpSocket::disconnected, leaving, &QObject::deleteLater);
+      QTimer::singleShot(2000, leaving, &QObject::deleteLater);
+      continue;
+    }
+    client_ = std::move(socket);
+    client_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    clientReader_ = irc::IrcLineReader();
+    connect(client_.get(), &QTcpSocket::readyRead, this, &IrcProxyTransport::OnClientReadable);
+    connect(client_.get(), &QTcpSocket::disconnected, this, &IrcProxyTransport::OnClientGone);
+    session_.ClientConnected(Clock::now());
+    emit notice("Your IRC client connected from port " + QString::number(client_->peerPort()));
+    Apply();
+  }
+}
+
+void IrcProxyTransport::OnClientReadable() {
+  if (!client_) return;
+  const QByteArray bytes = client_->readAll();
+  const Clock::time_point now = Clock::now();
+  for (const QByteArray& line : clientReader_.Feed(bytes)) {
+    session_.FromClient(line, now);
+    if (!session_.clientAttached()) break;
+  }
+  // A line that never ends before the password is as bad as a long one.
+  session_.ClientPending(clientReader_.pendingBytes());
+  Apply();
+}
+
+void IrcProxyTransport::OnClientGone() {
+  emit notice("Your IRC client left");
+  session_.ClientLeft("Client closed the connection");
+  Apply();
+}
+
+void IrcProxyTransport::Apply() {
+  irc::ProxySession::Output out = session_.Take();
+  if (!out.toUpstream.isEmpty() && upstream_.IsOpen()) {
+    for (QByteArray line : out.toUpstream.split('\n')) {
+      if (line.endsWith('\r')) line.chop(1);
+      if (!line.isEmpty()) upstream_.WriteLine(line);
+    }
+  }
+  if (out.closeUpstream) upstream_.FlushAndClose(std::chrono::milliseconds(200));
+  if (client_ && !out.toClient.isEmpty()) client_->write(out.toClient);
+  bool clientClosed = false;
+  if (out.closeClient && client_) {
+    QTcpSocket* leaving = client_.release();
+    leaving->disconnect(this);
+    leaving->disconnectFromHost();  // what was written leaves first
+    connect(leaving, &QTcpSocket::disconnected, leaving, &QObject::deleteLater);
+    QTimer::singleShot(2000, leaving, &QObject::deleteLater);
+    clientClosed = true;
+  }
+  if (out.openUpstream) upstream_.Open(network_);
+  for (const irc::ProxyEvent& event : out.events) {
+    using Kind = irc::ProxyEvent::Kind;
+    switch (event.kind) {
+      case Kind::SignedOn: emit signedOn(event.nick); break;
+      case Kind::SignedOff: emit signedOff(event.text); break;
+      case Kind::OwnNameChanged: emit ownNameChanged(event.nick); break;
+      case Kind::Joined: emit joined(event.room); break;
+      case Kind::JoinRefused: emit joinRefused(event.room, event.text); break;
+      case Kind::LineArrived: emit lineArrived(event.room, event.nick, event.text); break;
+      case Kind::MembersChanged: emit membersChanged(event.room, event.members); break;
+      case Kind::Notice: emit notice(event.text); break;
+    }
+  }
+  if (clientClosed) {
+    session_.ClientLeft("Client closed the connection");
+    return Apply();
+  }
+  Arm();
+}
+
+void IrcProxyTransport::Arm() {
+  const std::optional<Clock::time_point> next = session_.NextDeadline();
+  if (!next) {
+    timer_.stop();
+    return;
+  }
+  const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(*next - Clock::now());
+  timer_.start(std::max(wait, std::chrono::milliseconds(1)));
+}
+
+void IrcProxyTransport::Join(const QString& room) {
+  session_.Join(room);
+  session_.Tick(Clock::now());
+  Apply();
+}
+
+void IrcProxyTransport::Say(const QString& room, const QString& text) {
+  session_.Say(room, text, Clock::now());
+  Apply();
+}
+
+QString IrcProxyTransport::NetworkName(const QString& room) const { return irc::ChannelFromRoom(room); }
+
+void IrcProxyTransport::SignOff() {
+  if (!upstream_.IsOpen()) return;
+  session_.Shutdown("Morva MP3 closed", Clock::now());
+  irc::ProxySession::Output out = session_.Take();
+  if (client_) {
+    client_->write(out.toClient);
+    client_->flush();
+    client_->waitForBytesWritten(500);
+  }
+  for (QByteArray line : out.toUpstream.split('\n')) {
+    if (line.endsWith('\r')) line.chop(1);
+    if (!line.isEmpty()) upstream_.WriteLine(line);
+  }
+  upstream_.FlushAndClose(std::chrono::milliseconds(2000));
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <memory>
+
+#include <QHostAddress>
+#include <QString>
+#include <QTimer>
+
+#include "platform/chatclient/ChatTransport.h"
+#include "platform/chatclient/irc/IrcConnection.h"
+#include "platform/chatclient/irc/IrcLineReader.h"
+#include "platform/chatclient/proxy/ProxySession.h"
+
+class QTcpServer;
+class QTcpSocket;
+
+// The owner's own IRC client connects here, on a loopback address, and Morva
+// connects on to the network for it: the chat client's rooms are the
+// channels that client is in. The proxy's rules are ProxySession's; this
+// holds the listening socket, the one client's socket, the network's
+// connection and the timer.
+class IrcProxyTransport : public ChatTransport {
+  Q_OBJECT
+
+ public:
+  IrcProxyTransport(irc::IrcEndpoint network, irc::ProxySessionOptions options, QObject* parent = nullptr);
+  ~IrcProxyTransport() override;
+
+  // Starts listening; false with the reason when the address cannot be had.
+  bool Listen(const QHostAddress& address, quint16 port, QString* error);
+  quint16 port() const;
+
+  void SignOn(const QString&) override {}
+  bool IsSignedOn() const override { return session_.signedOn(); }
+  void Join(const QString& room) override;
+  // The owner's client, not Morva, decides when he leaves a channel.
+  void Part(const QString&) override {}
+  void Say(const QString& room, const QString& text) override;
+  bool SayAs(const QString&, const QString&, const QString&) override { return false; }
+  QString NetworkName(const QString& room) const override;
+  // Sends what waits, then QUIT, to the network: for the end of the program.
+  void SignOff();
+
+ private:
+  void OnNewClient();
+  void OnClientReadable();
+  void OnClientGone();
+  void Apply();
+  void Arm();
+
+  irc::IrcEndpoint network_;
+  irc::ProxySession session_;
+  std::unique_ptr<QTcpServer> server_;
+  std::unique_ptr<QTcpSocket> client_;
+  irc::IrcLineReader clientReader_;
+  irc::IrcConnection upstream_;
+  QTimer timer_;
+};

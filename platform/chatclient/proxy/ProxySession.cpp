@@ -1,0 +1,398 @@
+#include "platform/chatclient/proxy/ProxySession.h"
+
+#include <algorithm>
+
+#include "platform/chatclient/irc/ChannelName.h"
+#include "platform/chatclient/irc/HtmlToIrc.h"
+#include "platform/chatclient/irc/IrcCaseMapping.h"
+#include "platform/chatclient/irc/IrcCtcp.h"
+#include "platform/chatclient/irc/IrcSplit.h"
+#include "platform/chatclient/irc/IrcText.h"
+#include "platform/chatclient/irc/IrcWire.h"
+
+namespace irc {
+namespace {
+
+// The most lines of the client kept while the network is not there yet.
+constexpr std::size_t kMostWaiting = 1000;
+
+QString Text(QByteArrayView bytes) { return DecodeIrcText(bytes); }
+bool IsChannel(QByteArrayView target) { return target.startsWith('#') || target.startsWith('&'); }
+QByteArray Last(const IrcMessage& m) { return m.params.empty() ? QByteArray() : m.params.back(); }
+
+QString WithoutModePrefix(QString nick) {
+  while (!nick.isEmpty() && QStringLiteral("@+%~&!").contains(nick.front())) nick.remove(0, 1);
+  return nick;
+}
+
+}  // namespace
+
+ProxySession::ProxySession(ProxySessionOptions options)
+    : options_(std::move(options)), budget_(options_.burst, options_.interval) {}
+
+ProxySession::Output ProxySession::Take() { return std::exchange(out_, Output{}); }
+
+void ProxySession::Emit(ProxyEvent::Kind kind, QString room, QString nick, QString text, QStringList members) {
+  out_.events.push_back(ProxyEvent{kind, std::move(room), std::move(nick), std::move(text), std::move(members)});
+}
+
+void ProxySession::ClientConnected(Clock::time_point now) {
+  const QString openRoom = openRoom_;
+  const ProxySessionOptions options = options_;
+  Output pending = std::move(out_);
+  *this = ProxySession(options);
+  out_ = std::move(pending);
+  openRoom_ = openRoom;
+  state_ = State::BeforePassword;
+  passwordDeadline_ = now + options_.passwordLimit;
+  // With an account of Morva's own the network's CAP is Morva's to answer.
+  localCap_ = !options_.saslAccount.isEmpty();
+}
+
+QByteArray ProxySession::ClientNick() const { return clientNick_.isEmpty() ? QByteArray("*") : clientNick_; }
+
+// --- The client's lines (before its password: ProxySessionPassword.cpp) ---
+
+void ProxySession::FromClient(const QByteArray& line, Clock::time_point now) {
+  if (state_ == State::Connecting || state_ == State::Relaying) {
+    if (KeptFromNetwork(line)) return;
+  }
+  switch (state_) {
+    case State::BeforePassword:
+    case State::Connecting: {
+      const std::optional<IrcMessage> message = IrcMessage::Parse(line);
+      if (state_ == State::BeforePassword || (localCap_ && !registered_ && message && message->command == "CAP"))
+        return BeforePassword(line, message ? &*message : nullptr);
+      // Past the password, and the network not there yet: kept in order, up to a bound.
+      if (waiting_.size() >= kMostWaiting) return RefuseClient("too much before the network answered");
+      waiting_.push_back(line);
+      return;
+    }
+    case State::Relaying:
+      return RelayFromClient(line, now);
+    case State::Idle:
+    case State::Closed:
+      return;
+  }
+}
+
+
+// --- The network ------------------------------------------------------------
+
+void ProxySession::UpstreamConnected(Clock::time_point now) {
+  if (state_ != State::Connecting) return;
+  budget_.Reset();
+  if (localCap_) {
+    upCap_ = UpCap::Listing;
+    ToUpstream("CAP LS 302");
+  }
+  if (!options_.serverPassword.isEmpty()) ToUpstream("PASS :" + WireSafe(options_.serverPassword));
+  if (!nickLine_.isEmpty()) ToUpstream(nickLine_);
+  if (!userLine_.isEmpty()) ToUpstream(userLine_);
+  state_ = State::Relaying;
+  for (const QByteArray& line : std::exchange(waiting_, {})) RelayFromClient(line, now);
+}
+
+void ProxySession::FromUpstream(const QByteArray& line, Clock::time_point now) {
+  if (state_ != State::Relaying) return;
+  const std::optional<IrcMessage> message = IrcMessage::Parse(line);
+  QByteArray after;
+  if (message && ReadFromUpstream(*message, &after)) return;
+  out_.toClient += line;
+  out_.toClient += "\r\n";
+  out_.toClient += after;
+  Flush(now);
+}
+
+bool ProxySession::ReadFromUpstream(const IrcMessage& m, QByteArray* after) {
+  const QByteArray& command = m.command;
+  if (upCap_ != UpCap::Off && upCap_ != UpCap::Done) {
+    if (UpstreamCap(m)) return true;
+  }
+  if (command == "001") {
+    if (registered_) return false;
+    registered_ = true;
+    nick_ = m.Param(0);
+    clientNick_ = nick_;
+    Emit(ProxyEvent::Kind::SignedOn, {}, Text(nick_));
+    // The client had Morva's capabilities; now it may have the network's.
+    if (localCap_ && clientCapNotify_) {
+      QByteArrayList offered;
+      for (const QByteArray& cap : upCaps_.split(' '))
+        if (!cap.isEmpty() && cap != "sasl" && !cap.startsWith("sasl=") && cap != "cap-notify") offered.push_back(cap);
+      if (!offered.isEmpty())
+        *after = (m.prefix.isEmpty() ? QByteArray() : ':' + m.prefix + ' ') + "CAP " + nick_ + " NEW :" +
+                 offered.join(' ') + "\r\n";
+    }
+    return false;
+  }
+  if (command == "CAP") {
+    // The client's own negotiation, read on the way: whether the network echoes its lines.
+    const QByteArray what = m.Param(1);
+    if (what == "ACK" || what == "DEL") {
+      for (const QByteArray& cap : Last(m).split(' ')) {
+        if (cap == "echo-message") clientEcho_ = what == "ACK";
+        if (cap == "-echo-message") clientEcho_ = false;
+      }
+    }
+    return false;
+  }
+  if (!registered_) return false;
+  if (command == "NICK" && IsOwn(m.nick)) {
+    nick_ = m.Param(0);
+    clientNick_ = nick_;
+    Emit(ProxyEvent::Kind::OwnNameChanged, {}, Text(nick_));
+  } else if (command == "NICK") {
+    for (auto& [key, channel] : channels_) {
+      const qsizetype at = channel.members.indexOf(Text(m.nick));
+      if (at < 0) continue;
+      channel.members[at] = Text(m.Param(0));
+      if (channel.joined) Emit(ProxyEvent::Kind::MembersChanged, channel.room, {}, {}, channel.members);
+    }
+  } else if (command == "JOIN") {
+    OnJoin(m);
+  } else if (command == "PART") {
+    OnLeft(m.Param(0), Text(m.nick), IsOwn(m.nick));
+  } else if (command == "KICK") {
+    OnLeft(m.Param(0), Text(m.Param(1)), IsOwn(m.Param(1)));
+  } else if (command == "QUIT") {
+    std::vector<QByteArray> names;
+    for (const auto& [key, channel] : channels_) names.push_back(channel.name.toUtf8());
+    for (const QByteArray& name : names) OnLeft(name, Text(m.nick), false);
+  } else if (command == "353" || command == "366") {
+    OnNames(m, command == "366");
+  } else if (command == "PRIVMSG") {
+    OnPrivmsg(m);
+  } else if (command == "403" || command == "405" || command == "471" || command == "473" || command == "474" ||
+             command == "475" || command == "476" || command == "477" || command == "479") {
+    Channel* channel = Find(Text(m.Param(1)));
+    if (channel && !channel->joined) {
+      const QString room = channel->room;
+      channels_.erase(IrcLower(channel->name));
+      Emit(ProxyEvent::Kind::JoinRefused, room, {}, Text(Last(m)));
+    }
+  }
+  return false;
+}
+
+void ProxySession::UpstreamLost(const QString& reason) {
+  if (state_ != State::Connecting && state_ != State::Relaying) return;
+  EndSession(reason);
+}
+
+void ProxySession::ClientLeft(const QString& reason) {
+  if (state_ == State::Idle) return;
+  const bool upstream = state_ == State::Connecting || state_ == State::Relaying;
+  if (upstream) {
+    ToUpstream("QUIT :" + WireSafe(reason.toUtf8()));
+    out_.closeUpstream = true;
+  }
+  out_.closeClient = true;
+  state_ = State::Idle;
+  DropOwnLines();
+  if (registered_) Emit(ProxyEvent::Kind::SignedOff, {}, {}, reason);
+  registered_ = false;
+}
+
+void ProxySession::DropOwnLines() {
+  for (const QByteArray& line : ownLines_) {
+    if (!line.startsWith("PRIVMSG ")) continue;
+    const qsizetype text = line.indexOf(" :");
+    Emit(ProxyEvent::Kind::Notice, {}, {}, "Not sent, the connection was lost: " + Text(line.mid(text + 2).trimmed()));
+  }
+  ownLines_.clear();
+}
+
+void ProxySession::Shutdown(const QString& reason, Clock::time_point now) {
+  if (state_ == State::Relaying) {
+    // A line the room never sees is worse than a burst at the end.
+    paced_ = false;
+    Flush(now);
+    ToUpstream("QUIT :" + WireSafe(reason.toUtf8()));
+  }
+  EndSession(reason);
+}
+
+void ProxySession::EndSession(const QString& reason) {
+  // The client goes too, told why, and comes back the way it always does.
+  ToClient("ERROR :Closing link: " + WireSafe(reason.toUtf8()));
+  out_.closeClient = true;
+  out_.closeUpstream = true;
+  state_ = State::Closed;
+  DropOwnLines();
+  if (registered_) Emit(ProxyEvent::Kind::SignedOff, {}, {}, reason);
+  registered_ = false;
+}
+
+// --- What Morva reads on the way -------------------------------------------
+
+void ProxySession::RelayFromClient(const QByteArray& line, Clock::time_point now) {
+  budget_.Spend(now);
+  out_.toUpstream += line;
+  out_.toUpstream += "\r\n";
+  // Only a line to a channel is worth taking apart.
+  if (registered_ && line.contains("PRIVMSG")) {
+    if (const std::optional<IrcMessage> message = IrcMessage::Parse(line); message && message->command == "PRIVMSG")
+      OnOwnLine(*message);
+  }
+}
+
+void ProxySession::OnOwnLine(const IrcMessage& m) {
+  const QByteArray target = m.Param(0);
+  if (!IsChannel(target) || m.params.size() < 2) return;
+  Channel* channel = Find(Text(target));
+  if (!channel || !channel->joined) return;
+  const PrivmsgText said = ClassifyPrivmsg(Text(m.Param(1)));
+  if (said.kind != PrivmsgText::Kind::Plain) return;
+  // The owner speaks in that room: it is where Morva answers now.
+  OpenRoom(channel->room);
+  Emit(ProxyEvent::Kind::LineArrived, channel->room, Text(nick_), StripIrcFormatting(said.text));
+}
+
+void ProxySession::OpenRoom(const QString& room) {
+  if (openRoom_ == room) return;
+  openRoom_ = room;
+  Emit(ProxyEvent::Kind::Joined, room);
+}
+
+void ProxySession::OnJoin(const IrcMessage& m) {
+  const QString name = Text(m.Param(0));
+  const QString nick = Text(m.nick);
+  if (!IsOwn(m.nick)) {
+    Channel* channel = Find(name);
+    if (!channel) return;
+    if (!channel->members.contains(nick)) channel->members.append(nick);
+    if (channel->joined) Emit(ProxyEvent::Kind::MembersChanged, channel->room, {}, {}, channel->members);
+    return;
+  }
+  user_ = m.user;
+  host_ = m.host;
+  Channel& channel = channels_[IrcLower(name)];
+  const bool asked = !channel.room.isEmpty();  // by Morva (.pr), or the open room again
+  if (channel.room.isEmpty()) channel.room = name;
+  channel.name = name;
+  channel.joined = true;
+  channel.members = {nick};
+  const bool loads = openRoom_.isEmpty() && (options_.loadRoom.isEmpty() ||
+                                             IrcEqualNoCase(ChannelFromRoom(options_.loadRoom), name));
+  if (loads && !options_.loadRoom.isEmpty()) channel.room = options_.loadRoom;
+  if (asked || loads || channel.room == openRoom_) {
+    // Announced even when it is already the open room: the chat client is back in it.
+    if (channel.room == openRoom_) {
+      Emit(ProxyEvent::Kind::Joined, channel.room);
+    } else {
+      OpenRoom(channel.room);
+    }
+  }
+}
+
+void ProxySession::OnLeft(const QByteArray& name, const QString& nick, bool own) {
+  Channel* channel = Find(Text(name));
+  if (!channel) return;
+  if (own) {
+    channels_.erase(IrcLower(channel->name));
+    return;
+  }
+  if (!channel->members.removeAll(nick)) return;
+  if (channel->joined) Emit(ProxyEvent::Kind::MembersChanged, channel->room, {}, {}, channel->members);
+}
+
+void ProxySession::OnNames(const IrcMessage& m, bool end) {
+  // 353: me = channel :names;  366: me channel :End of NAMES
+  Channel* channel = Find(Text(end ? m.Param(1) : m.Param(2)));
+  if (!channel) return;
+  if (!end) {
+    if (channel->namesComing.size() > 100000) return;
+    for (const QString& nick : Text(m.Param(3)).split(' ', Qt::SkipEmptyParts))
+      channel->namesComing.append(WithoutModePrefix(nick));
+    return;
+  }
+  if (channel->namesComing.isEmpty()) return;
+  channel->members = std::exchange(channel->namesComing, {});
+  channel->members.removeDuplicates();
+  if (channel->joined) Emit(ProxyEvent::Kind::MembersChanged, channel->room, {}, {}, channel->members);
+}
+
+void ProxySession::OnPrivmsg(const IrcMessage& m) {
+  // The owner's own lines were read on the way up; the network's echo of them is not news.
+  if (m.nick.isEmpty() || m.params.size() < 2 || IsOwn(m.nick) || m.prefix.indexOf('!') < 0) return;
+  Channel* channel = Find(Text(m.Param(0)));
+  if (!channel || !channel->joined) return;
+  const PrivmsgText said = ClassifyPrivmsg(Text(m.Param(1)));
+  if (said.kind != PrivmsgText::Kind::Plain) return;
+  Emit(ProxyEvent::Kind::LineArrived, channel->room, Text(m.nick), StripIrcFormatting(said.text));
+}
+
+// --- What Morva adds --------------------------------------------------------
+
+void ProxySession::Join(const QString& room) {
+  const QString name = ChannelFromRoom(room);
+  if (name.isEmpty()) return Emit(ProxyEvent::Kind::JoinRefused, room, {}, "no channel can be named so");
+  Channel& channel = channels_[IrcLower(name)];
+  if (channel.joined) {
+    if (channel.room == openRoom_) return Emit(ProxyEvent::Kind::Joined, channel.room);
+    return OpenRoom(channel.room);
+  }
+  channel.room = room;
+  channel.name = name;
+  if (state_ != State::Relaying) return;
+  const QByteArray line = "JOIN " + WireSafe(name.toUtf8());
+  if (line.size() > 510) {
+    channels_.erase(IrcLower(name));
+    return Emit(ProxyEvent::Kind::JoinRefused, room, {}, "the name is too long for the network");
+  }
+  ownLines_.push_back(line + "\r\n");
+}
+
+void ProxySession::Say(const QString& room, const QString& html, Clock::time_point now) {
+  Channel* channel = Find(ChannelFromRoom(room));
+  if (!registered_ || state_ != State::Relaying || !channel || !channel->joined) {
+    Emit(ProxyEvent::Kind::Notice, {}, {}, "Not in " + room + " now: not sent: " + StripIrcFormatting(HtmlToIrc(html)));
+    return;
+  }
+  const QByteArray name = channel->name.toUtf8();
+  const QByteArray text = WireSafe(HtmlToIrc(html).toUtf8());
+  const int room_for_text = PrivmsgTextBytes(RelayedPrefixBytes(nick_, user_, host_), name);
+  for (const QByteArray& piece : SplitIrcText(text, room_for_text)) ownLines_.push_back(FramePrivmsg(name, piece));
+  Flush(now);
+}
+
+void ProxySession::Flush(Clock::time_point now) {
+  if (state_ != State::Relaying || !registered_) return;
+  while (!ownLines_.empty() && (!paced_ || budget_.Allows(now))) {
+    budget_.Spend(now);
+    QByteArray line = std::move(ownLines_.front());
+    ownLines_.pop_front();
+    out_.toUpstream += line;
+    // The client sees the line once: as the network's echo, or as Morva's copy.
+    if (!clientEcho_ && line.startsWith("PRIVMSG ")) {
+      out_.toClient += ':' + nick_;
+      if (!user_.isEmpty() && !host_.isEmpty()) out_.toClient += '!' + user_ + '@' + host_;
+      out_.toClient += ' ' + line;
+    }
+  }
+}
+
+void ProxySession::Tick(Clock::time_point now) {
+  if (state_ == State::BeforePassword && now >= passwordDeadline_) return RefuseClient("no password in time");
+  Flush(now);
+}
+
+std::optional<ProxySession::Clock::time_point> ProxySession::NextDeadline() const {
+  std::optional<Clock::time_point> next;
+  if (state_ == State::BeforePassword) next = passwordDeadline_;
+  if (state_ == State::Relaying && registered_ && !ownLines_.empty()) {
+    const Clock::time_point due = budget_.AllowedFrom();
+    next = next ? std::min(*next, due) : due;
+  }
+  return next;
+}
+
+ProxySession::Channel* ProxySession::Find(const QString& channel) {
+  auto it = channels_.find(IrcLower(channel));
+  return it == channels_.end() ? nullptr : &it->second;
+}
+
+bool ProxySession::IsOwn(QByteArrayView nick) const { return IrcEqualNoCase(Text(nick), Text(nick_)); }
+
+}  // namespace irc

@@ -1,0 +1,233 @@
+// The proxy between the owner's own IRC client and the network, scripted on
+// both sides: one table of what each side sends and what comes out.
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include "platform/chatclient/proxy/ProxySession.h"
+#include "tests/platform/chatclient/irc/QtPrinters.h"
+
+namespace {
+
+using irc::ProxyEvent;
+using irc::ProxySession;
+using Clock = ProxySession::Clock;
+
+// Script lines: "C line" from the client, "S line" from the network,
+// "connect" (the network answered), "lost REASON", "leave" (the client went),
+// "say ROOM HTML" and "join ROOM" (Morva's), "wait MS".
+const QStringList kPassFirst = {"C PASS :secret", "C NICK Joe", "C USER joe 0 * :Joe", "connect"};
+const QStringList kSignedOn = kPassFirst + QStringList{"S :irc.test 001 Joe :Welcome", "S :Joe!joe@host JOIN #music"};
+const QStringList kWithEcho = kSignedOn + QStringList{"C CAP REQ :echo-message", "S :irc.test CAP Joe ACK :echo-message"};
+const QByteArray kLong = "PRIVMSG #music :" + QByteArray(700, 'x') + " end";
+const QByteArray kOdd = ":Ann!a@h PRIVMSG #music :\xff\xfe caf\xe9 \x01\x7f\x1b[31m";
+const QByteArray kSaslOk = QByteArray("\0anyone\0secret", 14).toBase64();
+const QByteArray kSaslBad = QByteArray("\0anyone\0guess", 13).toBase64();
+
+struct Case {
+  const char* name;
+  QStringList before;  // run first; what it gives is not checked
+  QStringList script;
+  QByteArrayList toClient;
+  QByteArrayList toUpstream;
+  QStringList events;  // "signedOn Joe", "joined #music", "line #music Ann: hi", ...
+  bool upstreamOpened = false;
+  bool clientClosed = false;
+  QString loadRoom = {};  // --room
+  QByteArray saslAccount = {};  // MORVA_IRC_SASL's, with the password "pw"
+};
+
+QString Describe(const ProxyEvent& e) {
+  using Kind = ProxyEvent::Kind;
+  switch (e.kind) {
+    case Kind::SignedOn: return "signedOn " + e.nick;
+    case Kind::SignedOff: return "signedOff " + e.text;
+    case Kind::OwnNameChanged: return "nick " + e.nick;
+    case Kind::Joined: return "joined " + e.room;
+    case Kind::JoinRefused: return "refused " + e.room + ": " + e.text;
+    case Kind::LineArrived: return "line " + e.room + " " + e.nick + ": " + e.text;
+    case Kind::MembersChanged: return "members " + e.room + ": " + e.members.join(',');
+    case Kind::Notice: return "notice " + e.text;
+  }
+  return {};
+}
+
+QByteArrayList Lines(const QByteArray& bytes) {
+  QByteArrayList lines = bytes.split('\n');
+  lines.removeLast();  // after the last CR LF
+  for (QByteArray& line : lines) {
+    EXPECT_TRUE(line.endsWith('\r')) << line.toStdString();
+    line.chop(1);
+  }
+  return lines;
+}
+
+struct Outcome {
+  QByteArrayList toClient, toUpstream;
+  QStringList events;
+  bool opened = false, closed = false;
+};
+
+Outcome Play(ProxySession& session, Clock::time_point& now, const QStringList& script) {
+  Outcome run;
+  for (const QString& step : script) {
+    const QString verb = step.section(' ', 0, 0);
+    const QString rest = step.section(' ', 1);
+    const QByteArray bytes = rest.toLatin1();
+    if (verb == "C") session.FromClient(bytes, now);
+    else if (verb == "S") session.FromUpstream(bytes, now);
+    else if (verb == "connect") session.UpstreamConnected(now);
+    else if (verb == "lost") session.UpstreamLost(rest);
+    else if (verb == "leave") session.ClientLeft("bye");
+    else if (verb == "say") session.Say(rest.section(' ', 0, 0), rest.section(' ', 1), now);
+    else if (verb == "join") session.Join(rest);
+    else if (verb == "wait") {
+      now += std::chrono::milliseconds(rest.toInt());
+      session.Tick(now);
+    } else ADD_FAILURE() << "no such step: " << step.toStdString();
+    ProxySession::Output out = session.Take();
+    run.toClient += Lines(out.toClient);
+    run.toUpstream += Lines(out.toUpstream);
+    for (const ProxyEvent& event : out.events) run.events.push_back(Describe(event));
+    run.opened = run.opened || out.openUpstream;
+    run.closed = run.closed || out.closeClient;
+  }
+  return run;
+}
+
+// Lines the script has with raw bytes: the table keeps them readable.
+QStringList With(QStringList script, const QByteArray& raw) {
+  script.push_back(QString::fromLatin1(raw));
+  return script;
+}
+
+TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) {
+  const QByteArray ann = ":Ann!a@h PRIVMSG #music :.stop";
+  const Case cases[] = {
+      // Past the password, every line passes as it came, both ways.
+      {"tags and the owner's command", kSignedOn, {"C @+draft/reply=ab;+typing=active PRIVMSG #music :.play alpha"},
+       {}, {"@+draft/reply=ab;+typing=active PRIVMSG #music :.play alpha"}, {"line #music Joe: .play alpha"}},
+      {"another member's line, with server tags", kSignedOn,
+       {"S @time=2026-12-08T10:00:00.000Z;msgid=x1 :Ann!a@h PRIVMSG #music :.stop"},
+       {"@time=2026-12-08T10:00:00.000Z;msgid=x1 :Ann!a@h PRIVMSG #music :.stop"}, {}, {"line #music Ann: .stop"}},
+      {"CTCP both ways, and an action is no command", kSignedOn,
+       {"S :Ann!a@h PRIVMSG Joe :\x01VERSION\x01", "C NOTICE Ann :\x01VERSION irssi\x01",
+        "C PRIVMSG #music :\x01" "ACTION .stop\x01"},
+       {":Ann!a@h PRIVMSG Joe :\x01VERSION\x01"},
+       {"NOTICE Ann :\x01VERSION irssi\x01", "PRIVMSG #music :\x01" "ACTION .stop\x01"}, {}},
+      {"a long line is never cut", kSignedOn, {"C " + QString::fromLatin1(kLong)}, {}, {kLong},
+       {"line #music Joe: " + QString(700, 'x') + " end"}},
+      {"odd bytes", kSignedOn, With({}, "S " + kOdd), {kOdd}, {}, {"line #music Ann: \u00ff\u00fe caf\u00e9 \x01\x7f\x1b[31m"}},
+      {"batches and the client's CAP go through", kSignedOn,
+       {"C CAP REQ :batch server-time", "S :irc.test CAP Joe ACK :batch server-time",
+        "S :irc.test BATCH +b1 chathistory #music", "S @batch=b1 :Ann!a@h PRIVMSG #music :old", "S :irc.test BATCH -b1"},
+       {":irc.test CAP Joe ACK :batch server-time", ":irc.test BATCH +b1 chathistory #music",
+        "@batch=b1 :Ann!a@h PRIVMSG #music :old", ":irc.test BATCH -b1"},
+       {"CAP REQ :batch server-time"}, {"line #music Ann: old"}},
+
+      // Only the owner gets in, and nothing reaches the network before.
+      {"PASS first: the client registers with the network itself", {},
+       {"C PASS :secret", "C CAP LS 302", "C NICK Joe", "C USER joe 0 * :Joe", "connect", "S :irc.test CAP * LS :echo-message",
+        "S :irc.test 001 Joe :Welcome"},
+       {":irc.test CAP * LS :echo-message", ":irc.test 001 Joe :Welcome"},
+       {"PASS :server-pw", "CAP LS 302", "NICK Joe", "USER joe 0 * :Joe"}, {"signedOn Joe"}, true},
+      {"the password never goes on to the network", kSignedOn, {"C PASS :secret", "C pass secret", "C NICK Joe2"}, {},
+       {"NICK Joe2"}, {}},
+      {"a wrong password", {}, {"C NICK Joe", "C PASS :guess", "C USER joe 0 * :Joe"},
+       {"ERROR :Closing link: wrong password"}, {}, {}, false, true},
+      {"no password at all", {}, {"C NICK Joe", "C USER joe 0 * :Joe", "wait 29000", "C PING :x", "wait 1000"},
+       {":morva PONG morva :x", "ERROR :Closing link: no password in time"}, {}, {}, false, true},
+      {"garbage before the password", {},
+       QStringList(20, "C WHO #music"), {"ERROR :Closing link: give the password first"}, {}, {}, false, true},
+      {"a line over 8 KB before the password", {}, {"C PASS :" + QString(8200, 'x')},
+       {"ERROR :Closing link: line too long"}, {}, {}, false, true},
+      {"CAP before PASS: Morva answers it, with SASL PLAIN, then negotiates for the client", {},
+       {"C CAP LS 302", "C NICK Joe", "C USER joe 0 * :Joe", "C CAP REQ :sasl", "C AUTHENTICATE PLAIN",
+        "C AUTHENTICATE " + QString::fromLatin1(kSaslOk), "C CAP END", "connect",
+        "S :irc.test CAP * LS * :multi-prefix sasl", "S :irc.test CAP * LS :echo-message server-time message-tags",
+        "S :irc.test 001 Joe :Welcome"},
+       {":morva CAP * LS :sasl=PLAIN cap-notify", ":morva CAP Joe ACK :sasl", "AUTHENTICATE +",
+        ":morva 900 Joe Joe!morva@morva anyone :You are now logged in as anyone",
+        ":morva 903 Joe :SASL authentication successful", ":irc.test 001 Joe :Welcome",
+        ":irc.test CAP Joe NEW :multi-prefix echo-message server-time message-tags"},
+       {"CAP LS 302", "PASS :server-pw", "NICK Joe", "USER joe 0 * :Joe", "CAP END"}, {"signedOn Joe"}, true},
+      {"with an account of Morva's own, Morva signs on to the network with SASL", {},
+       {"C PASS :secret", "C NICK Joe", "C USER joe 0 * :Joe", "connect", "S :irc.test CAP * LS :sasl=EXTERNAL,PLAIN echo-message",
+        "S :irc.test CAP * ACK :sasl", "S AUTHENTICATE +", "S :irc.test 900 Joe Joe!j@h joe :You are now logged in as joe",
+        "S :irc.test 903 Joe :SASL authentication successful", "S :irc.test 001 Joe :Welcome"},
+       {":irc.test 001 Joe :Welcome"},
+       {"CAP LS 302", "PASS :server-pw", "NICK Joe", "USER joe 0 * :Joe", "CAP REQ :sasl", "AUTHENTICATE PLAIN",
+        "AUTHENTICATE " + QByteArray("joe\0joe\0pw", 10).toBase64(), "CAP END"},
+       {"signedOn Joe"}, true, false, {}, "joe"},
+      {"the network refuses Morva's account: the client is told", {},
+       {"C PASS :secret", "C NICK Joe", "C USER joe 0 * :Joe", "connect", "S :irc.test CAP * LS :sasl",
+        "S :irc.test CAP * ACK :sasl", "S AUTHENTICATE +", "S :irc.test 904 Joe :SASL authentication failed"},
+       {"ERROR :Closing link: SASL sign-in failed: SASL authentication failed"},
+       {"CAP LS 302", "PASS :server-pw", "NICK Joe", "USER joe 0 * :Joe", "CAP REQ :sasl", "AUTHENTICATE PLAIN",
+        "AUTHENTICATE " + QByteArray("joe\0joe\0pw", 10).toBase64()},
+       {"notice SASL sign-in failed: SASL authentication failed; check MORVA_IRC_SASL"}, true, true, {}, "joe"},
+      {"a wrong SASL password", {}, {"C CAP LS", "C AUTHENTICATE PLAIN", "C AUTHENTICATE " + QString::fromLatin1(kSaslBad)},
+       {":morva CAP * LS :sasl=PLAIN cap-notify", "AUTHENTICATE +", ":morva 904 * :SASL authentication failed",
+        "ERROR :Closing link: wrong password"}, {}, {}, false, true},
+
+      // Morva's own lines go up as the owner's, and down once.
+      {"an announcement, copied down without echo-message", kSignedOn, {"say #music <b>Playing</b> [Alpha]"},
+       {":Joe!joe@host PRIVMSG #music :\x02Playing\x02 [Alpha]"}, {"PRIVMSG #music :\x02Playing\x02 [Alpha]"}, {}},
+      {"with echo-message the network's echo is the copy", kWithEcho,
+       {"say #music Playing", "S :Joe!joe@host PRIVMSG #music :Playing"}, {":Joe!joe@host PRIVMSG #music :Playing"},
+       {"PRIVMSG #music :Playing"}, {}},
+      {"one budget: the client's lines pass at once, Morva's wait", kSignedOn,
+       {"C PRIVMSG #music :.play a", "C PRIVMSG #music :b", "C PRIVMSG #music :c", "C PRIVMSG #music :d",
+        "C PRIVMSG #music :e", "C PRIVMSG #music :f", "say #music Playing", "wait 3999", "C PRIVMSG #music :g", "wait 1001"},
+       {":Joe!joe@host PRIVMSG #music :Playing"},
+       {"PRIVMSG #music :.play a", "PRIVMSG #music :b", "PRIVMSG #music :c", "PRIVMSG #music :d",
+        "PRIVMSG #music :e", "PRIVMSG #music :f", "PRIVMSG #music :g", "PRIVMSG #music :Playing"},
+       {"line #music Joe: .play a", "line #music Joe: b", "line #music Joe: c", "line #music Joe: d",
+        "line #music Joe: e", "line #music Joe: f", "line #music Joe: g"}},
+      {".pr joins through the network; the owner's line makes a room the open one", kSignedOn,
+       {"join back", "S :Joe!joe@host JOIN #back", "C PRIVMSG #music :.stop"},
+       {":Joe!joe@host JOIN #back"}, {"JOIN #back", "PRIVMSG #music :.stop"},
+       {"joined back", "joined #music", "line #music Joe: .stop"}},
+      {"members come, change their nick and go", kSignedOn,
+       {"S :irc.test 353 Joe = #music :Joe @Ann", "S :irc.test 366 Joe #music :End", "S :Bob!b@h JOIN #music",
+        "S :Ann!a@h NICK Anna", "S :Bob!b@h QUIT :bye"},
+       {":irc.test 353 Joe = #music :Joe @Ann", ":irc.test 366 Joe #music :End", ":Bob!b@h JOIN #music",
+        ":Ann!a@h NICK Anna", ":Bob!b@h QUIT :bye"},
+       {}, {"members #music: Joe,Ann", "members #music: Joe,Ann,Bob", "members #music: Joe,Anna,Bob",
+            "members #music: Joe,Anna"}},
+      {"a join the network refuses is reported, and nothing is said there", kSignedOn,
+       {"join &music", "S :irc.test 403 Joe &music :No such channel", "say &music hello"},
+       {":irc.test 403 Joe &music :No such channel"}, {"JOIN &music"},
+       {"refused &music: No such channel", "notice Not in &music now: not sent: hello"}},
+      {"with --room the window waits for that channel", kPassFirst,
+       {"S :irc.test 001 Joe :Welcome", "S :Joe!joe@host JOIN #other", "S :Joe!joe@host JOIN #Music"},
+       {":irc.test 001 Joe :Welcome", ":Joe!joe@host JOIN #other", ":Joe!joe@host JOIN #Music"}, {},
+       {"signedOn Joe", "joined music"}, false, false, "music"},
+      {"the network goes: the client is told why", kSignedOn, {"say #music late", "lost the server closed the connection"},
+       {":Joe!joe@host PRIVMSG #music :late", "ERROR :Closing link: the server closed the connection"}, {"PRIVMSG #music :late"},
+       {"signedOff the server closed the connection"}, false, true},
+      {"the client goes: Morva quits the network", kSignedOn, {"leave"}, {}, {"QUIT :bye"}, {"signedOff bye"}, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    irc::ProxySessionOptions options;
+    options.password = "secret";
+    options.serverPassword = "server-pw";
+    options.loadRoom = c.loadRoom;
+    options.saslAccount = c.saslAccount;
+    options.saslPassword = c.saslAccount.isEmpty() ? QByteArray() : QByteArray("pw");
+    ProxySession session(options);
+    Clock::time_point now{};
+    session.ClientConnected(now);
+    Play(session, now, c.before);
+    const Outcome run = Play(session, now, c.script);
+    EXPECT_EQ(run.toClient, c.toClient);
+    EXPECT_EQ(run.toUpstream, c.toUpstream);
+    EXPECT_EQ(run.events, c.events);
+    EXPECT_EQ(run.opened, c.upstreamOpened);
+    EXPECT_EQ(run.closed, c.clientClosed);
+  }
+}
+
+}  // namespace
