@@ -19,8 +19,8 @@
 namespace {
 
 // Joe's red announcements, up to their text.
-const QByteArray kJoeRed = "Joe: \xE2\x80\xA2 ";
-const QByteArray kMorva = kJoeRed + "Morva MP3 \xE2\x80\xA2 ";
+const QByteArray kJoe = "Joe: \xE2\x80\xA2 ";
+const QByteArray kMorva = kJoe + "Morva MP3 \xE2\x80\xA2 ";
 
 int ModeOf(const QString& path) {
   struct stat info {};
@@ -76,7 +76,7 @@ class InstalledSettingsTest : public ::testing::Test {
                 command;
     const QString program = nobody_ ? "setpriv" : command.takeFirst();
     ASSERT_TRUE(morva.Start(program, command, home_));
-    ASSERT_TRUE(morva.WaitForLine(kJoeRed + "Loaded By:Joe"))
+    ASSERT_TRUE(morva.WaitForLine(kJoe + "Loaded By:Joe"))
         << morva.output().toStdString();
   }
 

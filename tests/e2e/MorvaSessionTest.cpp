@@ -7,14 +7,14 @@
 #include <QTemporaryDir>
 
 #include "tests/e2e/MorvaProcess.h"
+#include "tests/e2e/ConsoleLines.h"
 #include "tests/e2e/MusicFolder.h"
 #include "tests/support/TestFolder.h"
 
 namespace {
 
-// The console shows what the room sees: the red of announcements is not text.
-const QByteArray kRed = "";
-const QByteArray kBullet = "\xE2\x80\xA2";
+using e2e::kBullet;
+using e2e::Morva;
 
 // All the bytes of a literal, NULs included.
 template <std::size_t N>
@@ -23,9 +23,7 @@ QByteArray Bytes(const char (&literal)[N]) {
 }
 
 QByteArray Joe(const QByteArray& text) { return "Joe: " + text; }
-QByteArray JoeRed(const QByteArray& text) { return "Joe: " + kRed + text; }
-QByteArray Morva(const QByteArray& message) { return JoeRed(kBullet + " Morva MP3 " + kBullet + " " + message); }
-QByteArray Prompt() { return JoeRed(kBullet + " Morva MP3  [Type ''.play'' And 0 - 1 Or ''.cancel'']"); }
+QByteArray Prompt() { return Joe(kBullet + " Morva MP3  [Type ''.play'' And 0 - 1 Or ''.cancel'']"); }
 QByteArray ProductLine() { return Morva("By: Morva " + kBullet + " [Public]"); }
 
 // One folder per test run: a copy of the program (so that no mp3.ini of
@@ -57,7 +55,7 @@ class MorvaSessionTest : public ::testing::Test {
   void Start(QStringList arguments = {}) {
     arguments << "--audio" << "null" << "--screen-name" << "Joe";
     ASSERT_TRUE(morva_.Start(program_, arguments, root_->path() + "/music"));
-    ASSERT_TRUE(morva_.WaitForLine(JoeRed(kBullet + " Loaded By:Joe"))) << morva_.output().toStdString();
+    ASSERT_TRUE(morva_.WaitForLine(Joe(kBullet + " Loaded By:Joe"))) << morva_.output().toStdString();
   }
 
   // Types the line and waits for the room to show the reply.
@@ -88,14 +86,14 @@ TEST_F(MorvaSessionTest, PlaysSetsVolumeTellsLengthMovesRoomAndExits) {
   Say(".play love", Prompt());
   Say(".play 1", Morva("Now Playing [Gamma Love]"));
   Say(".stop", Morva("MP3 Now Stopped"));
-  Say(".pr back room", JoeRed(kBullet + " Joe entered the room"));
+  Say(".pr back room", Joe(kBullet + " Joe entered the room"));
   Say("/as Ann .exit", "Ann: .exit");
   morva_.Type(".exit");
   EXPECT_EQ(morva_.WaitForExit(), 0);
 
   const QByteArray expected = QList<QByteArray>{
       ProductLine(),
-      JoeRed(kBullet + " Loaded By:Joe"),
+      Joe(kBullet + " Loaded By:Joe"),
       Joe(".play alpha"),
       Morva("Playing [Alpha Song]"),
       Joe(".leng"),
@@ -105,9 +103,9 @@ TEST_F(MorvaSessionTest, PlaysSetsVolumeTellsLengthMovesRoomAndExits) {
       "Ann: .stop",
       Joe(".play love"),
       Morva("MP3 Now Stopped"),
-      JoeRed(kBullet + " Morva MP3  [Multiple Strings Found]"),
-      JoeRed(kBullet + "  [0) Beta Love.mp3]"),
-      JoeRed(kBullet + "  [1) Gamma Love.mp3]"),
+      Joe(kBullet + " Morva MP3  [Multiple Strings Found]"),
+      Joe(kBullet + "  [0) Beta Love.mp3]"),
+      Joe(kBullet + "  [1) Gamma Love.mp3]"),
       Prompt(),
       Joe(".play 1"),
       Morva("Now Playing [Gamma Love]"),
@@ -115,18 +113,18 @@ TEST_F(MorvaSessionTest, PlaysSetsVolumeTellsLengthMovesRoomAndExits) {
       Morva("MP3 Now Stopped"),
       Joe(".pr back room"),
       "*** Now in room back room",
-      JoeRed(kBullet + " Joe entered the room"),
+      Joe(kBullet + " Joe entered the room"),
       "Ann: .exit",
       Joe(".exit"),
       ProductLine(),
-      JoeRed(kBullet + " Unloaded By:Joe"),
+      Joe(kBullet + " Unloaded By:Joe"),
   }.join('\n') + '\n';
   EXPECT_EQ(morva_.output().toStdString(), expected.toStdString());
 }
 
 TEST_F(MorvaSessionTest, FloodAndBadBytesDuringAListingLeaveOnlyRoomLines) {
   Start();
-  Say(".play love", JoeRed(kBullet + " Morva MP3  [Multiple Strings Found]"));
+  Say(".play love", Joe(kBullet + " Morva MP3  [Multiple Strings Found]"));
   QByteArray flood;
   for (int i = 0; i < 10000; ++i) flood += "/as Bob .play " + QByteArray::number(i) + " <b>x</b>\n";
   flood += Bytes("bad \xFF\xFE bytes\n");
@@ -166,11 +164,11 @@ TEST_F(MorvaSessionTest, FloodAndBadBytesDuringAListingLeaveOnlyRoomLines) {
   joe.removeIf([&](const QByteArray& line) { return typed.contains(line); });
   const QList<QByteArray> expected = {
       ProductLine(),
-      JoeRed(kBullet + " Loaded By:Joe"),
+      Joe(kBullet + " Loaded By:Joe"),
       Joe(".play love"),
-      JoeRed(kBullet + " Morva MP3  [Multiple Strings Found]"),
-      JoeRed(kBullet + "  [0) Beta Love.mp3]"),
-      JoeRed(kBullet + "  [1) Gamma Love.mp3]"),
+      Joe(kBullet + " Morva MP3  [Multiple Strings Found]"),
+      Joe(kBullet + "  [0) Beta Love.mp3]"),
+      Joe(kBullet + "  [1) Gamma Love.mp3]"),
       Prompt(),
       Joe(".play 0"),
       Morva("Now Playing [Beta Love]"),
@@ -182,7 +180,7 @@ TEST_F(MorvaSessionTest, FloodAndBadBytesDuringAListingLeaveOnlyRoomLines) {
       Morva("MP3 Now Stopped"),
       Joe(".exit"),
       ProductLine(),
-      JoeRed(kBullet + " Unloaded By:Joe"),
+      Joe(kBullet + " Unloaded By:Joe"),
   };
   EXPECT_EQ(joe.join('\n').toStdString(), expected.join('\n').toStdString());
 }
@@ -191,7 +189,7 @@ TEST_F(MorvaSessionTest, QuitEndsTheProgramWithoutTheExitAnnouncement) {
   Start({"--room", "Den"});
   morva_.Type("/quit");
   EXPECT_EQ(morva_.WaitForExit(), 0);
-  EXPECT_EQ(morva_.output(), ProductLine() + "\n" + JoeRed(kBullet + " Loaded By:Joe") + "\n");
+  EXPECT_EQ(morva_.output(), ProductLine() + "\n" + Joe(kBullet + " Loaded By:Joe") + "\n");
 }
 
 }  // namespace

@@ -14,16 +14,16 @@
 #include <QUrl>
 
 #include "tests/e2e/MorvaProcess.h"
+#include "tests/e2e/ConsoleLines.h"
 #include "tests/e2e/MusicFolder.h"
 #include "tests/support/DBusSession.h"
 
 namespace {
 
-const QByteArray kRed = "<font face=\"arial\"><font color=#ff0000>";
-const QByteArray kBullet = "\xE2\x80\xA2";
+using e2e::kBullet;
+using e2e::Morva;
 const QString kPlayer = "morva";
 
-QByteArray Morva(const QByteArray& message) { return "Joe: " + kRed + kBullet + " Morva MP3 " + kBullet + " " + message; }
 
 class MprisTest : public ::testing::Test {
  protected:
@@ -49,7 +49,7 @@ class MprisTest : public ::testing::Test {
     morva.KeepErrors();
     arguments << "--audio" << "null" << "--screen-name" << "Joe";
     ASSERT_TRUE(morva.Start(program_, arguments, root_->path() + "/music"));
-    ASSERT_TRUE(morva.WaitForLine("Joe: " + kRed + kBullet + " Loaded By:Joe")) << morva.output().toStdString();
+    ASSERT_TRUE(morva.WaitForLine("Joe: " + kBullet + " Loaded By:Joe")) << morva.output().toStdString();
   }
 
   // Runs playerctl until it prints `expected` (a change may still be on its

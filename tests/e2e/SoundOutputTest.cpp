@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "tests/e2e/ConsoleLines.h"
 #include "tests/e2e/MorvaProcess.h"
 #include "tests/e2e/MusicFolder.h"
 #include "tests/e2e/SoundAnalysis.h"
@@ -27,12 +28,10 @@ using namespace std::chrono_literals;
 using sound::FramesOf;
 using sound::SecondsOf;
 
-// The console shows what the room sees: the red of announcements is not text.
-const QByteArray kRed = "";
-const QByteArray kBullet = "\xE2\x80\xA2";
+using e2e::kBullet;
+using e2e::Morva;
 
-QByteArray Morva(const QByteArray& message) { return "Joe: " + kRed + kBullet + " Morva MP3 " + kBullet + " " + message; }
-QByteArray Listed(const QByteArray& message) { return "Joe: " + kRed + kBullet + " Morva MP3  " + message; }
+QByteArray Listed(const QByteArray& message) { return "Joe: " + kBullet + " Morva MP3  " + message; }
 
 // The sweep rises this evenly, so its pitch tells the second of the file.
 constexpr double kSweepFrom = 300.0;
@@ -82,7 +81,7 @@ class SoundOutputTest : public ::testing::Test {
     morva_.SetEnvironment(server_->Environment());
     morva_.KeepErrors();
     ASSERT_TRUE(morva_.Start(program_, more, root_->path() + "/music"));
-    ASSERT_TRUE(morva_.WaitForLine("Joe: " + kRed + kBullet + " Loaded By:Joe")) << morva_.output().toStdString();
+    ASSERT_TRUE(morva_.WaitForLine("Joe: " + kBullet + " Loaded By:Joe")) << morva_.output().toStdString();
   }
 
   void Say(const QByteArray& line, const QByteArray& reply) {
