@@ -37,6 +37,8 @@ class IrcProxyTransport : public ChatTransport {
   void Part(const QString&) override {}
   void Say(const QString& room, const QString& text) override;
   bool SayAs(const QString&, const QString&, const QString&) override { return false; }
+  // The lines relayed are IRC text; the chat client reads their formatting, never HTML.
+  bool LinesAreIrcText() const override { return true; }
   QString NetworkName(const QString& room) const override;
   // Sends what waits, then QUIT, to the network: for the end of the program.
   void SignOff();

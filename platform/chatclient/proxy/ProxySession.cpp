@@ -246,7 +246,7 @@ void ProxySession::OnOwnLine(const IrcMessage& m) {
   if (said.kind != PrivmsgText::Kind::Plain) return;
   // The owner speaks in that room: it is where Morva answers now.
   OpenRoom(channel->room);
-  Emit(ProxyEvent::Kind::LineArrived, channel->room, Text(nick_), StripIrcFormatting(said.text));
+  Emit(ProxyEvent::Kind::LineArrived, channel->room, Text(nick_), said.text);
 }
 
 void ProxySession::OpenRoom(const QString& room) {
@@ -320,7 +320,7 @@ void ProxySession::OnPrivmsg(const IrcMessage& m) {
   if (!channel || !channel->joined) return;
   const PrivmsgText said = ClassifyPrivmsg(Text(m.Param(1)));
   if (said.kind != PrivmsgText::Kind::Plain) return;
-  Emit(ProxyEvent::Kind::LineArrived, channel->room, Text(m.nick), StripIrcFormatting(said.text));
+  Emit(ProxyEvent::Kind::LineArrived, channel->room, Text(m.nick), said.text);
 }
 
 // --- What Morva adds --------------------------------------------------------
