@@ -162,6 +162,24 @@ void IrcProxyTransport::Say(const QString& room, const QString& text) {
   Apply();
 }
 
+bool IrcProxyTransport::Act(const QString& room, const QString& text) {
+  session_.Act(room, text, Clock::now());
+  Apply();
+  return true;
+}
+
+bool IrcProxyTransport::SayPrivately(const QString& member, const QString& text) {
+  session_.SayTo(member, text, Clock::now());
+  Apply();
+  return true;
+}
+
+bool IrcProxyTransport::ChangeName(const QString& name) {
+  session_.ChangeNick(name, Clock::now());
+  Apply();
+  return true;
+}
+
 QString IrcProxyTransport::NetworkName(const QString& room) const { return irc::ChannelFromRoom(room); }
 
 void IrcProxyTransport::SignOff() {

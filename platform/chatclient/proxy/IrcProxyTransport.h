@@ -37,6 +37,9 @@ class IrcProxyTransport : public ChatTransport {
   void Part(const QString&) override {}
   void Say(const QString& room, const QString& text) override;
   bool SayAs(const QString&, const QString&, const QString&) override { return false; }
+  bool Act(const QString& room, const QString& text) override;
+  bool SayPrivately(const QString& member, const QString& text) override;
+  bool ChangeName(const QString& name) override;
   // The lines relayed are IRC text; the chat client reads their formatting, never HTML.
   bool LinesAreIrcText() const override { return true; }
   QString NetworkName(const QString& room) const override;

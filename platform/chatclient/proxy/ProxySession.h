@@ -93,6 +93,11 @@ class ProxySession {
   // From the chat client: a line of Morva's (chat HTML) for a room, and a room to go to.
   void Say(const QString& room, const QString& html, Clock::time_point now);
   void Join(const QString& room);
+  // The owner's slash commands from it: an action in a room, a line to one
+  // member, another nick. A notice where they cannot be sent.
+  void Act(const QString& room, const QString& html, Clock::time_point now);
+  void SayTo(const QString& nick, const QString& html, Clock::time_point now);
+  void ChangeNick(const QString& name, Clock::time_point now);
 
   bool clientAttached() const { return state_ != State::Idle && state_ != State::Closed; }
   bool signedOn() const { return registered_; }

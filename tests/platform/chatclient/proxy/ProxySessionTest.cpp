@@ -16,7 +16,8 @@ using Clock = ProxySession::Clock;
 
 // Script lines: "C line" from the client, "S line" from the network,
 // "connect" (the network answered), "lost REASON", "leave" (the client went),
-// "say ROOM HTML" and "join ROOM" (Morva's), "wait MS".
+// "say ROOM HTML" and "join ROOM" (Morva's), "act ROOM HTML", "msg NICK HTML"
+// and "nick NAME" (the owner's slash commands in Morva's window), "wait MS".
 const QStringList kPassFirst = {"C PASS :secret", "C NICK Joe", "C USER joe 0 * :Joe", "connect"};
 const QStringList kSignedOn = kPassFirst + QStringList{"S :irc.test 001 Joe :Welcome", "S :Joe!joe@host JOIN #music"};
 const QStringList kWithEcho = kSignedOn + QStringList{"C CAP REQ :echo-message", "S :irc.test CAP Joe ACK :echo-message"};
@@ -82,6 +83,9 @@ Outcome Play(ProxySession& session, Clock::time_point& now, const QStringList& s
     else if (verb == "leave") session.ClientLeft("bye");
     else if (verb == "say") session.Say(rest.section(' ', 0, 0), rest.section(' ', 1), now);
     else if (verb == "join") session.Join(rest);
+    else if (verb == "act") session.Act(rest.section(' ', 0, 0), rest.section(' ', 1), now);
+    else if (verb == "msg") session.SayTo(rest.section(' ', 0, 0), rest.section(' ', 1), now);
+    else if (verb == "nick") session.ChangeNick(rest, now);
     else if (verb == "wait") {
       now += std::chrono::milliseconds(rest.toInt());
       session.Tick(now);
@@ -185,6 +189,19 @@ TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) 
         "PRIVMSG #music :e", "PRIVMSG #music :f", "PRIVMSG #music :g", "PRIVMSG #music :Playing"},
        {"line #music Joe: .play a", "line #music Joe: b", "line #music Joe: c", "line #music Joe: d",
         "line #music Joe: e", "line #music Joe: f", "line #music Joe: g"}},
+      {"/me, /msg and /nick from Morva's window go up as the owner's, paced, and down once", kSignedOn,
+       {"C PRIVMSG #music :a", "C PRIVMSG #music :b", "act #music <b>dances</b>", "msg Ann hi", "msg #music psst",
+        "msg Ann,Bob psst", "nick Joe 2", "wait 999", "wait 1", "wait 1000", "S :Joe!joe@host NICK :Joe_2",
+        "act #nowhere waves"},
+       {":Joe!joe@host PRIVMSG #music :\x01" "ACTION \x02" "dances\x01", ":Joe!joe@host PRIVMSG Ann :hi",
+        ":Joe!joe@host NICK :Joe_2"},
+       {"PRIVMSG #music :a", "PRIVMSG #music :b", "PRIVMSG #music :\x01" "ACTION \x02" "dances\x01", "PRIVMSG Ann :hi",
+        "NICK Joe_2"},
+       {"line #music Joe: a", "line #music Joe: b", "notice /msg goes to one member's name, not to #music: not sent",
+        "notice /msg goes to one member's name, not to Ann,Bob: not sent", "nick Joe_2",
+        "notice Not in #nowhere now: not sent: * waves"}},
+      {"with echo-message an action is not copied down", kWithEcho, {"act #music waves"}, {},
+       {"PRIVMSG #music :\x01" "ACTION waves\x01"}, {}},
       {".pr joins through the network; the owner's line makes a room the open one", kSignedOn,
        {"join back", "S :Joe!joe@host JOIN #back", "C PRIVMSG #music :.stop"},
        {":Joe!joe@host JOIN #back"}, {"JOIN #back", "PRIVMSG #music :.stop"},

@@ -1,0 +1,57 @@
+// What the owner types in Morva's own window, past the plain line: an
+// action, a line to one member, a new nick. Each leaves as his, paced with
+// Morva's announcements, and his client sees the lines once (see Flush).
+
+#include "platform/chatclient/proxy/ProxySession.h"
+
+#include "platform/chatclient/irc/ChannelName.h"
+#include "platform/chatclient/irc/HtmlToIrc.h"
+#include "platform/chatclient/irc/IrcNick.h"
+#include "platform/chatclient/irc/IrcSplit.h"
+#include "platform/chatclient/irc/IrcText.h"
+#include "platform/chatclient/irc/IrcWire.h"
+
+namespace irc {
+
+void ProxySession::Act(const QString& room, const QString& html, Clock::time_point now) {
+  Channel* channel = Find(ChannelFromRoom(room));
+  const QString irc = HtmlToIrc(html);
+  if (!registered_ || state_ != State::Relaying || !channel || !channel->joined)
+    return Emit(ProxyEvent::Kind::Notice, {}, {}, "Not in " + room + " now: not sent: * " + StripIrcFormatting(irc));
+  const QByteArray name = channel->name.toUtf8();
+  // One CTCP message: the text is cut to fit rather than split.
+  const int room_for_text = PrivmsgTextBytes(RelayedPrefixBytes(nick_, user_, host_), name) - 9;
+  const QByteArray text = WireSafe(irc.toUtf8()).replace('\x01', ' ');
+  const std::vector<QByteArray> pieces = SplitIrcText(text, room_for_text);
+  if (pieces.size() > 1) Emit(ProxyEvent::Kind::Notice, {}, {}, "The action was cut to fit one line");
+  ownLines_.push_back(FramePrivmsg(name, "\x01" "ACTION " + (pieces.empty() ? QByteArray() : pieces.front()) + "\x01"));
+  Flush(now);
+}
+
+void ProxySession::SayTo(const QString& nick, const QString& html, Clock::time_point now) {
+  const QByteArray target = nick.toUtf8();
+  const QString irc = HtmlToIrc(html);
+  if (target.isEmpty() || target.startsWith('#') || target.startsWith('&') || target.contains(',') ||
+      target.contains(' ') || target.contains('!') || target.contains('@'))
+    return Emit(ProxyEvent::Kind::Notice, {}, {}, "/msg goes to one member's name, not to " + nick + ": not sent");
+  if (!registered_ || state_ != State::Relaying)
+    return Emit(ProxyEvent::Kind::Notice, {}, {}, "Not connected: not sent to " + nick + ": " + StripIrcFormatting(irc));
+  const QByteArray to = WireSafe(target);
+  const int room_for_text = PrivmsgTextBytes(RelayedPrefixBytes(nick_, user_, host_), to);
+  for (const QByteArray& piece : SplitIrcText(WireSafe(irc.toUtf8()), room_for_text))
+    ownLines_.push_back(FramePrivmsg(to, piece));
+  Flush(now);
+}
+
+void ProxySession::ChangeNick(const QString& name, Clock::time_point now) {
+  const QByteArray nick = NickFromScreenName(name);
+  if (nick.isEmpty()) return Emit(ProxyEvent::Kind::Notice, {}, {}, "No nick can be made of " + name);
+  if (!registered_ || state_ != State::Relaying)
+    return Emit(ProxyEvent::Kind::Notice, {}, {}, "Not connected: /nick not sent");
+  // The network's answer goes down to the client as any other; an accepted
+  // NICK is read on the way like the client's own.
+  ownLines_.push_back("NICK " + nick + "\r\n");
+  Flush(now);
+}
+
+}  // namespace irc
