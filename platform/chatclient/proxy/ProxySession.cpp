@@ -20,11 +20,6 @@ QString Text(QByteArrayView bytes) { return DecodeIrcText(bytes); }
 bool IsChannel(QByteArrayView target) { return target.startsWith('#') || target.startsWith('&'); }
 QByteArray Last(const IrcMessage& m) { return m.params.empty() ? QByteArray() : m.params.back(); }
 
-QString WithoutModePrefix(QString nick) {
-  while (!nick.isEmpty() && QStringLiteral("@+%~&!").contains(nick.front())) nick.remove(0, 1);
-  return nick;
-}
-
 }  // namespace
 
 ProxySession::ProxySession(ProxySessionOptions options)
@@ -97,7 +92,9 @@ void ProxySession::FromUpstream(const QByteArray& line, Clock::time_point now) {
   if (state_ != State::Relaying) return;
   const std::optional<IrcMessage> message = IrcMessage::Parse(line);
   QByteArray after;
-  if (message && ReadFromUpstream(*message, &after)) return;
+  const bool kept = message && ReadFromUpstream(*message, &after);
+  ReportMembers(now);
+  if (kept) return;
   out_.toClient += line;
   out_.toClient += "\r\n";
   out_.toClient += after;
@@ -139,16 +136,12 @@ bool ProxySession::ReadFromUpstream(const IrcMessage& m, QByteArray* after) {
   }
   if (!registered_) return false;
   if (command == "NICK" && IsOwn(m.nick)) {
+    OnNick(Text(m.nick), Text(m.Param(0)));
     nick_ = m.Param(0);
     clientNick_ = nick_;
     Emit(ProxyEvent::Kind::OwnNameChanged, {}, Text(nick_));
   } else if (command == "NICK") {
-    for (auto& [key, channel] : channels_) {
-      const qsizetype at = channel.members.indexOf(Text(m.nick));
-      if (at < 0) continue;
-      channel.members[at] = Text(m.Param(0));
-      if (channel.joined) Emit(ProxyEvent::Kind::MembersChanged, channel.room, {}, {}, channel.members);
-    }
+    OnNick(Text(m.nick), Text(m.Param(0)));
   } else if (command == "JOIN") {
     OnJoin(m);
   } else if (command == "PART") {
@@ -255,64 +248,6 @@ void ProxySession::OpenRoom(const QString& room) {
   Emit(ProxyEvent::Kind::Joined, room);
 }
 
-void ProxySession::OnJoin(const IrcMessage& m) {
-  const QString name = Text(m.Param(0));
-  const QString nick = Text(m.nick);
-  if (!IsOwn(m.nick)) {
-    Channel* channel = Find(name);
-    if (!channel) return;
-    if (!channel->members.contains(nick)) channel->members.append(nick);
-    if (channel->joined) Emit(ProxyEvent::Kind::MembersChanged, channel->room, {}, {}, channel->members);
-    return;
-  }
-  user_ = m.user;
-  host_ = m.host;
-  Channel& channel = channels_[IrcLower(name)];
-  const bool asked = !channel.room.isEmpty();  // by Morva (.pr), or the open room again
-  if (channel.room.isEmpty()) channel.room = name;
-  channel.name = name;
-  channel.joined = true;
-  channel.members = {nick};
-  const bool loads = openRoom_.isEmpty() && (options_.loadRoom.isEmpty() ||
-                                             IrcEqualNoCase(ChannelFromRoom(options_.loadRoom), name));
-  if (loads && !options_.loadRoom.isEmpty()) channel.room = options_.loadRoom;
-  if (asked || loads || channel.room == openRoom_) {
-    // Announced even when it is already the open room: the chat client is back in it.
-    if (channel.room == openRoom_) {
-      Emit(ProxyEvent::Kind::Joined, channel.room);
-    } else {
-      OpenRoom(channel.room);
-    }
-  }
-}
-
-void ProxySession::OnLeft(const QByteArray& name, const QString& nick, bool own) {
-  Channel* channel = Find(Text(name));
-  if (!channel) return;
-  if (own) {
-    channels_.erase(IrcLower(channel->name));
-    return;
-  }
-  if (!channel->members.removeAll(nick)) return;
-  if (channel->joined) Emit(ProxyEvent::Kind::MembersChanged, channel->room, {}, {}, channel->members);
-}
-
-void ProxySession::OnNames(const IrcMessage& m, bool end) {
-  // 353: me = channel :names;  366: me channel :End of NAMES
-  Channel* channel = Find(Text(end ? m.Param(1) : m.Param(2)));
-  if (!channel) return;
-  if (!end) {
-    if (channel->namesComing.size() > 100000) return;
-    for (const QString& nick : Text(m.Param(3)).split(' ', Qt::SkipEmptyParts))
-      channel->namesComing.append(WithoutModePrefix(nick));
-    return;
-  }
-  if (channel->namesComing.isEmpty()) return;
-  channel->members = std::exchange(channel->namesComing, {});
-  channel->members.removeDuplicates();
-  if (channel->joined) Emit(ProxyEvent::Kind::MembersChanged, channel->room, {}, {}, channel->members);
-}
-
 void ProxySession::OnPrivmsg(const IrcMessage& m) {
   // The owner's own lines were read on the way up; the network's echo of them is not news.
   if (m.nick.isEmpty() || m.params.size() < 2 || IsOwn(m.nick) || m.prefix.indexOf('!') < 0) return;
@@ -375,6 +310,7 @@ void ProxySession::Flush(Clock::time_point now) {
 
 void ProxySession::Tick(Clock::time_point now) {
   if (state_ == State::BeforePassword && now >= passwordDeadline_) return RefuseClient("no password in time");
+  if (state_ == State::Relaying) ReportMembers(now);
   Flush(now);
 }
 
@@ -384,6 +320,12 @@ std::optional<ProxySession::Clock::time_point> ProxySession::NextDeadline() cons
   if (state_ == State::Relaying && registered_ && !ownLines_.empty()) {
     const Clock::time_point due = budget_.AllowedFrom();
     next = next ? std::min(*next, due) : due;
+  }
+  if (state_ == State::Relaying && membersReportedAt_) {
+    const bool waiting = std::any_of(channels_.begin(), channels_.end(),
+                                     [](const auto& entry) { return entry.second.joined && entry.second.membersChanged; });
+    const Clock::time_point due = *membersReportedAt_ + options_.membersEvery;
+    if (waiting) next = next ? std::min(*next, due) : due;
   }
   return next;
 }

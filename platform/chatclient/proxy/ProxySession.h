@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -32,6 +33,9 @@ struct ProxySessionOptions {
   std::chrono::steady_clock::duration passwordLimit = std::chrono::seconds(30);
   int linesBeforePassword = 20;
   qsizetype longestLineBeforePassword = 8192;
+  // A room's member list is reported at most this often: building it costs
+  // as much as the room is large.
+  std::chrono::steady_clock::duration membersEvery = std::chrono::milliseconds(500);
 };
 
 // What the chat client is told.
@@ -108,12 +112,18 @@ class ProxySession {
  private:
   enum class State { Idle, BeforePassword, Connecting, Relaying, Closed };
   enum class UpCap { Off, Listing, Requested, Authenticating, Done };
+  // The most names one NAMES reply may bring; the rest are not kept.
+  static constexpr qsizetype kMostNames = 100000;
   struct Channel {
     QString room;
     QString name;
     bool joined = false;
-    QStringList members;
-    QStringList namesComing;
+    // By the case-mapped nick, as the network spells it: each change costs
+    // the same at any size.
+    QHash<QString, QString> members;
+    QHash<QString, QString> namesComing;  // NAMES replies not yet ended
+    bool namesCut = false;                // more names came than are kept
+    bool membersChanged = false;          // not reported yet
   };
 
   void BeforePassword(const QByteArray& line, const IrcMessage* message);
@@ -133,6 +143,9 @@ class ProxySession {
   void OnJoin(const IrcMessage& message);
   void OnLeft(const QByteArray& channel, const QString& nick, bool own);
   void OnNames(const IrcMessage& message, bool end);
+  void OnNick(const QString& from, const QString& to);
+  // Every joined room whose members changed, unless the last report was too recent.
+  void ReportMembers(Clock::time_point now);
   void OnPrivmsg(const IrcMessage& message);
   void OpenRoom(const QString& room);
   void Flush(Clock::time_point now);
@@ -172,6 +185,7 @@ class ProxySession {
   std::deque<QByteArray> ownLines_;  // Morva's, waiting for the budget
   std::map<QString, Channel> channels_;  // by the channel's name in lower case
   bool paced_ = true;
+  std::optional<Clock::time_point> membersReportedAt_;
   QString openRoom_;  // kept from one client to the next
 };
 
