@@ -132,6 +132,14 @@ void IrcProxyTransport::Apply() {
       case Kind::LineArrived: emit lineArrived(event.room, event.nick, event.text); break;
       case Kind::MembersChanged: emit membersChanged(event.room, event.members); break;
       case Kind::Notice: emit notice(event.text); break;
+      case Kind::MemberJoined: emit memberJoined(event.room, event.nick); break;
+      case Kind::MemberParted: emit memberParted(event.room, event.nick, event.text); break;
+      case Kind::MemberQuit: emit memberQuit(event.room, event.nick, event.text); break;
+      case Kind::MemberRenamed: emit memberRenamed(event.room, event.nick, event.text); break;
+      case Kind::MemberKicked: emit memberKicked(event.room, event.nick, event.members.value(0), event.text); break;
+      case Kind::Topic: emit topicChanged(event.room, event.text, event.nick); break;
+      case Kind::Marks: emit memberMarksChanged(event.room, event.members); break;
+      case Kind::RoomNotice: emit roomNotice(event.room, event.text); break;
     }
   }
   if (clientClosed) {

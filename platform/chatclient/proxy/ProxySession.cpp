@@ -144,14 +144,12 @@ bool ProxySession::ReadFromUpstream(const IrcMessage& m, QByteArray* after) {
     OnNick(Text(m.nick), Text(m.Param(0)));
   } else if (command == "JOIN") {
     OnJoin(m);
-  } else if (command == "PART") {
-    OnLeft(m.Param(0), Text(m.nick), IsOwn(m.nick));
-  } else if (command == "KICK") {
-    OnLeft(m.Param(0), Text(m.Param(1)), IsOwn(m.Param(1)));
-  } else if (command == "QUIT") {
-    std::vector<QByteArray> names;
-    for (const auto& [key, channel] : channels_) names.push_back(channel.name.toUtf8());
-    for (const QByteArray& name : names) OnLeft(name, Text(m.nick), false);
+  } else if (command == "PART" || command == "KICK" || command == "QUIT") {
+    OnLeft(m);
+  } else if (command == "MODE") {
+    OnMode(m);
+  } else if (command == "TOPIC" || command == "332") {
+    OnTopic(m);
   } else if (command == "353" || command == "366") {
     OnNames(m, command == "366");
   } else if (command == "PRIVMSG") {
@@ -254,6 +252,8 @@ void ProxySession::OnPrivmsg(const IrcMessage& m) {
   Channel* channel = Find(Text(m.Param(0)));
   if (!channel || !channel->joined) return;
   const PrivmsgText said = ClassifyPrivmsg(Text(m.Param(1)));
+  if (said.kind == PrivmsgText::Kind::Action)
+    return Emit(ProxyEvent::Kind::RoomNotice, channel->room, Text(m.nick), "* " + Text(m.nick) + " " + said.text);
   if (said.kind != PrivmsgText::Kind::Plain) return;
   Emit(ProxyEvent::Kind::LineArrived, channel->room, Text(m.nick), said.text);
 }

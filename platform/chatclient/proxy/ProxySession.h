@@ -40,7 +40,15 @@ struct ProxySessionOptions {
 
 // What the chat client is told.
 struct ProxyEvent {
-  enum class Kind { SignedOn, SignedOff, OwnNameChanged, Joined, JoinRefused, LineArrived, MembersChanged, Notice };
+  enum class Kind {
+    SignedOn, SignedOff, OwnNameChanged, Joined, JoinRefused, LineArrived, MembersChanged, Notice,
+    // What happens to the others in a room the owner is in: `nick` joined,
+    // parted (text: why), quit (text: why), was renamed (text: to), was
+    // kicked (text: why; members: {by}); the topic (text; nick: by, or
+    // empty on entering); the marks ("@Ann", "+Bob" in members); an action
+    // or the like (text: "* Ann dances").
+    MemberJoined, MemberParted, MemberQuit, MemberRenamed, MemberKicked, Topic, Marks, RoomNotice
+  };
   Kind kind;
   QString room;
   QString nick;
@@ -124,6 +132,10 @@ class ProxySession {
     QHash<QString, QString> namesComing;  // NAMES replies not yet ended
     bool namesCut = false;                // more names came than are kept
     bool membersChanged = false;          // not reported yet
+    // The ranks held, by the case-mapped nick: '@' for an operator (or
+    // more), '+' for a voice (or a half-operator).
+    QHash<QString, QChar> marks;
+    QHash<QString, QChar> marksComing;  // from NAMES replies not yet ended
   };
 
   void BeforePassword(const QByteArray& line, const IrcMessage* message);
@@ -141,7 +153,15 @@ class ProxySession {
   void UpstreamSaslFailed(const QString& reason);
   void OnOwnLine(const IrcMessage& message);
   void OnJoin(const IrcMessage& message);
-  void OnLeft(const QByteArray& channel, const QString& nick, bool own);
+  // PART, KICK and QUIT.
+  void OnLeft(const IrcMessage& message);
+  bool RemoveMember(Channel& channel, const QString& nick);
+  void OnMode(const IrcMessage& message);
+  // Gives or takes a rank ('@' or '+'); false when nothing changed. Taking
+  // the operator's rank takes a voice under it too.
+  bool Mark(Channel& channel, const QString& nick, QChar mark, bool give);
+  void ReportMarks(const Channel& channel);
+  void OnTopic(const IrcMessage& message);
   void OnNames(const IrcMessage& message, bool end);
   void OnNick(const QString& from, const QString& to);
   // Every joined room whose members changed, unless the last report was too recent.

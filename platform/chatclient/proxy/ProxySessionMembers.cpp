@@ -1,5 +1,5 @@
-// Who is in the channels the owner is in, as the network's lines tell it on
-// the way to his client.
+// Who is in the channels the owner is in, and what happens there, as the
+// network's lines tell it on the way to his client.
 
 #include "platform/chatclient/proxy/ProxySession.h"
 
@@ -36,6 +36,7 @@ void ProxySession::OnJoin(const IrcMessage& m) {
     if (!channel) return;
     channel->members.insert(IrcLower(nick), nick);
     channel->membersChanged = true;
+    if (channel->joined) Emit(ProxyEvent::Kind::MemberJoined, channel->room, nick);
     return;
   }
   user_ = m.user;
@@ -46,6 +47,7 @@ void ProxySession::OnJoin(const IrcMessage& m) {
   channel.name = name;
   channel.joined = true;
   channel.members = {{IrcLower(nick), nick}};
+  channel.marks.clear();
   const bool loads = openRoom_.isEmpty() && (options_.loadRoom.isEmpty() ||
                                              IrcEqualNoCase(ChannelFromRoom(options_.loadRoom), name));
   if (loads && !options_.loadRoom.isEmpty()) channel.room = options_.loadRoom;
@@ -59,23 +61,46 @@ void ProxySession::OnJoin(const IrcMessage& m) {
   }
 }
 
-void ProxySession::OnLeft(const QByteArray& name, const QString& nick, bool own) {
-  Channel* channel = Find(Text(name));
+void ProxySession::OnLeft(const IrcMessage& m) {
+  if (m.command == "QUIT") {
+    const QString nick = Text(m.nick);
+    for (auto& [key, channel] : channels_) {
+      if (RemoveMember(channel, nick) && channel.joined)
+        Emit(ProxyEvent::Kind::MemberQuit, channel.room, nick, Text(m.Param(0)));
+    }
+    return;
+  }
+  const bool kick = m.command == "KICK";
+  const QByteArray who = kick ? m.Param(1) : m.nick;
+  Channel* channel = Find(Text(m.Param(0)));
   if (!channel) return;
-  if (own) {
+  if (IsOwn(who)) {
     channels_.erase(IrcLower(channel->name));
     return;
   }
-  if (channel->members.remove(IrcLower(nick)) == 0) return;
-  channel->membersChanged = true;
+  if (!RemoveMember(*channel, Text(who)) || !channel->joined) return;
+  if (kick) return Emit(ProxyEvent::Kind::MemberKicked, channel->room, Text(who), Text(m.Param(2)), {Text(m.nick)});
+  Emit(ProxyEvent::Kind::MemberParted, channel->room, Text(who), Text(m.Param(1)));
+}
+
+bool ProxySession::RemoveMember(Channel& channel, const QString& nick) {
+  const QString key = IrcLower(nick);
+  channel.marks.remove(key);
+  if (channel.members.remove(key) == 0) return false;
+  channel.membersChanged = true;
+  return true;
 }
 
 void ProxySession::OnNick(const QString& from, const QString& to) {
+  if (from.isEmpty() || to.isEmpty()) return;
   const QString key = IrcLower(from);
+  const bool own = IsOwn(from.toUtf8());
   for (auto& [name, channel] : channels_) {
-    if (channel.members.remove(key) == 0) continue;
+    const QChar mark = channel.marks.value(key);
+    if (!RemoveMember(channel, from)) continue;
     channel.members.insert(IrcLower(to), to);
-    channel.membersChanged = true;
+    if (!mark.isNull()) channel.marks.insert(IrcLower(to), mark);
+    if (channel.joined && !own) Emit(ProxyEvent::Kind::MemberRenamed, channel.room, from, to);
   }
 }
 
@@ -92,6 +117,11 @@ void ProxySession::OnNames(const IrcMessage& m, bool end) {
         return;
       }
       channel->namesComing.insert(IrcLower(nick), nick);
+      // The highest rank comes first: owner, admin and operator show as
+      // '@', half-operator and voice as '+'.
+      const QChar status = entry.size() > nick.size() ? entry.front() : QChar();
+      if (status == u'~' || status == u'&' || status == u'@') channel->marksComing.insert(IrcLower(nick), u'@');
+      if (status == u'%' || status == u'+') channel->marksComing.insert(IrcLower(nick), u'+');
     }
     return;
   }
@@ -100,8 +130,65 @@ void ProxySession::OnNames(const IrcMessage& m, bool end) {
          QStringLiteral("%1 has more than %2 members; the list shows %2").arg(channel->name).arg(kMostNames));
   channel->namesCut = false;
   if (channel->namesComing.isEmpty()) return;
+  const bool hadMarks = !channel->marks.isEmpty();
   channel->members = std::exchange(channel->namesComing, {});
+  channel->marks = std::exchange(channel->marksComing, {});
   channel->membersChanged = true;
+  if (channel->joined && (hadMarks || !channel->marks.isEmpty())) ReportMarks(*channel);
+}
+
+void ProxySession::OnMode(const IrcMessage& m) {
+  // MODE #channel +ov-v nick nick nick
+  Channel* channel = Find(Text(m.Param(0)));
+  if (!channel || !channel->joined) return;
+  qsizetype argument = 2;
+  bool give = true;
+  bool changed = false;
+  for (const char mode : m.Param(1)) {
+    if (mode == '+' || mode == '-') {
+      give = mode == '+';
+      continue;
+    }
+    // The modes that take an argument: ranks, lists, a key, a limit (when set).
+    static const QByteArray kWithArgument = "qaohvbeIkfj";
+    if (!kWithArgument.contains(mode) && !(mode == 'l' && give)) continue;
+    const QString nick = Text(m.Param(argument++));
+    if (QByteArrayView("qao").contains(mode)) changed |= Mark(*channel, nick, u'@', give);
+    if (QByteArrayView("hv").contains(mode)) changed |= Mark(*channel, nick, u'+', give);
+  }
+  if (changed) ReportMarks(*channel);
+}
+
+bool ProxySession::Mark(Channel& channel, const QString& nick, QChar mark, bool give) {
+  const QString key = IrcLower(nick);
+  if (!channel.members.contains(key)) return false;
+  const QChar held = channel.marks.value(key);
+  if (give && (held.isNull() || (held == u'+' && mark == u'@'))) {
+    channel.marks.insert(key, mark);
+    return true;
+  }
+  if (!give && held == mark) {
+    channel.marks.remove(key);
+    return true;
+  }
+  return false;
+}
+
+void ProxySession::ReportMarks(const Channel& channel) {
+  QStringList marked;
+  for (auto it = channel.marks.cbegin(); it != channel.marks.cend(); ++it)
+    marked.push_back(it.value() + channel.members.value(it.key()));
+  marked.sort();
+  Emit(ProxyEvent::Kind::Marks, channel.room, {}, {}, marked);
+}
+
+void ProxySession::OnTopic(const IrcMessage& m) {
+  // TOPIC #channel :text;  332: me #channel :text (on entering, by no one)
+  const bool entering = m.command == "332";
+  Channel* channel = Find(Text(m.Param(entering ? 1 : 0)));
+  if (!channel || !channel->joined) return;
+  Emit(ProxyEvent::Kind::Topic, channel->room, entering ? QString() : Text(m.nick),
+       Text(m.Param(entering ? 2 : 1)));
 }
 
 void ProxySession::ReportMembers(Clock::time_point now) {

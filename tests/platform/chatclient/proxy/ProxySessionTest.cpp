@@ -50,6 +50,14 @@ QString Describe(const ProxyEvent& e) {
     case Kind::LineArrived: return "line " + e.room + " " + e.nick + ": " + e.text;
     case Kind::MembersChanged: return "members " + e.room + ": " + e.members.join(',');
     case Kind::Notice: return "notice " + e.text;
+    case Kind::MemberJoined: return "+ " + e.room + " " + e.nick;
+    case Kind::MemberParted: return "- " + e.room + " " + e.nick + " (" + e.text + ")";
+    case Kind::MemberQuit: return "quit " + e.room + " " + e.nick + " (" + e.text + ")";
+    case Kind::MemberRenamed: return "renamed " + e.room + " " + e.nick + " " + e.text;
+    case Kind::MemberKicked: return "kicked " + e.room + " " + e.nick + " by " + e.members.join(',') + " (" + e.text + ")";
+    case Kind::Topic: return "topic " + e.room + " " + e.nick + ": " + e.text;
+    case Kind::Marks: return "marks " + e.room + ": " + e.members.join(',');
+    case Kind::RoomNotice: return "room " + e.room + ": " + e.text;
   }
   return {};
 }
@@ -213,7 +221,25 @@ TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) 
        {":irc.test 353 Joe = #music :Joe @Ann +[x]", ":irc.test 366 Joe #music :End", ":Bob!b@h JOIN #music",
         ":Ann!a@h NICK Anna", ":Joe!joe@host NICK Joey", ":Bob!b@h QUIT :bye", ":{X}!x@h PART #music",
         ":Cy!c@h JOIN #music"},
-       {}, {"members #music: [x],Ann,Joe", "nick Joey", "members #music: Anna,Cy,Joey"}},
+       {}, {"marks #music: +[x],@Ann", "members #music: [x],Ann,Joe", "+ #music Bob", "renamed #music Ann Anna",
+            "nick Joey", "quit #music Bob (bye)", "- #music {X} ()", "+ #music Cy", "members #music: Anna,Cy,Joey"}},
+      {"room news for the chat window, from the lines relayed; none from a channel the owner is not in", kSignedOn,
+       {"S :irc.test 332 Joe #music :Jazz only", "S :irc.test 353 Joe = #music :Joe ~Ann %Bob Cy",
+        "S :irc.test 366 Joe #music :End", "S :Ann!a@h MODE #music -o+vv Ann Cy Nobody", "S :Dee!d@h JOIN #music",
+        "S :Cy!c@h NICK Cyd", "S :Ann!a@h TOPIC #music :Jazz and blues", "S :Ann!a@h KICK #music Dee :out",
+        "S :Bob!b@h PART #music :later", "S :Cyd!c@h QUIT :gone", "S :Eve!e@h JOIN #elsewhere",
+        "S :Ann!a@h PRIVMSG #music :\x01" "ACTION dances\x01", "S :Ann!a@h PRIVMSG #elsewhere :\x01" "ACTION hides\x01",
+        "S :Joe!joe@host PART #music", "S :Ann!a@h PART #music"},
+       {":irc.test 332 Joe #music :Jazz only", ":irc.test 353 Joe = #music :Joe ~Ann %Bob Cy",
+        ":irc.test 366 Joe #music :End", ":Ann!a@h MODE #music -o+vv Ann Cy Nobody", ":Dee!d@h JOIN #music",
+        ":Cy!c@h NICK Cyd", ":Ann!a@h TOPIC #music :Jazz and blues", ":Ann!a@h KICK #music Dee :out",
+        ":Bob!b@h PART #music :later", ":Cyd!c@h QUIT :gone", ":Eve!e@h JOIN #elsewhere",
+        ":Ann!a@h PRIVMSG #music :\x01" "ACTION dances\x01", ":Ann!a@h PRIVMSG #elsewhere :\x01" "ACTION hides\x01",
+        ":Joe!joe@host PART #music", ":Ann!a@h PART #music"},
+       {},
+       {"topic #music : Jazz only", "marks #music: +Bob,@Ann", "members #music: Ann,Bob,Cy,Joe",
+        "marks #music: +Bob,+Cy", "+ #music Dee", "renamed #music Cy Cyd", "topic #music Ann: Jazz and blues",
+        "kicked #music Dee by Ann (out)", "- #music Bob (later)", "quit #music Cyd (gone)", "room #music: * Ann dances"}},
       {"a join the network refuses is reported, and nothing is said there", kSignedOn,
        {"join &music", "S :irc.test 403 Joe &music :No such channel", "say &music hello"},
        {":irc.test 403 Joe &music :No such channel"}, {"JOIN &music"},
