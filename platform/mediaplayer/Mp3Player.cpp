@@ -150,10 +150,27 @@ QString Mp3Player::FileName() const { return fileName_; }
 void Mp3Player::SetState(int state) {
   if (state_ == state) return;
   state_ = state;
-  // Queued even from the user-interface thread, so a slot never runs inside
-  // one of the calls above; each change is reported with its own state, in
-  // order. A report still queued when the player goes is dropped.
-  QMetaObject::invokeMethod(this, [this, state] { emit playStateChanged(state); }, Qt::QueuedConnection);
+  Report([this, state] { emit playStateChanged(state); });
+}
+
+void Mp3Player::Report(std::function<void()> report) {
+  bool first = false;
+  {
+    std::lock_guard lock(reportsMutex_);
+    first = reports_.empty();
+    reports_.push_back(std::move(report));
+  }
+  // One delivery is on its way for as long as reports_ holds something.
+  if (first) QMetaObject::invokeMethod(this, "DeliverReports", Qt::QueuedConnection);
+}
+
+void Mp3Player::DeliverReports() {
+  std::vector<std::function<void()>> due;
+  {
+    std::lock_guard lock(reportsMutex_);
+    due.swap(reports_);
+  }
+  for (const std::function<void()>& report : due) report();
 }
 
 // What the worker alone touches while it plays.
@@ -236,7 +253,7 @@ void Mp3Player::CountFrames(Playback& playback) {
   std::lock_guard lock(mutex_);
   if (incoming_ || state_ == kClosed) return;  // no longer the open file
   duration_ = seconds;
-  QMetaObject::invokeMethod(this, [this, seconds] { emit durationChanged(seconds); }, Qt::QueuedConnection);
+  Report([this, seconds] { emit durationChanged(seconds); });
 }
 
 bool Mp3Player::OpenSink(Playback& playback) {

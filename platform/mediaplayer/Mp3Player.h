@@ -6,10 +6,12 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "platform/audio/AudioSink.h"
 #include "src/seams/MediaPlayerControl.h"
@@ -91,6 +93,13 @@ class Mp3Player : public QObject, public MediaPlayerControl {
   void CountFrames(Playback& playback);
   void PlayChunk(Playback& playback);
   void SetState(int state);  // with the mutex held; reports the change
+  // Reports reach the user-interface thread in order, always queued, so a
+  // slot never runs inside one of the calls above. They go through reports_
+  // under its own mutex rather than inside queued functors, so the hand-over
+  // between the threads is one that the thread sanitizer can see. A report
+  // still queued when the player goes is dropped.
+  void Report(std::function<void()> report);
+  Q_INVOKABLE void DeliverReports();
   // Back to the state of a player that never opened a file; the worker lets
   // its file go.
   void Close();
@@ -113,6 +122,9 @@ class Mp3Player : public QObject, public MediaPlayerControl {
   // Written under mutex_, by OpenFile and by the worker once it has counted;
   // read without it.
   std::atomic<double> duration_{0.0};
+
+  std::mutex reportsMutex_;
+  std::vector<std::function<void()>> reports_;
 
   // The user-interface thread's own.
   std::int32_t volume_ = kDefaultVolume;
