@@ -20,11 +20,20 @@ bash scripts/deps.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
+# Compiles go through ccache, which keeps objects between runs and between
+# clones (paths are taken relative to the clone), so a second run builds only
+# what changed.
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+
 # configure DIR OPTIONS...: configures once, then only when the options change.
 configure() {
   local dir=$1
   shift
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMORVA_BUILD_BENCH=OFF "$@" >/dev/null
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMORVA_BUILD_BENCH=OFF "${launcher[@]}" "$@" >/dev/null
 }
 
 wanted() { [ -z "${MORVA_TEST_ONLY:-}" ] || [ "$MORVA_TEST_ONLY" = "$1" ]; }
