@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/chatclient/irc/IrcRanks.h"
+
 namespace irc {
 
 IrcChannel* IrcChannels::Find(QStringView name) {
@@ -54,25 +56,11 @@ void IrcChannels::Rename(IrcChannel& channel, QStringView from, const QString& t
 
 bool IrcChannels::Mark(IrcChannel& channel, QStringView nick, QChar mark, bool give) {
   const QString key = server_.Fold(nick);
-  if (!channel.members.contains(key)) return false;
-  const QChar held = channel.marks.value(key);
-  if (give && (held.isNull() || (held == u'+' && mark == u'@'))) {
-    channel.marks.insert(key, mark);
-    return true;
-  }
-  if (!give && held == mark) {
-    channel.marks.remove(key);
-    return true;
-  }
-  return false;
+  return channel.members.contains(key) && ChangeRank(channel.marks, key, mark, give);
 }
 
 QStringList IrcChannels::MarkList(const IrcChannel& channel) {
-  QStringList list;
-  for (auto it = channel.marks.cbegin(); it != channel.marks.cend(); ++it)
-    list.push_back(it.value() + channel.members.value(it.key()));
-  list.sort();
-  return list;
+  return RankedMembers(channel.members, channel.marks);
 }
 
 void IrcChannels::AddNames(IrcChannel& channel, QStringView names) {

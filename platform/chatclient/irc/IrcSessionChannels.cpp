@@ -2,6 +2,7 @@
 
 #include "platform/chatclient/irc/ChannelName.h"
 #include "platform/chatclient/irc/HtmlToIrc.h"
+#include "platform/chatclient/irc/IrcRanks.h"
 #include "platform/chatclient/irc/IrcSession.h"
 #include "platform/chatclient/irc/IrcSplit.h"
 #include "platform/chatclient/irc/IrcText.h"
@@ -217,21 +218,8 @@ void IrcSession::OnMode(const IrcMessage& m, Time) {
   // MODE #channel +ov-v nick nick nick
   IrcChannel* channel = channels_.Find(Text(m.Param(0)));
   if (!channel || channel->state != IrcChannel::State::Joined) return;
-  qsizetype argument = 2;
-  bool give = true;
-  bool changed = false;
-  for (const char mode : m.Param(1)) {
-    if (mode == '+' || mode == '-') {
-      give = mode == '+';
-      continue;
-    }
-    // The modes that take an argument: ranks, lists, a key, a limit (when set).
-    static const QByteArray kWithArgument = "qaohvbeIkfj";
-    if (!kWithArgument.contains(mode) && !(mode == 'l' && give)) continue;
-    const QString nick = Text(m.Param(argument++));
-    if (QByteArrayView("qao").contains(mode)) changed |= channels_.Mark(*channel, nick, u'@', give);
-    if (QByteArrayView("hv").contains(mode)) changed |= channels_.Mark(*channel, nick, u'+', give);
-  }
+  const bool changed = ReadRankModes(
+      m, [&](const QString& nick, QChar rank, bool give) { return channels_.Mark(*channel, nick, rank, give); });
   if (changed) ReportMarks(*channel);
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/chatclient/irc/ChannelName.h"
 #include "platform/chatclient/irc/IrcCaseMapping.h"
+#include "platform/chatclient/irc/IrcRanks.h"
 #include "platform/chatclient/irc/IrcText.h"
 
 namespace irc {
@@ -141,45 +142,18 @@ void ProxySession::OnMode(const IrcMessage& m) {
   // MODE #channel +ov-v nick nick nick
   Channel* channel = Find(Text(m.Param(0)));
   if (!channel || !channel->joined) return;
-  qsizetype argument = 2;
-  bool give = true;
-  bool changed = false;
-  for (const char mode : m.Param(1)) {
-    if (mode == '+' || mode == '-') {
-      give = mode == '+';
-      continue;
-    }
-    // The modes that take an argument: ranks, lists, a key, a limit (when set).
-    static const QByteArray kWithArgument = "qaohvbeIkfj";
-    if (!kWithArgument.contains(mode) && !(mode == 'l' && give)) continue;
-    const QString nick = Text(m.Param(argument++));
-    if (QByteArrayView("qao").contains(mode)) changed |= Mark(*channel, nick, u'@', give);
-    if (QByteArrayView("hv").contains(mode)) changed |= Mark(*channel, nick, u'+', give);
-  }
+  const bool changed = ReadRankModes(
+      m, [&](const QString& nick, QChar rank, bool give) { return Mark(*channel, nick, rank, give); });
   if (changed) ReportMarks(*channel);
 }
 
 bool ProxySession::Mark(Channel& channel, const QString& nick, QChar mark, bool give) {
   const QString key = IrcLower(nick);
-  if (!channel.members.contains(key)) return false;
-  const QChar held = channel.marks.value(key);
-  if (give && (held.isNull() || (held == u'+' && mark == u'@'))) {
-    channel.marks.insert(key, mark);
-    return true;
-  }
-  if (!give && held == mark) {
-    channel.marks.remove(key);
-    return true;
-  }
-  return false;
+  return channel.members.contains(key) && ChangeRank(channel.marks, key, mark, give);
 }
 
 void ProxySession::ReportMarks(const Channel& channel) {
-  QStringList marked;
-  for (auto it = channel.marks.cbegin(); it != channel.marks.cend(); ++it)
-    marked.push_back(it.value() + channel.members.value(it.key()));
-  marked.sort();
-  Emit(ProxyEvent::Kind::Marks, channel.room, {}, {}, marked);
+  Emit(ProxyEvent::Kind::Marks, channel.room, {}, {}, RankedMembers(channel.members, channel.marks));
 }
 
 void ProxySession::OnTopic(const IrcMessage& m) {
