@@ -16,6 +16,9 @@ packages=(
   ngircd openssl
   dbus playerctl  # the tests' own session bus, and the desktop's player client
   irssi tmux  # the owner's own IRC client, in a terminal of its own, for the proxy's tests
+  libtag1-dev  # the tags of the collection
+  libshout-dev libmp3lame-dev libsoxr-dev  # the stream: Icecast source, MP3 encoder, resampler
+  icecast2 ffmpeg  # the tests' own Icecast server, and a listener nobody here wrote
 )
 
 missing=()
@@ -52,8 +55,17 @@ trap remove_policy EXIT
 "${sudo_cmd[@]}" apt-get update -qq
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 
-# Should the packaged daemon run anyway, stop it and keep it from starting at
-# boot. Only the packaged one: test servers have their own pid files.
+# Should a packaged daemon run anyway, stop it and keep it from starting at
+# boot. Only the packaged ones: test servers have their own pid files.
+for daemon in icecast2; do
+  if [ -x "/etc/init.d/$daemon" ]; then
+    "${sudo_cmd[@]}" "/etc/init.d/$daemon" stop >/dev/null 2>&1 || true
+    if command -v systemctl >/dev/null && [ -d /run/systemd/system ]; then
+      "${sudo_cmd[@]}" systemctl disable --now "$daemon" >/dev/null 2>&1 || true
+    fi
+    "${sudo_cmd[@]}" update-rc.d "$daemon" disable >/dev/null 2>&1 || true
+  fi
+done
 if [ -x /etc/init.d/ngircd ]; then
   pidfile=/run/ngircd/ngircd.pid
   if [ -s "$pidfile" ] && kill -0 "$(cat "$pidfile")" 2>/dev/null; then
