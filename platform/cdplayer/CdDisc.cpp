@@ -3,8 +3,11 @@
 #include <cdio/cdio.h>
 #include <cdio/disc.h>
 #include <cdio/track.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "platform/cdplayer/CueSheet.h"
@@ -20,8 +23,20 @@ struct CdDisc::Handle {
 
 namespace {
 
-void Explain(const CdSource& source, const std::string& why) {
-  Diagnose("CD " + source.path + ": " + why + "; no disc");
+// Says why there is no disc (a drive's empty tray is no news at start) and
+// keeps the reason for the caller.
+std::unique_ptr<CdDisc> NoDisc(const CdSource& source, const std::string& reason, std::string* why) {
+  if (!source.IsDrive()) Diagnose("CD " + source.path + ": " + reason + "; no disc");
+  if (why) *why = reason;
+  return nullptr;
+}
+
+// Why a path names neither a drive nor an image: it is missing, unreadable,
+// or something else.
+std::string NotADisc(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
+  return "not a drive or a disc image";
 }
 
 CdIo_t* OpenSource(const CdSource& source) {
@@ -77,28 +92,28 @@ CdDisc::CdDisc(std::unique_ptr<Handle> handle, std::vector<CdTrack> tracks)
 
 CdDisc::~CdDisc() = default;
 
-std::unique_ptr<CdDisc> CdDisc::Load(const CdSource& source) {
+std::unique_ptr<CdDisc> CdDisc::Load(const CdSource& source, std::string* why) {
   if (source.kind == CdSource::Kind::None) {
-    if (!source.path.empty()) Explain(source, "not a drive or a disc image");
-    return nullptr;
-  }
-  if (source.kind == CdSource::Kind::CueImage) {
-    std::string why;
-    if (!CueImageIsComplete(source.path, &why)) {
-      Explain(source, why);
+    if (source.path.empty()) {
+      if (why) *why = "no drive found";
       return nullptr;
     }
+    return NoDisc(source, NotADisc(source.path), why);
+  }
+  if (source.kind == CdSource::Kind::CueImage) {
+    std::string reason;
+    if (!CueImageIsComplete(source.path, &reason)) return NoDisc(source, reason, why);
   }
   auto handle = std::make_unique<Handle>();
   handle->cdio = OpenSource(source);
   if (!handle->cdio) {
-    if (!source.IsDrive()) Explain(source, "cannot be opened");
-    return nullptr;
+    if (!source.IsDrive()) return NoDisc(source, "cannot be opened", why);
+    struct stat st {};
+    return NoDisc(source, ::stat(source.path.c_str(), &st) != 0 ? std::strerror(errno) : "no disc in the drive", why);
   }
   std::vector<CdTrack> tracks = ReadToc(handle->cdio);
   if (tracks.empty()) {
-    if (!source.IsDrive()) Explain(source, "no usable table of contents");
-    return nullptr;
+    return NoDisc(source, source.IsDrive() ? "no audio disc in the drive" : "no usable table of contents", why);
   }
   std::unique_ptr<CdDisc> disc(new CdDisc(std::move(handle), std::move(tracks)));
 
@@ -110,8 +125,7 @@ std::unique_ptr<CdDisc> CdDisc::Load(const CdSource& source) {
     for (const CdTrack& t : disc->tracks_) {
       if (!t.audio) continue;
       if (!disc->ReadAudio(t.first, 1, probe.data()) || !disc->ReadAudio(t.end - 1, 1, probe.data())) {
-        Explain(source, "track " + std::to_string(t.number) + " cannot be read");
-        return nullptr;
+        return NoDisc(source, "track " + std::to_string(t.number) + " cannot be read", why);
       }
     }
   }

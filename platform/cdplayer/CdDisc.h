@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/cdplayer/CdSource.h"
@@ -26,8 +27,9 @@ class CdDisc {
   static constexpr int kChannels = 2;
 
   // Opens the source; nullptr when there is no readable disc (no drive, no
-  // disc in the drive, a broken or incomplete image). Says why on stderr.
-  static std::unique_ptr<CdDisc> Load(const CdSource& source);
+  // disc in the drive, a broken or incomplete image). Says why on stderr,
+  // except for a drive, and puts the reason in `why` when it is given.
+  static std::unique_ptr<CdDisc> Load(const CdSource& source, std::string* why = nullptr);
 
   ~CdDisc();
   CdDisc(const CdDisc&) = delete;

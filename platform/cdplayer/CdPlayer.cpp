@@ -12,7 +12,7 @@ CdPlayer::CdPlayer(AudioSinkFactory sinks, std::optional<std::string> path)
     : sinks_(std::move(sinks)), source_(CdSource::Resolve(path)) {
   if (source_.IsDrive()) {
     trayJobs_.push_back(TrayJob::Load);  // a drive may take seconds to read its disc
-  } else if (std::shared_ptr<CdDisc> disc = CdDisc::Load(source_)) {
+  } else if (std::shared_ptr<CdDisc> disc = CdDisc::Load(source_, &noDiscWhy_)) {
     InstallDisc(std::move(disc));
   }
   worker_ = std::thread(&CdPlayer::Run, this);
@@ -28,6 +28,7 @@ CdPlayer::~CdPlayer() {
 }
 
 void CdPlayer::Play() {
+  ExplainMissingDisc();
   std::lock_guard lock(mutex_);
   if (!disc_ || playing_ || !disc_->Tracks()[index_].audio) return;
   playing_ = true;
@@ -35,6 +36,7 @@ void CdPlayer::Play() {
 }
 
 void CdPlayer::Stop() {
+  ExplainMissingDisc();
   std::lock_guard lock(mutex_);
   if (!playing_) return;
   playing_ = false;
@@ -42,6 +44,7 @@ void CdPlayer::Stop() {
 }
 
 void CdPlayer::NextTrack() {
+  ExplainMissingDisc();
   std::lock_guard lock(mutex_);
   if (!disc_) return;
   const int next = disc_->FirstAudioFrom(index_ + 1);
@@ -51,6 +54,7 @@ void CdPlayer::NextTrack() {
 }
 
 void CdPlayer::PreviousTrack() {
+  ExplainMissingDisc();
   std::lock_guard lock(mutex_);
   if (!disc_) return;
   const int previous = disc_->LastAudioBefore(index_);
@@ -59,9 +63,29 @@ void CdPlayer::PreviousTrack() {
   Changed();
 }
 
-int CdPlayer::CurrentTrack() const {
+QString CdPlayer::CurrentTrack() const {
   std::lock_guard lock(mutex_);
-  return disc_ ? disc_->Tracks()[index_].number : 0;
+  if (disc_) return QString::number(disc_->Tracks()[index_].number);
+  if (source_.kind == CdSource::Kind::None) return QStringLiteral("(No CD Drive)");
+  return trayOpen_ ? QStringLiteral("(Tray Open)") : QStringLiteral("(No Disc)");
+}
+
+void CdPlayer::ExplainMissingDisc() const {
+  std::string why;
+  {
+    std::lock_guard lock(mutex_);
+    if (disc_) return;
+    if (source_.kind == CdSource::Kind::None && source_.path.empty()) {
+      why = "CD: no drive found; name a drive or a disc image with --cd";
+    } else if (trayOpen_) {
+      why = "CD " + source_.path + ": the tray is open; .cdclose closes it";
+    } else if (!trayJobs_.empty()) {
+      why = "CD " + source_.path + ": still reading the disc";
+    } else {
+      why = "CD " + source_.path + ": " + noDiscWhy_ + "; no disc";
+    }
+  }
+  Diagnose(why);  // outside the lock: it may reach the chat client
 }
 
 bool CdPlayer::IsPlaying() const {
@@ -74,6 +98,7 @@ void CdPlayer::OpenTray() {
   playing_ = false;
   disc_.reset();
   index_ = -1;
+  trayOpen_ = source_.kind != CdSource::Kind::None;
   if (source_.IsDrive()) trayJobs_.push_back(TrayJob::Eject);
   Changed();
 }
@@ -82,6 +107,7 @@ void CdPlayer::CloseTray() {
   if (source_.IsDrive()) {
     std::lock_guard lock(mutex_);
     if (disc_) return;
+    trayOpen_ = false;
     trayJobs_.push_back(TrayJob::CloseAndLoad);
     Changed();
     return;
@@ -91,8 +117,11 @@ void CdPlayer::CloseTray() {
     std::lock_guard lock(mutex_);
     if (disc_) return;  // the tray is already closed
   }
-  std::shared_ptr<CdDisc> disc = CdDisc::Load(source_);  // an image loads in milliseconds
+  std::string why;
+  std::shared_ptr<CdDisc> disc = CdDisc::Load(source_, &why);  // an image loads in milliseconds
   std::lock_guard lock(mutex_);
+  trayOpen_ = false;
+  if (!disc) noDiscWhy_ = why;
   if (disc && !disc_) InstallDisc(std::move(disc));
   Changed();
 }
@@ -117,6 +146,7 @@ void CdPlayer::Changed() {
 void CdPlayer::RunTrayJob(TrayJob job, std::unique_lock<std::mutex>& lock) {
   lock.unlock();
   std::shared_ptr<CdDisc> loaded;
+  std::string why;
   const char* device = source_.path.c_str();
   switch (job) {
     case TrayJob::Eject:
@@ -129,15 +159,16 @@ void CdPlayer::RunTrayJob(TrayJob job, std::unique_lock<std::mutex>& lock) {
     case TrayJob::CloseAndLoad: {
       driver_id_t driver = DRIVER_DEVICE;
       cdio_close_tray(device, &driver);  // drives that cannot close it just re-read
-      loaded = CdDisc::Load(source_);
+      loaded = CdDisc::Load(source_, &why);
       break;
     }
     case TrayJob::Load:
-      loaded = CdDisc::Load(source_);
+      loaded = CdDisc::Load(source_, &why);
       break;
   }
   lock.lock();
   // A tray command given meanwhile wins over this result.
+  if (!loaded && job != TrayJob::Eject) noDiscWhy_ = why;
   if (loaded && trayJobs_.empty() && !disc_) {
     InstallDisc(std::move(loaded));
     ++generation_;

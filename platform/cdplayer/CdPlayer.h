@@ -41,7 +41,7 @@ class CdPlayer : public CdPlayerControl {
   void Stop() override;
   void NextTrack() override;
   void PreviousTrack() override;
-  int CurrentTrack() const override;
+  QString CurrentTrack() const override;
   void CloseTray() override;
   void OpenTray() override;
 
@@ -60,6 +60,8 @@ class CdPlayer : public CdPlayerControl {
   bool TakeCommands(Output& output, std::unique_lock<std::mutex>& lock);
   void PlayChunk(Output& output, std::unique_lock<std::mutex>& lock);
   void RunTrayJob(TrayJob job, std::unique_lock<std::mutex>& lock);
+  // Tells the owner why there is no disc to work on, when there is none.
+  void ExplainMissingDisc() const;
   void InstallDisc(std::shared_ptr<CdDisc> disc);  // mutex_ held
   void MoveTo(int index);                           // mutex_ held
   void Changed();                                   // mutex_ held
@@ -75,6 +77,8 @@ class CdPlayer : public CdPlayerControl {
   bool playing_ = false;
   std::uint64_t generation_ = 0;  // bumped whenever what should be heard changes
   std::deque<TrayJob> trayJobs_;  // real drive only
+  bool trayOpen_ = false;         // opened by OpenTray, until CloseTray
+  std::string noDiscWhy_;         // why the last load found no disc
   bool quit_ = false;
 
   std::thread worker_;  // last member: starts after everything above exists

@@ -5,30 +5,26 @@
 
 namespace commands {
 
-namespace {
-QString TrackText(const CdPlayerControl& cd) { return QString::number(cd.CurrentTrack()); }
-}  // namespace
-
 void PlayCd(Session& s, const CommandLine&) {
   s.CDPlayer1.Play();
-  s.aol.SendRoomLine(MorvaLine("Now Playing Track " + TrackText(s.CDPlayer1)));
+  s.aol.SendRoomLine(MorvaLine("Now Playing Track " + s.CDPlayer1.CurrentTrack()));
 }
 
 void StopCd(Session& s, const CommandLine&) {
   s.CDPlayer1.Stop();
-  s.aol.SendRoomLine(MorvaLine("Stopped Playing Track " + TrackText(s.CDPlayer1)));
+  s.aol.SendRoomLine(MorvaLine("Stopped Playing Track " + s.CDPlayer1.CurrentTrack()));
 }
 
 void Next(Session& s, const CommandLine&) {
   s.CDPlayer1.NextTrack();
   s.aol.WaitSeconds(0);
-  s.aol.SendRoomLine(MorvaLine("Track " + TrackText(s.CDPlayer1)));
+  s.aol.SendRoomLine(MorvaLine("Track " + s.CDPlayer1.CurrentTrack()));
 }
 
 void Prev(Session& s, const CommandLine&) {
   s.CDPlayer1.PreviousTrack();
   s.aol.WaitSeconds(0);
-  s.aol.SendRoomLine(MorvaLine("New Track " + TrackText(s.CDPlayer1)));
+  s.aol.SendRoomLine(MorvaLine("New Track " + s.CDPlayer1.CurrentTrack()));
 }
 
 void CdOpen(Session& s, const CommandLine&) {

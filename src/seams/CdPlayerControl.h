@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 // The CD player hosted as CDPlayer1. Every role is accepted in every state
 // (no disc, tray open, already stopped) without failing.
 class CdPlayerControl {
@@ -10,8 +12,10 @@ class CdPlayerControl {
   virtual void Stop() = 0;
   virtual void NextTrack() = 0;
   virtual void PreviousTrack() = 0;
-  // Number of the current track; 0 when there is no disc.
-  virtual int CurrentTrack() const = 0;
+  // The current track as text: its number in decimal digits, or, when there
+  // is none, a short reason that reads well after "Track " (no drive, no
+  // disc, the tray open).
+  virtual QString CurrentTrack() const = 0;
   virtual void CloseTray() = 0;
   virtual void OpenTray() = 0;
 };

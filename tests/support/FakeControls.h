@@ -93,9 +93,9 @@ class FakeCdPlayer : public CdPlayerControl, public FakeControl {
     Call("Prev");
     if (track > 1) --track;
   }
-  int CurrentTrack() const override {
+  QString CurrentTrack() const override {
     Call("CurrentTrack");
-    return track;
+    return track > 0 ? QString::number(track) : QStringLiteral("(No Disc)");
   }
   void CloseTray() override { Call("CloseTray"); }
   void OpenTray() override { Call("OpenTray"); }

@@ -12,18 +12,25 @@ using namespace cdtest;
 namespace {
 
 // Every role, twice over, in an order that also opens and closes the tray;
-// the player has no disc before and after.
-void ExpectNoDiscThroughEveryRole(CdPlayer& cd) {
-  EXPECT_EQ(cd.CurrentTrack(), 0);
+// the player has no disc before and after, says so in its track text, and
+// each of play, next, previous and stop tells the owner why: `cause` is in
+// each of those lines.
+void ExpectNoDiscThroughEveryRole(CdPlayer& cd, const QString& trackText, const std::string& cause) {
+  EXPECT_EQ(cd.CurrentTrack(), trackText);
   for (int round = 0; round < 2; ++round) {
+    ::testing::internal::CaptureStderr();
     cd.Play();
     EXPECT_FALSE(cd.IsPlaying());
     cd.NextTrack();
     cd.PreviousTrack();
     cd.Stop();
+    const std::string told = ::testing::internal::GetCapturedStderr();
+    std::size_t lines = 0;
+    for (std::size_t at = 0; (at = told.find(cause, at)) != std::string::npos; at += cause.size()) ++lines;
+    EXPECT_EQ(lines, 4u) << told;
     cd.OpenTray();
     cd.CloseTray();
-    EXPECT_EQ(cd.CurrentTrack(), 0);
+    EXPECT_EQ(cd.CurrentTrack(), trackText);
   }
 }
 
@@ -33,10 +40,13 @@ class BadImage : public ::testing::Test {
     dir_ = FreshDir(std::string("bad_") +
                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
   }
-  void ExpectNoDisc(const std::string& path) {
+  // An image or a path that holds no disc; by default, one that names a file
+  // of some kind.
+  void ExpectNoDisc(const std::string& path, const QString& trackText = "(No Disc)",
+                    const std::string& cause = "; no disc") {
     auto log = std::make_shared<AudioRecording>();
     CdPlayer cd(MakeRecordingSinkFactory(log), path);
-    ExpectNoDiscThroughEveryRole(cd);
+    ExpectNoDiscThroughEveryRole(cd, trackText, cause);
     EXPECT_TRUE(log->Events().empty());
   }
   std::string dir_;
@@ -88,20 +98,21 @@ TEST_F(BadImage, TocWithoutTracks) {
 
 TEST_F(BadImage, PathsThatAreNoDisc) {
   WriteFile(dir_ + "/notes.txt", "hello\n");
-  ExpectNoDisc(dir_ + "/notes.txt");
+  ExpectNoDisc(dir_ + "/notes.txt", "(No CD Drive)", "notes.txt: not a drive or a disc image; no disc");
   WriteBytes(dir_ + "/noise.iso", std::vector<unsigned char>(5000, 0xab));
-  ExpectNoDisc(dir_ + "/noise.iso");
-  ExpectNoDisc(dir_);
-  ExpectNoDisc(dir_ + "/nothing-here.cue");
-  ExpectNoDisc("");
-  ExpectNoDisc("/dev/morva-no-such-drive");
+  ExpectNoDisc(dir_ + "/noise.iso", "(No CD Drive)", "noise.iso: not a drive or a disc image; no disc");
+  ExpectNoDisc(dir_, "(No CD Drive)", "not a drive or a disc image; no disc");
+  ExpectNoDisc(dir_ + "/nothing-here.cue", "(No CD Drive)", "nothing-here.cue: No such file or directory; no disc");
+  ExpectNoDisc("", "(No CD Drive)", "CD: no drive found; name a drive or a disc image with --cd");
+  // A drive is read on the player's worker: "still reading" or the reason.
+  ExpectNoDisc("/dev/morva-no-such-drive", "(No Disc)", "CD /dev/morva-no-such-drive: ");
 }
 
 TEST(CdWithoutPath, TakesTheFirstDriveOrHasNoDisc) {
   auto log = std::make_shared<AudioRecording>();
   CdPlayer cd(MakeRecordingSinkFactory(log));
   if (CdSource::Resolve(std::nullopt).kind == CdSource::Kind::None) {
-    ExpectNoDiscThroughEveryRole(cd);
+    ExpectNoDiscThroughEveryRole(cd, "(No CD Drive)", "CD: no drive found; name a drive or a disc image with --cd");
   } else {
     GTEST_SKIP() << "this machine has a CD drive; not touching it";
   }

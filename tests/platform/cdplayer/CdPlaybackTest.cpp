@@ -20,10 +20,10 @@ TEST(CdPlayback, PlaysEveryTrackInOrderAndStopsAfterTheLast) {
   const std::string cue = WriteCueImage(FreshDir("whole"), "disc", ThreeTones());
   auto log = std::make_shared<AudioRecording>();
   CdPlayer cd(MakeRecordingSinkFactory(log), cue);
-  EXPECT_EQ(cd.CurrentTrack(), 1);
+  EXPECT_EQ(cd.CurrentTrack(), "1");
 
   cd.Play();
-  EXPECT_EQ(cd.CurrentTrack(), 1);
+  EXPECT_EQ(cd.CurrentTrack(), "1");
   ASSERT_TRUE(log->WaitForCount(Kind::Close, 1));
   EXPECT_FALSE(cd.IsPlaying());
   // Whole tracks, each with its own tone (a byte-order mix-up would be noise).
@@ -32,7 +32,7 @@ TEST(CdPlayback, PlaysEveryTrackInOrderAndStopsAfterTheLast) {
   const auto events = log->Events();
   EXPECT_EQ(events.front().kind, Kind::Open);
   EXPECT_EQ(events[events.size() - 2].kind, Kind::Drain);
-  EXPECT_EQ(cd.CurrentTrack(), 1);
+  EXPECT_EQ(cd.CurrentTrack(), "1");
 
   cd.Play();
   ASSERT_TRUE(log->WaitForCount(Kind::Close, 2));
@@ -58,7 +58,7 @@ TEST(CdPlayback, TwoPlayersPlayAtOnceWithoutDisturbingEachOther) {
   ASSERT_TRUE(freeLog->WaitForCount(Kind::Close, 1));
   EXPECT_EQ(FramesPerTone(freeLog->Events()), (Runs{{150, 30 * 588}, {2400, 30 * 588}}));
   EXPECT_TRUE(held.IsPlaying());
-  EXPECT_EQ(held.CurrentTrack(), 1);
+  EXPECT_EQ(held.CurrentTrack(), "1");
 
   // Stopping and starting the second one leaves the first one's sound alone.
   free.Play();
@@ -88,11 +88,11 @@ TEST(CdPlayback, ASoundOutputThatFailsStopsThePlayerQuietly) {
     CdPlayer cd(sinks, cue);
     cd.Play();
     EXPECT_TRUE(WaitUntil([&] { return !cd.IsPlaying(); }));
-    EXPECT_EQ(cd.CurrentTrack(), 1);
+    EXPECT_EQ(cd.CurrentTrack(), "1");
     cd.NextTrack();
     cd.Play();
     EXPECT_TRUE(WaitUntil([&] { return !cd.IsPlaying(); }));
-    EXPECT_EQ(cd.CurrentTrack(), 2);
+    EXPECT_EQ(cd.CurrentTrack(), "2");
   }
 }
 
@@ -106,7 +106,7 @@ TEST(CdPlayback, PlaysACdrdaoTocImage) {
             "TRACK AUDIO\nFILE \"tones.bin\" 00:01:60 00:01:15\n");
   auto log = std::make_shared<AudioRecording>();
   CdPlayer cd(MakeRecordingSinkFactory(log), dir + "/disc.toc");
-  ASSERT_EQ(cd.CurrentTrack(), 1);
+  ASSERT_EQ(cd.CurrentTrack(), "1");
   cd.Play();
   ASSERT_TRUE(log->WaitForCount(Kind::Close, 1));
   EXPECT_EQ(FramesPerTone(log->Events()), kWholeDisc);

@@ -57,28 +57,28 @@ class GatedCd : public ::testing::Test {
 
 TEST_F(GatedCd, NextAndPreviousMoveOneTrackAndStayAtTheEnds) {
   cd_->Play();
-  EXPECT_EQ(cd_->CurrentTrack(), 1);
+  EXPECT_EQ(cd_->CurrentTrack(), "1");
   ASSERT_TRUE(HearsNext(300));
 
   cd_->NextTrack();
-  EXPECT_EQ(cd_->CurrentTrack(), 2);
+  EXPECT_EQ(cd_->CurrentTrack(), "2");
   ASSERT_TRUE(HearsNext(600));
   cd_->NextTrack();
-  EXPECT_EQ(cd_->CurrentTrack(), 3);
+  EXPECT_EQ(cd_->CurrentTrack(), "3");
   ASSERT_TRUE(HearsNext(1200));
 
   // At the last track: stays there and keeps playing it.
   cd_->NextTrack();
-  EXPECT_EQ(cd_->CurrentTrack(), 3);
+  EXPECT_EQ(cd_->CurrentTrack(), "3");
   EXPECT_TRUE(cd_->IsPlaying());
   ASSERT_TRUE(HearsNext(1200));
 
   cd_->PreviousTrack();
-  EXPECT_EQ(cd_->CurrentTrack(), 2);
+  EXPECT_EQ(cd_->CurrentTrack(), "2");
   ASSERT_TRUE(HearsNext(600));
   cd_->PreviousTrack();
   cd_->PreviousTrack();
-  EXPECT_EQ(cd_->CurrentTrack(), 1);
+  EXPECT_EQ(cd_->CurrentTrack(), "1");
   ASSERT_TRUE(HearsNext(300));
 
   // A track change cuts what the sink still held of the old track.
@@ -90,9 +90,9 @@ TEST_F(GatedCd, MovingWhileStoppedDoesNotStartPlaying) {
   cd_->NextTrack();
   cd_->NextTrack();
   cd_->NextTrack();
-  EXPECT_EQ(cd_->CurrentTrack(), 3);
+  EXPECT_EQ(cd_->CurrentTrack(), "3");
   cd_->PreviousTrack();
-  EXPECT_EQ(cd_->CurrentTrack(), 2);
+  EXPECT_EQ(cd_->CurrentTrack(), "2");
   EXPECT_FALSE(cd_->IsPlaying());
   EXPECT_EQ(log_->Events().size(), 0u);
 
@@ -107,13 +107,13 @@ TEST_F(GatedCd, StopSilencesKeepsTheTrackAndPlayResumesIt) {
   ASSERT_TRUE(HearsNext(600));
 
   cd_->Stop();
-  EXPECT_EQ(cd_->CurrentTrack(), 2);
+  EXPECT_EQ(cd_->CurrentTrack(), "2");
   EXPECT_FALSE(cd_->IsPlaying());
   log_->Allow(1);  // a write already under way may finish
   ASSERT_TRUE(log_->WaitForCount(Kind::Close, 1));
   const auto beforeStop = log_->Events().size();
   cd_->Stop();  // stopping again changes nothing
-  EXPECT_EQ(cd_->CurrentTrack(), 2);
+  EXPECT_EQ(cd_->CurrentTrack(), "2");
 
   // Resumed inside track 2: the rest of it, then track 3, then the end.
   cd_->Play();
@@ -137,7 +137,7 @@ TEST_F(GatedCd, OpenTrayStopsAndForgetsTheDiscUntilTheTrayCloses) {
   ASSERT_TRUE(HearsNext(600));
 
   cd_->OpenTray();
-  EXPECT_EQ(cd_->CurrentTrack(), 0);
+  EXPECT_EQ(cd_->CurrentTrack(), "(Tray Open)");
   EXPECT_FALSE(cd_->IsPlaying());
   log_->Allow(1);
   ASSERT_TRUE(log_->WaitForCount(Kind::Close, 1));
@@ -148,28 +148,28 @@ TEST_F(GatedCd, OpenTrayStopsAndForgetsTheDiscUntilTheTrayCloses) {
   cd_->NextTrack();
   cd_->PreviousTrack();
   cd_->Stop();
-  EXPECT_EQ(cd_->CurrentTrack(), 0);
+  EXPECT_EQ(cd_->CurrentTrack(), "(Tray Open)");
   EXPECT_FALSE(cd_->IsPlaying());
   EXPECT_TRUE(SilentSinceClose());
 
   // Closing the tray reads the image again, from track 1; closing it twice
   // does not disturb the disc.
   cd_->CloseTray();
-  EXPECT_EQ(cd_->CurrentTrack(), 1);
+  EXPECT_EQ(cd_->CurrentTrack(), "1");
   cd_->Play();
   ASSERT_TRUE(HearsNext(300));
   cd_->CloseTray();
   EXPECT_TRUE(cd_->IsPlaying());
-  EXPECT_EQ(cd_->CurrentTrack(), 1);
+  EXPECT_EQ(cd_->CurrentTrack(), "1");
 }
 
 TEST_F(GatedCd, CloseTrayReadsTheImageAsItIsNow) {
   cd_->OpenTray();
   WriteCueImage(std::filesystem::path(cue_).parent_path().string(), "disc", {{30, 2400}});
   cd_->CloseTray();
-  EXPECT_EQ(cd_->CurrentTrack(), 1);
+  EXPECT_EQ(cd_->CurrentTrack(), "1");
   cd_->NextTrack();
-  EXPECT_EQ(cd_->CurrentTrack(), 1);
+  EXPECT_EQ(cd_->CurrentTrack(), "1");
   cd_->Play();
   ASSERT_TRUE(HearsNext(2400));
 
@@ -177,40 +177,40 @@ TEST_F(GatedCd, CloseTrayReadsTheImageAsItIsNow) {
   cd_->OpenTray();
   std::filesystem::remove(std::filesystem::path(cue_).replace_extension(".bin"));
   cd_->CloseTray();
-  EXPECT_EQ(cd_->CurrentTrack(), 0);
+  EXPECT_EQ(cd_->CurrentTrack(), "(No Disc)");
   cd_->Play();
   EXPECT_FALSE(cd_->IsPlaying());
 }
 
 TEST_F(GatedCd, DataTracksAreSkipped) {
   Load({{40, 150, false}, {30, 300}, {30, 600}, {40, 150, false}});
-  EXPECT_EQ(cd_->CurrentTrack(), 2);
+  EXPECT_EQ(cd_->CurrentTrack(), "2");
   cd_->PreviousTrack();
-  EXPECT_EQ(cd_->CurrentTrack(), 2);
+  EXPECT_EQ(cd_->CurrentTrack(), "2");
   cd_->NextTrack();
   cd_->NextTrack();
-  EXPECT_EQ(cd_->CurrentTrack(), 3);
+  EXPECT_EQ(cd_->CurrentTrack(), "3");
   cd_->PreviousTrack();
   cd_->Play();
   log_->OpenGate();
   ASSERT_TRUE(log_->WaitForCount(Kind::Close, 1));
   EXPECT_EQ(FramesPerTone(log_->Events()),
             (std::vector<std::pair<int, std::size_t>>{{300, 30 * 588}, {600, 30 * 588}}));
-  EXPECT_EQ(cd_->CurrentTrack(), 2);
+  EXPECT_EQ(cd_->CurrentTrack(), "2");
 }
 
 TEST_F(GatedCd, ADataOnlyDiscHasATrackButMakesNoSound) {
   Load({{40, 300, false}});
-  EXPECT_EQ(cd_->CurrentTrack(), 1);
+  EXPECT_EQ(cd_->CurrentTrack(), "1");
   cd_->Play();
   EXPECT_FALSE(cd_->IsPlaying());
   cd_->NextTrack();
   cd_->PreviousTrack();
-  EXPECT_EQ(cd_->CurrentTrack(), 1);
+  EXPECT_EQ(cd_->CurrentTrack(), "1");
   cd_->OpenTray();
-  EXPECT_EQ(cd_->CurrentTrack(), 0);
+  EXPECT_EQ(cd_->CurrentTrack(), "(Tray Open)");
   cd_->CloseTray();
-  EXPECT_EQ(cd_->CurrentTrack(), 1);
+  EXPECT_EQ(cd_->CurrentTrack(), "1");
   EXPECT_EQ(log_->Events().size(), 0u);
 }
 

@@ -50,7 +50,7 @@ TEST(CdWithMp3, BothPlayAtOnceWithoutDisturbingEachOther) {
   mp3Recording->Release();
   // The disc plays to its end all the same (unpaced, it may be there already).
   ASSERT_TRUE(cdLog->WaitForCount(AudioRecording::Kind::Close, closedBefore + 1));
-  EXPECT_EQ(cd.CurrentTrack(), 1);
+  EXPECT_EQ(cd.CurrentTrack(), "1");
 }
 
 }  // namespace

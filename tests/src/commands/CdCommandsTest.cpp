@@ -29,7 +29,7 @@ TEST_F(CdCommandsTest, NoDiscStillAnnounces) {
   cd.tracks = 0;
   Say(".playcd");
   Say(".cdopen");
-  EXPECT_EQ(NewLines(), (std::vector<std::string>{Morva("Now Playing Track 0"), Morva("Now Opening CD Drive")}));
+  EXPECT_EQ(NewLines(), (std::vector<std::string>{Morva("Now Playing Track (No Disc)"), Morva("Now Opening CD Drive")}));
 }
 
 TEST_F(CdCommandsTest, NextReadsTheTrackAfterEventsOfItsWait) {
