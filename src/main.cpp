@@ -18,6 +18,7 @@
 #include <QEventLoop>
 #include <QSslCertificate>
 #include <QFileInfo>
+#include <QScreen>
 #include <QStringList>
 
 #include "platform/audio/AudioOutput.h"
@@ -33,9 +34,11 @@
 #include "platform/desktop/ImmediateExit.h"
 #include "platform/desktop/QtMessageBoxes.h"
 #include "platform/desktop/mpris/MprisService.h"
+#include "platform/desktop/Placement.h"
 #include "platform/desktop/Screen.h"
 #include "platform/mediaplayer/MediaPlayerPanel.h"
 #include "platform/mediaplayer/Mp3Player.h"
+#include "platform/runtime/QtMessages.h"
 #include "platform/runtime/QtRuntime.h"
 #include "platform/win32/WindowSystem.h"
 #include "src/app/Form1.h"
@@ -136,6 +139,7 @@ int main(int argc, char** argv) {
   // With no display the window lives on Qt's offscreen platform.
   if (!HasDisplay()) qputenv("QT_QPA_PLATFORM", "offscreen");
   ProvideRuntimeDirectory();
+  KeepQtChatterOffStandardError();
   QApplication app(argc, argv);
   // Closing a message box while the main window is hidden must not end the
   // program; the main window's own close does, through EndWhenClosed.
@@ -247,6 +251,13 @@ int main(int argc, char** argv) {
   std::unique_ptr<RoomWindowWidget> roomWindow;
   if (ownWindows && HasScreen()) {
     roomWindow = std::make_unique<RoomWindowWidget>(chatClient);
+    // Clear of the Morva window's corner, whatever view it grows to; the
+    // window manager's frame is guessed at.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+      roomWindow->move(PlaceBesideColumn(screen->availableGeometry(), roomWindow->size() + QSize(8, 32),
+                                         Form1::kOuterWidth / Form1::kTwipsPerPixel,
+                                         Form1::kDirectoryView / Form1::kTwipsPerPixel));
+    }
     roomWindow->show();
   }
 

@@ -42,7 +42,7 @@ Form1::Form1(Platform platform)
                            platform_.messageBoxes, platform_.process, SettingsFilePath(), *this});
   StyleControls();
   SetOuterHeight(kDesignOuterHeight);
-  CentreOnScreen();
+  PlaceInCorner();
   hwnd_ = platform_.win32.CreateWindowA(
       "ThunderRT6FormDC", "", kNullWindow,
       [this](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -126,11 +126,13 @@ void Form1::StyleControls() {
   Label9->SetColours(glyph);
 }
 
-void Form1::CentreOnScreen() {
+// The top right corner of the screen: out of the way of whatever opens in
+// the middle (the room window), and growing downwards from there.
+void Form1::PlaceInCorner() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (!screen) return;
   const QRect area = screen->availableGeometry();
-  move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+  move(area.x() + area.width() - width(), area.y());
 }
 
 QString Form1::SettingsFilePath() const { return platform_.settingsFolder + "/mp3.ini"; }

@@ -126,7 +126,7 @@ class Form1 : public QWidget, public WindowView {
   void BuildControls();
   void StyleControls();
   void MakeTopmost();
-  void CentreOnScreen();
+  void PlaceInCorner();
   LRESULT WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   Platform platform_;
