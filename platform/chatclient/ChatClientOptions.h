@@ -18,5 +18,5 @@ struct ChatClientOptions {
 };
 
 // The screen name of whoever runs the program: the login name, else $USER,
-// else "Owner".
+// else the name of the account the program runs as, else "Owner".
 QString DefaultScreenName();
