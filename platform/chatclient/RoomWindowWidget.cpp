@@ -137,7 +137,22 @@ void RoomWindowWidget::AppendLine(const ChatLine& line) {
   for (const chathtml::ChatRun& run : chathtml::ReadChatHtml(QStringView(line.text).left(shown))) {
     QTextCharFormat format = base;
     const chathtml::ChatStyle& style = run.style;
-    if (style.colour) format.setForeground(Readable(QColor::fromRgb(*style.colour), background, textColour));
+    if (style.background) {
+      // The colours as the sender chose them; only a clash is mended, toward
+      // whichever of black and white reads on his background.
+      const QColor back = QColor::fromRgb(*style.background);
+      const QColor legible = Luminance(back) > 0.18 ? QColor(0, 0, 0) : QColor(255, 255, 255);
+      QColor front = textColour;
+      if (style.colour) {
+        front = QColor::fromRgb(*style.colour);
+      } else if (format.hasProperty(QTextFormat::ForegroundBrush)) {
+        front = format.foreground().color();
+      }
+      format.setBackground(back);
+      format.setForeground(Readable(front, back, legible));
+    } else if (style.colour) {
+      format.setForeground(Readable(QColor::fromRgb(*style.colour), background, textColour));
+    }
     if (!style.face.isEmpty()) format.setFontFamilies({style.face});
     if (style.bold) format.setFontWeight(QFont::Bold);
     if (style.italic) format.setFontItalic(true);

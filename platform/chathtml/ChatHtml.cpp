@@ -61,6 +61,7 @@ class Reader {
  private:
   struct Font {
     std::optional<Rgb> colour;
+    std::optional<Rgb> background;
     QString face;
   };
   struct Link {
@@ -81,6 +82,7 @@ class Reader {
     ChatStyle style;
     if (!fonts_.empty()) {
       style.colour = fonts_.back().colour;
+      style.background = fonts_.back().background;
       style.face = fonts_.back().face;
     }
     style.bold = bold_ > 0;
@@ -93,6 +95,9 @@ class Reader {
     Font font = fonts_.empty() ? Font{} : fonts_.back();
     if (const auto value = tag.Attribute(u"color")) {
       if (const auto rgb = ParseHtmlColour(*value)) font.colour = rgb;
+    }
+    if (const auto value = tag.Attribute(u"back")) {
+      if (const auto rgb = ParseHtmlColour(*value)) font.background = rgb;
     }
     if (const auto face = tag.Attribute(u"face")) {
       const QString name = face->trimmed().left(kLongestFace);

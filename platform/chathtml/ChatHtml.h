@@ -13,6 +13,7 @@ namespace chathtml {
 // How a piece of a chat line looks.
 struct ChatStyle {
   std::optional<Rgb> colour;
+  std::optional<Rgb> background;
   QString face;
   bool bold = false;
   bool italic = false;
@@ -31,9 +32,9 @@ struct ChatRun {
 
 // The one reading of a chat line's HTML, for every reader of it (the chat
 // scanner, the conversion to IRC, the room window):
-// - <font color=... face=...>: the colour and face inside it (a value that
-//   is not a colour leaves the colour as it was); </font> brings back the
-//   ones before it;
+// - <font color=... back=... face=...>: the colour, background colour and
+//   face inside it (a value that is not a colour leaves the colour as it
+//   was); </font> brings back the ones before it;
 // - <b>/<strong>, <i>/<em>, <u>: bold, italic, underline, as long as one is
 //   open; a closing tag for one that is not open does nothing;
 // - <a href=URL>TEXT</a>: "TEXT (URL)", just the URL when TEXT is empty or

@@ -11,10 +11,16 @@ namespace {
 
 struct Format {
   std::optional<Rgb> colour;
+  std::optional<Rgb> background;
   bool bold = false;
   bool italic = false;
   bool underline = false;
 };
+
+// 99 is the client's default colour.
+std::optional<Rgb> PaletteColour(int number) {
+  return number == 99 ? std::nullopt : std::optional<Rgb>(IrcPaletteColour(number));
+}
 
 int Digits(QStringView digits) {
   int value = 0;
@@ -37,23 +43,28 @@ void Apply(Format& format, QStringView code) {
       format = {};
       break;
     case kColour: {
-      const QStringView digits = code.sliced(1).left(code.indexOf(u',') < 0 ? 2 : code.indexOf(u',') - 1);
+      const qsizetype comma = code.indexOf(u',');
+      const QStringView digits = code.sliced(1).left(comma < 0 ? 2 : comma - 1);
       if (digits.isEmpty()) {
+        // A bare colour code ends the colour and the background.
         format.colour.reset();
-      } else {
-        // 99 is the client's default colour.
-        const int number = Digits(digits);
-        format.colour = number == 99 ? std::nullopt : std::optional<Rgb>(IrcPaletteColour(number));
+        format.background.reset();
+        break;
       }
+      format.colour = PaletteColour(Digits(digits));
+      if (comma > 0) format.background = PaletteColour(Digits(code.sliced(comma + 1)));
       break;
     }
-    case kHexColour:
+    case kHexColour: {
       if (code.size() < 7) {
         format.colour.reset();
-      } else {
-        format.colour = code.sliced(1, 6).toUInt(nullptr, 16);
+        format.background.reset();
+        break;
       }
+      format.colour = code.sliced(1, 6).toUInt(nullptr, 16);
+      if (code.size() >= 14) format.background = code.sliced(8, 6).toUInt(nullptr, 16);
       break;
+    }
     default:
       break;
   }
@@ -61,7 +72,13 @@ void Apply(Format& format, QStringView code) {
 
 void Write(QString& out, const Format& format, QStringView text) {
   if (text.isEmpty()) return;
-  if (format.colour) out += QStringLiteral("<font color=#%1>").arg(*format.colour, 6, 16, QChar(u'0'));
+  const bool font = format.colour || format.background;
+  if (font) {
+    out += u"<font";
+    if (format.colour) out += QStringLiteral(" color=#%1").arg(*format.colour, 6, 16, QChar(u'0'));
+    if (format.background) out += QStringLiteral(" back=#%1").arg(*format.background, 6, 16, QChar(u'0'));
+    out += u'>';
+  }
   if (format.bold) out += u"<b>";
   if (format.italic) out += u"<i>";
   if (format.underline) out += u"<u>";
@@ -69,7 +86,7 @@ void Write(QString& out, const Format& format, QStringView text) {
   if (format.underline) out += u"</u>";
   if (format.italic) out += u"</i>";
   if (format.bold) out += u"</b>";
-  if (format.colour) out += u"</font>";
+  if (font) out += u"</font>";
 }
 
 }  // namespace

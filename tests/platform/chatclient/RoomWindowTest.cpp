@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 
 #include <QDir>
@@ -10,6 +11,8 @@
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCharFormat>
 #include <QTextEdit>
 
 #include "platform/chatclient/ChatClient.h"
@@ -57,6 +60,9 @@ TEST_F(RoomWindowTest, ScreenshotOfARoomShowsEveryLineReadably) {
   emit transport->memberJoined("Lobby", "Ann");
   client->SayAs("Ann", "I <3 this");
   client->SayAs("Ann", "<font color=#ffffff>white on white</font> <h1>big</h1> <b>bold</b> <u>under</u>");
+  // An IRC member's background, as the IRC conversion writes it.
+  client->SayAs("Ann", "<font color=#00007f back=#ffff00>blue on yellow</font> "
+                       "<font color=#ffff00 back=#ffff00>yellow on yellow</font> <font back=#000000>on black</font>");
   emit transport->memberMarksChanged("Lobby", {"@Ann"});
   window->resize(720, 560);
   window->show();
@@ -70,6 +76,17 @@ TEST_F(RoomWindowTest, ScreenshotOfARoomShowsEveryLineReadably) {
   // Every line starts with its time.
   for (const QString& line : shown.split('\n'))
     EXPECT_TRUE(QRegularExpression("^\\d\\d:\\d\\d ").match(line).hasMatch()) << line.toStdString();
+  // The background shows; a colour that would vanish on it is mended.
+  std::map<QString, QTextCharFormat> formats;
+  for (QTextBlock block = transcript->document()->begin(); block.isValid(); block = block.next())
+    for (auto it = block.begin(); !it.atEnd(); ++it) formats[it.fragment().text()] = it.fragment().charFormat();
+  ASSERT_TRUE(formats.count("blue on yellow") && formats.count("yellow on yellow") && formats.count("on black"));
+  EXPECT_EQ(formats["blue on yellow"].background().color(), QColor(0xffff00));
+  EXPECT_EQ(formats["blue on yellow"].foreground().color(), QColor(0x00007f));
+  EXPECT_EQ(formats["yellow on yellow"].background().color(), QColor(0xffff00));
+  EXPECT_NE(formats["yellow on yellow"].foreground().color(), QColor(0xffff00));
+  EXPECT_EQ(formats["on black"].background().color(), QColor(0, 0, 0));
+  EXPECT_GT(formats["on black"].foreground().color().lightness(), 90);
   const auto* members = window->findChild<QListWidget*>();
   ASSERT_EQ(members->count(), 2);
   EXPECT_EQ(members->item(0)->text(), "@Ann");

@@ -84,7 +84,13 @@ TEST(IrcToChatHtml, ShowsAMembersFormattingAndNeverReadsHisTextAsHtml) {
       {u"I <3 this & <b>that</b>"_qs, u"I &lt;3 this &amp; &lt;b&gt;that&lt;/b&gt;"_qs},
       {u"{C04}• red announcement"_qs, u"<font color=#ff0000>• red announcement</font>"_qs},
       {u"{B}bold{B} plain {C12,01}blue{C} none {C99}default"_qs,
-       u"<b>bold</b> plain <font color=#0000fc>blue</font> none default"_qs},
+       u"<b>bold</b> plain <font color=#0000fc back=#000000>blue</font> none default"_qs},
+      // A background stays through a new foreground, until a bare colour
+      // code or a reset; 99 is the default on either side.
+      {u"{C02,08}blue on yellow{C04}red{C} {C3,8}x{C99,99}y{O}z"_qs,
+       u"<font color=#00007f back=#ffff00>blue on yellow</font><font color=#ff0000 back=#ffff00>red</font> "
+       "<font color=#009300 back=#ffff00>x</font>yz"_qs},
+      {u"\x04" "0000ff,ffff00hex\x04 plain"_qs, u"<font color=#0000ff back=#ffff00>hex</font> plain"_qs},
       {u"\x1Dit\x1D \x1Fun{B}der{O} reset"_qs, u"<i>it</i> <u>un</u><b><u>der</u></b> reset"_qs},
       {u"\x04" "ff8000orange\x04 \x16reverse\x16 {C4}{C}"_qs, u"<font color=#ff8000>orange</font> reverse "_qs},
       {u"{C04}{B}<3{O}"_qs, u"<font color=#ff0000><b>&lt;3</b></font>"_qs},
