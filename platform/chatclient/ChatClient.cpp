@@ -141,9 +141,12 @@ void ChatClient::OnSignedOff() {
 }
 
 void ChatClient::OnOwnNameChanged(const QString& screenName) {
+  const bool renamed = screenName != screenName_;
   if (openRoom_) {
     openRoom_->Leave(screenName_);
     openRoom_->Join(screenName);
+    // As other clients tell it, in the room where the owner is.
+    if (renamed) AddToOpenRoom({{}, chathtml::EscapeChatHtml("You are now known as " + screenName), ChatLine::Kind::Event, {}});
   }
   screenName_ = screenName;
   if (welcome_ != kNullWindow) windows_.SetTitle(welcome_, Bytes("Welcome, " + screenName_ + "!"));

@@ -127,6 +127,13 @@ TEST_P(SlashCommandsTest, PrivateLinesReachTheirTargetAloneAndUnknownCommandsNob
   type("/nick Joey");
   EXPECT_TRUE(ann.WaitForLine(" NICK :Joey"));
   EXPECT_TRUE(WaitUntil([&] { return client->screenName() == "Joey"; }));
+  // Told in the room as the room's news, once.
+  const std::vector<ChatLine> lines = client->Lines();
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const ChatLine& line) {
+                            return line.kind == ChatLine::Kind::Event && line.text == "You are now known as Joey";
+                          }),
+            1);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothFrontEnds, SlashCommandsTest, ::testing::Values(FrontEnd::Console, FrontEnd::RoomWindow),
