@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
+#include <vector>
+
+#include <pwd.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +15,7 @@
 #include "tests/e2e/ConsoleLines.h"
 #include "tests/e2e/MusicFolder.h"
 #include "tests/support/TestFolder.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
 
@@ -183,6 +189,46 @@ TEST_F(MorvaSessionTest, FloodAndBadBytesDuringAListingLeaveOnlyRoomLines) {
       Joe(kBullet + " Unloaded By:Joe"),
   };
   EXPECT_EQ(joe.join('\n').toStdString(), expected.join('\n').toStdString());
+}
+
+// A first run as a launcher or a service gives it: no $USER, no CD. The owner
+// is the account's own name, the CD commands tell the room the truth and the
+// owner why, and standard error holds nothing but the program's own lines.
+TEST_F(MorvaSessionTest, WithoutUserOrDiscTheOwnerIsTheAccountAndTheCdSaysWhy) {
+  const passwd* account = getpwuid(geteuid());
+  ASSERT_NE(account, nullptr);
+  const QByteArray owner = account->pw_name;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.remove("USER");
+  environment.remove("LOGNAME");
+  environment.remove("DBUS_SESSION_BUS_ADDRESS");
+  morva_.SetEnvironment(environment);
+  morva_.KeepErrors();
+  const QString missing = root_->path() + "/no-such-disc.cue";
+  ASSERT_TRUE(morva_.Start(program_, {"--audio", "null", "--no-mpris", "--cd", missing}, root_->path() + "/music"));
+  const QByteArray said = owner + ": " + kBullet + " Morva MP3 " + kBullet + " ";
+  ASSERT_TRUE(morva_.WaitForLine(owner + ": " + kBullet + " Loaded By:" + owner)) << morva_.output().toStdString();
+
+  // Said once at start, and again by each command.
+  const QByteArray cause = "morva: CD " + missing.toLocal8Bit() + ": No such file or directory; no disc";
+  ASSERT_TRUE(morva_.WaitForErrorLine(cause)) << morva_.errors().toStdString();
+  for (const auto& [command, reply] : std::vector<std::pair<QByteArray, QByteArray>>{
+           {".playcd", "Now Playing Track (No CD Drive)"},
+           {".next", "Track (No CD Drive)"},
+           {".prev", "New Track (No CD Drive)"},
+           {".stopcd", "Stopped Playing Track (No CD Drive)"}}) {
+    const qsizetype told = morva_.errors().count(cause);
+    morva_.Type(command);
+    ASSERT_TRUE(morva_.WaitForLine(said + reply)) << command.toStdString();
+    EXPECT_TRUE(WaitUntil([&] { return morva_.errors().count(cause) == told + 1; })) << morva_.errors().toStdString();
+  }
+  // Showing the file list once made Qt complain about its platform.
+  morva_.Type(".viewmp3s");
+  ASSERT_TRUE(morva_.WaitForLine(said + "Viewing MP3's"));
+  morva_.Type("/quit");
+  EXPECT_EQ(morva_.WaitForExit(), 0);
+  for (const QByteArray& line : morva_.errors().split('\n'))
+    EXPECT_TRUE(line.isEmpty() || line.startsWith("morva: ")) << line.toStdString();
 }
 
 TEST_F(MorvaSessionTest, QuitEndsTheProgramWithoutTheExitAnnouncement) {
