@@ -1,5 +1,7 @@
 #include "platform/chatclient/proxy/IrcProxyTransport.h"
 
+#include <algorithm>
+
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -9,6 +11,9 @@ namespace {
 
 using Clock = irc::ProxySession::Clock;
 
+// The most clients kept waiting for their password while one is attached.
+constexpr std::size_t kMostNewcomers = 4;
+
 // A socket that is done with: it may be the sender of the signal being handled.
 void Discard(std::unique_ptr<QTcpSocket>& socket) {
   if (!socket) return;
@@ -17,11 +22,21 @@ void Discard(std::unique_ptr<QTcpSocket>& socket) {
   socket.release()->deleteLater();
 }
 
+// What was written leaves first; the socket goes once it is closed, or soon.
+void CloseGently(std::unique_ptr<QTcpSocket> socket, const QObject* listener) {
+  QTcpSocket* leaving = socket.release();
+  QObject::disconnect(leaving, nullptr, listener, nullptr);
+  leaving->disconnectFromHost();
+  QObject::connect(leaving, &QTcpSocket::disconnected, leaving, &QObject::deleteLater);
+  QTimer::singleShot(2000, leaving, &QObject::deleteLater);
+}
+
 }  // namespace
 
 IrcProxyTransport::IrcProxyTransport(irc::IrcEndpoint network, irc::ProxySessionOptions options, QObject* parent)
     : ChatTransport(parent),
       network_(std::move(network)),
+      options_(options),
       session_(std::move(options)) {
   timer_.setSingleShot(true);
   connect(&timer_, &QTimer::timeout, this, [this] {
@@ -63,12 +78,7 @@ void IrcProxyTransport::OnNewClient() {
     std::unique_ptr<QTcpSocket> socket(incoming);
     socket->setParent(nullptr);
     if (client_) {
-      // One client at a time: the one attached keeps its place.
-      socket->write("ERROR :Closing link: another client is attached to Morva\r\n");
-      socket->disconnectFromHost();
-      QTcpSocket* leaving = socket.release();
-      connect(leaving, &QTcpSocket::disconnected, leaving, &QObject::deleteLater);
-      QTimer::singleShot(2000, leaving, &QObject::deleteLater);
+      AdmitNewcomer(std::move(socket));
       continue;
     }
     client_ = std::move(socket);
@@ -80,6 +90,48 @@ void IrcProxyTransport::OnNewClient() {
     emit notice("Your IRC client connected from port " + QString::number(client_->peerPort()));
     Apply();
   }
+}
+
+void IrcProxyTransport::AdmitNewcomer(std::unique_ptr<QTcpSocket> socket) {
+  if (newcomers_.size() >= kMostNewcomers) return Discard(socket);
+  QTcpSocket* raw = socket.get();
+  auto newcomer = std::make_unique<Newcomer>(Newcomer{std::move(socket), {}, irc::ProxySession(options_)});
+  newcomer->gate.ClientConnected(Clock::now());
+  newcomers_.push_back(std::move(newcomer));
+  connect(raw, &QTcpSocket::readyRead, this, [this, raw] { OnNewcomerReadable(raw); });
+  connect(raw, &QTcpSocket::disconnected, this, [this, raw] { DropNewcomer(raw); });
+  const auto limit = std::chrono::duration_cast<std::chrono::milliseconds>(options_.passwordLimit);
+  QTimer::singleShot(limit, raw, [this, raw] { DropNewcomer(raw); });
+}
+
+void IrcProxyTransport::OnNewcomerReadable(QTcpSocket* socket) {
+  auto it = std::find_if(newcomers_.begin(), newcomers_.end(),
+                         [socket](const auto& newcomer) { return newcomer->socket.get() == socket; });
+  if (it == newcomers_.end()) return;
+  Newcomer& newcomer = **it;
+  const Clock::time_point now = Clock::now();
+  for (const QByteArray& line : newcomer.reader.Feed(socket->readAll())) {
+    newcomer.gate.FromClient(line, now);
+    if (!newcomer.gate.clientAttached()) break;
+  }
+  newcomer.gate.ClientPending(newcomer.reader.pendingBytes());
+  irc::ProxySession::Output out = newcomer.gate.Take();
+  socket->write(out.toClient);
+  // The right password: now, and only now, the place is said to be taken.
+  if (out.openUpstream) socket->write("ERROR :Closing link: another client is attached to Morva\r\n");
+  if (!out.openUpstream && !out.closeClient) return;
+  std::unique_ptr<QTcpSocket> leaving = std::move(newcomer.socket);
+  newcomers_.erase(it);
+  CloseGently(std::move(leaving), this);
+}
+
+void IrcProxyTransport::DropNewcomer(QTcpSocket* socket) {
+  auto it = std::find_if(newcomers_.begin(), newcomers_.end(),
+                         [socket](const auto& newcomer) { return newcomer->socket.get() == socket; });
+  if (it == newcomers_.end()) return;
+  std::unique_ptr<QTcpSocket> leaving = std::move((*it)->socket);
+  newcomers_.erase(it);
+  CloseGently(std::move(leaving), this);
 }
 
 void IrcProxyTransport::OnClientReadable() {
@@ -113,11 +165,7 @@ void IrcProxyTransport::Apply() {
   if (client_ && !out.toClient.isEmpty()) client_->write(out.toClient);
   bool clientClosed = false;
   if (out.closeClient && client_) {
-    QTcpSocket* leaving = client_.release();
-    leaving->disconnect(this);
-    leaving->disconnectFromHost();  // what was written leaves first
-    connect(leaving, &QTcpSocket::disconnected, leaving, &QObject::deleteLater);
-    QTimer::singleShot(2000, leaving, &QObject::deleteLater);
+    CloseGently(std::move(client_), this);
     clientClosed = true;
   }
   if (out.openUpstream) upstream_.Open(network_);
@@ -188,17 +236,24 @@ bool IrcProxyTransport::ChangeName(const QString& name) {
   return true;
 }
 
+void IrcProxyTransport::TellOwner(const QString& text) {
+  session_.TellOwner(text);
+  Apply();
+}
+
 QString IrcProxyTransport::NetworkName(const QString& room) const { return irc::ChannelFromRoom(room); }
 
 void IrcProxyTransport::SignOff() {
-  if (!upstream_.IsOpen()) return;
+  if (!upstream_.IsOpen() && !client_) return;
   session_.Shutdown("Morva MP3 closed", Clock::now());
   irc::ProxySession::Output out = session_.Take();
+  // The client is told with an ERROR, whether or not the network is there yet.
   if (client_) {
     client_->write(out.toClient);
     client_->flush();
     client_->waitForBytesWritten(500);
   }
+  if (!upstream_.IsOpen()) return;
   for (QByteArray line : out.toUpstream.split('\n')) {
     if (line.endsWith('\r')) line.chop(1);
     if (!line.isEmpty()) upstream_.WriteLine(line);

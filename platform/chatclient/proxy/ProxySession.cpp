@@ -33,11 +33,13 @@ void ProxySession::Emit(ProxyEvent::Kind kind, QString room, QString nick, QStri
 
 void ProxySession::ClientConnected(Clock::time_point now) {
   const QString openRoom = openRoom_;
+  std::deque<QString> held = std::move(heldNotices_);
   const ProxySessionOptions options = options_;
   Output pending = std::move(out_);
   *this = ProxySession(options);
   out_ = std::move(pending);
   openRoom_ = openRoom;
+  heldNotices_ = std::move(held);
   state_ = State::BeforePassword;
   passwordDeadline_ = now + options_.passwordLimit;
   // With an account of Morva's own the network's CAP is Morva's to answer.
@@ -64,6 +66,11 @@ void ProxySession::FromClient(const QByteArray& line, Clock::time_point now) {
       return;
     }
     case State::Relaying:
+      if (registrationHeld_) {
+        if (waiting_.size() >= kMostWaiting) return RefuseClient("too much before the network answered");
+        waiting_.push_back(line);
+        return;
+      }
       return RelayFromClient(line, now);
     case State::Idle:
     case State::Closed:
@@ -77,14 +84,24 @@ void ProxySession::FromClient(const QByteArray& line, Clock::time_point now) {
 void ProxySession::UpstreamConnected(Clock::time_point now) {
   if (state_ != State::Connecting) return;
   budget_.Reset();
+  state_ = State::Relaying;
   if (localCap_) {
     upCap_ = UpCap::Listing;
     ToUpstream("CAP LS 302");
   }
+  if (!options_.saslAccount.isEmpty()) {
+    registrationHeld_ = true;
+    capDeadline_ = now + options_.capAnswer;
+    return;
+  }
+  SendRegistration(now);
+}
+
+void ProxySession::SendRegistration(Clock::time_point now) {
+  registrationHeld_ = false;
   if (!options_.serverPassword.isEmpty()) ToUpstream("PASS :" + WireSafe(options_.serverPassword));
   if (!nickLine_.isEmpty()) ToUpstream(nickLine_);
   if (!userLine_.isEmpty()) ToUpstream(userLine_);
-  state_ = State::Relaying;
   for (const QByteArray& line : std::exchange(waiting_, {})) RelayFromClient(line, now);
 }
 
@@ -92,19 +109,20 @@ void ProxySession::FromUpstream(const QByteArray& line, Clock::time_point now) {
   if (state_ != State::Relaying) return;
   const std::optional<IrcMessage> message = IrcMessage::Parse(line);
   QByteArray after;
-  const bool kept = message && ReadFromUpstream(*message, &after);
+  const bool kept = message && ReadFromUpstream(*message, &after, now);
   ReportMembers(now);
   if (kept) return;
   out_.toClient += line;
   out_.toClient += "\r\n";
   out_.toClient += after;
+  if (message && message->command == "001") TellHeldNotices();
   Flush(now);
 }
 
-bool ProxySession::ReadFromUpstream(const IrcMessage& m, QByteArray* after) {
+bool ProxySession::ReadFromUpstream(const IrcMessage& m, QByteArray* after, Clock::time_point now) {
   const QByteArray& command = m.command;
   if (upCap_ != UpCap::Off && upCap_ != UpCap::Done) {
-    if (UpstreamCap(m)) return true;
+    if (UpstreamCap(m, now)) return true;
   }
   if (command == "001") {
     if (registered_) return false;
@@ -154,10 +172,13 @@ bool ProxySession::ReadFromUpstream(const IrcMessage& m, QByteArray* after) {
     OnNames(m, command == "366");
   } else if (command == "PRIVMSG") {
     OnPrivmsg(m);
+  } else if (command == "NOTICE") {
+    OnChannelNotice(m);
   } else if (command == "403" || command == "405" || command == "471" || command == "473" || command == "474" ||
              command == "475" || command == "476" || command == "477" || command == "479") {
     Channel* channel = Find(Text(m.Param(1)));
-    if (channel && !channel->joined) {
+    // Only an answer to a JOIN of Morva's: the client's own are his to read.
+    if (channel && !channel->joined && channel->asked) {
       const QString room = channel->room;
       channels_.erase(IrcLower(channel->name));
       Emit(ProxyEvent::Kind::JoinRefused, room, {}, Text(Last(m)));
@@ -258,6 +279,15 @@ void ProxySession::OnPrivmsg(const IrcMessage& m) {
   Emit(ProxyEvent::Kind::LineArrived, channel->room, Text(m.nick), said.text);
 }
 
+void ProxySession::OnChannelNotice(const IrcMessage& m) {
+  if (m.nick.isEmpty() || m.params.size() < 2 || IsOwn(m.nick) || m.prefix.indexOf('!') < 0) return;
+  Channel* channel = Find(Text(m.Param(0)));
+  if (!channel || !channel->joined) return;
+  QString text = StripIrcFormatting(Text(m.Param(1)));
+  text.remove(QChar(u'\x01'));
+  Emit(ProxyEvent::Kind::RoomNotice, channel->room, Text(m.nick), "-" + Text(m.nick) + "- " + text);
+}
+
 // --- What Morva adds --------------------------------------------------------
 
 void ProxySession::Join(const QString& room) {
@@ -270,6 +300,10 @@ void ProxySession::Join(const QString& room) {
   }
   channel.room = room;
   channel.name = name;
+  // The open room again, after the network came back: the owner's client
+  // joins its channels itself, and one JOIN is enough.
+  if (room == openRoom_) return;
+  channel.asked = true;
   if (state_ != State::Relaying) return;
   const QByteArray line = "JOIN " + WireSafe(name.toUtf8());
   if (line.size() > 510) {
@@ -281,6 +315,8 @@ void ProxySession::Join(const QString& room) {
 
 void ProxySession::Say(const QString& room, const QString& html, Clock::time_point now) {
   Channel* channel = Find(ChannelFromRoom(room));
+  // Put out of the room: that was said once, at the kick.
+  if (channel && channel->putOut) return;
   if (!registered_ || state_ != State::Relaying || !channel || !channel->joined) {
     Emit(ProxyEvent::Kind::Notice, {}, {}, "Not in " + room + " now: not sent: " + StripIrcFormatting(HtmlToIrc(html)));
     return;
@@ -310,6 +346,10 @@ void ProxySession::Flush(Clock::time_point now) {
 
 void ProxySession::Tick(Clock::time_point now) {
   if (state_ == State::BeforePassword && now >= passwordDeadline_) return RefuseClient("no password in time");
+  if (state_ == State::Relaying && registrationHeld_ && upCaps_.isEmpty() && now >= capDeadline_) {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options_.capAnswer).count();
+    return UpstreamSaslFailed(QStringLiteral("the server offers no SASL (no answer to CAP LS in %1 s)").arg(seconds));
+  }
   if (state_ == State::Relaying) ReportMembers(now);
   Flush(now);
 }
@@ -317,6 +357,7 @@ void ProxySession::Tick(Clock::time_point now) {
 std::optional<ProxySession::Clock::time_point> ProxySession::NextDeadline() const {
   std::optional<Clock::time_point> next;
   if (state_ == State::BeforePassword) next = passwordDeadline_;
+  if (state_ == State::Relaying && registrationHeld_ && upCaps_.isEmpty()) next = capDeadline_;
   if (state_ == State::Relaying && registered_ && !ownLines_.empty()) {
     const Clock::time_point due = budget_.AllowedFrom();
     next = next ? std::min(*next, due) : due;

@@ -33,6 +33,9 @@ struct ProxySessionOptions {
   std::chrono::steady_clock::duration passwordLimit = std::chrono::seconds(30);
   int linesBeforePassword = 20;
   qsizetype longestLineBeforePassword = 8192;
+  // With an account of Morva's own, a network that has not answered CAP LS
+  // by then offers no SASL.
+  std::chrono::steady_clock::duration capAnswer = std::chrono::seconds(15);
   // A room's member list is reported at most this often: building it costs
   // as much as the room is large.
   std::chrono::steady_clock::duration membersEvery = std::chrono::milliseconds(500);
@@ -110,6 +113,10 @@ class ProxySession {
   void Act(const QString& room, const QString& html, Clock::time_point now);
   void SayTo(const QString& nick, const QString& html, Clock::time_point now);
   void ChangeNick(const QString& name, Clock::time_point now);
+  // For the owner alone: a NOTICE to his client from the pseudo-user
+  // "*morva", never sent upstream. Kept (the last few) while no client is
+  // signed on, and told once one is.
+  void TellOwner(const QString& text);
 
   bool clientAttached() const { return state_ != State::Idle && state_ != State::Closed; }
   bool signedOn() const { return registered_; }
@@ -136,6 +143,10 @@ class ProxySession {
     // more), '+' for a voice (or a half-operator).
     QHash<QString, QChar> marks;
     QHash<QString, QChar> marksComing;  // from NAMES replies not yet ended
+    // Morva asked for it (.pr): its join makes it the open room.
+    bool asked = false;
+    // The owner was kicked out: Morva says nothing there until he is back.
+    bool putOut = false;
   };
 
   void BeforePassword(const QByteArray& line, const IrcMessage* message);
@@ -148,9 +159,11 @@ class ProxySession {
   bool KeptFromNetwork(const QByteArray& line) const;
   // Whether Morva keeps the network's line to itself.
   // Anything for the client after the line goes into `after`.
-  bool ReadFromUpstream(const IrcMessage& message, QByteArray* after);
-  bool UpstreamCap(const IrcMessage& message);
+  bool ReadFromUpstream(const IrcMessage& message, QByteArray* after, Clock::time_point now);
+  bool UpstreamCap(const IrcMessage& message, Clock::time_point now);
   void UpstreamSaslFailed(const QString& reason);
+  // PASS, NICK and USER, then the client's lines that waited.
+  void SendRegistration(Clock::time_point now);
   void OnOwnLine(const IrcMessage& message);
   void OnJoin(const IrcMessage& message);
   // PART, KICK and QUIT.
@@ -167,6 +180,7 @@ class ProxySession {
   // Every joined room whose members changed, unless the last report was too recent.
   void ReportMembers(Clock::time_point now);
   void OnPrivmsg(const IrcMessage& message);
+  void OnChannelNotice(const IrcMessage& message);
   void OpenRoom(const QString& room);
   void Flush(Clock::time_point now);
   void EndSession(const QString& reason);
@@ -175,6 +189,8 @@ class ProxySession {
   void ToClient(const QByteArray& line) { out_.toClient += line + "\r\n"; }
   void ToUpstream(const QByteArray& line) { out_.toUpstream += line + "\r\n"; }
   void Emit(ProxyEvent::Kind kind, QString room = {}, QString nick = {}, QString text = {}, QStringList members = {});
+  void NoticeToClient(const QString& text);
+  void TellHeldNotices();
   Channel* Find(const QString& channel);
   bool IsOwn(QByteArrayView nick) const;
   QByteArray ClientNick() const;
@@ -205,8 +221,14 @@ class ProxySession {
   std::deque<QByteArray> ownLines_;  // Morva's, waiting for the budget
   std::map<QString, Channel> channels_;  // by the channel's name in lower case
   bool paced_ = true;
+  // With an account of Morva's own, NICK and USER wait for the network's
+  // capability list, so that it never signs the owner on without; the
+  // client's lines wait with them.
+  bool registrationHeld_ = false;
+  Clock::time_point capDeadline_{};
   std::optional<Clock::time_point> membersReportedAt_;
   QString openRoom_;  // kept from one client to the next
+  std::deque<QString> heldNotices_;  // the same
 };
 
 }  // namespace irc

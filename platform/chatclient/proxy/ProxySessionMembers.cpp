@@ -43,10 +43,15 @@ void ProxySession::OnJoin(const IrcMessage& m) {
   user_ = m.user;
   host_ = m.host;
   Channel& channel = channels_[IrcLower(name)];
-  const bool asked = !channel.room.isEmpty();  // by Morva (.pr), or the open room again
+  const bool asked = std::exchange(channel.asked, false);
+  // Back in a room after a kick or a part, it keeps the name it had: the
+  // open room stays "music" and never turns into "#music".
+  if (channel.room.isEmpty() && !openRoom_.isEmpty() && IrcEqualNoCase(ChannelFromRoom(openRoom_), name))
+    channel.room = openRoom_;
   if (channel.room.isEmpty()) channel.room = name;
   channel.name = name;
   channel.joined = true;
+  channel.putOut = false;
   channel.members = {{IrcLower(nick), nick}};
   channel.marks.clear();
   const bool loads = openRoom_.isEmpty() && (options_.loadRoom.isEmpty() ||
@@ -76,7 +81,17 @@ void ProxySession::OnLeft(const IrcMessage& m) {
   Channel* channel = Find(Text(m.Param(0)));
   if (!channel) return;
   if (IsOwn(who)) {
-    channels_.erase(IrcLower(channel->name));
+    // Out of the channel, but its room keeps its name for when he is back.
+    if (kick && channel->joined)
+      Emit(ProxyEvent::Kind::Notice, {}, {},
+           Text(m.nick) + " put you out of " + channel->room + " (" + Text(m.Param(2)) +
+               "); Morva says nothing there until your client joins it again");
+    channel->putOut = kick && channel->joined;
+    channel->joined = false;
+    channel->members.clear();
+    channel->marks.clear();
+    channel->namesComing.clear();
+    channel->marksComing.clear();
     return;
   }
   if (!RemoveMember(*channel, Text(who)) || !channel->joined) return;

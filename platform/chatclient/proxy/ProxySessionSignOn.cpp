@@ -15,7 +15,7 @@ QByteArray Last(const IrcMessage& m) { return m.params.empty() ? QByteArray() : 
 }  // namespace
 
 // None of it reaches the client.
-bool ProxySession::UpstreamCap(const IrcMessage& m) {
+bool ProxySession::UpstreamCap(const IrcMessage& m, Clock::time_point now) {
   const QByteArray& command = m.command;
   if (command == "CAP") {
     const QByteArray what = m.Param(1);
@@ -32,6 +32,7 @@ bool ProxySession::UpstreamCap(const IrcMessage& m) {
       }
       for (const QByteArray& cap : upCaps_.split(' ')) {
         if (cap == "sasl" || (cap.startsWith("sasl=") && cap.mid(5).split(',').contains("PLAIN"))) {
+          SendRegistration(now);
           upCap_ = UpCap::Requested;
           ToUpstream("CAP REQ :sasl");
           return true;

@@ -17,7 +17,8 @@ using Clock = ProxySession::Clock;
 // Script lines: "C line" from the client, "S line" from the network,
 // "connect" (the network answered), "lost REASON", "leave" (the client went),
 // "say ROOM HTML" and "join ROOM" (Morva's), "act ROOM HTML", "msg NICK HTML"
-// and "nick NAME" (the owner's slash commands in Morva's window), "wait MS".
+// and "nick NAME" (the owner's slash commands in Morva's window), "wait MS",
+// "client" (a client connects again), "tell TEXT" (for the owner alone).
 const QStringList kPassFirst = {"C PASS :secret", "C NICK Joe", "C USER joe 0 * :Joe", "connect"};
 const QStringList kSignedOn = kPassFirst + QStringList{"S :irc.test 001 Joe :Welcome", "S :Joe!joe@host JOIN #music"};
 const QStringList kWithEcho = kSignedOn + QStringList{"C CAP REQ :echo-message", "S :irc.test CAP Joe ACK :echo-message"};
@@ -94,6 +95,8 @@ Outcome Play(ProxySession& session, Clock::time_point& now, const QStringList& s
     else if (verb == "act") session.Act(rest.section(' ', 0, 0), rest.section(' ', 1), now);
     else if (verb == "msg") session.SayTo(rest.section(' ', 0, 0), rest.section(' ', 1), now);
     else if (verb == "nick") session.ChangeNick(rest, now);
+    else if (verb == "client") session.ClientConnected(now);
+    else if (verb == "tell") session.TellOwner(rest);
     else if (verb == "wait") {
       now += std::chrono::milliseconds(rest.toInt());
       session.Tick(now);
@@ -252,6 +255,38 @@ TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) 
        {":Joe!joe@host PRIVMSG #music :late", "ERROR :Closing link: the server closed the connection"}, {"PRIVMSG #music :late"},
        {"signedOff the server closed the connection"}, false, true},
       {"the client goes: Morva quits the network", kSignedOn, {"leave"}, {}, {"QUIT :bye"}, {"signedOff bye"}, false, true},
+
+      // What Morva tells the owner alone, and what went wrong before.
+      {"the owner's notices reach his client from *morva, never the network; kept until he is signed on", {},
+       {"tell the password is in /x", "C PASS :secret", "C NICK Joe", "C USER joe 0 * :Joe", "connect",
+        "S :irc.test 001 Joe :Welcome", "tell cannot show the directory /not/there"},
+       {":irc.test 001 Joe :Welcome", ":*morva!morva@morva NOTICE Joe :the password is in /x",
+        ":*morva!morva@morva NOTICE Joe :cannot show the directory /not/there"},
+       {"PASS :server-pw", "NICK Joe", "USER joe 0 * :Joe"}, {"signedOn Joe"}, true},
+      {"with an account, NICK and USER wait for CAP LS; a network that never answers is said to offer no SASL", {},
+       {"C PASS :secret", "C NICK Joe", "C USER joe 0 * :Joe", "connect", "C JOIN #music", "wait 14999", "wait 1"},
+       {"ERROR :Closing link: SASL sign-in failed: the server offers no SASL (no answer to CAP LS in 15 s)"},
+       {"CAP LS 302"},
+       {"notice SASL sign-in failed: the server offers no SASL (no answer to CAP LS in 15 s); check MORVA_IRC_SASL"},
+       true, true, {}, "joe"},
+      {"with --room, a kick and a rejoin: the room keeps its name, and Morva keeps quiet there meanwhile",
+       kPassFirst + QStringList{"S :irc.test 001 Joe :Welcome", "S :Joe!joe@host JOIN #music"},
+       {"S :Op!o@h KICK #music Joe :out", "say music Playing", "say music Stopped", "S :Joe!joe@host JOIN #music",
+        "C PRIVMSG #music :.stop"},
+       {":Op!o@h KICK #music Joe :out", ":Joe!joe@host JOIN #music"}, {"PRIVMSG #music :.stop"},
+       {"notice Op put you out of music (out); Morva says nothing there until your client joins it again",
+        "joined music", "line music Joe: .stop"},
+       false, false, "music"},
+      {"the network back: the open room is joined once, by the client", kSignedOn,
+       {"lost gone", "client", "C PASS :secret", "C NICK Joe", "C USER joe 0 * :Joe", "connect",
+        "S :irc.test 001 Joe :Welcome", "join #music", "C JOIN #music", "S :Joe!joe@host JOIN #music"},
+       {"ERROR :Closing link: gone", ":irc.test 001 Joe :Welcome", ":Joe!joe@host JOIN #music"},
+       {"PASS :server-pw", "NICK Joe", "USER joe 0 * :Joe", "JOIN #music"},
+       {"signedOff gone", "signedOn Joe", "joined #music"}, true, true},
+      {"a channel notice shows in the room; the server's does not", kSignedOn,
+       {"S :Ann!a@h NOTICE #music :\x02hi\x02 all", "S :irc.test NOTICE #music :server says"},
+       {":Ann!a@h NOTICE #music :\x02hi\x02 all", ":irc.test NOTICE #music :server says"}, {},
+       {"room #music: -Ann- hi all"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
