@@ -5,6 +5,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include "platform/chatclient/IrcEventSignals.h"
 #include "platform/chatclient/irc/ChannelName.h"
 
 namespace {
@@ -20,6 +21,13 @@ void Discard(std::unique_ptr<QTcpSocket>& socket) {
   socket->disconnect();
   socket->abort();
   socket.release()->deleteLater();
+}
+
+void WriteLines(QTcpSocket& socket, const std::vector<QByteArray>& lines) {
+  for (const QByteArray& line : lines) {
+    socket.write(line);
+    socket.write("\r\n", 2);
+  }
 }
 
 // What was written leaves first; the socket goes once it is closed, or soon.
@@ -95,7 +103,7 @@ void IrcProxyTransport::OnNewClient() {
 void IrcProxyTransport::AdmitNewcomer(std::unique_ptr<QTcpSocket> socket) {
   if (newcomers_.size() >= kMostNewcomers) return Discard(socket);
   QTcpSocket* raw = socket.get();
-  auto newcomer = std::make_unique<Newcomer>(Newcomer{std::move(socket), {}, irc::ProxySession(options_)});
+  auto newcomer = std::make_unique<Newcomer>(std::move(socket), options_);
   newcomer->gate.ClientConnected(Clock::now());
   newcomers_.push_back(std::move(newcomer));
   connect(raw, &QTcpSocket::readyRead, this, [this, raw] { OnNewcomerReadable(raw); });
@@ -116,7 +124,7 @@ void IrcProxyTransport::OnNewcomerReadable(QTcpSocket* socket) {
   }
   newcomer.gate.ClientPending(newcomer.reader.pendingBytes());
   irc::ProxySession::Output out = newcomer.gate.Take();
-  socket->write(out.toClient);
+  WriteLines(*socket, out.toClient);
   // The right password: now, and only now, the place is said to be taken.
   if (out.openUpstream) socket->write("ERROR :Closing link: another client is attached to Morva\r\n");
   if (!out.openUpstream && !out.closeClient) return;
@@ -155,40 +163,18 @@ void IrcProxyTransport::OnClientGone() {
 
 void IrcProxyTransport::Apply() {
   irc::ProxySession::Output out = session_.Take();
-  if (!out.toUpstream.isEmpty() && upstream_.IsOpen()) {
-    for (QByteArray line : out.toUpstream.split('\n')) {
-      if (line.endsWith('\r')) line.chop(1);
-      if (!line.isEmpty()) upstream_.WriteLine(line);
-    }
-  }
+  if (upstream_.IsOpen())
+    for (const QByteArray& line : out.toUpstream) upstream_.WriteLine(line);
   if (out.closeUpstream) upstream_.FlushAndClose(std::chrono::milliseconds(200));
-  if (client_ && !out.toClient.isEmpty()) client_->write(out.toClient);
+  if (client_) WriteLines(*client_, out.toClient);
   bool clientClosed = false;
   if (out.closeClient && client_) {
     CloseGently(std::move(client_), this);
     clientClosed = true;
   }
   if (out.openUpstream) upstream_.Open(network_);
-  for (const irc::ProxyEvent& event : out.events) {
-    using Kind = irc::ProxyEvent::Kind;
-    switch (event.kind) {
-      case Kind::SignedOn: emit signedOn(event.nick); break;
-      case Kind::SignedOff: emit signedOff(event.text); break;
-      case Kind::OwnNameChanged: emit ownNameChanged(event.nick); break;
-      case Kind::Joined: emit joined(event.room); break;
-      case Kind::JoinRefused: emit joinRefused(event.room, event.text); break;
-      case Kind::LineArrived: emit lineArrived(event.room, event.nick, event.text); break;
-      case Kind::MembersChanged: emit membersChanged(event.room, event.members); break;
-      case Kind::Notice: emit notice(event.text); break;
-      case Kind::MemberJoined: emit memberJoined(event.room, event.nick); break;
-      case Kind::MemberParted: emit memberParted(event.room, event.nick, event.text); break;
-      case Kind::MemberQuit: emit memberQuit(event.room, event.nick, event.text); break;
-      case Kind::MemberRenamed: emit memberRenamed(event.room, event.nick, event.text); break;
-      case Kind::MemberKicked: emit memberKicked(event.room, event.nick, event.members.value(0), event.text); break;
-      case Kind::Topic: emit topicChanged(event.room, event.text, event.nick); break;
-      case Kind::Marks: emit memberMarksChanged(event.room, event.members); break;
-      case Kind::RoomNotice: emit roomNotice(event.room, event.text); break;
-    }
+  for (const irc::IrcEvent& event : out.events) {
+    if (!EmitIrcEvent(*this, event)) emit signedOff(event.text);
   }
   if (clientClosed) {
     session_.ClientLeft("Client closed the connection");
@@ -249,14 +235,11 @@ void IrcProxyTransport::SignOff() {
   irc::ProxySession::Output out = session_.Take();
   // The client is told with an ERROR, whether or not the network is there yet.
   if (client_) {
-    client_->write(out.toClient);
+    WriteLines(*client_, out.toClient);
     client_->flush();
     client_->waitForBytesWritten(500);
   }
   if (!upstream_.IsOpen()) return;
-  for (QByteArray line : out.toUpstream.split('\n')) {
-    if (line.endsWith('\r')) line.chop(1);
-    if (!line.isEmpty()) upstream_.WriteLine(line);
-  }
+  for (const QByteArray& line : out.toUpstream) upstream_.WriteLine(line);
   upstream_.FlushAndClose(std::chrono::milliseconds(2000));
 }

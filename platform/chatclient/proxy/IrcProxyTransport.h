@@ -5,6 +5,7 @@
 
 #include <QHostAddress>
 #include <QString>
+#include <QTcpSocket>
 #include <QTimer>
 
 #include "platform/chatclient/ChatTransport.h"
@@ -13,7 +14,6 @@
 #include "platform/chatclient/proxy/ProxySession.h"
 
 class QTcpServer;
-class QTcpSocket;
 
 // The owner's own IRC client connects here, on a loopback address, and Morva
 // connects on to the network for it: the chat client's rooms are the
@@ -54,6 +54,8 @@ class IrcProxyTransport : public ChatTransport {
   // for any client, and only then is it told that the place is taken, so
   // that a stranger learns nothing.
   struct Newcomer {
+    Newcomer(std::unique_ptr<QTcpSocket> s, const irc::ProxySessionOptions& options)
+        : socket(std::move(s)), gate(options) {}
     std::unique_ptr<QTcpSocket> socket;
     irc::IrcLineReader reader;
     irc::ProxySession gate;

@@ -141,6 +141,10 @@ TEST(IrcSession, MembersFollowJoinsNicksAndTheServersCaseMapping) {
        {"< :s 005 Joe PREFIX=(qov)~@+ CASEMAPPING=ascii :ok", "< :s 353 Joe = #Lobby :~Q [x] Joe",
         "< :s 366 Joe #lobby :End", "< :{x}!u@h PART #Lobby", "< :Q!u@h PART #LOBBY", "+600"},
        {"= members Lobby: [x] Joe Q", "= members Lobby: [x] Joe"}},
+      {"under CASEMAPPING=rfc1459 [x] and {x} are one member",
+       {"< :s 005 Joe CASEMAPPING=rfc1459 :ok", "< :s 353 Joe = #Lobby :[x] {x} Joe", "< :s 366 Joe #lobby :End",
+        "< :{X}!u@h PART #Lobby", "+600"},
+       {"= members Lobby: Joe {x}", "= parts Lobby: {X}", "= members Lobby: Joe"}},
   }, true);
 }
 
