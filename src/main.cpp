@@ -31,6 +31,7 @@
 #include "platform/chatclient/proxy/ProxyPassword.h"
 #include "platform/cdplayer/CdPlayer.h"
 #include "platform/chatscanner/ChatScanner.h"
+#include "platform/desktop/EndOnSignal.h"
 #include "platform/desktop/ImmediateExit.h"
 #include "platform/desktop/QtMessageBoxes.h"
 #include "platform/desktop/mpris/MprisService.h"
@@ -122,6 +123,16 @@ void ProvideRuntimeDirectory() {
     ::setenv("XDG_RUNTIME_DIR", directory.c_str(), 1);
 }
 
+// Stops a player on the way out; one that cannot stop does not keep the
+// program from ending.
+template <typename Player>
+void StopQuietly(Player& player) {
+  try {
+    player.Stop();
+  } catch (const std::exception&) {
+  }
+}
+
 int Fail(const QString& message) {
   Diagnose(message);
   std::fprintf(stderr, "Try 'morva --help'.\n");
@@ -187,6 +198,9 @@ int main(int argc, char** argv) {
   QtRuntime runtime;
   QtMessageBoxes messageBoxes;
   ImmediateExit process;
+  // Ctrl-C, a logout or a service stop ends the program as "/quit" does:
+  // the network's connection is signed off with a QUIT and the status is 0.
+  EndOnSignal endOnSignal([&process] { process.EndProcess(); });
   const AudioSinkFactory sinks = MakeAudioSinkFactory(*audio);
 
   // The chat client: its windows in `windows`, the scanner reading its open
@@ -237,6 +251,12 @@ int main(int argc, char** argv) {
   }
   ChatClient chatClient(windows, chatOptions, std::move(transport));
   ChatScanner chatScanner(chatClient);
+  // What the program tells its owner alone reaches him where he reads: the
+  // console, the room window and, behind the proxy, his own IRC client. Any
+  // thread may say it; the chat client hears it on its own.
+  DiagnosticListener toOwner([&chatClient](const QString& text) {
+    QMetaObject::invokeMethod(&chatClient, [&chatClient, text] { chatClient.TellOwner(text); }, Qt::QueuedConnection);
+  });
   // A reader that goes away must not kill the program through SIGPIPE.
   std::signal(SIGPIPE, SIG_IGN);
   // Behind the owner's own IRC client, --no-room does without the console and the room window.
@@ -276,6 +296,11 @@ int main(int argc, char** argv) {
   std::optional<std::string> cdPath;
   if (options.cd) cdPath = options.cd->toLocal8Bit().toStdString();
   CdPlayer cdPlayer(sinks, cdPath);
+  endOnSignal.SetEnd([&mediaPlayer, &cdPlayer, &process] {
+    StopQuietly(mediaPlayer);
+    StopQuietly(cdPlayer);
+    process.EndProcess();
+  });
   // Closing the room window ends the program; it asks first when that stops a track.
   if (roomWindow) {
     roomWindow->SetWhatClosingStops([&mediaPlayer, &cdPlayer] {

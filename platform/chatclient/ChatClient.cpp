@@ -65,6 +65,8 @@ ChatClient::ChatClient(WindowSystem& windows, ChatClientOptions options, std::un
   connect(&carrier, &ChatTransport::lineArrived, this, &ChatClient::OnLineArrived);
   connect(&carrier, &ChatTransport::membersChanged, this, &ChatClient::OnMembersChanged);
   connect(&carrier, &ChatTransport::notice, this, &ChatClient::notice);
+  // Every notice, the transport's own included, reaches the owner wherever he reads.
+  connect(this, &ChatClient::notice, &carrier, [&carrier](const QString& text) { carrier.TellOwner(text); });
   connect(&carrier, &ChatTransport::memberJoined, this,
           [this](const QString& room, const QString& who) { OnRoomNews(room, who + " joined the room"); });
   connect(&carrier, &ChatTransport::memberParted, this,

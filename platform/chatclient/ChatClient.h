@@ -97,6 +97,9 @@ class ChatClient : public QObject {
   // Goes to the room of that name, as the keyword box does. Nothing when
   // signed off, when the name is empty or when that room is already open.
   void EnterRoom(const QString& name);
+  // Tells the owner alone: a notice, which the transport also carries to
+  // wherever else he reads (his own IRC client behind the proxy).
+  void TellOwner(const QString& text) { emit notice(text); }
   // Quits the client: all its windows go. Emits closed().
   void Close();
 

@@ -46,6 +46,10 @@ class ChatTransport : public QObject {
   // Whether the lines of others arrive as IRC text (with its formatting
   // codes) rather than chat HTML.
   virtual bool LinesAreIrcText() const { return false; }
+  // Something for the owner alone (a notice, a diagnostic), for where he
+  // reads besides the console and the room window: his own IRC client
+  // behind the proxy. Nothing by default; never a room's line.
+  virtual void TellOwner(const QString& /*text*/) {}
 
  signals:
   // The owner is signed on, under this name (which the network may have chosen).

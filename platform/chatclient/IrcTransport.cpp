@@ -4,6 +4,7 @@
 
 #include <QUrl>
 
+#include "platform/chatclient/IrcEventSignals.h"
 #include "platform/chatclient/irc/IrcMessage.h"
 
 std::optional<IrcOptions> ParseIrcUrl(const QString& text, QString* error) {
@@ -132,28 +133,8 @@ void IrcTransport::Drain() {
   irc::IrcOutput out = session_.Take();
   for (const QByteArray& line : out.lines) connection_.WriteLine(line);
   for (const irc::IrcEvent& event : out.events) {
-    using Kind = irc::IrcEvent::Kind;
-    switch (event.kind) {
-      case Kind::SignedOn:
-        signedOn_ = true;
-        emit signedOn(event.text);
-        break;
-      case Kind::OwnNameChanged: emit ownNameChanged(event.text); break;
-      case Kind::Joined: emit joined(event.room); break;
-      case Kind::JoinRefused: emit joinRefused(event.room, event.text); break;
-      case Kind::Line: emit lineArrived(event.room, event.nick, event.text); break;
-      case Kind::RoomNotice: emit roomNotice(event.room, event.text); break;
-      case Kind::Members: emit membersChanged(event.room, event.members); break;
-      case Kind::Notice: emit notice(event.text); break;
-      case Kind::Lost: return OnLost(event.text, event.retry);
-      case Kind::MemberJoined: emit memberJoined(event.room, event.nick); break;
-      case Kind::MemberParted: emit memberParted(event.room, event.nick, event.text); break;
-      case Kind::MemberQuit: emit memberQuit(event.room, event.nick, event.text); break;
-      case Kind::MemberRenamed: emit memberRenamed(event.room, event.nick, event.text); break;
-      case Kind::MemberKicked: emit memberKicked(event.room, event.nick, event.members.value(0), event.text); break;
-      case Kind::Topic: emit topicChanged(event.room, event.text, event.nick); break;
-      case Kind::Marks: emit memberMarksChanged(event.room, event.members); break;
-    }
+    if (event.kind == irc::IrcEvent::Kind::SignedOn) signedOn_ = true;
+    if (!EmitIrcEvent(*this, event)) return OnLost(event.text, event.retry);
   }
   if (const auto next = session_.NextDeadline()) {
     const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(*next - Now());

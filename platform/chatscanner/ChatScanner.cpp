@@ -3,26 +3,36 @@
 #include "platform/chatclient/ChatClient.h"
 #include "platform/chathtml/ChatHtml.h"
 
+#include <utility>
+
 ChatScanner::ChatScanner(ChatClient& client, QObject* parent) : QObject(parent), client_(client) {}
 
 void ChatScanner::StartScanning() {
   if (scanning_) return;
   scanning_ = true;
-  // Queued: the report is posted when the line is shown and delivered by the
-  // event loop once the sender has returned.
-  connect(&client_, &ChatClient::lineShown, this, &ChatScanner::Report, Qt::QueuedConnection);
+  connect(&client_, &ChatClient::lineShown, this, &ChatScanner::Report);
 }
 
 void ChatScanner::Report(const QString& screenName, const QString& line) {
   if (!handler_) return;
-  held_.emplace_back(screenName, chathtml::ChatHtmlText(line));
-  DeliverHeld();
+  held_.emplace_back(screenName, line);
+  // Delivered by the event loop once the sender has returned: one posted
+  // event for all the lines shown until then, not one for each.
+  if (std::exchange(deliveryPosted_, true)) return;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        deliveryPosted_ = false;
+        DeliverHeld();
+      },
+      Qt::QueuedConnection);
 }
 
 void ChatScanner::DeliverHeld() {
   while (!held_.empty() && depth_ < kMaxNesting && handler_) {
     // The handler gets its own copies; it may run event loops of its own.
-    const auto [name, text] = std::move(held_.front());
+    const QString name = std::move(held_.front().first);
+    const QString text = chathtml::ChatHtmlText(held_.front().second);
     held_.pop_front();
     struct Nesting {
       int& depth;

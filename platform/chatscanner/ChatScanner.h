@@ -40,5 +40,7 @@ class ChatScanner : public QObject, public ChatScannerControl {
   LineReceivedHandler handler_;
   bool scanning_ = false;
   int depth_ = 0;
+  // Lines shown and not yet delivered, as shown (chat HTML).
   std::deque<std::pair<QString, QString>> held_;
+  bool deliveryPosted_ = false;
 };

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include <QFile>
 #include <QTcpSocket>
 
@@ -74,7 +76,8 @@ TEST(IrcProxyTest, TheOwnersOwnClientCommandsMorvaThroughItAndComesBackAfterARes
   EXPECT_TRUE(NextFromJoe(ann, "#music").value_or("").contains("Morva MP3"));
   EXPECT_TRUE(NextFromJoe(ann, "#music").value_or("").contains("Loaded By:Joe"));
 
-  // One client at a time.
+  // One client at a time; a stranger is told only that his password is wrong.
+  EXPECT_EQ(Refusal(listen, "PASS :wrong\r\n"), "ERROR :Closing link: wrong password\r\n");
   EXPECT_EQ(Refusal(listen, "PASS :" + kPassword + "\r\n"), "ERROR :Closing link: another client is attached to Morva\r\n");
 
   irssi.Type("/window goto #music");
@@ -83,6 +86,16 @@ TEST(IrcProxyTest, TheOwnersOwnClientCommandsMorvaThroughItAndComesBackAfterARes
   EXPECT_TRUE(NextFromJoe(ann, "#music").value_or("").contains("Playing [Alpha Song]"));
   EXPECT_TRUE(WaitUntil([&] { return irssi.Log("#music").contains("Playing [Alpha Song]"); }, std::chrono::seconds(10)))
       << irssi.Screen().toStdString();
+
+  // What Morva tells the owner alone reaches his client from *morva, and
+  // never the network.
+  irssi.Type(".dir /not/there");
+  irssi.Type("/window 1");
+  EXPECT_TRUE(WaitUntil([&] { return irssi.Screen().contains("cannot show the directory /not/there"); },
+                        std::chrono::seconds(10)))
+      << irssi.Screen().toStdString();
+  EXPECT_TRUE(irssi.Screen().contains("*morva")) << irssi.Screen().toStdString();
+  irssi.Type("/window goto #music");
 
   // Another member's command is a line of the room and nothing more.
   ann.Say("#music", ".stop");
@@ -101,6 +114,7 @@ TEST(IrcProxyTest, TheOwnersOwnClientCommandsMorvaThroughItAndComesBackAfterARes
   for (const QByteArray& line : ann.Received()) annSaw += line + "\n";
   EXPECT_EQ(Count(annSaw, "Playing [Alpha Song]"), 1);
   EXPECT_EQ(Count(annSaw, "Now Stopped"), 0);
+  EXPECT_EQ(Count(annSaw, "cannot show the directory"), 0);
   EXPECT_EQ(Count(irssi.Log("#music"), "Playing [Alpha Song]"), 1);
 
   // The network restarts: irssi comes back through Morva by its own reconnect.
@@ -115,6 +129,17 @@ TEST(IrcProxyTest, TheOwnersOwnClientCommandsMorvaThroughItAndComesBackAfterARes
   irssi.Type(".stop");
   EXPECT_TRUE(NextFromJoe(bob, "#music").value_or("").contains(".stop"));
   EXPECT_TRUE(NextFromJoe(bob, "#music").value_or("").contains("Now Stopped"));
+
+  // Ended by a signal, as by /quit: a QUIT with its reason to the network,
+  // an ERROR down to irssi, and status 0.
+  irssi.Type("/window 1");
+  morva.Signal(SIGTERM);
+  EXPECT_EQ(morva.WaitForExit(), 0);
+  const auto quit = bob.WaitForLine([](const QByteArray& l) { return l.startsWith(":Joe!") && l.contains(" QUIT "); });
+  EXPECT_TRUE(quit.value_or("").contains("Morva MP3 closed")) << quit.value_or("no QUIT").toStdString();
+  EXPECT_TRUE(WaitUntil([&] { return irssi.Screen().contains("Closing link: Morva MP3 closed"); },
+                        std::chrono::seconds(10)))
+      << irssi.Screen().toStdString();
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "tests/e2e/MorvaProcess.h"
 
+#include <csignal>
+
 #include <QDeadlineTimer>
 
 MorvaProcess::~MorvaProcess() {
@@ -71,6 +73,10 @@ std::optional<QByteArray> MorvaProcess::WaitForLineThat(const std::function<bool
     if (deadline.hasExpired() || process_.state() == QProcess::NotRunning) return std::nullopt;
     process_.waitForReadyRead(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 200)));
   }
+}
+
+void MorvaProcess::Signal(int number) {
+  if (process_.processId() > 0) ::kill(static_cast<pid_t>(process_.processId()), number);
 }
 
 int MorvaProcess::WaitForExit(int limitMs) {

@@ -37,6 +37,8 @@ class MorvaProcess {
   // Waits until standard error holds the line (KeepErrors); false after the
   // time limit.
   bool WaitForErrorLine(const QByteArray& line, int limitMs = 15000);
+  // Sends the program a signal (SIGTERM, SIGINT, ...).
+  void Signal(int number);
   // Waits for the end of the program; its exit status, or -1 when it did not end.
   int WaitForExit(int limitMs = 15000);
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include <memory>
 #include <utility>
 #include <vector>
@@ -236,6 +238,20 @@ TEST_F(MorvaSessionTest, QuitEndsTheProgramWithoutTheExitAnnouncement) {
   morva_.Type("/quit");
   EXPECT_EQ(morva_.WaitForExit(), 0);
   EXPECT_EQ(morva_.output(), ProductLine() + "\n" + Joe(kBullet + " Loaded By:Joe") + "\n");
+}
+
+// Ctrl-C, a logout or a service stop: the end of /quit, not a kill.
+TEST_F(MorvaSessionTest, SigintAndSigtermEndTheProgramAsQuitDoes) {
+  for (const int signal : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(signal);
+    MorvaProcess morva;
+    ASSERT_TRUE(morva.Start(program_, {"--audio", "null", "--screen-name", "Joe", "--room", "Den"},
+                            root_->path() + "/music"));
+    ASSERT_TRUE(morva.WaitForLine(Joe(kBullet + " Loaded By:Joe"))) << morva.output().toStdString();
+    morva.Signal(signal);
+    EXPECT_EQ(morva.WaitForExit(), 0);
+    EXPECT_EQ(morva.output(), ProductLine() + "\n" + Joe(kBullet + " Loaded By:Joe") + "\n");
+  }
 }
 
 }  // namespace

@@ -37,6 +37,9 @@ struct IrcChannel {
   // for a voice (or a half-operator).
   QHash<QString, QChar> marks;
   QHash<QString, QChar> marksComing;  // from NAMES replies not yet ended
+  // The owner was kicked out, and his own client has not joined again:
+  // nothing is said there meanwhile (behind the proxy, which never rejoins).
+  bool putOut = false;
 };
 
 // The channels by their folded names, and their members.
@@ -46,6 +49,13 @@ class IrcChannels {
   static constexpr qsizetype kMostNames = 100000;
 
   explicit IrcChannels(const IrcServerInfo& server) : server_(server) {}
+  IrcChannels(const IrcChannels&) = delete;
+  // Kept beside its server info in one object: assigning that object anew
+  // takes the other's channels and keeps the server info it was made with.
+  IrcChannels& operator=(IrcChannels&& other) noexcept {
+    channels_ = std::move(other.channels_);
+    return *this;
+  }
 
   IrcChannel* Find(QStringView name);
   IrcChannel& Add(const QString& room, const QString& name);

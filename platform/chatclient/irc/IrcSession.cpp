@@ -78,6 +78,10 @@ void IrcSession::Receive(const IrcMessage& message, Time now) {
 
 void IrcSession::Tick(Time now) {
   if (!connected_ || lost_) return;
+  if (SaslWaitsForCap() && now - connectedAt_ >= options_.capAnswer)
+    return Lose(QStringLiteral("SASL sign-in failed: the server offers no SASL (no answer to CAP LS in %1 s)")
+                    .arg(std::chrono::duration_cast<std::chrono::seconds>(options_.capAnswer).count()),
+                false);
   if (!registered_ && now - connectedAt_ >= options_.registration)
     return Lose(cap_ != Cap::Done && !options_.saslAccount.isEmpty()
                     ? "SASL sign-in failed: the server did not answer CAP in time"
@@ -116,6 +120,7 @@ void IrcSession::Disconnected() {
   pingSentAt_.reset();
   cap_ = Cap::Done;
   history_.Clear();
+  partWhenJoined_.clear();
   for (auto& [key, channel] : channels_.all()) {
     channel.state = IrcChannel::State::Waiting;
     channel.rejoinAt.reset();
@@ -159,6 +164,7 @@ std::optional<IrcSession::Time> IrcSession::NextDeadline() const {
   std::optional<Time> next;
   if (!connected_ || lost_) return next;
   if (!registered_) Earliest(next, connectedAt_ + options_.registration);
+  if (SaslWaitsForCap()) Earliest(next, connectedAt_ + options_.capAnswer);
   Earliest(next, pingSentAt_ ? *pingSentAt_ + options_.pingAnswer : heardAt_ + options_.quietBeforePing);
   if (!registered_) return next;
   if (const auto due = queue_.NextDue()) Earliest(next, *due);
@@ -170,6 +176,10 @@ std::optional<IrcSession::Time> IrcSession::NextDeadline() const {
   }
   if (membersWait && membersReportedAt_) Earliest(next, *membersReportedAt_ + options_.membersEvery);
   return next;
+}
+
+bool IrcSession::SaslWaitsForCap() const {
+  return !registered_ && !options_.saslAccount.isEmpty() && cap_ == Cap::Listing && offered_.isEmpty();
 }
 
 bool IrcSession::IsOwn(QStringView nick) const {

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 
 #include "platform/chatclient/irc/IrcChannels.h"
@@ -25,6 +26,9 @@ struct IrcSessionOptions {
   // After this much silence a PING goes out; no answer in pingAnswer more is a lost connection.
   std::chrono::milliseconds quietBeforePing{90000};
   std::chrono::milliseconds pingAnswer{60000};
+  // With SASL, a server that has not answered CAP LS by then offers none:
+  // some answer nothing at all before registration.
+  std::chrono::milliseconds capAnswer{15000};
   // How long registration may take before the connection is given up.
   std::chrono::milliseconds registration{60000};
   // A JOIN not answered in this time is reported and asked again.
@@ -132,6 +136,8 @@ class IrcSession {
   void OnOtherError(const IrcMessage& m, Time now);
 
   bool IsOwn(QStringView nick) const;
+  // SASL is asked for and the server has said nothing yet of its capabilities.
+  bool SaslWaitsForCap() const;
 
   IrcSessionOptions options_;
   IrcOutput out_;
@@ -162,6 +168,9 @@ class IrcSession {
   bool batches_ = false;    // batch
   std::optional<Time> ctcpAnsweredAt_;
   std::optional<Time> membersReportedAt_;
+  // Channels left while their JOIN was unanswered, by folded name: a late
+  // answer is followed by a PART, so that nobody sits where no one sees.
+  QSet<QString> partWhenJoined_;
 };
 
 }  // namespace irc

@@ -43,6 +43,7 @@ void IrcSession::Join(const QString& room, Time now) {
     return;
   }
   IrcChannel& channel = channels_.Add(room, name);
+  partWhenJoined_.remove(server_.Fold(name));
   if (registered_) SendJoin(channel, now);
 }
 
@@ -56,6 +57,7 @@ void IrcSession::Part(const QString& room) {
   IrcChannel* channel = channels_.Find(ChannelFromRoom(room));
   if (!channel) return;
   if (channel->state == IrcChannel::State::Joined) Write("PART " + channel->name.toUtf8());
+  if (channel->state == IrcChannel::State::Asked) partWhenJoined_.insert(server_.Fold(channel->name));
   channels_.Remove(channel->name);
 }
 
@@ -104,6 +106,7 @@ void IrcSession::OnJoin(const IrcMessage& m, Time now) {
   const QString name = Text(m.Param(0));
   const QString nick = Text(m.nick);
   IrcChannel* channel = channels_.Find(name);
+  if (!channel && IsOwn(nick) && partWhenJoined_.remove(server_.Fold(name))) return Write("PART " + m.Param(0));
   if (!channel || nick.isEmpty()) return;  // a channel we never asked for
   if (!IsOwn(nick)) {
     if (channel->state != IrcChannel::State::Joined) return;
@@ -225,6 +228,7 @@ void IrcSession::OnMode(const IrcMessage& m, Time) {
 
 void IrcSession::OnJoinRefused(const IrcMessage& m, Time) {
   IrcChannel* channel = channels_.Find(Text(m.Param(1)));
+  partWhenJoined_.remove(server_.Fold(Text(m.Param(1))));
   // Only an answer to a JOIN of ours: others are not our business.
   if (!channel || channel->state != IrcChannel::State::Asked) return;
   const QString room = channel->room;

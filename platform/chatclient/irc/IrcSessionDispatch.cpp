@@ -1,12 +1,14 @@
 #include <unordered_map>
 
 #include "platform/chatclient/irc/IrcSession.h"
+#include "platform/chatclient/irc/IrcWire.h"
 
 namespace irc {
 
 // What each server line means to the session. A command not listed here
 // (the welcome's other numerics, the message of the day, modes, topics)
-// changes nothing; errors not listed are shown (OnOtherError).
+// changes nothing; errors not listed are shown (OnOtherError). The
+// refusals of a JOIN are IsJoinRefusal's.
 const IrcSession::Handler* IrcSession::Find(const QByteArray& command) {
   static const std::unordered_map<QByteArray, Handler> kHandlers = {
       {"PING", &IrcSession::OnPing},
@@ -41,20 +43,11 @@ const IrcSession::Handler* IrcSession::Find(const QByteArray& command) {
       {"TOPIC", &IrcSession::OnTopic},
       {"332", &IrcSession::OnTopicReply},
       {"MODE", &IrcSession::OnMode},
-      // JOIN refusals: no such channel, too many channels, full, invite
-      // only, banned, bad key, bad mask, needs an account, cannot join.
-      {"403", &IrcSession::OnJoinRefused},
-      {"405", &IrcSession::OnJoinRefused},
-      {"471", &IrcSession::OnJoinRefused},
-      {"473", &IrcSession::OnJoinRefused},
-      {"474", &IrcSession::OnJoinRefused},
-      {"475", &IrcSession::OnJoinRefused},
-      {"476", &IrcSession::OnJoinRefused},
-      {"477", &IrcSession::OnJoinRefused},
-      {"479", &IrcSession::OnJoinRefused},
       {"PRIVMSG", &IrcSession::OnPrivmsg},
       {"NOTICE", &IrcSession::OnNotice},
   };
+  static const Handler kJoinRefused = &IrcSession::OnJoinRefused;
+  if (IsJoinRefusal(command)) return &kJoinRefused;
   auto it = kHandlers.find(command);
   return it == kHandlers.end() ? nullptr : &it->second;
 }

@@ -6,6 +6,7 @@
 #include "platform/chatclient/irc/IrcNick.h"
 #include "platform/chatclient/irc/IrcSession.h"
 #include "platform/chatclient/irc/IrcText.h"
+#include "platform/chatclient/irc/IrcWire.h"
 
 namespace irc {
 
@@ -70,12 +71,7 @@ void IrcSession::CapabilitiesSettled() {
 void IrcSession::OnAuthenticate(const IrcMessage& m, Time) {
   if (cap_ != Cap::Authenticating) return;  // never asked for
   if (m.Param(0) != "+") return Lose("SASL sign-in failed: the server's AUTHENTICATE reply makes no sense", false);
-  const QByteArray& account = options_.saslAccount;
-  const QByteArray payload = (account + '\0' + account + '\0' + options_.saslPassword).toBase64();
-  // In pieces of 400; a last piece of exactly 400 (or none) is followed by "+".
-  constexpr qsizetype kPiece = 400;
-  for (qsizetype at = 0; at < payload.size(); at += kPiece) Write("AUTHENTICATE " + payload.mid(at, kPiece));
-  if (payload.size() % kPiece == 0) Write("AUTHENTICATE +");
+  for (const QByteArray& line : SaslPlainLines(options_.saslAccount, options_.saslPassword)) Write(line);
 }
 
 void IrcSession::OnSaslNumeric(const IrcMessage& m, Time) {

@@ -1,9 +1,21 @@
 #pragma once
 
+#include <vector>
+
 #include <QByteArray>
 #include <QByteArrayView>
 
 namespace irc {
+
+// Whether a server's reply is one of the numerics that refuse a JOIN: no
+// such channel, too many channels, full, invite only, banned, bad key, bad
+// mask, needs an account, cannot join.
+bool IsJoinRefusal(QByteArrayView command);
+
+// SASL PLAIN's answer for the account and password: "AUTHENTICATE" lines
+// of at most 400 bytes of base64 each, and "AUTHENTICATE +" after a last
+// piece of exactly 400.
+std::vector<QByteArray> SaslPlainLines(const QByteArray& account, const QByteArray& password);
 
 // The bytes with each CR, LF and NUL turned into a blank, so that they can
 // never end the line early and smuggle in a second command.

@@ -5,27 +5,16 @@
 namespace irc {
 
 SendQueue::SendQueue(int burst, Clock::duration interval)
-    : burst_(std::max(burst, 1)),
-      interval_(std::max(interval, Clock::duration(1))),
-      tokens_(burst_) {}
+    : interval_(std::max(interval, Clock::duration(1))), slack_((std::max(burst, 1) - 1) * interval_) {}
 
 void SendQueue::Push(QByteArray line) { lines_.push_back(std::move(line)); }
 
-void SendQueue::Refill(Clock::time_point now) {
-  lastNow_ = std::max(lastNow_, now);
-  if (tokens_ >= burst_ || now <= refilledAt_) return;
-  const auto gained = (now - refilledAt_) / interval_;
-  if (gained <= 0) return;
-  tokens_ = int(std::min<decltype(gained)>(burst_, tokens_ + gained));
-  refilledAt_ += gained * interval_;
-}
+void SendQueue::Spend(Clock::time_point now) { emptyAt_ = std::max(emptyAt_, now) + interval_; }
 
 std::vector<QByteArray> SendQueue::TakeDue(Clock::time_point now) {
-  Refill(now);
   std::vector<QByteArray> due;
-  while (tokens_ > 0 && !lines_.empty()) {
-    if (tokens_ == burst_) refilledAt_ = now;
-    --tokens_;
+  while (!lines_.empty() && Allows(now)) {
+    Spend(now);
     due.push_back(std::move(lines_.front()));
     lines_.pop_front();
   }
@@ -34,15 +23,13 @@ std::vector<QByteArray> SendQueue::TakeDue(Clock::time_point now) {
 
 std::optional<SendQueue::Clock::time_point> SendQueue::NextDue() const {
   if (lines_.empty()) return std::nullopt;
-  if (tokens_ > 0) return lastNow_;
-  return refilledAt_ + interval_;
+  return emptyAt_ - slack_;
 }
 
 std::vector<QByteArray> SendQueue::Clear() {
-  std::vector<QByteArray> unsent(std::make_move_iterator(lines_.begin()),
-                                 std::make_move_iterator(lines_.end()));
+  std::vector<QByteArray> unsent(std::make_move_iterator(lines_.begin()), std::make_move_iterator(lines_.end()));
   lines_.clear();
-  tokens_ = burst_;
+  emptyAt_ = {};
   return unsent;
 }
 

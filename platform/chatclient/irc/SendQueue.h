@@ -11,8 +11,11 @@
 namespace irc {
 
 // Outgoing wire lines, let out slowly enough that the server does not
-// disconnect us for flooding: a token bucket that lets a burst of lines
-// leave at once, then one per interval, in order, dropping nothing.
+// disconnect us for flooding: a burst of lines leaves at once, then one per
+// interval, in order, dropping nothing. The bucket is kept as the time at
+// which it would be empty again (a generic cell rate), so that lines that
+// leave outside the queue (the owner's own client's, behind the proxy) can
+// be counted too: they are never held, and the queue's lines wait for them.
 //
 // It has no timer of its own: the caller passes the time to TakeDue, writes
 // what it returns, and arms its own timer for NextDue.
@@ -23,6 +26,8 @@ class SendQueue {
   explicit SendQueue(int burst = 5, Clock::duration interval = std::chrono::seconds(1));
 
   void Push(QByteArray line);
+  // Counts a line that left now outside the queue, whether or not the pace allowed it.
+  void Spend(Clock::time_point now);
 
   // The lines that may leave now, oldest first.
   std::vector<QByteArray> TakeDue(Clock::time_point now);
@@ -39,16 +44,12 @@ class SendQueue {
   std::size_t size() const { return lines_.size(); }
 
  private:
-  void Refill(Clock::time_point now);
+  bool Allows(Clock::time_point now) const { return emptyAt_ <= now + slack_; }
 
-  int burst_;
   Clock::duration interval_;
+  Clock::duration slack_;  // (burst - 1) intervals
   std::deque<QByteArray> lines_;
-  int tokens_;
-  // While the bucket is not full: when it last gained a token (or began to
-  // empty).
-  Clock::time_point refilledAt_{};
-  Clock::time_point lastNow_{};
+  Clock::time_point emptyAt_{};
 };
 
 }  // namespace irc

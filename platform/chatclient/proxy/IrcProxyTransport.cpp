@@ -1,13 +1,19 @@
 #include "platform/chatclient/proxy/IrcProxyTransport.h"
 
+#include <algorithm>
+
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include "platform/chatclient/IrcEventSignals.h"
 #include "platform/chatclient/irc/ChannelName.h"
 
 namespace {
 
 using Clock = irc::ProxySession::Clock;
+
+// The most clients kept waiting for their password while one is attached.
+constexpr std::size_t kMostNewcomers = 4;
 
 // A socket that is done with: it may be the sender of the signal being handled.
 void Discard(std::unique_ptr<QTcpSocket>& socket) {
@@ -17,11 +23,28 @@ void Discard(std::unique_ptr<QTcpSocket>& socket) {
   socket.release()->deleteLater();
 }
 
+void WriteLines(QTcpSocket& socket, const std::vector<QByteArray>& lines) {
+  for (const QByteArray& line : lines) {
+    socket.write(line);
+    socket.write("\r\n", 2);
+  }
+}
+
+// What was written leaves first; the socket goes once it is closed, or soon.
+void CloseGently(std::unique_ptr<QTcpSocket> socket, const QObject* listener) {
+  QTcpSocket* leaving = socket.release();
+  QObject::disconnect(leaving, nullptr, listener, nullptr);
+  leaving->disconnectFromHost();
+  QObject::connect(leaving, &QTcpSocket::disconnected, leaving, &QObject::deleteLater);
+  QTimer::singleShot(2000, leaving, &QObject::deleteLater);
+}
+
 }  // namespace
 
 IrcProxyTransport::IrcProxyTransport(irc::IrcEndpoint network, irc::ProxySessionOptions options, QObject* parent)
     : ChatTransport(parent),
       network_(std::move(network)),
+      options_(options),
       session_(std::move(options)) {
   timer_.setSingleShot(true);
   connect(&timer_, &QTimer::timeout, this, [this] {
@@ -63,12 +86,7 @@ void IrcProxyTransport::OnNewClient() {
     std::unique_ptr<QTcpSocket> socket(incoming);
     socket->setParent(nullptr);
     if (client_) {
-      // One client at a time: the one attached keeps its place.
-      socket->write("ERROR :Closing link: another client is attached to Morva\r\n");
-      socket->disconnectFromHost();
-      QTcpSocket* leaving = socket.release();
-      connect(leaving, &QTcpSocket::disconnected, leaving, &QObject::deleteLater);
-      QTimer::singleShot(2000, leaving, &QObject::deleteLater);
+      AdmitNewcomer(std::move(socket));
       continue;
     }
     client_ = std::move(socket);
@@ -80,6 +98,48 @@ void IrcProxyTransport::OnNewClient() {
     emit notice("Your IRC client connected from port " + QString::number(client_->peerPort()));
     Apply();
   }
+}
+
+void IrcProxyTransport::AdmitNewcomer(std::unique_ptr<QTcpSocket> socket) {
+  if (newcomers_.size() >= kMostNewcomers) return Discard(socket);
+  QTcpSocket* raw = socket.get();
+  auto newcomer = std::make_unique<Newcomer>(std::move(socket), options_);
+  newcomer->gate.ClientConnected(Clock::now());
+  newcomers_.push_back(std::move(newcomer));
+  connect(raw, &QTcpSocket::readyRead, this, [this, raw] { OnNewcomerReadable(raw); });
+  connect(raw, &QTcpSocket::disconnected, this, [this, raw] { DropNewcomer(raw); });
+  const auto limit = std::chrono::duration_cast<std::chrono::milliseconds>(options_.passwordLimit);
+  QTimer::singleShot(limit, raw, [this, raw] { DropNewcomer(raw); });
+}
+
+void IrcProxyTransport::OnNewcomerReadable(QTcpSocket* socket) {
+  auto it = std::find_if(newcomers_.begin(), newcomers_.end(),
+                         [socket](const auto& newcomer) { return newcomer->socket.get() == socket; });
+  if (it == newcomers_.end()) return;
+  Newcomer& newcomer = **it;
+  const Clock::time_point now = Clock::now();
+  for (const QByteArray& line : newcomer.reader.Feed(socket->readAll())) {
+    newcomer.gate.FromClient(line, now);
+    if (!newcomer.gate.clientAttached()) break;
+  }
+  newcomer.gate.ClientPending(newcomer.reader.pendingBytes());
+  irc::ProxySession::Output out = newcomer.gate.Take();
+  WriteLines(*socket, out.toClient);
+  // The right password: now, and only now, the place is said to be taken.
+  if (out.openUpstream) socket->write("ERROR :Closing link: another client is attached to Morva\r\n");
+  if (!out.openUpstream && !out.closeClient) return;
+  std::unique_ptr<QTcpSocket> leaving = std::move(newcomer.socket);
+  newcomers_.erase(it);
+  CloseGently(std::move(leaving), this);
+}
+
+void IrcProxyTransport::DropNewcomer(QTcpSocket* socket) {
+  auto it = std::find_if(newcomers_.begin(), newcomers_.end(),
+                         [socket](const auto& newcomer) { return newcomer->socket.get() == socket; });
+  if (it == newcomers_.end()) return;
+  std::unique_ptr<QTcpSocket> leaving = std::move((*it)->socket);
+  newcomers_.erase(it);
+  CloseGently(std::move(leaving), this);
 }
 
 void IrcProxyTransport::OnClientReadable() {
@@ -103,44 +163,18 @@ void IrcProxyTransport::OnClientGone() {
 
 void IrcProxyTransport::Apply() {
   irc::ProxySession::Output out = session_.Take();
-  if (!out.toUpstream.isEmpty() && upstream_.IsOpen()) {
-    for (QByteArray line : out.toUpstream.split('\n')) {
-      if (line.endsWith('\r')) line.chop(1);
-      if (!line.isEmpty()) upstream_.WriteLine(line);
-    }
-  }
+  if (upstream_.IsOpen())
+    for (const QByteArray& line : out.toUpstream) upstream_.WriteLine(line);
   if (out.closeUpstream) upstream_.FlushAndClose(std::chrono::milliseconds(200));
-  if (client_ && !out.toClient.isEmpty()) client_->write(out.toClient);
+  if (client_) WriteLines(*client_, out.toClient);
   bool clientClosed = false;
   if (out.closeClient && client_) {
-    QTcpSocket* leaving = client_.release();
-    leaving->disconnect(this);
-    leaving->disconnectFromHost();  // what was written leaves first
-    connect(leaving, &QTcpSocket::disconnected, leaving, &QObject::deleteLater);
-    QTimer::singleShot(2000, leaving, &QObject::deleteLater);
+    CloseGently(std::move(client_), this);
     clientClosed = true;
   }
   if (out.openUpstream) upstream_.Open(network_);
-  for (const irc::ProxyEvent& event : out.events) {
-    using Kind = irc::ProxyEvent::Kind;
-    switch (event.kind) {
-      case Kind::SignedOn: emit signedOn(event.nick); break;
-      case Kind::SignedOff: emit signedOff(event.text); break;
-      case Kind::OwnNameChanged: emit ownNameChanged(event.nick); break;
-      case Kind::Joined: emit joined(event.room); break;
-      case Kind::JoinRefused: emit joinRefused(event.room, event.text); break;
-      case Kind::LineArrived: emit lineArrived(event.room, event.nick, event.text); break;
-      case Kind::MembersChanged: emit membersChanged(event.room, event.members); break;
-      case Kind::Notice: emit notice(event.text); break;
-      case Kind::MemberJoined: emit memberJoined(event.room, event.nick); break;
-      case Kind::MemberParted: emit memberParted(event.room, event.nick, event.text); break;
-      case Kind::MemberQuit: emit memberQuit(event.room, event.nick, event.text); break;
-      case Kind::MemberRenamed: emit memberRenamed(event.room, event.nick, event.text); break;
-      case Kind::MemberKicked: emit memberKicked(event.room, event.nick, event.members.value(0), event.text); break;
-      case Kind::Topic: emit topicChanged(event.room, event.text, event.nick); break;
-      case Kind::Marks: emit memberMarksChanged(event.room, event.members); break;
-      case Kind::RoomNotice: emit roomNotice(event.room, event.text); break;
-    }
+  for (const irc::IrcEvent& event : out.events) {
+    if (!EmitIrcEvent(*this, event)) emit signedOff(event.text);
   }
   if (clientClosed) {
     session_.ClientLeft("Client closed the connection");
@@ -188,20 +222,24 @@ bool IrcProxyTransport::ChangeName(const QString& name) {
   return true;
 }
 
+void IrcProxyTransport::TellOwner(const QString& text) {
+  session_.TellOwner(text);
+  Apply();
+}
+
 QString IrcProxyTransport::NetworkName(const QString& room) const { return irc::ChannelFromRoom(room); }
 
 void IrcProxyTransport::SignOff() {
-  if (!upstream_.IsOpen()) return;
+  if (!upstream_.IsOpen() && !client_) return;
   session_.Shutdown("Morva MP3 closed", Clock::now());
   irc::ProxySession::Output out = session_.Take();
+  // The client is told with an ERROR, whether or not the network is there yet.
   if (client_) {
-    client_->write(out.toClient);
+    WriteLines(*client_, out.toClient);
     client_->flush();
     client_->waitForBytesWritten(500);
   }
-  for (QByteArray line : out.toUpstream.split('\n')) {
-    if (line.endsWith('\r')) line.chop(1);
-    if (!line.isEmpty()) upstream_.WriteLine(line);
-  }
+  if (!upstream_.IsOpen()) return;
+  for (const QByteArray& line : out.toUpstream) upstream_.WriteLine(line);
   upstream_.FlushAndClose(std::chrono::milliseconds(2000));
 }

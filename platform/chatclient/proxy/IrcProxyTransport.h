@@ -1,9 +1,11 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include <QHostAddress>
 #include <QString>
+#include <QTcpSocket>
 #include <QTimer>
 
 #include "platform/chatclient/ChatTransport.h"
@@ -12,7 +14,6 @@
 #include "platform/chatclient/proxy/ProxySession.h"
 
 class QTcpServer;
-class QTcpSocket;
 
 // The owner's own IRC client connects here, on a loopback address, and Morva
 // connects on to the network for it: the chat client's rooms are the
@@ -43,10 +44,25 @@ class IrcProxyTransport : public ChatTransport {
   // The lines relayed are IRC text; the chat client reads their formatting, never HTML.
   bool LinesAreIrcText() const override { return true; }
   QString NetworkName(const QString& room) const override;
+  // A NOTICE from "*morva" to the owner's client only.
+  void TellOwner(const QString& text) override;
   // Sends what waits, then QUIT, to the network: for the end of the program.
   void SignOff();
 
  private:
+  // Another client while one is attached: its password is checked first, as
+  // for any client, and only then is it told that the place is taken, so
+  // that a stranger learns nothing.
+  struct Newcomer {
+    Newcomer(std::unique_ptr<QTcpSocket> s, const irc::ProxySessionOptions& options)
+        : socket(std::move(s)), gate(options) {}
+    std::unique_ptr<QTcpSocket> socket;
+    irc::IrcLineReader reader;
+    irc::ProxySession gate;
+  };
+  void AdmitNewcomer(std::unique_ptr<QTcpSocket> socket);
+  void OnNewcomerReadable(QTcpSocket* socket);
+  void DropNewcomer(QTcpSocket* socket);
   void OnNewClient();
   void OnClientReadable();
   void OnClientGone();
@@ -54,10 +70,12 @@ class IrcProxyTransport : public ChatTransport {
   void Arm();
 
   irc::IrcEndpoint network_;
+  irc::ProxySessionOptions options_;
   irc::ProxySession session_;
   std::unique_ptr<QTcpServer> server_;
   std::unique_ptr<QTcpSocket> client_;
   irc::IrcLineReader clientReader_;
   irc::IrcConnection upstream_;
   QTimer timer_;
+  std::vector<std::unique_ptr<Newcomer>> newcomers_;
 };

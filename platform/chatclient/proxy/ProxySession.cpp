@@ -4,7 +4,6 @@
 
 #include "platform/chatclient/irc/ChannelName.h"
 #include "platform/chatclient/irc/HtmlToIrc.h"
-#include "platform/chatclient/irc/IrcCaseMapping.h"
 #include "platform/chatclient/irc/IrcCtcp.h"
 #include "platform/chatclient/irc/IrcSplit.h"
 #include "platform/chatclient/irc/IrcText.h"
@@ -17,27 +16,28 @@ namespace {
 constexpr std::size_t kMostWaiting = 1000;
 
 QString Text(QByteArrayView bytes) { return DecodeIrcText(bytes); }
-bool IsChannel(QByteArrayView target) { return target.startsWith('#') || target.startsWith('&'); }
 QByteArray Last(const IrcMessage& m) { return m.params.empty() ? QByteArray() : m.params.back(); }
 
 }  // namespace
 
 ProxySession::ProxySession(ProxySessionOptions options)
-    : options_(std::move(options)), budget_(options_.burst, options_.interval) {}
+    : options_(std::move(options)), queue_(options_.burst, options_.interval) {}
 
 ProxySession::Output ProxySession::Take() { return std::exchange(out_, Output{}); }
 
-void ProxySession::Emit(ProxyEvent::Kind kind, QString room, QString nick, QString text, QStringList members) {
-  out_.events.push_back(ProxyEvent{kind, std::move(room), std::move(nick), std::move(text), std::move(members)});
+void ProxySession::Emit(IrcEvent::Kind kind, QString room, QString nick, QString text, QStringList members) {
+  out_.events.push_back(IrcEvent{kind, std::move(room), std::move(nick), std::move(text), std::move(members)});
 }
 
 void ProxySession::ClientConnected(Clock::time_point now) {
   const QString openRoom = openRoom_;
+  std::deque<QString> held = std::move(heldNotices_);
   const ProxySessionOptions options = options_;
   Output pending = std::move(out_);
   *this = ProxySession(options);
   out_ = std::move(pending);
   openRoom_ = openRoom;
+  heldNotices_ = std::move(held);
   state_ = State::BeforePassword;
   passwordDeadline_ = now + options_.passwordLimit;
   // With an account of Morva's own the network's CAP is Morva's to answer.
@@ -64,6 +64,11 @@ void ProxySession::FromClient(const QByteArray& line, Clock::time_point now) {
       return;
     }
     case State::Relaying:
+      if (registrationHeld_) {
+        if (waiting_.size() >= kMostWaiting) return RefuseClient("too much before the network answered");
+        waiting_.push_back(line);
+        return;
+      }
       return RelayFromClient(line, now);
     case State::Idle:
     case State::Closed:
@@ -76,15 +81,25 @@ void ProxySession::FromClient(const QByteArray& line, Clock::time_point now) {
 
 void ProxySession::UpstreamConnected(Clock::time_point now) {
   if (state_ != State::Connecting) return;
-  budget_.Reset();
+  queue_.Clear();
+  state_ = State::Relaying;
   if (localCap_) {
     upCap_ = UpCap::Listing;
     ToUpstream("CAP LS 302");
   }
+  if (!options_.saslAccount.isEmpty()) {
+    registrationHeld_ = true;
+    capDeadline_ = now + options_.capAnswer;
+    return;
+  }
+  SendRegistration(now);
+}
+
+void ProxySession::SendRegistration(Clock::time_point now) {
+  registrationHeld_ = false;
   if (!options_.serverPassword.isEmpty()) ToUpstream("PASS :" + WireSafe(options_.serverPassword));
   if (!nickLine_.isEmpty()) ToUpstream(nickLine_);
   if (!userLine_.isEmpty()) ToUpstream(userLine_);
-  state_ = State::Relaying;
   for (const QByteArray& line : std::exchange(waiting_, {})) RelayFromClient(line, now);
 }
 
@@ -92,26 +107,26 @@ void ProxySession::FromUpstream(const QByteArray& line, Clock::time_point now) {
   if (state_ != State::Relaying) return;
   const std::optional<IrcMessage> message = IrcMessage::Parse(line);
   QByteArray after;
-  const bool kept = message && ReadFromUpstream(*message, &after);
+  const bool kept = message && ReadFromUpstream(*message, &after, now);
   ReportMembers(now);
   if (kept) return;
-  out_.toClient += line;
-  out_.toClient += "\r\n";
-  out_.toClient += after;
+  out_.toClient.push_back(line);
+  if (!after.isEmpty()) out_.toClient.push_back(std::move(after));
+  if (message && message->command == "001") TellHeldNotices();
   Flush(now);
 }
 
-bool ProxySession::ReadFromUpstream(const IrcMessage& m, QByteArray* after) {
+bool ProxySession::ReadFromUpstream(const IrcMessage& m, QByteArray* after, Clock::time_point now) {
   const QByteArray& command = m.command;
   if (upCap_ != UpCap::Off && upCap_ != UpCap::Done) {
-    if (UpstreamCap(m)) return true;
+    if (UpstreamCap(m, now)) return true;
   }
   if (command == "001") {
     if (registered_) return false;
     registered_ = true;
     nick_ = m.Param(0);
     clientNick_ = nick_;
-    Emit(ProxyEvent::Kind::SignedOn, {}, Text(nick_));
+    Emit(IrcEvent::Kind::SignedOn, {}, {}, Text(nick_));
     // The client had Morva's capabilities; now it may have the network's.
     if (localCap_ && clientCapNotify_) {
       QByteArrayList offered;
@@ -119,7 +134,7 @@ bool ProxySession::ReadFromUpstream(const IrcMessage& m, QByteArray* after) {
         if (!cap.isEmpty() && cap != "sasl" && !cap.startsWith("sasl=") && cap != "cap-notify") offered.push_back(cap);
       if (!offered.isEmpty())
         *after = (m.prefix.isEmpty() ? QByteArray() : ':' + m.prefix + ' ') + "CAP " + nick_ + " NEW :" +
-                 offered.join(' ') + "\r\n";
+                 offered.join(' ');
     }
     return false;
   }
@@ -134,12 +149,16 @@ bool ProxySession::ReadFromUpstream(const IrcMessage& m, QByteArray* after) {
     }
     return false;
   }
+  if (command == "005") {
+    if (server_.Read(m)) channels_.Refold();
+    return false;
+  }
   if (!registered_) return false;
   if (command == "NICK" && IsOwn(m.nick)) {
     OnNick(Text(m.nick), Text(m.Param(0)));
     nick_ = m.Param(0);
     clientNick_ = nick_;
-    Emit(ProxyEvent::Kind::OwnNameChanged, {}, Text(nick_));
+    Emit(IrcEvent::Kind::OwnNameChanged, {}, {}, Text(nick_));
   } else if (command == "NICK") {
     OnNick(Text(m.nick), Text(m.Param(0)));
   } else if (command == "JOIN") {
@@ -154,13 +173,15 @@ bool ProxySession::ReadFromUpstream(const IrcMessage& m, QByteArray* after) {
     OnNames(m, command == "366");
   } else if (command == "PRIVMSG") {
     OnPrivmsg(m);
-  } else if (command == "403" || command == "405" || command == "471" || command == "473" || command == "474" ||
-             command == "475" || command == "476" || command == "477" || command == "479") {
-    Channel* channel = Find(Text(m.Param(1)));
-    if (channel && !channel->joined) {
+  } else if (command == "NOTICE") {
+    OnChannelNotice(m);
+  } else if (IsJoinRefusal(command)) {
+    IrcChannel* channel = Find(Text(m.Param(1)));
+    // Only an answer to a JOIN of Morva's: the client's own are his to read.
+    if (channel && channel->state == IrcChannel::State::Asked) {
       const QString room = channel->room;
-      channels_.erase(IrcLower(channel->name));
-      Emit(ProxyEvent::Kind::JoinRefused, room, {}, Text(Last(m)));
+      channels_.Remove(channel->name);
+      Emit(IrcEvent::Kind::JoinRefused, room, {}, Text(Last(m)));
     }
   }
   return false;
@@ -181,17 +202,16 @@ void ProxySession::ClientLeft(const QString& reason) {
   out_.closeClient = true;
   state_ = State::Idle;
   DropOwnLines();
-  if (registered_) Emit(ProxyEvent::Kind::SignedOff, {}, {}, reason);
+  if (registered_) Emit(IrcEvent::Kind::Lost, {}, {}, reason);
   registered_ = false;
 }
 
 void ProxySession::DropOwnLines() {
-  for (const QByteArray& line : ownLines_) {
+  for (const QByteArray& line : queue_.Clear()) {
     if (!line.startsWith("PRIVMSG ")) continue;
     const qsizetype text = line.indexOf(" :");
-    Emit(ProxyEvent::Kind::Notice, {}, {}, "Not sent, the connection was lost: " + Text(line.mid(text + 2).trimmed()));
+    Notice("Not sent, the connection was lost: " + Text(line.mid(text + 2).trimmed()));
   }
-  ownLines_.clear();
 }
 
 void ProxySession::Shutdown(const QString& reason, Clock::time_point now) {
@@ -211,16 +231,15 @@ void ProxySession::EndSession(const QString& reason) {
   out_.closeUpstream = true;
   state_ = State::Closed;
   DropOwnLines();
-  if (registered_) Emit(ProxyEvent::Kind::SignedOff, {}, {}, reason);
+  if (registered_) Emit(IrcEvent::Kind::Lost, {}, {}, reason);
   registered_ = false;
 }
 
 // --- What Morva reads on the way -------------------------------------------
 
 void ProxySession::RelayFromClient(const QByteArray& line, Clock::time_point now) {
-  budget_.Spend(now);
-  out_.toUpstream += line;
-  out_.toUpstream += "\r\n";
+  queue_.Spend(now);
+  out_.toUpstream.push_back(line);
   // Only a line to a channel is worth taking apart.
   if (registered_ && line.contains("PRIVMSG")) {
     if (const std::optional<IrcMessage> message = IrcMessage::Parse(line); message && message->command == "PRIVMSG")
@@ -230,86 +249,98 @@ void ProxySession::RelayFromClient(const QByteArray& line, Clock::time_point now
 
 void ProxySession::OnOwnLine(const IrcMessage& m) {
   const QByteArray target = m.Param(0);
-  if (!IsChannel(target) || m.params.size() < 2) return;
-  Channel* channel = Find(Text(target));
-  if (!channel || !channel->joined) return;
+  if (!server_.IsChannel(Text(target)) || m.params.size() < 2) return;
+  IrcChannel* channel = Find(Text(target));
+  if (!channel || channel->state != IrcChannel::State::Joined) return;
   const PrivmsgText said = ClassifyPrivmsg(Text(m.Param(1)));
   if (said.kind != PrivmsgText::Kind::Plain) return;
   // The owner speaks in that room: it is where Morva answers now.
   OpenRoom(channel->room);
-  Emit(ProxyEvent::Kind::LineArrived, channel->room, Text(nick_), said.text);
+  Emit(IrcEvent::Kind::Line, channel->room, Text(nick_), said.text);
 }
 
 void ProxySession::OpenRoom(const QString& room) {
   if (openRoom_ == room) return;
   openRoom_ = room;
-  Emit(ProxyEvent::Kind::Joined, room);
+  Emit(IrcEvent::Kind::Joined, room);
 }
 
 void ProxySession::OnPrivmsg(const IrcMessage& m) {
   // The owner's own lines were read on the way up; the network's echo of them is not news.
   if (m.nick.isEmpty() || m.params.size() < 2 || IsOwn(m.nick) || m.prefix.indexOf('!') < 0) return;
-  Channel* channel = Find(Text(m.Param(0)));
-  if (!channel || !channel->joined) return;
+  IrcChannel* channel = Find(Text(m.Param(0)));
+  if (!channel || channel->state != IrcChannel::State::Joined) return;
   const PrivmsgText said = ClassifyPrivmsg(Text(m.Param(1)));
   if (said.kind == PrivmsgText::Kind::Action)
-    return Emit(ProxyEvent::Kind::RoomNotice, channel->room, Text(m.nick), "* " + Text(m.nick) + " " + said.text);
+    return Emit(IrcEvent::Kind::RoomNotice, channel->room, Text(m.nick), "* " + Text(m.nick) + " " + said.text);
   if (said.kind != PrivmsgText::Kind::Plain) return;
-  Emit(ProxyEvent::Kind::LineArrived, channel->room, Text(m.nick), said.text);
+  Emit(IrcEvent::Kind::Line, channel->room, Text(m.nick), said.text);
+}
+
+void ProxySession::OnChannelNotice(const IrcMessage& m) {
+  if (m.nick.isEmpty() || m.params.size() < 2 || IsOwn(m.nick) || m.prefix.indexOf('!') < 0) return;
+  IrcChannel* channel = Find(Text(m.Param(0)));
+  if (!channel || channel->state != IrcChannel::State::Joined) return;
+  QString text = StripIrcFormatting(Text(m.Param(1)));
+  text.remove(QChar(u'\x01'));
+  Emit(IrcEvent::Kind::RoomNotice, channel->room, Text(m.nick), "-" + Text(m.nick) + "- " + text);
 }
 
 // --- What Morva adds --------------------------------------------------------
 
 void ProxySession::Join(const QString& room) {
   const QString name = ChannelFromRoom(room);
-  if (name.isEmpty()) return Emit(ProxyEvent::Kind::JoinRefused, room, {}, "no channel can be named so");
-  Channel& channel = channels_[IrcLower(name)];
-  if (channel.joined) {
-    if (channel.room == openRoom_) return Emit(ProxyEvent::Kind::Joined, channel.room);
-    return OpenRoom(channel.room);
+  if (name.isEmpty()) return Emit(IrcEvent::Kind::JoinRefused, room, {}, "no channel can be named so");
+  if (IrcChannel* known = Find(name); known && known->state == IrcChannel::State::Joined) {
+    if (known->room == openRoom_) return Emit(IrcEvent::Kind::Joined, known->room);
+    return OpenRoom(known->room);
   }
-  channel.room = room;
-  channel.name = name;
+  IrcChannel& channel = channels_.Add(room, name);
+  // The open room again, after the network came back: the owner's client
+  // joins its channels itself, and one JOIN is enough.
+  if (room == openRoom_) return;
   if (state_ != State::Relaying) return;
   const QByteArray line = "JOIN " + WireSafe(name.toUtf8());
   if (line.size() > 510) {
-    channels_.erase(IrcLower(name));
-    return Emit(ProxyEvent::Kind::JoinRefused, room, {}, "the name is too long for the network");
+    channels_.Remove(name);
+    return Emit(IrcEvent::Kind::JoinRefused, room, {}, "the name is too long for the network");
   }
-  ownLines_.push_back(line + "\r\n");
+  channel.state = IrcChannel::State::Asked;
+  queue_.Push(line);
 }
 
 void ProxySession::Say(const QString& room, const QString& html, Clock::time_point now) {
-  Channel* channel = Find(ChannelFromRoom(room));
-  if (!registered_ || state_ != State::Relaying || !channel || !channel->joined) {
-    Emit(ProxyEvent::Kind::Notice, {}, {}, "Not in " + room + " now: not sent: " + StripIrcFormatting(HtmlToIrc(html)));
-    return;
-  }
+  IrcChannel* channel = Find(ChannelFromRoom(room));
+  // Put out of the room: that was said once, at the kick.
+  if (channel && channel->putOut) return;
+  if (!registered_ || state_ != State::Relaying || !channel || channel->state != IrcChannel::State::Joined)
+    return Notice("Not in " + room + " now: not sent: " + StripIrcFormatting(HtmlToIrc(html)));
   const QByteArray name = channel->name.toUtf8();
   const QByteArray text = WireSafe(HtmlToIrc(html).toUtf8());
   const int room_for_text = PrivmsgTextBytes(RelayedPrefixBytes(nick_, user_, host_), name);
-  for (const QByteArray& piece : SplitIrcText(text, room_for_text)) ownLines_.push_back(FramePrivmsg(name, piece));
+  for (const QByteArray& piece : SplitIrcText(text, room_for_text)) queue_.Push(FramePrivmsg(name, piece).chopped(2));
   Flush(now);
 }
 
 void ProxySession::Flush(Clock::time_point now) {
   if (state_ != State::Relaying || !registered_) return;
-  while (!ownLines_.empty() && (!paced_ || budget_.Allows(now))) {
-    budget_.Spend(now);
-    QByteArray line = std::move(ownLines_.front());
-    ownLines_.pop_front();
-    out_.toUpstream += line;
+  for (QByteArray& line : paced_ ? queue_.TakeDue(now) : queue_.Clear()) {
     // The client sees the line once: as the network's echo, or as Morva's copy.
     if (!clientEcho_ && line.startsWith("PRIVMSG ")) {
-      out_.toClient += ':' + nick_;
-      if (!user_.isEmpty() && !host_.isEmpty()) out_.toClient += '!' + user_ + '@' + host_;
-      out_.toClient += ' ' + line;
+      QByteArray copy = ':' + nick_;
+      if (!user_.isEmpty() && !host_.isEmpty()) copy += '!' + user_ + '@' + host_;
+      ToClient(copy + ' ' + line);
     }
+    ToUpstream(std::move(line));
   }
 }
 
 void ProxySession::Tick(Clock::time_point now) {
   if (state_ == State::BeforePassword && now >= passwordDeadline_) return RefuseClient("no password in time");
+  if (state_ == State::Relaying && registrationHeld_ && upCaps_.isEmpty() && now >= capDeadline_) {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options_.capAnswer).count();
+    return UpstreamSaslFailed(QStringLiteral("the server offers no SASL (no answer to CAP LS in %1 s)").arg(seconds));
+  }
   if (state_ == State::Relaying) ReportMembers(now);
   Flush(now);
 }
@@ -317,24 +348,20 @@ void ProxySession::Tick(Clock::time_point now) {
 std::optional<ProxySession::Clock::time_point> ProxySession::NextDeadline() const {
   std::optional<Clock::time_point> next;
   if (state_ == State::BeforePassword) next = passwordDeadline_;
-  if (state_ == State::Relaying && registered_ && !ownLines_.empty()) {
-    const Clock::time_point due = budget_.AllowedFrom();
-    next = next ? std::min(*next, due) : due;
+  if (state_ == State::Relaying && registrationHeld_ && upCaps_.isEmpty()) next = capDeadline_;
+  if (state_ == State::Relaying && registered_) {
+    if (const std::optional<Clock::time_point> due = queue_.NextDue()) next = next ? std::min(*next, *due) : *due;
   }
   if (state_ == State::Relaying && membersReportedAt_) {
-    const bool waiting = std::any_of(channels_.begin(), channels_.end(),
-                                     [](const auto& entry) { return entry.second.joined && entry.second.membersChanged; });
+    const bool waiting = std::any_of(channels_.all().begin(), channels_.all().end(), [](const auto& entry) {
+      return entry.second.state == IrcChannel::State::Joined && entry.second.membersChanged;
+    });
     const Clock::time_point due = *membersReportedAt_ + options_.membersEvery;
     if (waiting) next = next ? std::min(*next, due) : due;
   }
   return next;
 }
 
-ProxySession::Channel* ProxySession::Find(const QString& channel) {
-  auto it = channels_.find(IrcLower(channel));
-  return it == channels_.end() ? nullptr : &it->second;
-}
-
-bool ProxySession::IsOwn(QByteArrayView nick) const { return IrcEqualNoCase(Text(nick), Text(nick_)); }
+bool ProxySession::IsOwn(QByteArrayView nick) const { return server_.Fold(Text(nick)) == server_.Fold(Text(nick_)); }
 
 }  // namespace irc

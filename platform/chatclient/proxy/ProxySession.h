@@ -11,8 +11,11 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/chatclient/irc/IrcChannels.h"
+#include "platform/chatclient/irc/IrcEvent.h"
 #include "platform/chatclient/irc/IrcMessage.h"
-#include "platform/chatclient/proxy/FloodBudget.h"
+#include "platform/chatclient/irc/IrcServerInfo.h"
+#include "platform/chatclient/irc/SendQueue.h"
 
 namespace irc {
 
@@ -33,27 +36,12 @@ struct ProxySessionOptions {
   std::chrono::steady_clock::duration passwordLimit = std::chrono::seconds(30);
   int linesBeforePassword = 20;
   qsizetype longestLineBeforePassword = 8192;
+  // With an account of Morva's own, a network that has not answered CAP LS
+  // by then offers no SASL.
+  std::chrono::steady_clock::duration capAnswer = std::chrono::seconds(15);
   // A room's member list is reported at most this often: building it costs
   // as much as the room is large.
   std::chrono::steady_clock::duration membersEvery = std::chrono::milliseconds(500);
-};
-
-// What the chat client is told.
-struct ProxyEvent {
-  enum class Kind {
-    SignedOn, SignedOff, OwnNameChanged, Joined, JoinRefused, LineArrived, MembersChanged, Notice,
-    // What happens to the others in a room the owner is in: `nick` joined,
-    // parted (text: why), quit (text: why), was renamed (text: to), was
-    // kicked (text: why; members: {by}); the topic (text; nick: by, or
-    // empty on entering); the marks ("@Ann", "+Bob" in members); an action
-    // or the like (text: "* Ann dances").
-    MemberJoined, MemberParted, MemberQuit, MemberRenamed, MemberKicked, Topic, Marks, RoomNotice
-  };
-  Kind kind;
-  QString room;
-  QString nick;
-  QString text;
-  QStringList members;
 };
 
 // The owner's own IRC client, Morva and the network, without a socket: the
@@ -75,12 +63,13 @@ class ProxySession {
   using Clock = std::chrono::steady_clock;
 
   struct Output {
-    QByteArray toClient;    // whole lines with CR LF
-    QByteArray toUpstream;  // the same
+    std::vector<QByteArray> toClient;    // lines without their line end
+    std::vector<QByteArray> toUpstream;  // the same
     bool openUpstream = false;
     bool closeClient = false;    // once toClient is written
     bool closeUpstream = false;  // once toUpstream is written
-    std::vector<ProxyEvent> events;
+    // What the chat client is told; a lost connection is Lost.
+    std::vector<IrcEvent> events;
   };
 
   explicit ProxySession(ProxySessionOptions options);
@@ -110,6 +99,10 @@ class ProxySession {
   void Act(const QString& room, const QString& html, Clock::time_point now);
   void SayTo(const QString& nick, const QString& html, Clock::time_point now);
   void ChangeNick(const QString& name, Clock::time_point now);
+  // For the owner alone: a NOTICE to his client from the pseudo-user
+  // "*morva", never sent upstream. Kept (the last few) while no client is
+  // signed on, and told once one is.
+  void TellOwner(const QString& text);
 
   bool clientAttached() const { return state_ != State::Idle && state_ != State::Closed; }
   bool signedOn() const { return registered_; }
@@ -120,23 +113,6 @@ class ProxySession {
  private:
   enum class State { Idle, BeforePassword, Connecting, Relaying, Closed };
   enum class UpCap { Off, Listing, Requested, Authenticating, Done };
-  // The most names one NAMES reply may bring; the rest are not kept.
-  static constexpr qsizetype kMostNames = 100000;
-  struct Channel {
-    QString room;
-    QString name;
-    bool joined = false;
-    // By the case-mapped nick, as the network spells it: each change costs
-    // the same at any size.
-    QHash<QString, QString> members;
-    QHash<QString, QString> namesComing;  // NAMES replies not yet ended
-    bool namesCut = false;                // more names came than are kept
-    bool membersChanged = false;          // not reported yet
-    // The ranks held, by the case-mapped nick: '@' for an operator (or
-    // more), '+' for a voice (or a half-operator).
-    QHash<QString, QChar> marks;
-    QHash<QString, QChar> marksComing;  // from NAMES replies not yet ended
-  };
 
   void BeforePassword(const QByteArray& line, const IrcMessage* message);
   void LocalCap(const IrcMessage& message);
@@ -148,40 +124,44 @@ class ProxySession {
   bool KeptFromNetwork(const QByteArray& line) const;
   // Whether Morva keeps the network's line to itself.
   // Anything for the client after the line goes into `after`.
-  bool ReadFromUpstream(const IrcMessage& message, QByteArray* after);
-  bool UpstreamCap(const IrcMessage& message);
+  bool ReadFromUpstream(const IrcMessage& message, QByteArray* after, Clock::time_point now);
+  bool UpstreamCap(const IrcMessage& message, Clock::time_point now);
   void UpstreamSaslFailed(const QString& reason);
+  // PASS, NICK and USER, then the client's lines that waited.
+  void SendRegistration(Clock::time_point now);
   void OnOwnLine(const IrcMessage& message);
   void OnJoin(const IrcMessage& message);
   // PART, KICK and QUIT.
   void OnLeft(const IrcMessage& message);
-  bool RemoveMember(Channel& channel, const QString& nick);
   void OnMode(const IrcMessage& message);
-  // Gives or takes a rank ('@' or '+'); false when nothing changed. Taking
-  // the operator's rank takes a voice under it too.
-  bool Mark(Channel& channel, const QString& nick, QChar mark, bool give);
-  void ReportMarks(const Channel& channel);
+  void ReportMarks(const IrcChannel& channel);
   void OnTopic(const IrcMessage& message);
   void OnNames(const IrcMessage& message, bool end);
   void OnNick(const QString& from, const QString& to);
   // Every joined room whose members changed, unless the last report was too recent.
   void ReportMembers(Clock::time_point now);
   void OnPrivmsg(const IrcMessage& message);
+  void OnChannelNotice(const IrcMessage& message);
   void OpenRoom(const QString& room);
   void Flush(Clock::time_point now);
   void EndSession(const QString& reason);
   // Morva's lines that will never leave, each said in a notice.
   void DropOwnLines();
-  void ToClient(const QByteArray& line) { out_.toClient += line + "\r\n"; }
-  void ToUpstream(const QByteArray& line) { out_.toUpstream += line + "\r\n"; }
-  void Emit(ProxyEvent::Kind kind, QString room = {}, QString nick = {}, QString text = {}, QStringList members = {});
-  Channel* Find(const QString& channel);
+  void ToClient(QByteArray line) { out_.toClient.push_back(std::move(line)); }
+  void ToUpstream(QByteArray line) { out_.toUpstream.push_back(std::move(line)); }
+  void Emit(IrcEvent::Kind kind, QString room = {}, QString nick = {}, QString text = {}, QStringList members = {});
+  void Notice(const QString& text) { Emit(IrcEvent::Kind::Notice, {}, {}, text); }
+  void NoticeToClient(const QString& text);
+  void TellHeldNotices();
+  IrcChannel* Find(const QString& channel) { return channels_.Find(channel); }
   bool IsOwn(QByteArrayView nick) const;
   QByteArray ClientNick() const;
 
   ProxySessionOptions options_;
   Output out_;
-  FloodBudget budget_;
+  // One pace for the connection: the client's lines are counted as they
+  // pass, Morva's wait their turn.
+  SendQueue queue_;
   State state_ = State::Idle;
   Clock::time_point passwordDeadline_{};
   int linesBeforePassword_ = 0;
@@ -202,11 +182,19 @@ class ProxySession {
   QByteArray nick_;
   QByteArray user_;
   QByteArray host_;
-  std::deque<QByteArray> ownLines_;  // Morva's, waiting for the budget
-  std::map<QString, Channel> channels_;  // by the channel's name in lower case
+  // What the network says of itself (005), and the owner's channels by
+  // its case mapping.
+  IrcServerInfo server_;
+  IrcChannels channels_{server_};
   bool paced_ = true;
+  // With an account of Morva's own, NICK and USER wait for the network's
+  // capability list, so that it never signs the owner on without; the
+  // client's lines wait with them.
+  bool registrationHeld_ = false;
+  Clock::time_point capDeadline_{};
   std::optional<Clock::time_point> membersReportedAt_;
   QString openRoom_;  // kept from one client to the next
+  std::deque<QString> heldNotices_;  // the same
 };
 
 }  // namespace irc

@@ -3,6 +3,7 @@
 #include "platform/chatclient/proxy/ProxySession.h"
 
 #include "platform/chatclient/irc/IrcText.h"
+#include "platform/chatclient/irc/IrcWire.h"
 
 namespace irc {
 namespace {
@@ -15,7 +16,7 @@ QByteArray Last(const IrcMessage& m) { return m.params.empty() ? QByteArray() : 
 }  // namespace
 
 // None of it reaches the client.
-bool ProxySession::UpstreamCap(const IrcMessage& m) {
+bool ProxySession::UpstreamCap(const IrcMessage& m, Clock::time_point now) {
   const QByteArray& command = m.command;
   if (command == "CAP") {
     const QByteArray what = m.Param(1);
@@ -32,6 +33,7 @@ bool ProxySession::UpstreamCap(const IrcMessage& m) {
       }
       for (const QByteArray& cap : upCaps_.split(' ')) {
         if (cap == "sasl" || (cap.startsWith("sasl=") && cap.mid(5).split(',').contains("PLAIN"))) {
+          SendRegistration(now);
           upCap_ = UpCap::Requested;
           ToUpstream("CAP REQ :sasl");
           return true;
@@ -52,10 +54,7 @@ bool ProxySession::UpstreamCap(const IrcMessage& m) {
     return false;
   }
   if (command == "AUTHENTICATE" && upCap_ == UpCap::Authenticating) {
-    const QByteArray& account = options_.saslAccount;
-    const QByteArray payload = (account + '\0' + account + '\0' + options_.saslPassword).toBase64();
-    for (qsizetype at = 0; at < payload.size(); at += 400) ToUpstream("AUTHENTICATE " + payload.mid(at, 400));
-    if (payload.size() % 400 == 0) ToUpstream("AUTHENTICATE +");
+    for (const QByteArray& line : SaslPlainLines(options_.saslAccount, options_.saslPassword)) ToUpstream(line);
     return true;
   }
   if (command == "900") return true;
@@ -83,7 +82,7 @@ bool ProxySession::UpstreamCap(const IrcMessage& m) {
 
 void ProxySession::UpstreamSaslFailed(const QString& reason) {
   upCap_ = UpCap::Done;
-  Emit(ProxyEvent::Kind::Notice, {}, {}, "SASL sign-in failed: " + reason + "; check MORVA_IRC_SASL");
+  Notice("SASL sign-in failed: " + reason + "; check MORVA_IRC_SASL");
   EndSession("SASL sign-in failed: " + reason);
 }
 

@@ -14,43 +14,43 @@
 namespace irc {
 
 void ProxySession::Act(const QString& room, const QString& html, Clock::time_point now) {
-  Channel* channel = Find(ChannelFromRoom(room));
+  IrcChannel* channel = Find(ChannelFromRoom(room));
   const QString irc = HtmlToIrc(html);
-  if (!registered_ || state_ != State::Relaying || !channel || !channel->joined)
-    return Emit(ProxyEvent::Kind::Notice, {}, {}, "Not in " + room + " now: not sent: * " + StripIrcFormatting(irc));
+  if (!registered_ || state_ != State::Relaying || !channel || channel->state != IrcChannel::State::Joined)
+    return Notice("Not in " + room + " now: not sent: * " + StripIrcFormatting(irc));
   const QByteArray name = channel->name.toUtf8();
   // One CTCP message: the text is cut to fit rather than split.
   const int room_for_text = PrivmsgTextBytes(RelayedPrefixBytes(nick_, user_, host_), name) - 9;
   const QByteArray text = WireSafe(irc.toUtf8()).replace('\x01', ' ');
   const std::vector<QByteArray> pieces = SplitIrcText(text, room_for_text);
-  if (pieces.size() > 1) Emit(ProxyEvent::Kind::Notice, {}, {}, "The action was cut to fit one line");
-  ownLines_.push_back(FramePrivmsg(name, "\x01" "ACTION " + (pieces.empty() ? QByteArray() : pieces.front()) + "\x01"));
+  if (pieces.size() > 1) Notice("The action was cut to fit one line");
+  queue_.Push(FramePrivmsg(name, "\x01" "ACTION " + (pieces.empty() ? QByteArray() : pieces.front()) + "\x01").chopped(2));
   Flush(now);
 }
 
 void ProxySession::SayTo(const QString& nick, const QString& html, Clock::time_point now) {
   const QByteArray target = nick.toUtf8();
   const QString irc = HtmlToIrc(html);
-  if (target.isEmpty() || target.startsWith('#') || target.startsWith('&') || target.contains(',') ||
+  if (target.isEmpty() || server_.IsChannel(nick) || target.contains(',') ||
       target.contains(' ') || target.contains('!') || target.contains('@'))
-    return Emit(ProxyEvent::Kind::Notice, {}, {}, "/msg goes to one member's name, not to " + nick + ": not sent");
+    return Notice("/msg goes to one member's name, not to " + nick + ": not sent");
   if (!registered_ || state_ != State::Relaying)
-    return Emit(ProxyEvent::Kind::Notice, {}, {}, "Not connected: not sent to " + nick + ": " + StripIrcFormatting(irc));
+    return Notice("Not connected: not sent to " + nick + ": " + StripIrcFormatting(irc));
   const QByteArray to = WireSafe(target);
   const int room_for_text = PrivmsgTextBytes(RelayedPrefixBytes(nick_, user_, host_), to);
   for (const QByteArray& piece : SplitIrcText(WireSafe(irc.toUtf8()), room_for_text))
-    ownLines_.push_back(FramePrivmsg(to, piece));
+    queue_.Push(FramePrivmsg(to, piece).chopped(2));
   Flush(now);
 }
 
 void ProxySession::ChangeNick(const QString& name, Clock::time_point now) {
   const QByteArray nick = NickFromScreenName(name);
-  if (nick.isEmpty()) return Emit(ProxyEvent::Kind::Notice, {}, {}, "No nick can be made of " + name);
+  if (nick.isEmpty()) return Notice("No nick can be made of " + name);
   if (!registered_ || state_ != State::Relaying)
-    return Emit(ProxyEvent::Kind::Notice, {}, {}, "Not connected: /nick not sent");
+    return Notice("Not connected: /nick not sent");
   // The network's answer goes down to the client as any other; an accepted
   // NICK is read on the way like the client's own.
-  ownLines_.push_back("NICK " + nick + "\r\n");
+  queue_.Push("NICK " + nick);
   Flush(now);
 }
 

@@ -4,7 +4,6 @@
 
 #include "tests/platform/chatclient/irc/QtPrinters.h"
 #include "platform/chatclient/irc/ChannelName.h"
-#include "platform/chatclient/irc/IrcCaseMapping.h"
 
 namespace irc {
 namespace {
@@ -30,13 +29,6 @@ TEST(ChannelName, MakesAJoinableChannelOrRefuses) {
     SCOPED_TRACE(c.room.toStdString());
     EXPECT_EQ(ChannelFromRoom(c.room), c.channel);
   }
-}
-
-TEST(IrcCaseMapping, FoldsRfc1459Case) {
-  EXPECT_TRUE(IrcEqualNoCase(u"#Morva[MP3]\\Fan~", u"#mORVA{mp3}|fAN^"));
-  EXPECT_EQ(IrcLower(u"Joe[]\\~É"), u"joe{}|^É"_qs);
-  EXPECT_FALSE(IrcEqualNoCase(u"#a", u"#ab"));
-  EXPECT_FALSE(IrcEqualNoCase(u"joe_", u"joe-"));
 }
 
 }  // namespace

@@ -89,6 +89,10 @@ TEST(IrcSession, RegistersWithCapabilitiesNickRetriesAndSasl) {
        {"retry"}, true},
       {"SASL not offered: final", {"connect", "< :s CAP * LS :server-time"},
        {"= lost, final: SASL sign-in failed: the server offers no SASL PLAIN"}, {"> NICK"}, true},
+      {"SASL, and a server that never answers CAP LS: said within 15 s, final, never signed on without",
+       {"connect", "+14999", "+1", "< :s 001 Joe :hi"},
+       {"> CAP LS 302", "= lost, final: SASL sign-in failed: the server offers no SASL (no answer to CAP LS in 15 s)"},
+       {"> NICK", "signed on", "did not let us sign on"}, true},
   }, false);
 }
 
@@ -118,6 +122,10 @@ TEST(IrcSession, JoinsAnswersRefusalsAndLongNames) {
        {"> JOIN"}},
       {"a kick is answered by one JOIN later", {"< :Op!o@h KICK #Lobby Joe :out", "+4999", "+1", "+6000"},
        {"= notice Op put you out of Lobby (out); back in 5 s", "> JOIN #Lobby"}, {"> JOIN #Lobby\n"}},
+      {"a channel left while its JOIN is unanswered is left again when the answer comes late",
+       {"join Music", "part Music", "< :Joe!u@h JOIN #Music", "join Jazz", "part Jazz", "join Jazz",
+        "< :Joe!u@h JOIN #Jazz"},
+       {"> JOIN #Music", "> PART #Music", "> JOIN #Jazz", "> JOIN #Jazz", "= joined Jazz"}, {"> PART #Jazz"}},
       {"after a lost connection the channels are joined again at the next welcome",
        {"say Lobby queued?", "lost", "connect", "< :s 001 Joe :hi"}, {"> PRIVMSG #Lobby :queued?", "> JOIN #Lobby"}},
   }, true);
@@ -133,6 +141,10 @@ TEST(IrcSession, MembersFollowJoinsNicksAndTheServersCaseMapping) {
        {"< :s 005 Joe PREFIX=(qov)~@+ CASEMAPPING=ascii :ok", "< :s 353 Joe = #Lobby :~Q [x] Joe",
         "< :s 366 Joe #lobby :End", "< :{x}!u@h PART #Lobby", "< :Q!u@h PART #LOBBY", "+600"},
        {"= members Lobby: [x] Joe Q", "= members Lobby: [x] Joe"}},
+      {"under CASEMAPPING=rfc1459 [x] and {x} are one member",
+       {"< :s 005 Joe CASEMAPPING=rfc1459 :ok", "< :s 353 Joe = #Lobby :[x] {x} Joe", "< :s 366 Joe #lobby :End",
+        "< :{X}!u@h PART #Lobby", "+600"},
+       {"= members Lobby: Joe {x}", "= parts Lobby: {X}", "= members Lobby: Joe"}},
   }, true);
 }
 

@@ -10,14 +10,15 @@
 
 namespace {
 
-using irc::ProxyEvent;
+using irc::IrcEvent;
 using irc::ProxySession;
 using Clock = ProxySession::Clock;
 
 // Script lines: "C line" from the client, "S line" from the network,
 // "connect" (the network answered), "lost REASON", "leave" (the client went),
 // "say ROOM HTML" and "join ROOM" (Morva's), "act ROOM HTML", "msg NICK HTML"
-// and "nick NAME" (the owner's slash commands in Morva's window), "wait MS".
+// and "nick NAME" (the owner's slash commands in Morva's window), "wait MS",
+// "client" (a client connects again), "tell TEXT" (for the owner alone).
 const QStringList kPassFirst = {"C PASS :secret", "C NICK Joe", "C USER joe 0 * :Joe", "connect"};
 const QStringList kSignedOn = kPassFirst + QStringList{"S :irc.test 001 Joe :Welcome", "S :Joe!joe@host JOIN #music"};
 const QStringList kWithEcho = kSignedOn + QStringList{"C CAP REQ :echo-message", "S :irc.test CAP Joe ACK :echo-message"};
@@ -39,16 +40,16 @@ struct Case {
   QByteArray saslAccount = {};  // MORVA_IRC_SASL's, with the password "pw"
 };
 
-QString Describe(const ProxyEvent& e) {
-  using Kind = ProxyEvent::Kind;
+QString Describe(const IrcEvent& e) {
+  using Kind = IrcEvent::Kind;
   switch (e.kind) {
-    case Kind::SignedOn: return "signedOn " + e.nick;
-    case Kind::SignedOff: return "signedOff " + e.text;
-    case Kind::OwnNameChanged: return "nick " + e.nick;
+    case Kind::SignedOn: return "signedOn " + e.text;
+    case Kind::Lost: return "signedOff " + e.text;
+    case Kind::OwnNameChanged: return "nick " + e.text;
     case Kind::Joined: return "joined " + e.room;
     case Kind::JoinRefused: return "refused " + e.room + ": " + e.text;
-    case Kind::LineArrived: return "line " + e.room + " " + e.nick + ": " + e.text;
-    case Kind::MembersChanged: return "members " + e.room + ": " + e.members.join(',');
+    case Kind::Line: return "line " + e.room + " " + e.nick + ": " + e.text;
+    case Kind::Members: return "members " + e.room + ": " + e.members.join(',');
     case Kind::Notice: return "notice " + e.text;
     case Kind::MemberJoined: return "+ " + e.room + " " + e.nick;
     case Kind::MemberParted: return "- " + e.room + " " + e.nick + " (" + e.text + ")";
@@ -62,14 +63,14 @@ QString Describe(const ProxyEvent& e) {
   return {};
 }
 
-QByteArrayList Lines(const QByteArray& bytes) {
-  QByteArrayList lines = bytes.split('\n');
-  lines.removeLast();  // after the last CR LF
-  for (QByteArray& line : lines) {
-    EXPECT_TRUE(line.endsWith('\r')) << line.toStdString();
-    line.chop(1);
+// Every line leaves whole, without its line end, never joined with another.
+QByteArrayList Lines(const std::vector<QByteArray>& lines) {
+  QByteArrayList list;
+  for (const QByteArray& line : lines) {
+    EXPECT_FALSE(line.contains('\r') || line.contains('\n')) << line.toStdString();
+    list.push_back(line);
   }
-  return lines;
+  return list;
 }
 
 struct Outcome {
@@ -94,6 +95,8 @@ Outcome Play(ProxySession& session, Clock::time_point& now, const QStringList& s
     else if (verb == "act") session.Act(rest.section(' ', 0, 0), rest.section(' ', 1), now);
     else if (verb == "msg") session.SayTo(rest.section(' ', 0, 0), rest.section(' ', 1), now);
     else if (verb == "nick") session.ChangeNick(rest, now);
+    else if (verb == "client") session.ClientConnected(now);
+    else if (verb == "tell") session.TellOwner(rest);
     else if (verb == "wait") {
       now += std::chrono::milliseconds(rest.toInt());
       session.Tick(now);
@@ -101,7 +104,7 @@ Outcome Play(ProxySession& session, Clock::time_point& now, const QStringList& s
     ProxySession::Output out = session.Take();
     run.toClient += Lines(out.toClient);
     run.toUpstream += Lines(out.toUpstream);
-    for (const ProxyEvent& event : out.events) run.events.push_back(Describe(event));
+    for (const IrcEvent& event : out.events) run.events.push_back(Describe(event));
     run.opened = run.opened || out.openUpstream;
     run.closed = run.closed || out.closeClient;
   }
@@ -224,13 +227,14 @@ TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) 
        {}, {"marks #music: +[x],@Ann", "members #music: [x],Ann,Joe", "+ #music Bob", "renamed #music Ann Anna",
             "nick Joey", "quit #music Bob (bye)", "- #music {X} ()", "+ #music Cy", "members #music: Anna,Cy,Joey"}},
       {"room news for the chat window, from the lines relayed; none from a channel the owner is not in", kSignedOn,
-       {"S :irc.test 332 Joe #music :Jazz only", "S :irc.test 353 Joe = #music :Joe ~Ann %Bob Cy",
+       {"S :irc.test 005 Joe PREFIX=(qaohv)~&@%+ :are supported", "S :irc.test 332 Joe #music :Jazz only", "S :irc.test 353 Joe = #music :Joe ~Ann %Bob Cy",
         "S :irc.test 366 Joe #music :End", "S :Ann!a@h MODE #music -o+vv Ann Cy Nobody", "S :Dee!d@h JOIN #music",
         "S :Cy!c@h NICK Cyd", "S :Ann!a@h TOPIC #music :Jazz and blues", "S :Ann!a@h KICK #music Dee :out",
         "S :Bob!b@h PART #music :later", "S :Cyd!c@h QUIT :gone", "S :Eve!e@h JOIN #elsewhere",
         "S :Ann!a@h PRIVMSG #music :\x01" "ACTION dances\x01", "S :Ann!a@h PRIVMSG #elsewhere :\x01" "ACTION hides\x01",
         "S :Joe!joe@host PART #music", "S :Ann!a@h PART #music"},
-       {":irc.test 332 Joe #music :Jazz only", ":irc.test 353 Joe = #music :Joe ~Ann %Bob Cy",
+       {":irc.test 005 Joe PREFIX=(qaohv)~&@%+ :are supported", ":irc.test 332 Joe #music :Jazz only",
+        ":irc.test 353 Joe = #music :Joe ~Ann %Bob Cy",
         ":irc.test 366 Joe #music :End", ":Ann!a@h MODE #music -o+vv Ann Cy Nobody", ":Dee!d@h JOIN #music",
         ":Cy!c@h NICK Cyd", ":Ann!a@h TOPIC #music :Jazz and blues", ":Ann!a@h KICK #music Dee :out",
         ":Bob!b@h PART #music :later", ":Cyd!c@h QUIT :gone", ":Eve!e@h JOIN #elsewhere",
@@ -240,6 +244,23 @@ TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) 
        {"topic #music : Jazz only", "marks #music: +Bob,@Ann", "members #music: Ann,Bob,Cy,Joe",
         "marks #music: +Bob,+Cy", "+ #music Dee", "renamed #music Cy Cyd", "topic #music Ann: Jazz and blues",
         "kicked #music Dee by Ann (out)", "- #music Bob (later)", "quit #music Cyd (gone)", "room #music: * Ann dances"}},
+      // Nicks and channels as the network's 005 says, not by a fixed rule.
+      {"under CASEMAPPING=ascii [x] and {x} are two members", kSignedOn,
+       {"S :irc.test 005 Joe CASEMAPPING=ascii :are supported", "S :irc.test 353 Joe = #music :Joe [x] {x}",
+        "S :irc.test 366 Joe #music :End", "S :{X}!x@h PART #music", "wait 500"},
+       {":irc.test 005 Joe CASEMAPPING=ascii :are supported", ":irc.test 353 Joe = #music :Joe [x] {x}",
+        ":irc.test 366 Joe #music :End", ":{X}!x@h PART #music"},
+       {}, {"members #music: [x],Joe,{x}", "- #music {X} ()", "members #music: [x],Joe"}},
+      {"under CASEMAPPING=rfc1459 they are one", kSignedOn,
+       {"S :irc.test 005 Joe CASEMAPPING=rfc1459 :are supported", "S :irc.test 353 Joe = #music :Joe [x] {x}",
+        "S :irc.test 366 Joe #music :End", "S :{X}!x@h PART #music", "wait 500"},
+       {":irc.test 005 Joe CASEMAPPING=rfc1459 :are supported", ":irc.test 353 Joe = #music :Joe [x] {x}",
+        ":irc.test 366 Joe #music :End", ":{X}!x@h PART #music"},
+       {}, {"members #music: Joe,{x}", "- #music {X} ()", "members #music: Joe"}},
+      {"under CHANTYPES=# a name with & is a member's, not a channel", kSignedOn,
+       {"msg &music hi", "S :irc.test 005 Joe CHANTYPES=# :are supported", "msg &music hi"},
+       {":irc.test 005 Joe CHANTYPES=# :are supported", ":Joe!joe@host PRIVMSG &music :hi"}, {"PRIVMSG &music :hi"},
+       {"notice /msg goes to one member's name, not to &music: not sent"}},
       {"a join the network refuses is reported, and nothing is said there", kSignedOn,
        {"join &music", "S :irc.test 403 Joe &music :No such channel", "say &music hello"},
        {":irc.test 403 Joe &music :No such channel"}, {"JOIN &music"},
@@ -252,6 +273,38 @@ TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) 
        {":Joe!joe@host PRIVMSG #music :late", "ERROR :Closing link: the server closed the connection"}, {"PRIVMSG #music :late"},
        {"signedOff the server closed the connection"}, false, true},
       {"the client goes: Morva quits the network", kSignedOn, {"leave"}, {}, {"QUIT :bye"}, {"signedOff bye"}, false, true},
+
+      // What Morva tells the owner alone, and what went wrong before.
+      {"the owner's notices reach his client from *morva, never the network; kept until he is signed on", {},
+       {"tell the password is in /x", "C PASS :secret", "C NICK Joe", "C USER joe 0 * :Joe", "connect",
+        "S :irc.test 001 Joe :Welcome", "tell cannot show the directory /not/there"},
+       {":irc.test 001 Joe :Welcome", ":*morva!morva@morva NOTICE Joe :the password is in /x",
+        ":*morva!morva@morva NOTICE Joe :cannot show the directory /not/there"},
+       {"PASS :server-pw", "NICK Joe", "USER joe 0 * :Joe"}, {"signedOn Joe"}, true},
+      {"with an account, NICK and USER wait for CAP LS; a network that never answers is said to offer no SASL", {},
+       {"C PASS :secret", "C NICK Joe", "C USER joe 0 * :Joe", "connect", "C JOIN #music", "wait 14999", "wait 1"},
+       {"ERROR :Closing link: SASL sign-in failed: the server offers no SASL (no answer to CAP LS in 15 s)"},
+       {"CAP LS 302"},
+       {"notice SASL sign-in failed: the server offers no SASL (no answer to CAP LS in 15 s); check MORVA_IRC_SASL"},
+       true, true, {}, "joe"},
+      {"with --room, a kick and a rejoin: the room keeps its name, and Morva keeps quiet there meanwhile",
+       kPassFirst + QStringList{"S :irc.test 001 Joe :Welcome", "S :Joe!joe@host JOIN #music"},
+       {"S :Op!o@h KICK #music Joe :out", "say music Playing", "say music Stopped", "S :Joe!joe@host JOIN #music",
+        "C PRIVMSG #music :.stop"},
+       {":Op!o@h KICK #music Joe :out", ":Joe!joe@host JOIN #music"}, {"PRIVMSG #music :.stop"},
+       {"notice Op put you out of music (out); Morva says nothing there until your client joins it again",
+        "joined music", "line music Joe: .stop"},
+       false, false, "music"},
+      {"the network back: the open room is joined once, by the client", kSignedOn,
+       {"lost gone", "client", "C PASS :secret", "C NICK Joe", "C USER joe 0 * :Joe", "connect",
+        "S :irc.test 001 Joe :Welcome", "join #music", "C JOIN #music", "S :Joe!joe@host JOIN #music"},
+       {"ERROR :Closing link: gone", ":irc.test 001 Joe :Welcome", ":Joe!joe@host JOIN #music"},
+       {"PASS :server-pw", "NICK Joe", "USER joe 0 * :Joe", "JOIN #music"},
+       {"signedOff gone", "signedOn Joe", "joined #music"}, true, true},
+      {"a channel notice shows in the room; the server's does not", kSignedOn,
+       {"S :Ann!a@h NOTICE #music :\x02hi\x02 all", "S :irc.test NOTICE #music :server says"},
+       {":Ann!a@h NOTICE #music :\x02hi\x02 all", ":irc.test NOTICE #music :server says"}, {},
+       {"room #music: -Ann- hi all"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
