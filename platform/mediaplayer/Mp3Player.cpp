@@ -34,7 +34,7 @@ Mp3Player::~Mp3Player() {
 void Mp3Player::OpenFile(const QString& path) {
   std::unique_ptr<Mp3Decoder> decoder;
   try {
-    decoder = Mp3Decoder::Open(QFile::encodeName(path).toStdString());
+    decoder = Mp3Decoder::Open(QFile::encodeName(path).toStdString(), replayGain_);
   } catch (const ControlError&) {
     // Nothing stays open that a later Play could resume.
     Close();

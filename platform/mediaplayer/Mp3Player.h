@@ -63,6 +63,10 @@ class Mp3Player : public QObject, public MediaPlayerControl {
   double Position() const;
   // Moves playback to the second (held within the file); ignored when closed.
   void Seek(double seconds);
+  // Whether files opened from now on play at their ReplayGain track gain
+  // (see Mp3Decoder::Open); on at first.
+  void SetReplayGain(bool on) { replayGain_ = on; }
+
   // The path given to the last successful OpenFile; empty when closed.
   QString FileName() const;
 
@@ -137,6 +141,7 @@ class Mp3Player : public QObject, public MediaPlayerControl {
   long rate_ = 0;
   QString fileName_;
   EndOfStreamHandler endOfStream_;
+  bool replayGain_ = true;
 
   std::thread worker_;  // last: starts after everything it uses exists
 };

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 #include "tests/platform/mediaplayer/Mp3Fixtures.h"
 #include "tests/platform/mediaplayer/PlayerHarness.h"
+#include "platform/mediaplayer/Mp3Decoder.h"
 #include "src/seams/ControlError.h"
 
 using namespace std::chrono_literals;
@@ -261,4 +263,49 @@ TEST_F(Mp3PlayerTest, ANewFileReplacesThePlayingOne) {
   // The tone stops within one chunk; the sweep follows whole.
   EXPECT_LE(samples.size(), 1000u + 4096u + 16000u);
   EXPECT_EQ(Slice(samples, samples.size() - 16000, samples.size()), DecodeAll(files.sweep));
+}
+
+// The end event is the system's cue for the next track: raised once for a
+// file that played to its end (its last pass), never for a Stop, and never
+// for a file whose end comes through after another file was opened.
+TEST_F(Mp3PlayerTest, EndOfStreamIsRaisedOnlyForTheOpenFileThatEndedByItself) {
+  int ends = 0;
+  player.SetEndOfStreamHandler([&] { ++ends; });
+  recording.HoldAt(1000);
+  harness.Open(files.sweep);
+  ASSERT_TRUE(recording.WaitForFrames(1000, 10s));
+  player.Stop();
+  recording.Release();
+
+  // Ended on the worker, its report still queued, when the next file opens.
+  player.SetPlayCount(2);
+  player.Play();
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (player.PlayState() != Mp3Player::kStopped && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::yield();  // no events handled: the report stays queued
+  ASSERT_EQ(player.PlayState(), Mp3Player::kStopped);
+  harness.Open(files.sweep);
+  DrainEvents();
+  EXPECT_EQ(ends, 0);
+
+  ASSERT_TRUE(WaitUntil([&] { return ends > 0; }));
+  DrainEvents();
+  EXPECT_EQ(ends, 1);
+  EXPECT_EQ(player.PlayState(), Mp3Player::kStopped);
+  EXPECT_EQ(recording.Frames(), 1000u + (2 * 16000u - 1000u) + 2 * 16000u);
+}
+
+// A track gain that lowers the level is applied; one that would raise it is
+// not, so nothing clips; without ReplayGain both come at their own level.
+TEST(Mp3DecoderReplayGainTest, ATrackGainLowersTheLevelAndNeverRaisesIt) {
+  const Mp3Fixtures& files = Mp3Fixtures::Get();
+  const auto level = [](const std::filesystem::path& path, bool replayGain) {
+    auto decoder = Mp3Decoder::Open(path.string(), replayGain);
+    std::vector<std::int16_t> samples(8000);
+    const std::size_t frames = decoder->Read(samples.data(), samples.size());
+    return 20.0 * std::log10(Rms(samples, 0, frames));
+  };
+  EXPECT_NEAR(level(files.gainCut, true) - level(files.gainCut, false), -6.0, 0.1);
+  EXPECT_NEAR(level(files.gainRaise, true) - level(files.gainRaise, false), 0.0, 0.01);
+  EXPECT_NEAR(level(files.gainRaise, false) - level(files.gainCut, false), 0.0, 0.01);
 }
