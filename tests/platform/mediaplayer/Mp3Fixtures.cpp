@@ -11,8 +11,6 @@ const Mp3Fixtures& Mp3Fixtures::Get() {
       std::filesystem::path(MORVA_MP3_FIXTURES) / "tone.mp3",
       std::filesystem::path(MORVA_MP3_FIXTURES) / "sweep.mp3",
       std::filesystem::path(MORVA_MP3_FIXTURES) / "untagged.mp3",
-      std::filesystem::path(MORVA_MP3_FIXTURES) / "gaincut.mp3",
-      std::filesystem::path(MORVA_MP3_FIXTURES) / "gainraise.mp3",
   };
   return fixtures;
 }

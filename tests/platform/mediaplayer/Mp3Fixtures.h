@@ -8,8 +8,6 @@ struct Mp3Fixtures {
   std::filesystem::path tone;   // 245.4 s of 440 Hz
   std::filesystem::path sweep;  // 2 s rising sweep, 300 to 3000 Hz
   std::filesystem::path untagged;  // 3 s sweep, 3 s silence; variable bit rate, no Info header
-  std::filesystem::path gainCut;    // 1 s of 440 Hz, ReplayGain track gain -6 dB
-  std::filesystem::path gainRaise;  // the same, +6 dB
 
   static const Mp3Fixtures& Get();
 };

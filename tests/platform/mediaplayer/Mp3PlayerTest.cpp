@@ -8,7 +8,6 @@
 
 #include "tests/platform/mediaplayer/Mp3Fixtures.h"
 #include "tests/platform/mediaplayer/PlayerHarness.h"
-#include "platform/mediaplayer/Mp3Decoder.h"
 #include "src/seams/ControlError.h"
 
 using namespace std::chrono_literals;
@@ -295,17 +294,3 @@ TEST_F(Mp3PlayerTest, EndOfStreamIsRaisedOnlyForTheOpenFileThatEndedByItself) {
   EXPECT_EQ(recording.Frames(), 1000u + (2 * 16000u - 1000u) + 2 * 16000u);
 }
 
-// A track gain that lowers the level is applied; one that would raise it is
-// not, so nothing clips; without ReplayGain both come at their own level.
-TEST(Mp3DecoderReplayGainTest, ATrackGainLowersTheLevelAndNeverRaisesIt) {
-  const Mp3Fixtures& files = Mp3Fixtures::Get();
-  const auto level = [](const std::filesystem::path& path, bool replayGain) {
-    auto decoder = Mp3Decoder::Open(path.string(), replayGain);
-    std::vector<std::int16_t> samples(8000);
-    const std::size_t frames = decoder->Read(samples.data(), samples.size());
-    return 20.0 * std::log10(Rms(samples, 0, frames));
-  };
-  EXPECT_NEAR(level(files.gainCut, true) - level(files.gainCut, false), -6.0, 0.1);
-  EXPECT_NEAR(level(files.gainRaise, true) - level(files.gainRaise, false), 0.0, 0.01);
-  EXPECT_NEAR(level(files.gainRaise, false) - level(files.gainCut, false), 0.0, 0.01);
-}

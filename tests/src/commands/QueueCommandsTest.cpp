@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <map>
-#include <set>
-
-#include <QFile>
+#include <algorithm>
 
 #include "tests/support/FormFixture.h"
 
@@ -34,40 +31,6 @@ class QueueCommandsTest : public CommandFixture {
   }
   static inline const std::string kDot = "\xC2\xB7";
 };
-
-TEST_F(QueueCommandsTest, AQueueGoesOnByItselfInOrderAndBackReturns) {
-  Say(".q alpha");  // nothing plays: it starts at once
-  EXPECT_EQ(NewLines(), std::vector<std::string>{Morva("Playing [Alpha]")});
-  Say(".q delta");
-  Say(".q beta");
-  Say(".q");
-  EXPECT_EQ(NewLines(), (std::vector<std::string>{Morva("Queued [Delta] " + kDot + " 1 In Queue"),
-                                                  Morva("Queued [Beta Love] " + kDot + " 2 In Queue"),
-                                                  Morva("Queued MP3s [2]"), Entry(0, "Delta.mp3"),
-                                                  Entry(1, "Beta Love.mp3")}));
-  EXPECT_EQ(Opened(), std::vector<std::string>{Open("Alpha.mp3")});
-
-  player.End();  // no command typed: the queue's first starts and is announced
-  EXPECT_EQ(Opened(), std::vector<std::string>{Open("Delta.mp3")});
-  EXPECT_EQ(NewLines(), std::vector<std::string>{Morva("Playing [Delta]")});
-
-  // ".skip" while a track plays: the file-list choice's stop, then the next.
-  Say(".skip");
-  EXPECT_EQ(NewCalls(), (std::vector<std::string>{"player.Stop", Open("Beta Love.mp3")}));
-  EXPECT_EQ(NewLines(), (std::vector<std::string>{Red(""), Morva("Playing [Beta Love]")}));
-
-  Say(".back");
-  Say(".back");
-  EXPECT_EQ(Opened(), (std::vector<std::string>{Open("Delta.mp3"), Open("Alpha.mp3")}));
-  Say(".back");  // nothing before the first
-  EXPECT_EQ(NewLines(), (std::vector<std::string>{Red(""), Morva("Playing [Delta]"), Red(""),
-                                                  Morva("Playing [Alpha]"), Morva("No MP3 To Go Back To")}));
-
-  player.End();  // the queue is empty and the shuffle off: playback stops, as without a queue
-  Say(".skip");
-  EXPECT_TRUE(Opened().empty());
-  EXPECT_EQ(NewLines(), std::vector<std::string>{Morva("No MP3 To Skip To [Queue Empty, Shuffle Off]")});
-}
 
 // ".skip" typed again during the stop's second: each starts one track after
 // the wait, so the room is told of exactly the tracks that started, in the
@@ -108,39 +71,21 @@ TEST_F(QueueCommandsTest, QueueAndPlayChoicesWaitSideBySideAndCancelEndsBoth) {
   EXPECT_EQ(form->List2->ListCount(), 0);
 }
 
-// Every track once before any repeats, round after round; a file that has
-// gone is skipped with one line to the owner; a change of folder draws the
-// next track from the new one; ".xshuffle" ends the continuation.
-TEST_F(QueueCommandsTest, ShuffleHearsEveryTrackOncePerRoundAndFollowsTheFolder) {
+// A change of folder draws the next track from the new one; a file that has
+// gone is skipped with one line to the owner and left out of later rounds;
+// ".xshuffle" ends the continuation. (Rounds are heard end to end in PlayOnTest.)
+TEST_F(QueueCommandsTest, ShuffleFollowsTheFolderAndSkipsAFileThatHasGone) {
   Say(".shuffle");
-  EXPECT_EQ(NewLines().front(), Morva("MP3 Player " + kDot + " Shuffle is Now Enabled"));
-  std::vector<std::string> heard = Opened();
-  for (int i = 0; i < 11; ++i) {
-    player.End();
-    for (const std::string& call : Opened()) heard.push_back(call);
-  }
-  ASSERT_EQ(heard.size(), 12u);
-  for (std::size_t round = 0; round < 3; ++round) {
-    const std::set<std::string> once(heard.begin() + static_cast<long>(4 * round),
-                                     heard.begin() + static_cast<long>(4 * round + 4));
-    EXPECT_EQ(once.size(), 4u) << "round " << round;
-  }
-  for (std::size_t i = 1; i < heard.size(); ++i) EXPECT_NE(heard[i], heard[i - 1]);
-
-  // A folder with one track gone under the list: the next round skips it.
   const QString other = MakeMusicFolder("other", {"One.mp3", "Two.mp3"});
   form->File1->SetPath(other);
   player.failOpenIf = [](const QString& path) { return path.endsWith("One.mp3"); };
   NewLines();
+  Opened();
   player.End();
   player.End();
-  const std::string two = "player.OpenFile(" + other.toStdString() + "/Two.mp3)";
-  for (const std::string& call : Opened()) {
-    if (call.find("/One.mp3") == std::string::npos) {
-      EXPECT_EQ(call, two);
-    }
-  }
   EXPECT_EQ(NewLines(), (std::vector<std::string>{Morva("Playing [Two]"), Morva("Playing [Two]")}));
+  const std::vector<std::string> opened = Opened();
+  EXPECT_LE(std::count(opened.begin(), opened.end(), "player.OpenFile(" + other.toStdString() + "/One.mp3)"), 1);
 
   Say(".xshuffle");
   player.End();
