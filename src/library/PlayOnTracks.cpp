@@ -74,7 +74,8 @@ void OpenTrack(Session& s, const HeldTrack& track) {
   s.MediaPlayer1.OpenFile(track.path);
   PlayOn& p = s.playOn;
   // What lay ahead of the current track is left behind by a new one.
-  if (p.current + 1 < p.history.size()) p.history.erase(p.history.begin() + static_cast<long>(p.current) + 1, p.history.end());
+  if (p.current + 1 < p.history.size())
+    p.history.erase(p.history.begin() + static_cast<long>(p.current) + 1, p.history.end());
   if (p.history.empty() || p.history.back() != track) p.history.push_back(track);
   while (p.history.size() > PlayOn::kHistory) p.history.pop_front();
   p.current = p.history.size() - 1;
