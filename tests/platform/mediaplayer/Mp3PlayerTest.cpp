@@ -283,9 +283,11 @@ TEST_F(Mp3PlayerTest, EndOfStreamIsRaisedOnlyForTheOpenFileThatEndedByItself) {
   while (player.PlayState() != Mp3Player::kStopped && std::chrono::steady_clock::now() < deadline)
     std::this_thread::yield();  // no events handled: the report stays queued
   ASSERT_EQ(player.PlayState(), Mp3Player::kStopped);
+  recording.HoldAt(recording.Frames() + 1000);  // the next file must not end before it is looked at
   harness.Open(files.sweep);
   DrainEvents();
   EXPECT_EQ(ends, 0);
+  recording.Release();
 
   ASSERT_TRUE(WaitUntil([&] { return ends > 0; }));
   DrainEvents();
