@@ -290,6 +290,7 @@ int main(int argc, char** argv) {
   }
 
   Mp3Player mediaPlayer(sinks);
+  mediaPlayer.SetReplayGain(!options.noReplayGain);
   // The panel belongs to the window, which goes before the player does.
   auto makePanel = [&mediaPlayer](QWidget* parent) -> QWidget* { return new MediaPlayerPanel(mediaPlayer, parent); };
 

@@ -110,6 +110,18 @@ bool HeaderAgreesWithSize(std::int64_t headerFrames, double framesBySize) {
   return headerFrames > 0 && std::abs(static_cast<double>(headerFrames) - framesBySize) <= slack;
 }
 
+// The tags have been read by now, and libmpg123 scales the samples by the
+// track's gain (held down to the peak a tag gives). A gain that raises the
+// level would clip wherever the file's peak is not tagged, so it is left out.
+void OnlyLower(mpg123_handle* handle) {
+  double base = 0.0;
+  double really = 0.0;
+  double gainDb = 0.0;
+  if (mpg123_getvolume(handle, &base, &really, &gainDb) != MPG123_OK || really <= base) return;
+  mpg123_param2(handle, MPG123_RVA, MPG123_RVA_OFF, 0.0);
+  mpg123_volume(handle, base);
+}
+
 // Frames CountFrames reads per call: a few milliseconds of work.
 constexpr int kFramesPerCount = 4096;
 
@@ -152,10 +164,11 @@ struct Mp3Decoder::Counter {
   }
 };
 
-std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(const std::string& path) {
+std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(const std::string& path, bool replayGain) {
   Descriptor file = OpenRegularFile(path);
   HandlePtr handle = NewHandle();
   if (!handle) Fail(path, "no decoder");
+  if (replayGain) mpg123_param2(handle.get(), MPG123_RVA, MPG123_RVA_MIX, 0.0);
   if (mpg123_open_fd(handle.get(), file.get()) != MPG123_OK) {
     Fail(path, mpg123_strerror(handle.get()));
   }
@@ -174,6 +187,7 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(const std::string& path) {
     if (result == MPG123_DONE && i > 0) break;  // a very short file
     if (result != MPG123_OK && result != MPG123_NEW_FORMAT) Fail(path, "no decodable MPEG audio");
   }
+  if (replayGain) OnlyLower(handle.get());
   // An encoder's Info header gives the frame count with the delay and
   // padding, and is believed when the file's size agrees with it. Otherwise
   // the length is estimated from the size and the bit rate, and CountFrames

@@ -19,7 +19,11 @@ class Mp3Decoder {
  public:
   // Throws ControlError when the file is missing, unreadable, not a regular
   // file (a FIFO, a device, a folder) or holds no decodable MPEG audio.
-  static std::unique_ptr<Mp3Decoder> Open(const std::string& path);
+  // With replayGain, the samples come at the level of the file's ReplayGain
+  // track gain (ID3v2 or the encoder's Info header), as far as it lowers the
+  // level: a gain that would raise it is not applied, so nothing clips. A
+  // file without one comes as it is.
+  static std::unique_ptr<Mp3Decoder> Open(const std::string& path, bool replayGain = false);
   ~Mp3Decoder();
 
   Mp3Decoder(const Mp3Decoder&) = delete;

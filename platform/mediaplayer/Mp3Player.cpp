@@ -34,7 +34,7 @@ Mp3Player::~Mp3Player() {
 void Mp3Player::OpenFile(const QString& path) {
   std::unique_ptr<Mp3Decoder> decoder;
   try {
-    decoder = Mp3Decoder::Open(QFile::encodeName(path).toStdString());
+    decoder = Mp3Decoder::Open(QFile::encodeName(path).toStdString(), replayGain_);
   } catch (const ControlError&) {
     // Nothing stays open that a later Play could resume.
     Close();
@@ -47,6 +47,7 @@ void Mp3Player::OpenFile(const QString& path) {
     std::lock_guard lock(mutex_);
     duration_ = duration;
     incoming_ = std::move(decoder);
+    ++opened_;
     seekTo_.reset();
     positionFrames_ = 0;
     SetState(kPlaying);
@@ -102,9 +103,16 @@ int Mp3Player::PlayState() const {
 }
 
 void Mp3Player::SetPlayCount(std::int32_t count) {
-  std::lock_guard lock(mutex_);
-  playCount_ = count < 0 ? 1 : count;
+  std::int32_t held = 1;
+  {
+    std::lock_guard lock(mutex_);
+    playCount_ = count < 0 ? 1 : count;
+    held = playCount_;
+  }
+  emit playCountChanged(held);
 }
+
+void Mp3Player::SetEndOfStreamHandler(EndOfStreamHandler handler) { endOfStream_ = std::move(handler); }
 
 std::int32_t Mp3Player::PlayCount() const {
   std::lock_guard lock(mutex_);
@@ -184,6 +192,7 @@ struct Mp3Player::Playback {
   std::int32_t passes = 0;    // finished passes over the current file
   std::int64_t framesThisPass = 0;
   std::int32_t playCount = 1;
+  std::uint64_t file = 0;  // which OpenFile the decoder came from
   double appliedGain = 0.0;
   bool play = false;  // the file plays; otherwise only its length is counted
 
@@ -221,6 +230,7 @@ bool Mp3Player::TakeCommands(Playback& playback) {
     if (incoming_) {
       retired = std::move(playback.decoder);
       playback.decoder = std::move(incoming_);
+      playback.file = opened_;
       playback.passes = 0;
       playback.framesThisPass = 0;
       playback.appliedGain = muted_ ? 0.0 : gain_.load();
@@ -309,5 +319,16 @@ void Mp3Player::PlayChunk(Playback& playback) {
   // stop that came in meanwhile stays.
   decoder.Seek(0);
   positionFrames_ = 0;
-  if (state_ == kPlaying) SetState(kStopped);
+  if (state_ != kPlaying) return;
+  SetState(kStopped);
+  // Raised only if, by the time it reaches the user-interface thread, the
+  // file is still the open one and nothing has started it again.
+  Report([this, file = playback.file] {
+    bool ended = false;
+    {
+      std::lock_guard lock(mutex_);
+      ended = file == opened_ && state_ == kStopped;
+    }
+    if (ended && endOfStream_) endOfStream_();
+  });
 }

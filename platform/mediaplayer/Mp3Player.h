@@ -53,6 +53,7 @@ class Mp3Player : public QObject, public MediaPlayerControl {
   void SetMute(bool mute) override;
   void SetVolume(std::int32_t volume) override;
   double Duration() const override;
+  void SetEndOfStreamHandler(EndOfStreamHandler handler) override;
 
   // For the panel.
   bool Muted() const;
@@ -62,6 +63,10 @@ class Mp3Player : public QObject, public MediaPlayerControl {
   double Position() const;
   // Moves playback to the second (held within the file); ignored when closed.
   void Seek(double seconds);
+  // Whether files opened from now on play at their ReplayGain track gain
+  // (see Mp3Decoder::Open); on at first.
+  void SetReplayGain(bool on) { replayGain_ = on; }
+
   // The path given to the last successful OpenFile; empty when closed.
   QString FileName() const;
 
@@ -77,6 +82,8 @@ class Mp3Player : public QObject, public MediaPlayerControl {
   void volumeChanged(std::int32_t volume);
   // Seek moved playback to this second.
   void seeked(double seconds);
+  // SetPlayCount took a value; the count it holds now.
+  void playCountChanged(std::int32_t count);
 
  private:
   struct Playback;
@@ -114,6 +121,9 @@ class Mp3Player : public QObject, public MediaPlayerControl {
   std::optional<std::int64_t> seekTo_;
   std::int32_t playCount_ = 1;
   bool quit_ = false;
+  // Counts the files opened, so that the end of one is not taken for the end
+  // of a file opened after it.
+  std::uint64_t opened_ = 0;
 
   // Read by the worker on every chunk.
   std::atomic<double> gain_;
@@ -130,6 +140,8 @@ class Mp3Player : public QObject, public MediaPlayerControl {
   std::int32_t volume_ = kDefaultVolume;
   long rate_ = 0;
   QString fileName_;
+  EndOfStreamHandler endOfStream_;
+  bool replayGain_ = true;
 
   std::thread worker_;  // last: starts after everything it uses exists
 };

@@ -39,7 +39,7 @@ Form1::Form1(Platform platform)
   setFont(FontOf("MS Sans Serif", 8.25, QFont::SansSerif));
   BuildControls();
   session_.emplace(Session{aol_, MediaPlayer1, CDPlayer1, *List2, *File1, *Text2, platform_.runtime,
-                           platform_.messageBoxes, platform_.process, SettingsFilePath(), *this});
+                           platform_.messageBoxes, platform_.process, SettingsFilePath(), *this, 0, {}});
   StyleControls();
   SetOuterHeight(kDesignOuterHeight);
   PlaceInCorner();
@@ -50,10 +50,12 @@ Form1::Form1(Platform platform)
       });
   Chat1.SetLineReceivedHandler(
       [this](const QString& screenName, const QString& text) { Chat1_LineReceived(screenName, text); });
+  MediaPlayer1.SetEndOfStreamHandler([this] { MediaPlayer1_EndOfStream(); });
 }
 
 Form1::~Form1() {
   Chat1.SetLineReceivedHandler(nullptr);
+  MediaPlayer1.SetEndOfStreamHandler(nullptr);
   platform_.win32.DestroyWindow(hwnd_);
 }
 

@@ -108,6 +108,8 @@ class Form1 : public QWidget, public WindowView {
 
   // Event handlers.
   void Chat1_LineReceived(const QString& screenName, const QString& text);
+  // A track played to its end: the queue or the shuffle goes on.
+  void MediaPlayer1_EndOfStream();
   void File1_Click();
   void Command1_Click();
   void Label1_Click();

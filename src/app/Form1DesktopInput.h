@@ -13,6 +13,10 @@ class Form1DesktopInput : public DesktopInput {
   void RunAsOwner(const QString& commandLine) override;
   void Raise() override;
   int TrackCount() const override;
+  bool HasNext() const override;
+  bool HasPrevious() const override;
+  bool Shuffling() const override;
+  void SetPlayOnChangedHandler(std::function<void()> handler) override;
 
  private:
   Form1& form_;

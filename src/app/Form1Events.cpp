@@ -5,9 +5,20 @@
 #include "src/commands/LineReceived.h"
 #include "src/commands/PresenceCommands.h"
 #include "src/library/Library.h"
+#include "src/library/PlayOnTracks.h"
+#include "src/seams/ControlError.h"
+#include "src/seams/Diagnostic.h"
 
 void Form1::Chat1_LineReceived(const QString& screenName, const QString& text) {
   commands::LineReceived(session(), screenName, text);
+}
+
+void Form1::MediaPlayer1_EndOfStream() {
+  try {
+    library::TrackEnded(session());
+  } catch (const ControlError& error) {
+    Diagnose(error.what());
+  }
 }
 
 void Form1::PlayIt(const QString& searchText) { library::PlayIt(session(), searchText); }

@@ -34,6 +34,12 @@ const QStringList& HelpLines() {
       ".xmute  -  Unmutes MP3 Player",
       ".xpause  -  Unpause MP3",
       ".xviewmp3s  -  Hide MP3s",
+      ".q  -  Queue MP3s Or List The Queue",
+      ".xq  -  Empty The Queue",
+      ".shuffle  -  Shuffle All MP3s",
+      ".xshuffle  -  Stop Shuffle",
+      ".skip  -  Next MP3 In Queue Or Shuffle",
+      ".back  -  Previous MP3 Played",
   };
   return lines;
 }

@@ -35,6 +35,8 @@ constexpr Option kOptions[] = {
      [](LauncherOptions& o, const QString&) { o.noMpris = true; }},
     {"--irc-listen", "[HOST:]PORT", "let your own IRC client connect here (loopback) and go on to --irc",
      [](LauncherOptions& o, const QString& v) { o.ircListen = v; }},
+    {"--no-replaygain", nullptr, "play every file at its own level, ignoring its ReplayGain tags",
+     [](LauncherOptions& o, const QString&) { o.noReplayGain = true; }},
 };
 
 const Option* Find(const QString& name) {

@@ -30,6 +30,8 @@ struct LauncherOptions {
   // [HOST:]PORT on loopback where the owner's own IRC client connects; Morva
   // goes on to the --irc network for it.
   std::optional<QString> ircListen;
+  // Files play at their own level, their ReplayGain track gain ignored.
+  bool noReplayGain = false;
   // Set when the command line cannot be used; names the fault.
   QString error;
 };

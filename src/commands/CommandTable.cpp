@@ -7,6 +7,7 @@
 #include "src/commands/PlayCommands.h"
 #include "src/commands/PlayerCommands.h"
 #include "src/commands/PresenceCommands.h"
+#include "src/commands/QueueCommands.h"
 #include "src/commands/WindowCommands.h"
 
 namespace commands {
@@ -45,6 +46,12 @@ constexpr auto kRows = std::to_array<CommandRow>({
     {".next", Next},
     {".prev", Prev},
     {".cancel", Cancel},
+    {".q", Q},
+    {".xq", XQ},
+    {".shuffle", Shuffle},
+    {".xshuffle", XShuffle},
+    {".skip", Skip},
+    {".back", Back},
 });
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "src/commands/PlayCommands.h"
 #include "src/library/Library.h"
+#include "src/library/PlayOnTracks.h"
 #include "src/library/Track.h"
 #include "src/seams/ControlError.h"
 #include "src/session/Session.h"
@@ -35,7 +36,7 @@ void PlayNumber(Session& s, const CommandLine& line) {
   if (title.isEmpty()) return aol.SendRoomLine(kWhitePrefix + kBullet + " Morva MP3 [Invaled Number]");
 
   try {
-    s.MediaPlayer1.OpenFile(TrackPath(s.File1.Path(), name));
+    library::OpenTrack(s, library::EntryTrack(s, name));
   } catch (const ControlError&) {
     return aol.SendRoomLine(refused);
   }
@@ -65,6 +66,9 @@ void Play(Session& s, const CommandLine& line) {
 }
 
 void Cancel(Session& s, const CommandLine&) {
+  // ".q"'s choice goes too: ".cancel" is the answer both prompts offer.
+  s.playOn.choicePending = false;
+  s.playOn.choice.clear();
   if (!s.SelectionPending) return;
   s.SelectionPending = 0;
   s.List2.Clear();
@@ -76,8 +80,8 @@ void R(Session& s, const CommandLine&) {
   const int count = s.File1.ListCount();
   const int index = static_cast<int>(s.aol.RollUpTo(count)) - 1;
   SkipFailure([&] { s.File1.SetListIndex(index); });
-  const QString path = TrackPath(s.File1.Path(), s.File1.FileName());
-  SkipFailure([&] { s.MediaPlayer1.OpenFile(path); });
+  const HeldTrack track = library::EntryTrack(s, s.File1.FileName());
+  SkipFailure([&] { library::OpenTrack(s, track); });
   SkipFailure([&] { s.MediaPlayer1.Play(); });
 }
 

@@ -1,4 +1,5 @@
 #include "src/library/Library.h"
+#include "src/library/PlayOnTracks.h"
 #include "src/library/TitleMatch.h"
 #include "src/library/Track.h"
 #include "src/session/Session.h"
@@ -17,7 +18,7 @@ void PlayIt(Session& s, const QString& searchText) {
     // Emptied before the open: a file that fails to open must not stay in
     // the list for the next search to append to.
     s.List2.Clear();
-    s.MediaPlayer1.OpenFile(TrackPath(s.File1.Path(), name));
+    OpenTrack(s, EntryTrack(s, name));
     aol.SendRoomLine(MorvaLine("Playing [" + TrackTitle(name) + "]"));
     return;
   }

@@ -1,4 +1,5 @@
 #include "src/library/Library.h"
+#include "src/library/PlayOnTracks.h"
 #include "src/library/Track.h"
 #include "src/seams/ControlError.h"
 #include "src/seams/Diagnostic.h"
@@ -17,7 +18,7 @@ void StartSelectedTrack(Session& s) {
     }
     // Read only now: a choice made during the wait is the one that plays.
     const QString name = s.File1.FileName();
-    s.MediaPlayer1.OpenFile(TrackPath(s.File1.Path(), name));
+    OpenTrack(s, EntryTrack(s, name));
     aol.SendRoomLine(MorvaLine("Playing [" + TrackTitle(name) + "]"));
   } catch (const ControlError& error) {
     // The failing step ends the handler; nothing after it is done.

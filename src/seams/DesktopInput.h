@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QString>
 
 // What the system offers an input from the desktop (the media keys, the
@@ -16,4 +18,12 @@ class DesktopInput {
   virtual void Raise() = 0;
   // How many tracks the music directory offers to ".r".
   virtual int TrackCount() const = 0;
+  // Whether ".skip" has a track to go to (the queue or the shuffle), whether
+  // ".back" has one to go back to, and whether the shuffle is on.
+  virtual bool HasNext() const = 0;
+  virtual bool HasPrevious() const = 0;
+  virtual bool Shuffling() const = 0;
+  // Called whenever one of those may have changed; one handler, nullptr to
+  // stop.
+  virtual void SetPlayOnChangedHandler(std::function<void()> handler) = 0;
 };

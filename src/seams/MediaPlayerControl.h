@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include <QString>
 
@@ -32,4 +33,12 @@ class MediaPlayerControl {
   virtual void SetVolume(std::int32_t volume) = 0;
   // Length of the open file in seconds; 0 when nothing is open.
   virtual double Duration() const = 0;
+
+  // The EndOfStream event: the open file has played to its end (its last
+  // pass, under the play count) and stopped there by itself; not raised by
+  // Stop, nor for a file that another OpenFile has replaced by then. One
+  // handler, set by the main window; raised on the user-interface thread,
+  // never from inside a call.
+  using EndOfStreamHandler = std::function<void()>;
+  virtual void SetEndOfStreamHandler(EndOfStreamHandler handler) = 0;
 };

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -63,6 +64,17 @@ class MprisTest : public ::testing::Test {
       QThread::msleep(20);
     } while (!deadline.hasExpired());
     return answer;
+  }
+
+  // One property of the player interface as dbus-send prints it, its value last.
+  QByteArray Property(const QString& name) {
+    QProcess get;
+    get.setProcessEnvironment(bus_.Environment());
+    get.start("dbus-send", {"--session", "--print-reply", "--dest=org.mpris.MediaPlayer2.morva",
+                            "/org/mpris/MediaPlayer2", "org.freedesktop.DBus.Properties.Get",
+                            "string:org.mpris.MediaPlayer2.Player", "string:" + name});
+    get.waitForFinished(15000);
+    return get.readAllStandardOutput().simplified().split(' ').last();
   }
 
   // Sends one call with dbus-send; its exit status.
@@ -230,6 +242,57 @@ TEST_F(MprisTest, WithoutABusOrWithTheNameTakenTheProgramRunsAndSaysSoOnce) {
   EXPECT_EQ(off.WaitForExit(), 0);
   EXPECT_EQ(second.errors().count('\n'), 1);
   EXPECT_EQ(off.errors(), "");
+}
+
+// Next, Previous, Shuffle and LoopStatus run ".skip", ".back", ".shuffle",
+// ".xshuffle", ".repeat" and ".xrepeat", each with its line in the room, and
+// CanGoPrevious tells whether there is a track to go back to.
+TEST_F(MprisTest, NextPreviousShuffleAndLoopRunTheirCommands) {
+  ProgramFolder folder = MakeProgramFolder("mpris-playon");
+  ASSERT_TRUE(folder.problem.isEmpty()) << folder.problem.toStdString();
+  ASSERT_TRUE(WriteToneMp3(folder.music + "Alpha Song.mp3", 30, 440) &&
+              WriteToneMp3(folder.music + "Beta Song.mp3", 30, 523));
+  MorvaProcess morva;
+  morva.SetEnvironment(bus_.Environment());
+  morva.KeepErrors();
+  ASSERT_TRUE(morva.Start(folder.program, {"--audio", "null", "--screen-name", "Joe"}, folder.root->path() + "/music"));
+  ASSERT_TRUE(morva.WaitForLine("Joe: " + kBullet + " Loaded By:Joe"));
+  ASSERT_EQ(Ask({"shuffle"}, "Off"), "Off");
+  EXPECT_EQ(Property("CanGoPrevious"), "false");
+  EXPECT_EQ(Ask({"loop"}, "None"), "None");
+
+  // Nothing plays: the shuffle starts at once.
+  bus_.Playerctl(kPlayer, {"shuffle", "on"});
+  ASSERT_TRUE(morva.WaitForLine(Morva("MP3 Player \xC2\xB7 Shuffle is Now Enabled")));
+  const std::optional<QByteArray> first = morva.WaitForLineStartingWith(Morva("Playing ["));
+  ASSERT_TRUE(first.has_value());
+  EXPECT_EQ(Ask({"shuffle"}, "On"), "On");
+
+  bus_.Playerctl(kPlayer, {"next"});
+  const std::optional<QByteArray> second = morva.WaitForLineStartingWith(Morva("Playing ["));
+  ASSERT_TRUE(second.has_value());
+  EXPECT_NE(*second, *first);  // the round's other track
+  EXPECT_EQ(Property("CanGoPrevious"), "true");
+
+  bus_.Playerctl(kPlayer, {"previous"});
+  ASSERT_TRUE(morva.WaitForLine(*first));
+  EXPECT_EQ(Property("CanGoPrevious"), "false");
+
+  bus_.Playerctl(kPlayer, {"loop", "track"});
+  ASSERT_TRUE(morva.WaitForLine(Morva("MP3 Player \xC2\xB7 Repeat is Now Enabled")));
+  EXPECT_EQ(Ask({"loop"}, "Track"), "Track");
+  bus_.Playerctl(kPlayer, {"loop", "none"});
+  ASSERT_TRUE(morva.WaitForLine(Morva("Repeat is Now Disabled")));
+  EXPECT_EQ(Ask({"loop"}, "None"), "None");
+
+  // The owner's own ".xshuffle" reaches the desktop too.
+  morva.Type(".xshuffle");
+  ASSERT_TRUE(morva.WaitForLine(Morva("Shuffle is Now Disabled")));
+  EXPECT_EQ(Ask({"shuffle"}, "Off"), "Off");
+  morva.Type(".stop");
+  morva.Type(".exit");
+  EXPECT_EQ(morva.WaitForExit(), 0);
+  EXPECT_EQ(morva.errors(), "");
 }
 
 }  // namespace

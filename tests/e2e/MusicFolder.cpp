@@ -48,9 +48,10 @@ bool WriteMp3(const QString& path, const QByteArray& wavBytes, const QStringList
   }
   // From 56 kbit/s up a frame at 22050 Hz has room for LAME's tag of the
   // encoder's delay and padding, which the decoder cuts off: the file then
-  // holds the tone alone, with no silence of its own at either end.
+  // holds the tone alone, with no silence of its own at either end. The tag
+  // carries no ReplayGain, so the tone plays at its own level.
   QProcess lame;
-  lame.start("lame", QStringList{"--quiet", "-b", "64"} + lameOptions + QStringList{wavPath, path});
+  lame.start("lame", QStringList{"--quiet", "-b", "64", "--noreplaygain"} + lameOptions + QStringList{wavPath, path});
   const bool ok = lame.waitForFinished(60000) && lame.exitStatus() == QProcess::NormalExit && lame.exitCode() == 0;
   QFile::remove(wavPath);
   return ok;
@@ -66,6 +67,11 @@ bool WriteTaggedToneMp3(const QString& path, int seconds, double frequency, cons
                         const QString& album) {
   return WriteMp3(path, SineWav(seconds, [frequency](double t) { return 2.0 * std::numbers::pi * frequency * t; }),
                   {"--id3v2-only", "--ta", artist, "--tl", album});
+}
+
+bool WriteReplayGainToneMp3(const QString& path, int seconds, double frequency, double gainDb) {
+  return WriteMp3(path, SineWav(seconds, [frequency](double t) { return 2.0 * std::numbers::pi * frequency * t; }),
+                  {"--tv", QString("TXXX=replaygain_track_gain=%1 dB").arg(gainDb, 0, 'f', 2)});
 }
 
 bool WriteSweepMp3(const QString& path, int seconds, double from, double to) {

@@ -22,6 +22,8 @@ bool WriteToneMp3(const QString& path, int seconds, double frequency);
 // The same with an ID3v2 tag naming the artist and the album.
 bool WriteTaggedToneMp3(const QString& path, int seconds, double frequency, const QString& artist,
                         const QString& album);
+// The same with an ID3v2 ReplayGain track gain (and no peak).
+bool WriteReplayGainToneMp3(const QString& path, int seconds, double frequency, double gainDb);
 // The same for a tone that rises evenly from one frequency to the other, so
 // that its pitch tells where in the file it is.
 bool WriteSweepMp3(const QString& path, int seconds, double from, double to);

@@ -54,7 +54,9 @@ class SoundOutputTest : public ::testing::Test {
     const QString music = folder.music;
     bool made = WriteToneMp3(music + "Steady 440.mp3", 60, 440) && WriteToneMp3(music + "Short Beep.mp3", 2, 440) &&
                 WriteSweepMp3(music + "Rising Sweep.mp3", kSweepSeconds, kSweepFrom, kSweepTo) &&
-                WriteToneMp3(music + "Match 01.mp3", 1, 660);
+                WriteToneMp3(music + "Match 01.mp3", 1, 660) && WriteToneMp3(music + "Gain Plain.mp3", 3, 440) &&
+                WriteReplayGainToneMp3(music + "Gain Cut.mp3", 3, 440, -6.0) &&
+                WriteReplayGainToneMp3(music + "Gain Boost.mp3", 3, 440, 6.0);
     for (int i = 2; made && i <= kMatches; ++i)
       made = QFile::copy(music + "Match 01.mp3", music + QString("Match %1.mp3").arg(i, 2, 10, QChar('0')));
     if (!made) {
@@ -399,5 +401,33 @@ TEST_F(SoundOutputTest, ABusyRoomDoesNotMakeTheSoundStutter) {
   RecordProperty("silent_gaps", static_cast<int>(gaps.size()));
   EXPECT_EQ(Describe(gaps), "");
 }
+
+class ReplayGainTest : public SoundOutputTest, public ::testing::WithParamInterface<bool> {};
+
+// Three files of the same tone: without a gain, with -6 dB and with +6 dB
+// (and no peak). The cut is heard 6 dB down; a raise is never applied, so
+// nothing can clip; --no-replaygain plays all three alike.
+TEST_P(ReplayGainTest, TheTrackGainLowersTheLevelAndNeverRaisesIt) {
+  const bool honoured = GetParam();
+  StartServer();
+  StartMorva("pulse", honoured ? QStringList{} : QStringList{"--no-replaygain"});
+  double levels[3] = {};
+  const char* names[3] = {"Plain", "Cut", "Boost"};
+  for (int i = 0; i < 3; ++i) {
+    const QByteArray name = names[i];
+    Say(".play gain " + name, Morva("Playing [Gain " + name + "]"));
+    const Window window = Measure();
+    levels[i] = sound::LevelDb(server_->Left(), window.begin, window.end);
+  }
+  EXPECT_GT(levels[0], -40.0) << "nothing heard\n" << morva_.errors().toStdString();
+  EXPECT_NEAR(levels[1] - levels[0], honoured ? -6.0 : 0.0, 1.0) << "plain " << levels[0] << " dB, cut " << levels[1];
+  EXPECT_NEAR(levels[2] - levels[0], 0.0, 1.0) << "plain " << levels[0] << " dB, boost " << levels[2];
+  EXPECT_EQ(morva_.errors().toStdString(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, ReplayGainTest, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return std::string(info.param ? "Honoured" : "TurnedOff");
+                         });
 
 }  // namespace

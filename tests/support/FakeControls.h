@@ -69,8 +69,16 @@ class FakeMediaPlayer : public MediaPlayerControl, public FakeControl {
   void SetMute(bool mute) override { Call("Mute", std::string("Mute=") + (mute ? "true" : "false")); }
   void SetVolume(std::int32_t volume) override { Call("Volume", "Volume=" + std::to_string(volume)); }
   double Duration() const override { return duration; }
+  void SetEndOfStreamHandler(EndOfStreamHandler handler) override { endOfStream = std::move(handler); }
+
+  // Plays the open file to its end, as the real player reports it.
+  void End() {
+    state = kStopped;
+    if (endOfStream) endOfStream();
+  }
 
   int state = kClosed;
+  EndOfStreamHandler endOfStream;
   double duration = 0;
   // Files that fail to open, by path.
   std::function<bool(const QString&)> failOpenIf;

@@ -19,6 +19,11 @@ double MprisPlayerAdaptor::Volume() const { return service_.State().volume; }
 void MprisPlayerAdaptor::SetVolume(double volume) { service_.SetVolume(volume); }
 qlonglong MprisPlayerAdaptor::Position() const { return service_.PositionMicroseconds(); }
 bool MprisPlayerAdaptor::CanGoNext() const { return service_.State().canGoNext; }
+bool MprisPlayerAdaptor::CanGoPrevious() const { return service_.State().canGoPrevious; }
+bool MprisPlayerAdaptor::Shuffle() const { return service_.State().shuffle; }
+void MprisPlayerAdaptor::SetShuffle(bool shuffle) { service_.SetShuffle(shuffle); }
+QString MprisPlayerAdaptor::LoopStatus() const { return service_.State().loopStatus; }
+void MprisPlayerAdaptor::SetLoopStatus(const QString& loopStatus) { service_.SetLoopStatus(loopStatus); }
 bool MprisPlayerAdaptor::CanPlay() const { return service_.State().canPlay; }
 bool MprisPlayerAdaptor::CanPause() const { return service_.State().canPause; }
 bool MprisPlayerAdaptor::CanSeek() const { return service_.State().canSeek; }
@@ -28,6 +33,7 @@ void MprisPlayerAdaptor::Pause() { service_.Pause(); }
 void MprisPlayerAdaptor::PlayPause() { service_.PlayPause(); }
 void MprisPlayerAdaptor::Stop() { service_.Stop(); }
 void MprisPlayerAdaptor::Next() { service_.Next(); }
+void MprisPlayerAdaptor::Previous() { service_.Previous(); }
 void MprisPlayerAdaptor::Seek(qlonglong offset) { service_.Seek(offset); }
 
 void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& trackId, qlonglong position) {

@@ -41,8 +41,9 @@ class MprisRootAdaptor : public QDBusAbstractAdaptor {
   MprisService& service_;
 };
 
-// org.mpris.MediaPlayer2.Player: the MP3 player. Previous has nothing to go
-// back to (".r" picks at random), so CanGoPrevious is false.
+// org.mpris.MediaPlayer2.Player: the MP3 player. Next and Previous walk the
+// queue, the shuffle and the history of what played (".skip", ".back");
+// Shuffle is ".shuffle" and ".xshuffle", LoopStatus "Track" ".repeat".
 class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
@@ -59,6 +60,8 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
   Q_PROPERTY(bool CanPause READ CanPause)
   Q_PROPERTY(bool CanSeek READ CanSeek)
   Q_PROPERTY(bool CanControl READ CanControl)
+  Q_PROPERTY(bool Shuffle READ Shuffle WRITE SetShuffle)
+  Q_PROPERTY(QString LoopStatus READ LoopStatus WRITE SetLoopStatus)
 
  public:
   explicit MprisPlayerAdaptor(MprisService& service);
@@ -70,11 +73,15 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
   void SetVolume(double volume);
   qlonglong Position() const;
   bool CanGoNext() const;
-  bool CanGoPrevious() const { return false; }
+  bool CanGoPrevious() const;
   bool CanPlay() const;
   bool CanPause() const;
   bool CanSeek() const;
   bool CanControl() const { return true; }
+  bool Shuffle() const;
+  void SetShuffle(bool shuffle);
+  QString LoopStatus() const;
+  void SetLoopStatus(const QString& loopStatus);
 
  public slots:
   void Play();
@@ -82,7 +89,7 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
   void PlayPause();
   void Stop();
   void Next();
-  void Previous() {}
+  void Previous();
   void Seek(qlonglong offset);
   void SetPosition(const QDBusObjectPath& trackId, qlonglong position);
   void OpenUri(const QString& uri, const QDBusMessage& message);

@@ -34,10 +34,13 @@ MprisService::MprisService(Mp3Player& player, DesktopInput& input, QObject* pare
   connect(&player_, &Mp3Player::playStateChanged, this, &MprisService::AnnounceChanges);
   connect(&player_, &Mp3Player::durationChanged, this, &MprisService::AnnounceChanges);
   connect(&player_, &Mp3Player::volumeChanged, this, &MprisService::AnnounceChanges);
+  connect(&player_, &Mp3Player::playCountChanged, this, &MprisService::AnnounceChanges);
+  input_.SetPlayOnChangedHandler([this] { AnnounceChanges(); });
   connect(&player_, &Mp3Player::seeked, this, [this] { emit seeked(PositionMicroseconds()); });
 }
 
 MprisService::~MprisService() {
+  input_.SetPlayOnChangedHandler(nullptr);
   if (connectionName_.isEmpty()) return;
   QDBusConnection connection(connectionName_);
   if (published_) connection.unregisterService(QLatin1String(kBusName));
@@ -96,7 +99,10 @@ MprisPlayerState MprisService::State() const {
   state.canPlay = open || tracks;
   state.canPause = open;
   state.canSeek = open;
-  state.canGoNext = tracks;
+  state.canGoNext = tracks || input_.HasNext();
+  state.canGoPrevious = input_.HasPrevious();
+  state.shuffle = input_.Shuffling();
+  state.loopStatus = player_.PlayCount() == 0 ? QStringLiteral("Track") : QStringLiteral("None");
   return state;
 }
 
@@ -140,9 +146,30 @@ void MprisService::Stop() {
   if (state == Mp3Player::kPlaying || state == Mp3Player::kPaused) Run(QStringLiteral(".stop"));
 }
 
-// Another track, as ".r" picks it.
+// The queue's or the shuffle's next track; without either, another track
+// as ".r" picks it.
 void MprisService::Next() {
-  if (input_.TrackCount() > 0) Run(QStringLiteral(".r"));
+  if (input_.HasNext()) {
+    Run(QStringLiteral(".skip"));
+  } else if (input_.TrackCount() > 0) {
+    Run(QStringLiteral(".r"));
+  }
+}
+
+void MprisService::Previous() {
+  if (input_.HasPrevious()) Run(QStringLiteral(".back"));
+}
+
+void MprisService::SetShuffle(bool shuffle) {
+  if (shuffle != input_.Shuffling()) Run(shuffle ? QStringLiteral(".shuffle") : QStringLiteral(".xshuffle"));
+}
+
+// "Track" is ".repeat", "None" is ".xrepeat". There is no loop over a list
+// to switch on: "Playlist" changes nothing.
+void MprisService::SetLoopStatus(const QString& loopStatus) {
+  const bool repeating = player_.PlayCount() == 0;
+  if (loopStatus == QLatin1String("Track") && !repeating) Run(QStringLiteral(".repeat"));
+  if (loopStatus == QLatin1String("None") && repeating) Run(QStringLiteral(".xrepeat"));
 }
 
 // Relative: before the start goes to the start; past the end goes on to the

@@ -49,6 +49,9 @@ class MprisService : public QObject {
   void PlayPause();
   void Stop();
   void Next();
+  void Previous();
+  void SetShuffle(bool shuffle);
+  void SetLoopStatus(const QString& loopStatus);
   void Seek(qlonglong offset);
   void SetPosition(const QString& trackId, qlonglong position);
   void SetVolume(double volume);

@@ -11,6 +11,9 @@ QVariantMap MprisPlayerState::Properties() const {
       {QStringLiteral("CanPause"), canPause},
       {QStringLiteral("CanSeek"), canSeek},
       {QStringLiteral("CanGoNext"), canGoNext},
+      {QStringLiteral("CanGoPrevious"), canGoPrevious},
+      {QStringLiteral("Shuffle"), shuffle},
+      {QStringLiteral("LoopStatus"), loopStatus},
   };
 }
 

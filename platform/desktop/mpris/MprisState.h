@@ -16,6 +16,9 @@ struct MprisPlayerState {
   bool canPause = false;
   bool canSeek = false;
   bool canGoNext = false;
+  bool canGoPrevious = false;
+  bool shuffle = false;
+  QString loopStatus;  // "Track" while ".repeat" holds, else "None"
 
   // The properties by their names on the bus (Position apart: it moves on
   // its own and is read when asked for).

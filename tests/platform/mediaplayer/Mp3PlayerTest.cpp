@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 #include "tests/platform/mediaplayer/Mp3Fixtures.h"
@@ -262,3 +263,36 @@ TEST_F(Mp3PlayerTest, ANewFileReplacesThePlayingOne) {
   EXPECT_LE(samples.size(), 1000u + 4096u + 16000u);
   EXPECT_EQ(Slice(samples, samples.size() - 16000, samples.size()), DecodeAll(files.sweep));
 }
+
+// The end event is the system's cue for the next track: raised once for a
+// file that played to its end (its last pass), never for a Stop, and never
+// for a file whose end comes through after another file was opened.
+TEST_F(Mp3PlayerTest, EndOfStreamIsRaisedOnlyForTheOpenFileThatEndedByItself) {
+  int ends = 0;
+  player.SetEndOfStreamHandler([&] { ++ends; });
+  recording.HoldAt(1000);
+  harness.Open(files.sweep);
+  ASSERT_TRUE(recording.WaitForFrames(1000, 10s));
+  player.Stop();
+  recording.Release();
+
+  // Ended on the worker, its report still queued, when the next file opens.
+  player.SetPlayCount(2);
+  player.Play();
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (player.PlayState() != Mp3Player::kStopped && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::yield();  // no events handled: the report stays queued
+  ASSERT_EQ(player.PlayState(), Mp3Player::kStopped);
+  recording.HoldAt(recording.Frames() + 1000);  // the next file must not end before it is looked at
+  harness.Open(files.sweep);
+  DrainEvents();
+  EXPECT_EQ(ends, 0);
+  recording.Release();
+
+  ASSERT_TRUE(WaitUntil([&] { return ends > 0; }));
+  DrainEvents();
+  EXPECT_EQ(ends, 1);
+  EXPECT_EQ(player.PlayState(), Mp3Player::kStopped);
+  EXPECT_EQ(recording.Frames(), 1000u + (2 * 16000u - 1000u) + 2 * 16000u);
+}
+
