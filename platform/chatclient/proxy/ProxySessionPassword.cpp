@@ -25,20 +25,32 @@ bool SameSecret(QByteArrayView a, QByteArrayView b) {
 
 // The proxy's password is the client's to give Morva only: a PASS (or, where
 // Morva answered the client's SASL, an AUTHENTICATE) that comes again later
-// never goes on to the network.
+// never goes on to the network, however it is spelled: blanks before it, a
+// tag or a prefix, any case. The command word is found as a lenient server
+// would find it, not as the strict parser does, so that no spelling the
+// parser refuses slips by.
 bool ProxySession::KeptFromNetwork(const QByteArray& line) const {
-  if (!line.startsWith('@') && !line.startsWith(':')) {
-    // Most lines: the command is the first word, and nothing need be parsed.
-    auto is = [&line](QByteArrayView word) {
-      return line.size() > word.size() && line[word.size()] == ' ' &&
-             QByteArrayView(line).first(word.size()).compare(word, Qt::CaseInsensitive) == 0;
-    };
-    return is("PASS") || (localCap_ && is("AUTHENTICATE"));
+  qsizetype at = 0;
+  auto skipBlanks = [&] {
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
+  };
+  auto word = [&] {
+    const qsizetype from = at;
+    while (at < line.size() && line[at] != ' ' && line[at] != '\t') ++at;
+    return QByteArrayView(line).sliced(from, at - from);
+  };
+  skipBlanks();
+  if (at < line.size() && line[at] == '@') {
+    word();
+    skipBlanks();
   }
-  const std::optional<IrcMessage> message = IrcMessage::Parse(line);
-  if (!message) return false;
-  const QByteArray command = message->command.toUpper();
-  return command == "PASS" || (localCap_ && command == "AUTHENTICATE");
+  if (at < line.size() && line[at] == ':') {
+    word();
+    skipBlanks();
+  }
+  const QByteArrayView command = word();
+  auto is = [&command](QByteArrayView name) { return command.compare(name, Qt::CaseInsensitive) == 0; };
+  return is("PASS") || (localCap_ && is("AUTHENTICATE"));
 }
 
 void ProxySession::BeforePassword(const QByteArray& line, const IrcMessage* m) {
