@@ -118,10 +118,12 @@ void IrcProxyTransport::OnNewcomerReadable(QTcpSocket* socket) {
   if (it == newcomers_.end()) return;
   Newcomer& newcomer = **it;
   const Clock::time_point now = Clock::now();
+  const qsizetype tooLong = newcomer.reader.linesTooLong();
   for (const QByteArray& line : newcomer.reader.Feed(socket->readAll())) {
     newcomer.gate.FromClient(line, now);
     if (!newcomer.gate.clientAttached()) break;
   }
+  if (newcomer.reader.linesTooLong() != tooLong) newcomer.gate.ClientLineTooLong();
   newcomer.gate.ClientPending(newcomer.reader.pendingBytes());
   irc::ProxySession::Output out = newcomer.gate.Take();
   WriteLines(*socket, out.toClient);
@@ -146,10 +148,12 @@ void IrcProxyTransport::OnClientReadable() {
   if (!client_) return;
   const QByteArray bytes = client_->readAll();
   const Clock::time_point now = Clock::now();
+  const qsizetype tooLong = clientReader_.linesTooLong();
   for (const QByteArray& line : clientReader_.Feed(bytes)) {
     session_.FromClient(line, now);
     if (!session_.clientAttached()) break;
   }
+  if (clientReader_.linesTooLong() != tooLong) session_.ClientLineTooLong();
   // A line that never ends before the password is as bad as a long one.
   session_.ClientPending(clientReader_.pendingBytes());
   Apply();

@@ -84,6 +84,10 @@ class ProxySession {
   void ClientLeft(const QString& reason);
   // The client has sent this many bytes of a line not yet ended.
   void ClientPending(qsizetype bytes);
+  // The client sent a line longer than any IRC line may be (the reader
+  // drops it): a client before its password is sent away at once, the
+  // owner's is told that the line was not sent.
+  void ClientLineTooLong();
   // For the end of the program: Morva's waiting lines leave at once, then
   // QUIT; the client is told and closed.
   void Shutdown(const QString& reason, Clock::time_point now);

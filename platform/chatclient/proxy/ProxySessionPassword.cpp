@@ -153,6 +153,12 @@ void ProxySession::RefuseClient(const QString& reason) {
   state_ = State::Closed;
 }
 
+void ProxySession::ClientLineTooLong() {
+  if (state_ == State::BeforePassword) return RefuseClient("line too long");
+  if (state_ == State::Connecting || state_ == State::Relaying)
+    ToClient(QByteArray(kMe) + " 417 " + (registered_ ? nick_ : ClientNick()) + " :Input line was too long");
+}
+
 void ProxySession::ClientPending(qsizetype bytes) {
   if (state_ == State::BeforePassword && bytes > options_.longestLineBeforePassword) RefuseClient("line too long");
 }

@@ -18,7 +18,8 @@ using Clock = ProxySession::Clock;
 // "connect" (the network answered), "lost REASON", "leave" (the client went),
 // "say ROOM HTML" and "join ROOM" (Morva's), "act ROOM HTML", "msg NICK HTML"
 // and "nick NAME" (the owner's slash commands in Morva's window), "wait MS",
-// "client" (a client connects again), "tell TEXT" (for the owner alone).
+// "client" (a client connects again), "tell TEXT" (for the owner alone),
+// "toolong" (the client's reader dropped a line over the limit).
 const QStringList kPassFirst = {"C PASS :secret", "C NICK Joe", "C USER joe 0 * :Joe", "connect"};
 const QStringList kSignedOn = kPassFirst + QStringList{"S :irc.test 001 Joe :Welcome", "S :Joe!joe@host JOIN #music"};
 const QStringList kWithEcho = kSignedOn + QStringList{"C CAP REQ :echo-message", "S :irc.test CAP Joe ACK :echo-message"};
@@ -97,6 +98,7 @@ Outcome Play(ProxySession& session, Clock::time_point& now, const QStringList& s
     else if (verb == "nick") session.ChangeNick(rest, now);
     else if (verb == "client") session.ClientConnected(now);
     else if (verb == "tell") session.TellOwner(rest);
+    else if (verb == "toolong") session.ClientLineTooLong();
     else if (verb == "wait") {
       now += std::chrono::milliseconds(rest.toInt());
       session.Tick(now);
@@ -161,6 +163,10 @@ TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) 
        QStringList(20, "C WHO #music"), {"ERROR :Closing link: give the password first"}, {}, {}, false, true},
       {"a line over 8 KB before the password", {}, {"C PASS :" + QString(8200, 'x')},
        {"ERROR :Closing link: line too long"}, {}, {}, false, true},
+      {"a line over the limit before the password: sent away at once, not at the time limit", {},
+       {"C NICK Joe", "toolong"}, {"ERROR :Closing link: line too long"}, {}, {}, false, true},
+      {"the owner's over-long line is not sent, and he is told", kSignedOn, {"toolong", "C NICK Joe2"},
+       {":morva 417 Joe :Input line was too long"}, {"NICK Joe2"}, {}},
       {"CAP before PASS: Morva answers it, with SASL PLAIN, then negotiates for the client", {},
        {"C CAP LS 302", "C NICK Joe", "C USER joe 0 * :Joe", "C CAP REQ :sasl", "C AUTHENTICATE PLAIN",
         "C AUTHENTICATE " + QString::fromLatin1(kSaslOk), "C CAP END", "connect",
