@@ -128,7 +128,7 @@ class ProxySession {
   bool KeptFromNetwork(const QByteArray& line) const;
   // Whether Morva keeps the network's line to itself.
   // Anything for the client after the line goes into `after`.
-  bool ReadFromUpstream(const IrcMessage& message, QByteArray* after, Clock::time_point now);
+  bool ReadFromUpstream(const IrcMessage& message, std::vector<QByteArray>* after, Clock::time_point now);
   bool UpstreamCap(const IrcMessage& message, Clock::time_point now);
   void UpstreamSaslFailed(const QString& reason);
   // PASS, NICK and USER, then the client's lines that waited.

@@ -27,6 +27,13 @@ const QByteArray kLong = "PRIVMSG #music :" + QByteArray(700, 'x') + " end";
 const QByteArray kOdd = ":Ann!a@h PRIVMSG #music :\xff\xfe caf\xe9 \x01\x7f\x1b[31m";
 const QByteArray kSaslOk = QByteArray("\0anyone\0secret", 14).toBase64();
 const QByteArray kSaslBad = QByteArray("\0anyone\0guess", 13).toBase64();
+// 30 capabilities of 40 bytes: 1.2 KB that one CAP NEW line cannot hold.
+QByteArrayList ManyCaps() {
+  QByteArrayList caps;
+  for (int i = 10; i < 40; ++i) caps.push_back("draft/cap-" + QByteArray::number(i) + '-' + QByteArray(27, 'a'));
+  return caps;
+}
+const QByteArrayList kManyCaps = ManyCaps();
 
 struct Case {
   const char* name;
@@ -195,6 +202,14 @@ TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) 
       {"a wrong SASL password", {}, {"C CAP LS", "C AUTHENTICATE PLAIN", "C AUTHENTICATE " + QString::fromLatin1(kSaslBad)},
        {":morva CAP * LS :sasl=PLAIN cap-notify", "AUTHENTICATE +", ":morva 904 * :SASL authentication failed",
         "ERROR :Closing link: wrong password"}, {}, {}, false, true},
+
+      {"a long CAP NEW comes in as many lines of 512 bytes as it needs", {},
+       {"C CAP LS 302", "C NICK Joe", "C USER joe 0 * :Joe", "C PASS :secret", "C CAP END", "connect",
+        "S :irc.test CAP * LS :" + QString::fromLatin1(kManyCaps.join(' ')), "S :irc.test 001 Joe :Welcome"},
+       {":morva CAP * LS :sasl=PLAIN cap-notify", ":irc.test 001 Joe :Welcome",
+        ":irc.test CAP Joe NEW :" + kManyCaps.mid(0, 11).join(' '), ":irc.test CAP Joe NEW :" + kManyCaps.mid(11, 11).join(' '),
+        ":irc.test CAP Joe NEW :" + kManyCaps.mid(22).join(' ')},
+       {"CAP LS 302", "PASS :server-pw", "NICK Joe", "USER joe 0 * :Joe", "CAP END"}, {"signedOn Joe"}, true},
 
       // Morva's own lines go up as the owner's, and down once.
       {"an announcement, copied down without echo-message", kSignedOn, {"say #music <b>Playing</b> [Alpha]"},
