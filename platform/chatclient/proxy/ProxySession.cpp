@@ -60,7 +60,12 @@ void ProxySession::ClientConnected(Clock::time_point now) {
   localCap_ = !options_.saslAccount.isEmpty();
 }
 
-QByteArray ProxySession::ClientNick() const { return clientNick_.isEmpty() ? QByteArray("*") : clientNick_; }
+// Before the network names it, the nick is the client's own word: one no
+// network would take is not repeated in Morva's replies.
+QByteArray ProxySession::ClientNick() const {
+  constexpr qsizetype kLongestNick = 64;
+  return clientNick_.isEmpty() || clientNick_.size() > kLongestNick ? QByteArray("*") : clientNick_;
+}
 
 // --- The client's lines (before its password: ProxySessionPassword.cpp) ---
 

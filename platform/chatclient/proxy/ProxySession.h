@@ -31,8 +31,8 @@ struct ProxySessionOptions {
   // One budget for the owner's lines and Morva's.
   int burst = 5;
   std::chrono::steady_clock::duration interval = std::chrono::seconds(1);
-  // A client that has not given the password by then, or has sent this many
-  // lines that mean nothing before it, or one line longer, is sent away.
+  // A client that has not given the password by then, or has sent more
+  // lines than this before it (of any kind), or one line longer, is sent away.
   std::chrono::steady_clock::duration passwordLimit = std::chrono::seconds(30);
   int linesBeforePassword = 20;
   qsizetype longestLineBeforePassword = 8192;

@@ -11,6 +11,9 @@ namespace {
 constexpr const char* kOwnCaps = "sasl=PLAIN cap-notify";
 // The prefix of Morva's own replies to the client before the network is there.
 constexpr const char* kMe = ":morva";
+// The most of what a client sent that one of those replies repeats: a
+// stranger's long nick or CAP request is not sent back at length.
+constexpr qsizetype kMostEchoed = 64;
 
 // Compares without stopping at the first difference, so that the time taken
 // says nothing about the password.
@@ -55,6 +58,10 @@ bool ProxySession::KeptFromNetwork(const QByteArray& line) const {
 
 void ProxySession::BeforePassword(const QByteArray& line, const IrcMessage* m) {
   if (line.size() > options_.longestLineBeforePassword) return RefuseClient("line too long");
+  // Every line counts, CAP, PING, NICK and the like too: a stranger gets a
+  // few replies, never as many as he sends lines.
+  if (!passwordGiven_ && ++linesBeforePassword_ > options_.linesBeforePassword)
+    return RefuseClient("give the password first");
   const QByteArray command = m ? m->command.toUpper() : QByteArray();
   if (command == "CAP") return LocalCap(*m);
   if (command == "AUTHENTICATE") return LocalAuthenticate(*m);
@@ -68,9 +75,8 @@ void ProxySession::BeforePassword(const QByteArray& line, const IrcMessage* m) {
     userLine_ = line;
     return OpenWhenReady();
   }
-  if (command == "PING") return ToClient(QByteArray(kMe) + " PONG morva :" + m->Param(0));
+  if (command == "PING") return ToClient(QByteArray(kMe) + " PONG morva :" + m->Param(0).left(kMostEchoed));
   if (command == "QUIT") return RefuseClient("Bye");
-  if (++linesBeforePassword_ >= options_.linesBeforePassword) RefuseClient("give the password first");
 }
 
 void ProxySession::LocalCap(const IrcMessage& m) {
@@ -90,17 +96,17 @@ void ProxySession::LocalCap(const IrcMessage& m) {
       const QByteArray name = cap.startsWith('-') ? cap.mid(1) : cap;
       known = known && (name == "sasl" || name == "cap-notify");
     }
-    if (!known) return ToClient(head + "NAK :" + m.Param(1));
+    if (!known) return ToClient(head + "NAK :" + m.Param(1).left(kMostEchoed));
     for (const QByteArray& cap : asked)
       if (cap.endsWith("cap-notify")) clientCapNotify_ = !cap.startsWith('-');
-    return ToClient(head + "ACK :" + m.Param(1));
+    return ToClient(head + "ACK :" + m.Param(1).left(kMostEchoed));
   }
   if (what == "LIST") return ToClient(head + "LIST :" + (clientCapNotify_ ? "cap-notify" : ""));
   if (what == "END") {
     capEnded_ = true;
     return OpenWhenReady();
   }
-  ToClient(QByteArray(kMe) + " 410 " + ClientNick() + ' ' + m.Param(0) + " :Invalid CAP command");
+  ToClient(QByteArray(kMe) + " 410 " + ClientNick() + ' ' + m.Param(0).left(kMostEchoed) + " :Invalid CAP command");
 }
 
 void ProxySession::LocalAuthenticate(const IrcMessage& m) {
@@ -122,7 +128,7 @@ void ProxySession::LocalAuthenticate(const IrcMessage& m) {
     ToClient(QByteArray(kMe) + " 904 " + ClientNick() + " :SASL authentication failed");
     return RefuseClient("wrong password");
   }
-  const QByteArray account = parts[1].isEmpty() ? QByteArray("owner") : WireSafe(parts[1]);
+  const QByteArray account = parts[1].isEmpty() ? QByteArray("owner") : WireSafe(parts[1]).left(kMostEchoed);
   ToClient(QByteArray(kMe) + " 900 " + ClientNick() + ' ' + ClientNick() + "!morva@morva " + account +
            " :You are now logged in as " + account);
   ToClient(QByteArray(kMe) + " 903 " + ClientNick() + " :SASL authentication successful");

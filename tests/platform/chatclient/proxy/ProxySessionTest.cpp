@@ -167,7 +167,12 @@ TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) 
       {"no password at all", {}, {"C NICK Joe", "C USER joe 0 * :Joe", "wait 29000", "C PING :x", "wait 1000"},
        {":morva PONG morva :x", "ERROR :Closing link: no password in time"}, {}, {}, false, true},
       {"garbage before the password", {},
-       QStringList(20, "C WHO #music"), {"ERROR :Closing link: give the password first"}, {}, {}, false, true},
+       QStringList(21, "C WHO #music"), {"ERROR :Closing link: give the password first"}, {}, {}, false, true},
+      {"before it every line counts, CAP and PING too, and no reply repeats much of what was sent", {},
+       QStringList{"C NICK " + QString(300, 'n'), "C PING :" + QString(300, 'p')} + QStringList(19, "C CAP LS 302"),
+       QByteArrayList{":morva PONG morva :" + QByteArray(64, 'p')} + QByteArrayList(18, ":morva CAP * LS :sasl=PLAIN cap-notify") +
+           QByteArrayList{"ERROR :Closing link: give the password first"},
+       {}, {}, false, true},
       {"a line over 8 KB before the password", {}, {"C PASS :" + QString(8200, 'x')},
        {"ERROR :Closing link: line too long"}, {}, {}, false, true},
       {"a line over the limit before the password: sent away at once, not at the time limit", {},
