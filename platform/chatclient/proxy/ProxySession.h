@@ -33,9 +33,11 @@ struct ProxySessionOptions {
   std::chrono::steady_clock::duration interval = std::chrono::seconds(1);
   // A client that has not given the password by then, or has sent more
   // lines than this before it (of any kind), or one line longer, is sent away.
+  // What a client needs before its password (CAP, SASL in pieces of 400,
+  // NICK, USER) fits well within the line; a stranger waiting costs little.
   std::chrono::steady_clock::duration passwordLimit = std::chrono::seconds(30);
   int linesBeforePassword = 20;
-  qsizetype longestLineBeforePassword = 8192;
+  qsizetype longestLineBeforePassword = 1024;
   // With an account of Morva's own, a network that has not answered CAP LS
   // by then offers no SASL.
   std::chrono::steady_clock::duration capAnswer = std::chrono::seconds(15);
