@@ -12,6 +12,7 @@ std::vector<QByteArray> IrcLineReader::Feed(QByteArrayView chunk) {
       pending_.append(part);
     } else {
       pending_.clear();
+      if (!skipping_) ++linesTooLong_;
       skipping_ = true;
     }
     if (lf < 0) break;
@@ -28,6 +29,7 @@ void IrcLineReader::Finish(std::vector<QByteArray>& lines) {
   skipping_ = false;
   if (skipped) return;
   if (line.endsWith('\r')) line.chop(1);
+  if (line.size() > kMaxLineBytes) ++linesTooLong_;
   if (line.isEmpty() || line.size() > kMaxLineBytes || line.contains('\0')) return;
   lines.push_back(std::move(line));
 }

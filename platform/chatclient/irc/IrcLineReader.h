@@ -27,12 +27,17 @@ class IrcLineReader {
 
   // Bytes held for a line not yet complete (never more than kMaxLineBytes + 1).
   qsizetype pendingBytes() const { return pending_.size(); }
+  // How many lines were discarded for their length so far, the one being
+  // skipped included: a reader that must refuse such a line, not only drop
+  // it, learns of it as soon as it goes over.
+  qsizetype linesTooLong() const { return linesTooLong_; }
 
  private:
   void Finish(std::vector<QByteArray>& lines);
 
   QByteArray pending_;
   bool skipping_ = false;  // in a line too long to keep, until its LF
+  qsizetype linesTooLong_ = 0;
 };
 
 }  // namespace irc

@@ -12,8 +12,10 @@ namespace {
 
 using Clock = irc::ProxySession::Clock;
 
-// The most clients kept waiting for their password while one is attached.
-constexpr std::size_t kMostNewcomers = 4;
+// The most clients kept waiting for their password at once; one more sends
+// the one that waited longest away, so that a stranger who keeps connecting
+// cannot keep the owner from being heard.
+constexpr std::size_t kMostNewcomers = 8;
 
 // A socket that is done with: it may be the sender of the signal being handled.
 void Discard(std::unique_ptr<QTcpSocket>& socket) {
@@ -85,23 +87,17 @@ void IrcProxyTransport::OnNewClient() {
   while (QTcpSocket* incoming = server_->nextPendingConnection()) {
     std::unique_ptr<QTcpSocket> socket(incoming);
     socket->setParent(nullptr);
-    if (client_) {
-      AdmitNewcomer(std::move(socket));
-      continue;
-    }
-    client_ = std::move(socket);
-    client_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    clientReader_ = irc::IrcLineReader();
-    connect(client_.get(), &QTcpSocket::readyRead, this, &IrcProxyTransport::OnClientReadable);
-    connect(client_.get(), &QTcpSocket::disconnected, this, &IrcProxyTransport::OnClientGone);
-    session_.ClientConnected(Clock::now());
-    emit notice("Your IRC client connected from port " + QString::number(client_->peerPort()));
-    Apply();
+    AdmitNewcomer(std::move(socket));
   }
 }
 
 void IrcProxyTransport::AdmitNewcomer(std::unique_ptr<QTcpSocket> socket) {
-  if (newcomers_.size() >= kMostNewcomers) return Discard(socket);
+  if (newcomers_.size() >= kMostNewcomers) {
+    std::unique_ptr<QTcpSocket> oldest = std::move(newcomers_.front()->socket);
+    newcomers_.erase(newcomers_.begin());
+    oldest->write("ERROR :Closing link: too many connections waiting for the password\r\n");
+    CloseGently(std::move(oldest), this);
+  }
   QTcpSocket* raw = socket.get();
   auto newcomer = std::make_unique<Newcomer>(std::move(socket), options_);
   newcomer->gate.ClientConnected(Clock::now());
@@ -109,7 +105,14 @@ void IrcProxyTransport::AdmitNewcomer(std::unique_ptr<QTcpSocket> socket) {
   connect(raw, &QTcpSocket::readyRead, this, [this, raw] { OnNewcomerReadable(raw); });
   connect(raw, &QTcpSocket::disconnected, this, [this, raw] { DropNewcomer(raw); });
   const auto limit = std::chrono::duration_cast<std::chrono::milliseconds>(options_.passwordLimit);
-  QTimer::singleShot(limit, raw, [this, raw] { DropNewcomer(raw); });
+  QTimer::singleShot(limit, raw, [this, raw] {
+    auto it = std::find_if(newcomers_.begin(), newcomers_.end(),
+                           [raw](const auto& newcomer) { return newcomer->socket.get() == raw; });
+    if (it == newcomers_.end()) return;
+    (*it)->gate.Tick(Clock::now() + std::chrono::milliseconds(1));
+    WriteLines(*raw, (*it)->gate.Take().toClient);
+    DropNewcomer(raw);
+  });
 }
 
 void IrcProxyTransport::OnNewcomerReadable(QTcpSocket* socket) {
@@ -118,19 +121,22 @@ void IrcProxyTransport::OnNewcomerReadable(QTcpSocket* socket) {
   if (it == newcomers_.end()) return;
   Newcomer& newcomer = **it;
   const Clock::time_point now = Clock::now();
-  for (const QByteArray& line : newcomer.reader.Feed(socket->readAll())) {
+  const qsizetype tooLong = newcomer.reader.linesTooLong();
+  for (QByteArray& line : newcomer.reader.Feed(socket->readAll())) {
     newcomer.gate.FromClient(line, now);
+    newcomer.lines.push_back(std::move(line));
     if (!newcomer.gate.clientAttached()) break;
   }
+  if (newcomer.reader.linesTooLong() != tooLong) newcomer.gate.ClientLineTooLong();
   newcomer.gate.ClientPending(newcomer.reader.pendingBytes());
   irc::ProxySession::Output out = newcomer.gate.Take();
   WriteLines(*socket, out.toClient);
-  // The right password: now, and only now, the place is said to be taken.
-  if (out.openUpstream) socket->write("ERROR :Closing link: another client is attached to Morva\r\n");
+  newcomer.answered += out.toClient.size();
   if (!out.openUpstream && !out.closeClient) return;
-  std::unique_ptr<QTcpSocket> leaving = std::move(newcomer.socket);
+  std::unique_ptr<Newcomer> leaving = std::move(*it);
   newcomers_.erase(it);
-  CloseGently(std::move(leaving), this);
+  if (out.openUpstream) return Promote(std::move(leaving));
+  CloseGently(std::move(leaving->socket), this);
 }
 
 void IrcProxyTransport::DropNewcomer(QTcpSocket* socket) {
@@ -142,14 +148,42 @@ void IrcProxyTransport::DropNewcomer(QTcpSocket* socket) {
   CloseGently(std::move(leaving), this);
 }
 
+void IrcProxyTransport::Promote(std::unique_ptr<Newcomer> newcomer) {
+  if (client_) {
+    // Also the end of a client that closed just before, not yet seen.
+    client_->write("ERROR :Closing link: another client gave the password and took over\r\n");
+    session_.ClientLeft("Another client took over");
+    Apply();
+    if (client_) CloseGently(std::move(client_), this);
+  }
+  client_ = std::move(newcomer->socket);
+  client_->disconnect(this);
+  client_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+  clientReader_ = std::move(newcomer->reader);
+  connect(client_.get(), &QTcpSocket::readyRead, this, &IrcProxyTransport::OnClientReadable);
+  connect(client_.get(), &QTcpSocket::disconnected, this, &IrcProxyTransport::OnClientGone);
+  emit notice("Your IRC client connected from port " + QString::number(client_->peerPort()));
+  // The session reads what the gate read; the gate's answers were written.
+  const Clock::time_point now = Clock::now();
+  session_.ClientConnected(now);
+  for (const QByteArray& line : newcomer->lines) session_.FromClient(line, now);
+  irc::ProxySession::Output out = session_.Take();
+  out.toClient.erase(out.toClient.begin(),
+                     out.toClient.begin() + static_cast<std::ptrdiff_t>(std::min(newcomer->answered, out.toClient.size())));
+  Apply(std::move(out));
+  if (client_ && client_->bytesAvailable() > 0) OnClientReadable();
+}
+
 void IrcProxyTransport::OnClientReadable() {
   if (!client_) return;
   const QByteArray bytes = client_->readAll();
   const Clock::time_point now = Clock::now();
+  const qsizetype tooLong = clientReader_.linesTooLong();
   for (const QByteArray& line : clientReader_.Feed(bytes)) {
     session_.FromClient(line, now);
     if (!session_.clientAttached()) break;
   }
+  if (clientReader_.linesTooLong() != tooLong) session_.ClientLineTooLong();
   // A line that never ends before the password is as bad as a long one.
   session_.ClientPending(clientReader_.pendingBytes());
   Apply();
@@ -161,8 +195,9 @@ void IrcProxyTransport::OnClientGone() {
   Apply();
 }
 
-void IrcProxyTransport::Apply() {
-  irc::ProxySession::Output out = session_.Take();
+void IrcProxyTransport::Apply() { Apply(session_.Take()); }
+
+void IrcProxyTransport::Apply(irc::ProxySession::Output out) {
   if (upstream_.IsOpen())
     for (const QByteArray& line : out.toUpstream) upstream_.WriteLine(line);
   if (out.closeUpstream) upstream_.FlushAndClose(std::chrono::milliseconds(200));

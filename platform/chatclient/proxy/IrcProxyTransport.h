@@ -50,23 +50,32 @@ class IrcProxyTransport : public ChatTransport {
   void SignOff();
 
  private:
-  // Another client while one is attached: its password is checked first, as
-  // for any client, and only then is it told that the place is taken, so
-  // that a stranger learns nothing.
+  // Every client waits here, answered by a gate of its own, until it gives
+  // the password; only then does it take the place of the attached one.
+  // A stranger that never gives it keeps nobody out.
   struct Newcomer {
     Newcomer(std::unique_ptr<QTcpSocket> s, const irc::ProxySessionOptions& options)
         : socket(std::move(s)), gate(options) {}
     std::unique_ptr<QTcpSocket> socket;
     irc::IrcLineReader reader;
     irc::ProxySession gate;
+    // What it sent, for the session to read again once it has the place,
+    // and how many lines the gate answered, not to be written twice. Both
+    // bounded by the gate's limits before the password.
+    std::vector<QByteArray> lines;
+    std::size_t answered = 0;
   };
   void AdmitNewcomer(std::unique_ptr<QTcpSocket> socket);
   void OnNewcomerReadable(QTcpSocket* socket);
   void DropNewcomer(QTcpSocket* socket);
+  // The newcomer gave the password: the attached client, if any, is told
+  // and closed, and the newcomer is the client.
+  void Promote(std::unique_ptr<Newcomer> newcomer);
   void OnNewClient();
   void OnClientReadable();
   void OnClientGone();
   void Apply();
+  void Apply(irc::ProxySession::Output out);
   void Arm();
 
   irc::IrcEndpoint network_;

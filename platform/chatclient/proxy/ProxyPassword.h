@@ -14,5 +14,6 @@ struct ProxyPassword {
 
 // The given one (MORVA_PROXY_PASSWORD) when it is not empty; else the one
 // kept in `file`, made at random (and the file with mode 0600) the first
-// time. A kept file that others may read is refused.
+// time. A kept file that is not a plain file of the user's own (a symbolic
+// link is not followed), or that others may read, is refused.
 ProxyPassword ObtainProxyPassword(const QByteArray& given, const QString& file);

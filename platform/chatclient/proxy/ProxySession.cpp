@@ -18,6 +18,22 @@ constexpr std::size_t kMostWaiting = 1000;
 QString Text(QByteArrayView bytes) { return DecodeIrcText(bytes); }
 QByteArray Last(const IrcMessage& m) { return m.params.empty() ? QByteArray() : m.params.back(); }
 
+// Capabilities in as many lines behind `head` as keep each within 512 bytes
+// with its line end, as a server sends a long CAP NEW; one that cannot fit a
+// line on its own is left out.
+std::vector<QByteArray> CapLines(const QByteArray& head, const QByteArrayList& caps) {
+  const qsizetype room = kRelayedLineBytes - 2 - head.size();
+  std::vector<QByteArray> lines;
+  QByteArray list;
+  for (const QByteArray& cap : caps) {
+    if (cap.size() > room) continue;
+    if (!list.isEmpty() && list.size() + 1 + cap.size() > room) lines.push_back(head + std::exchange(list, {}));
+    list += (list.isEmpty() ? "" : " ") + cap;
+  }
+  if (!list.isEmpty()) lines.push_back(head + list);
+  return lines;
+}
+
 }  // namespace
 
 ProxySession::ProxySession(ProxySessionOptions options)
@@ -44,7 +60,12 @@ void ProxySession::ClientConnected(Clock::time_point now) {
   localCap_ = !options_.saslAccount.isEmpty();
 }
 
-QByteArray ProxySession::ClientNick() const { return clientNick_.isEmpty() ? QByteArray("*") : clientNick_; }
+// Before the network names it, the nick is the client's own word: one no
+// network would take is not repeated in Morva's replies.
+QByteArray ProxySession::ClientNick() const {
+  constexpr qsizetype kLongestNick = 64;
+  return clientNick_.isEmpty() || clientNick_.size() > kLongestNick ? QByteArray("*") : clientNick_;
+}
 
 // --- The client's lines (before its password: ProxySessionPassword.cpp) ---
 
@@ -106,17 +127,17 @@ void ProxySession::SendRegistration(Clock::time_point now) {
 void ProxySession::FromUpstream(const QByteArray& line, Clock::time_point now) {
   if (state_ != State::Relaying) return;
   const std::optional<IrcMessage> message = IrcMessage::Parse(line);
-  QByteArray after;
+  std::vector<QByteArray> after;
   const bool kept = message && ReadFromUpstream(*message, &after, now);
   ReportMembers(now);
   if (kept) return;
   out_.toClient.push_back(line);
-  if (!after.isEmpty()) out_.toClient.push_back(std::move(after));
+  for (QByteArray& line : after) out_.toClient.push_back(std::move(line));
   if (message && message->command == "001") TellHeldNotices();
   Flush(now);
 }
 
-bool ProxySession::ReadFromUpstream(const IrcMessage& m, QByteArray* after, Clock::time_point now) {
+bool ProxySession::ReadFromUpstream(const IrcMessage& m, std::vector<QByteArray>* after, Clock::time_point now) {
   const QByteArray& command = m.command;
   if (upCap_ != UpCap::Off && upCap_ != UpCap::Done) {
     if (UpstreamCap(m, now)) return true;
@@ -132,9 +153,8 @@ bool ProxySession::ReadFromUpstream(const IrcMessage& m, QByteArray* after, Cloc
       QByteArrayList offered;
       for (const QByteArray& cap : upCaps_.split(' '))
         if (!cap.isEmpty() && cap != "sasl" && !cap.startsWith("sasl=") && cap != "cap-notify") offered.push_back(cap);
-      if (!offered.isEmpty())
-        *after = (m.prefix.isEmpty() ? QByteArray() : ':' + m.prefix + ' ') + "CAP " + nick_ + " NEW :" +
-                 offered.join(' ');
+      *after = CapLines((m.prefix.isEmpty() ? QByteArray() : ':' + m.prefix + ' ') + "CAP " + nick_ + " NEW :",
+                        offered);
     }
     return false;
   }

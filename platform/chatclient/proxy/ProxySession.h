@@ -31,11 +31,13 @@ struct ProxySessionOptions {
   // One budget for the owner's lines and Morva's.
   int burst = 5;
   std::chrono::steady_clock::duration interval = std::chrono::seconds(1);
-  // A client that has not given the password by then, or has sent this many
-  // lines that mean nothing before it, or one line longer, is sent away.
+  // A client that has not given the password by then, or has sent more
+  // lines than this before it (of any kind), or one line longer, is sent away.
+  // What a client needs before its password (CAP, SASL in pieces of 400,
+  // NICK, USER) fits well within the line; a stranger waiting costs little.
   std::chrono::steady_clock::duration passwordLimit = std::chrono::seconds(30);
   int linesBeforePassword = 20;
-  qsizetype longestLineBeforePassword = 8192;
+  qsizetype longestLineBeforePassword = 1024;
   // With an account of Morva's own, a network that has not answered CAP LS
   // by then offers no SASL.
   std::chrono::steady_clock::duration capAnswer = std::chrono::seconds(15);
@@ -84,6 +86,10 @@ class ProxySession {
   void ClientLeft(const QString& reason);
   // The client has sent this many bytes of a line not yet ended.
   void ClientPending(qsizetype bytes);
+  // The client sent a line longer than any IRC line may be (the reader
+  // drops it): a client before its password is sent away at once, the
+  // owner's is told that the line was not sent.
+  void ClientLineTooLong();
   // For the end of the program: Morva's waiting lines leave at once, then
   // QUIT; the client is told and closed.
   void Shutdown(const QString& reason, Clock::time_point now);
@@ -124,7 +130,7 @@ class ProxySession {
   bool KeptFromNetwork(const QByteArray& line) const;
   // Whether Morva keeps the network's line to itself.
   // Anything for the client after the line goes into `after`.
-  bool ReadFromUpstream(const IrcMessage& message, QByteArray* after, Clock::time_point now);
+  bool ReadFromUpstream(const IrcMessage& message, std::vector<QByteArray>* after, Clock::time_point now);
   bool UpstreamCap(const IrcMessage& message, Clock::time_point now);
   void UpstreamSaslFailed(const QString& reason);
   // PASS, NICK and USER, then the client's lines that waited.

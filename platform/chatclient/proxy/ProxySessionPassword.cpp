@@ -11,6 +11,9 @@ namespace {
 constexpr const char* kOwnCaps = "sasl=PLAIN cap-notify";
 // The prefix of Morva's own replies to the client before the network is there.
 constexpr const char* kMe = ":morva";
+// The most of what a client sent that one of those replies repeats: a
+// stranger's long nick or CAP request is not sent back at length.
+constexpr qsizetype kMostEchoed = 64;
 
 // Compares without stopping at the first difference, so that the time taken
 // says nothing about the password.
@@ -25,24 +28,40 @@ bool SameSecret(QByteArrayView a, QByteArrayView b) {
 
 // The proxy's password is the client's to give Morva only: a PASS (or, where
 // Morva answered the client's SASL, an AUTHENTICATE) that comes again later
-// never goes on to the network.
+// never goes on to the network, however it is spelled: blanks before it, a
+// tag or a prefix, any case. The command word is found as a lenient server
+// would find it, not as the strict parser does, so that no spelling the
+// parser refuses slips by.
 bool ProxySession::KeptFromNetwork(const QByteArray& line) const {
-  if (!line.startsWith('@') && !line.startsWith(':')) {
-    // Most lines: the command is the first word, and nothing need be parsed.
-    auto is = [&line](QByteArrayView word) {
-      return line.size() > word.size() && line[word.size()] == ' ' &&
-             QByteArrayView(line).first(word.size()).compare(word, Qt::CaseInsensitive) == 0;
-    };
-    return is("PASS") || (localCap_ && is("AUTHENTICATE"));
+  qsizetype at = 0;
+  auto skipBlanks = [&] {
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
+  };
+  auto word = [&] {
+    const qsizetype from = at;
+    while (at < line.size() && line[at] != ' ' && line[at] != '\t') ++at;
+    return QByteArrayView(line).sliced(from, at - from);
+  };
+  skipBlanks();
+  if (at < line.size() && line[at] == '@') {
+    word();
+    skipBlanks();
   }
-  const std::optional<IrcMessage> message = IrcMessage::Parse(line);
-  if (!message) return false;
-  const QByteArray command = message->command.toUpper();
-  return command == "PASS" || (localCap_ && command == "AUTHENTICATE");
+  if (at < line.size() && line[at] == ':') {
+    word();
+    skipBlanks();
+  }
+  const QByteArrayView command = word();
+  auto is = [&command](QByteArrayView name) { return command.compare(name, Qt::CaseInsensitive) == 0; };
+  return is("PASS") || (localCap_ && is("AUTHENTICATE"));
 }
 
 void ProxySession::BeforePassword(const QByteArray& line, const IrcMessage* m) {
   if (line.size() > options_.longestLineBeforePassword) return RefuseClient("line too long");
+  // Every line counts, CAP, PING, NICK and the like too: a stranger gets a
+  // few replies, never as many as he sends lines.
+  if (!passwordGiven_ && ++linesBeforePassword_ > options_.linesBeforePassword)
+    return RefuseClient("give the password first");
   const QByteArray command = m ? m->command.toUpper() : QByteArray();
   if (command == "CAP") return LocalCap(*m);
   if (command == "AUTHENTICATE") return LocalAuthenticate(*m);
@@ -56,9 +75,8 @@ void ProxySession::BeforePassword(const QByteArray& line, const IrcMessage* m) {
     userLine_ = line;
     return OpenWhenReady();
   }
-  if (command == "PING") return ToClient(QByteArray(kMe) + " PONG morva :" + m->Param(0));
+  if (command == "PING") return ToClient(QByteArray(kMe) + " PONG morva :" + m->Param(0).left(kMostEchoed));
   if (command == "QUIT") return RefuseClient("Bye");
-  if (++linesBeforePassword_ >= options_.linesBeforePassword) RefuseClient("give the password first");
 }
 
 void ProxySession::LocalCap(const IrcMessage& m) {
@@ -78,17 +96,17 @@ void ProxySession::LocalCap(const IrcMessage& m) {
       const QByteArray name = cap.startsWith('-') ? cap.mid(1) : cap;
       known = known && (name == "sasl" || name == "cap-notify");
     }
-    if (!known) return ToClient(head + "NAK :" + m.Param(1));
+    if (!known) return ToClient(head + "NAK :" + m.Param(1).left(kMostEchoed));
     for (const QByteArray& cap : asked)
       if (cap.endsWith("cap-notify")) clientCapNotify_ = !cap.startsWith('-');
-    return ToClient(head + "ACK :" + m.Param(1));
+    return ToClient(head + "ACK :" + m.Param(1).left(kMostEchoed));
   }
   if (what == "LIST") return ToClient(head + "LIST :" + (clientCapNotify_ ? "cap-notify" : ""));
   if (what == "END") {
     capEnded_ = true;
     return OpenWhenReady();
   }
-  ToClient(QByteArray(kMe) + " 410 " + ClientNick() + ' ' + m.Param(0) + " :Invalid CAP command");
+  ToClient(QByteArray(kMe) + " 410 " + ClientNick() + ' ' + m.Param(0).left(kMostEchoed) + " :Invalid CAP command");
 }
 
 void ProxySession::LocalAuthenticate(const IrcMessage& m) {
@@ -110,7 +128,7 @@ void ProxySession::LocalAuthenticate(const IrcMessage& m) {
     ToClient(QByteArray(kMe) + " 904 " + ClientNick() + " :SASL authentication failed");
     return RefuseClient("wrong password");
   }
-  const QByteArray account = parts[1].isEmpty() ? QByteArray("owner") : WireSafe(parts[1]);
+  const QByteArray account = parts[1].isEmpty() ? QByteArray("owner") : WireSafe(parts[1]).left(kMostEchoed);
   ToClient(QByteArray(kMe) + " 900 " + ClientNick() + ' ' + ClientNick() + "!morva@morva " + account +
            " :You are now logged in as " + account);
   ToClient(QByteArray(kMe) + " 903 " + ClientNick() + " :SASL authentication successful");
@@ -139,6 +157,12 @@ void ProxySession::RefuseClient(const QString& reason) {
   ToClient("ERROR :Closing link: " + WireSafe(reason.toUtf8()));
   out_.closeClient = true;
   state_ = State::Closed;
+}
+
+void ProxySession::ClientLineTooLong() {
+  if (state_ == State::BeforePassword) return RefuseClient("line too long");
+  if (state_ == State::Connecting || state_ == State::Relaying)
+    ToClient(QByteArray(kMe) + " 417 " + (registered_ ? nick_ : ClientNick()) + " :Input line was too long");
 }
 
 void ProxySession::ClientPending(qsizetype bytes) {

@@ -71,6 +71,7 @@ TEST(IrcLineReader, CutsChunksIntoBoundedLines) {
     QByteArray input;
     qsizetype chunk;
     std::vector<QByteArray> lines;
+    qsizetype tooLong = 0;  // known by the end of the chunk that goes over
   };
   const std::vector<Case> cases = {
       {"CR LF, bare LF, empty lines", "PING :a\r\nPRIVMSG #x :b\n\r\n\nPONG c\r\nrest", 1,
@@ -80,9 +81,10 @@ TEST(IrcLineReader, CutsChunksIntoBoundedLines) {
       {"NUL discards its line", QByteArray("A x\r\nB \0y\r\nC z\r\n", 17), 5, {"A x", "C z"}},
       {"longest line kept", "P " + QByteArray(max - 2, 'x') + "\r\nQ\n", 1000,
        {"P " + QByteArray(max - 2, 'x'), "Q"}},
-      {"one byte more discarded", "P " + QByteArray(max - 1, 'x') + "\r\nQ\n", 1000, {"Q"}},
+      {"a line over the limit in one chunk is counted", "P " + QByteArray(max, 'x') + "\r\nQ\n", 1 << 16, {"Q"}, 1},
+      {"one byte more discarded", "P " + QByteArray(max - 1, 'x') + "\r\nQ\n", 1000, {"Q"}, 1},
       {"a megabyte with no LF", "A\n" + QByteArray(1 << 20, 'x') + "\r\nPING :after\r\n", 4093,
-       {"A", "PING :after"}},
+       {"A", "PING :after"}, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -94,6 +96,9 @@ TEST(IrcLineReader, CutsChunksIntoBoundedLines) {
         lines.push_back(std::move(line));
       }
       ASSERT_LE(reader.pendingBytes(), max + 1);
+      if (at + c.chunk > max + 4) {
+        EXPECT_EQ(reader.linesTooLong(), c.tooLong) << at;
+      }
     }
     EXPECT_EQ(lines, c.lines);
   }

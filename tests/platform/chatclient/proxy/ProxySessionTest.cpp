@@ -18,7 +18,8 @@ using Clock = ProxySession::Clock;
 // "connect" (the network answered), "lost REASON", "leave" (the client went),
 // "say ROOM HTML" and "join ROOM" (Morva's), "act ROOM HTML", "msg NICK HTML"
 // and "nick NAME" (the owner's slash commands in Morva's window), "wait MS",
-// "client" (a client connects again), "tell TEXT" (for the owner alone).
+// "client" (a client connects again), "tell TEXT" (for the owner alone),
+// "toolong" (the client's reader dropped a line over the limit).
 const QStringList kPassFirst = {"C PASS :secret", "C NICK Joe", "C USER joe 0 * :Joe", "connect"};
 const QStringList kSignedOn = kPassFirst + QStringList{"S :irc.test 001 Joe :Welcome", "S :Joe!joe@host JOIN #music"};
 const QStringList kWithEcho = kSignedOn + QStringList{"C CAP REQ :echo-message", "S :irc.test CAP Joe ACK :echo-message"};
@@ -26,6 +27,13 @@ const QByteArray kLong = "PRIVMSG #music :" + QByteArray(700, 'x') + " end";
 const QByteArray kOdd = ":Ann!a@h PRIVMSG #music :\xff\xfe caf\xe9 \x01\x7f\x1b[31m";
 const QByteArray kSaslOk = QByteArray("\0anyone\0secret", 14).toBase64();
 const QByteArray kSaslBad = QByteArray("\0anyone\0guess", 13).toBase64();
+// 30 capabilities of 40 bytes: 1.2 KB that one CAP NEW line cannot hold.
+QByteArrayList ManyCaps() {
+  QByteArrayList caps;
+  for (int i = 10; i < 40; ++i) caps.push_back("draft/cap-" + QByteArray::number(i) + '-' + QByteArray(27, 'a'));
+  return caps;
+}
+const QByteArrayList kManyCaps = ManyCaps();
 
 struct Case {
   const char* name;
@@ -97,6 +105,7 @@ Outcome Play(ProxySession& session, Clock::time_point& now, const QStringList& s
     else if (verb == "nick") session.ChangeNick(rest, now);
     else if (verb == "client") session.ClientConnected(now);
     else if (verb == "tell") session.TellOwner(rest);
+    else if (verb == "toolong") session.ClientLineTooLong();
     else if (verb == "wait") {
       now += std::chrono::milliseconds(rest.toInt());
       session.Tick(now);
@@ -149,14 +158,27 @@ TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) 
        {"PASS :server-pw", "CAP LS 302", "NICK Joe", "USER joe 0 * :Joe"}, {"signedOn Joe"}, true},
       {"the password never goes on to the network", kSignedOn, {"C PASS :secret", "C pass secret", "C NICK Joe2"}, {},
        {"NICK Joe2"}, {}},
+      {"nor spelled with blanks before it, a tag, a prefix or in any case", kSignedOn,
+       {"C  PASS :secret", "C \tpass secret", "C @a=b PaSs :secret", "C :Joe PASS secret", "C @a=b  :Joe  pass :secret",
+        "C PASS", "C PASSWORD x"},
+       {}, {"PASSWORD x"}, {}},
       {"a wrong password", {}, {"C NICK Joe", "C PASS :guess", "C USER joe 0 * :Joe"},
        {"ERROR :Closing link: wrong password"}, {}, {}, false, true},
       {"no password at all", {}, {"C NICK Joe", "C USER joe 0 * :Joe", "wait 29000", "C PING :x", "wait 1000"},
        {":morva PONG morva :x", "ERROR :Closing link: no password in time"}, {}, {}, false, true},
       {"garbage before the password", {},
-       QStringList(20, "C WHO #music"), {"ERROR :Closing link: give the password first"}, {}, {}, false, true},
-      {"a line over 8 KB before the password", {}, {"C PASS :" + QString(8200, 'x')},
+       QStringList(21, "C WHO #music"), {"ERROR :Closing link: give the password first"}, {}, {}, false, true},
+      {"before it every line counts, CAP and PING too, and no reply repeats much of what was sent", {},
+       QStringList{"C NICK " + QString(300, 'n'), "C PING :" + QString(300, 'p')} + QStringList(19, "C CAP LS 302"),
+       QByteArrayList{":morva PONG morva :" + QByteArray(64, 'p')} + QByteArrayList(18, ":morva CAP * LS :sasl=PLAIN cap-notify") +
+           QByteArrayList{"ERROR :Closing link: give the password first"},
+       {}, {}, false, true},
+      {"a line over 1 KB before the password", {}, {"C PASS :" + QString(1020, 'x')},
        {"ERROR :Closing link: line too long"}, {}, {}, false, true},
+      {"a line over the limit before the password: sent away at once, not at the time limit", {},
+       {"C NICK Joe", "toolong"}, {"ERROR :Closing link: line too long"}, {}, {}, false, true},
+      {"the owner's over-long line is not sent, and he is told", kSignedOn, {"toolong", "C NICK Joe2"},
+       {":morva 417 Joe :Input line was too long"}, {"NICK Joe2"}, {}},
       {"CAP before PASS: Morva answers it, with SASL PLAIN, then negotiates for the client", {},
        {"C CAP LS 302", "C NICK Joe", "C USER joe 0 * :Joe", "C CAP REQ :sasl", "C AUTHENTICATE PLAIN",
         "C AUTHENTICATE " + QString::fromLatin1(kSaslOk), "C CAP END", "connect",
@@ -185,6 +207,14 @@ TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) 
       {"a wrong SASL password", {}, {"C CAP LS", "C AUTHENTICATE PLAIN", "C AUTHENTICATE " + QString::fromLatin1(kSaslBad)},
        {":morva CAP * LS :sasl=PLAIN cap-notify", "AUTHENTICATE +", ":morva 904 * :SASL authentication failed",
         "ERROR :Closing link: wrong password"}, {}, {}, false, true},
+
+      {"a long CAP NEW comes in as many lines of 512 bytes as it needs", {},
+       {"C CAP LS 302", "C NICK Joe", "C USER joe 0 * :Joe", "C PASS :secret", "C CAP END", "connect",
+        "S :irc.test CAP * LS :" + QString::fromLatin1(kManyCaps.join(' ')), "S :irc.test 001 Joe :Welcome"},
+       {":morva CAP * LS :sasl=PLAIN cap-notify", ":irc.test 001 Joe :Welcome",
+        ":irc.test CAP Joe NEW :" + kManyCaps.mid(0, 11).join(' '), ":irc.test CAP Joe NEW :" + kManyCaps.mid(11, 11).join(' '),
+        ":irc.test CAP Joe NEW :" + kManyCaps.mid(22).join(' ')},
+       {"CAP LS 302", "PASS :server-pw", "NICK Joe", "USER joe 0 * :Joe", "CAP END"}, {"signedOn Joe"}, true},
 
       // Morva's own lines go up as the owner's, and down once.
       {"an announcement, copied down without echo-message", kSignedOn, {"say #music <b>Playing</b> [Alpha]"},
