@@ -244,11 +244,21 @@ std::size_t Mp3Decoder::Read(std::int16_t* out, std::size_t maxFrames) {
   auto* bytes = reinterpret_cast<unsigned char*>(out);
   std::size_t filled = 0;
   const std::size_t wanted = maxFrames * frameBytes;
+  frames_.clear();
   while (filled < wanted) {
-    std::size_t done = 0;
-    const int result = mpg123_read(handle_, bytes + filled, wanted - filled, &done);
-    filled += done;
-    if (result == MPG123_OK) continue;
+    if (pendingTaken_ < pending_.size()) {
+      const std::size_t take = std::min(pending_.size() - pendingTaken_, wanted - filled);
+      std::memcpy(bytes + filled, pending_.data() + pendingTaken_, take);
+      pendingTaken_ += take;
+      filled += take;
+      continue;
+    }
+    // One MPEG frame at a time, so that the frame itself can be handed on
+    // beside its sound.
+    off_t frameNumber = 0;
+    unsigned char* audio = nullptr;
+    std::size_t decoded = 0;
+    const int result = mpg123_decode_frame(handle_, &frameNumber, &audio, &decoded);
     if (result == MPG123_NEW_FORMAT) {
       // The format is fixed at open; a stream that changes it midway ends here.
       long rate = 0;
@@ -257,14 +267,30 @@ std::size_t Mp3Decoder::Read(std::int16_t* out, std::size_t maxFrames) {
       mpg123_getformat(handle_, &rate, &channels, &encoding);
       if (rate == rate_ && channels == channels_) continue;
     }
-    break;  // done, an error, or a format change
+    if (result != MPG123_OK) break;  // done, an error, or a format change
+    unsigned long header = 0;
+    unsigned char* body = nullptr;
+    std::size_t bodyBytes = 0;
+    if (mpg123_framedata(handle_, &header, &body, &bodyBytes) == MPG123_OK && body) {
+      for (int shift = 24; shift >= 0; shift -= 8) frames_.push_back(static_cast<unsigned char>(header >> shift));
+      frames_.insert(frames_.end(), body, body + bodyBytes);
+    }
+    pending_.assign(audio, audio + decoded);
+    pendingTaken_ = 0;
   }
   return filled / frameBytes;
 }
 
 bool Mp3Decoder::Seek(std::int64_t frame) {
   const std::int64_t target = std::clamp<std::int64_t>(frame, 0, length_);
+  pending_.clear();
+  pendingTaken_ = 0;
   return mpg123_seek(handle_, static_cast<off_t>(target), SEEK_SET) >= 0;
 }
 
-std::int64_t Mp3Decoder::Tell() const { return mpg123_tell(handle_); }
+std::int64_t Mp3Decoder::Tell() const {
+  // After a frame is decoded the library's place is that frame's start.
+  const auto taken =
+      static_cast<std::int64_t>(pendingTaken_ / (static_cast<std::size_t>(channels_) * sizeof(std::int16_t)));
+  return mpg123_tell(handle_) + taken;
+}

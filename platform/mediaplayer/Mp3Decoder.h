@@ -3,7 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
+#include <vector>
 
 struct mpg123_handle_struct;
 
@@ -41,6 +43,9 @@ class Mp3Decoder {
   // samples). Returns the frames decoded; 0 means the end of the file (also a
   // read error or a file cut short).
   std::size_t Read(std::int16_t* out, std::size_t maxFrames);
+  // The MPEG frames (header and body, whole, in order) that the last Read
+  // decoded; a frame whose sound spans two Reads is listed with the first.
+  std::span<const unsigned char> LastFrames() const { return frames_; }
   // Moves to the frame (clamped to the file); false when the file cannot seek.
   bool Seek(std::int64_t frame);
   // The frame that the next Read starts at.
@@ -58,4 +63,8 @@ class Mp3Decoder {
   std::int64_t length_ = 0;
   bool lengthSettled_ = true;
   std::unique_ptr<Counter> counter_;  // while a count goes on
+  // Sound of the last decoded frame that no Read has taken yet.
+  std::vector<unsigned char> pending_;
+  std::size_t pendingTaken_ = 0;
+  std::vector<unsigned char> frames_;
 };

@@ -281,6 +281,8 @@ void Mp3Player::PlayChunk(Playback& playback) {
   playback.buffer.resize(chunk * static_cast<std::size_t>(playback.sinkChannels));
   const std::size_t frames = decoder.Read(playback.buffer.data(), chunk);
   if (frames > 0) {
+    if (SoundTap* tap = tap_.load())
+      tap->Sound(playback.buffer.data(), frames, playback.sinkRate, playback.sinkChannels, decoder.LastFrames());
     const double target = muted_ ? 0.0 : gain_.load();
     ApplyGain(playback.buffer.data(), frames, playback.sinkChannels, playback.appliedGain, target,
               static_cast<std::size_t>(playback.sinkRate / 100));

@@ -34,6 +34,7 @@ const QStringList& HelpLines() {
       ".xmute  -  Unmutes MP3 Player",
       ".xpause  -  Unpause MP3",
       ".xviewmp3s  -  Hide MP3s",
+      ".listen  -  Listen Along",
   };
   return lines;
 }

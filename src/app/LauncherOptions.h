@@ -30,6 +30,10 @@ struct LauncherOptions {
   // [HOST:]PORT on loopback where the owner's own IRC client connects; Morva
   // goes on to the --irc network for it.
   std::optional<QString> ircListen;
+  // Where the stream of what plays goes (an Icecast mount, or "local" for a
+  // private icecast2), and the address listeners use when it differs.
+  std::optional<QString> stream;
+  std::optional<QString> streamUrl;
   // Set when the command line cannot be used; names the fault.
   QString error;
 };

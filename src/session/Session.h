@@ -10,6 +10,7 @@
 #include "src/seams/MessageBoxes.h"
 #include "src/seams/ProcessControl.h"
 #include "src/seams/Runtime.h"
+#include "src/seams/StreamInfo.h"
 #include "src/session/WindowView.h"
 #include "src/widgets/FileListBox.h"
 #include "src/widgets/ListBox.h"
@@ -37,4 +38,7 @@ struct Session {
 
   // True (-1) while the match list waits for a numbered ".play".
   std::int16_t SelectionPending = 0;
+
+  // The stream of what plays, for its listeners' address; null: none.
+  const StreamInfo* stream = nullptr;
 };
