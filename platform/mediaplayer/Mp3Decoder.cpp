@@ -235,6 +235,7 @@ Mp3Decoder::Mp3Decoder(mpg123_handle* handle, int fd) : handle_(handle), fd_(fd)
 
 Mp3Decoder::~Mp3Decoder() {
   counter_.reset();
+  frameReader_.reset();
   mpg123_delete(handle_);  // neither handle closes the descriptor it was given
   ::close(fd_);
 }
@@ -244,21 +245,11 @@ std::size_t Mp3Decoder::Read(std::int16_t* out, std::size_t maxFrames) {
   auto* bytes = reinterpret_cast<unsigned char*>(out);
   std::size_t filled = 0;
   const std::size_t wanted = maxFrames * frameBytes;
-  frames_.clear();
   while (filled < wanted) {
-    if (pendingTaken_ < pending_.size()) {
-      const std::size_t take = std::min(pending_.size() - pendingTaken_, wanted - filled);
-      std::memcpy(bytes + filled, pending_.data() + pendingTaken_, take);
-      pendingTaken_ += take;
-      filled += take;
-      continue;
-    }
-    // One MPEG frame at a time, so that the frame itself can be handed on
-    // beside its sound.
-    off_t frameNumber = 0;
-    unsigned char* audio = nullptr;
-    std::size_t decoded = 0;
-    const int result = mpg123_decode_frame(handle_, &frameNumber, &audio, &decoded);
+    std::size_t done = 0;
+    const int result = mpg123_read(handle_, bytes + filled, wanted - filled, &done);
+    filled += done;
+    if (result == MPG123_OK) continue;
     if (result == MPG123_NEW_FORMAT) {
       // The format is fixed at open; a stream that changes it midway ends here.
       long rate = 0;
@@ -267,30 +258,53 @@ std::size_t Mp3Decoder::Read(std::int16_t* out, std::size_t maxFrames) {
       mpg123_getformat(handle_, &rate, &channels, &encoding);
       if (rate == rate_ && channels == channels_) continue;
     }
-    if (result != MPG123_OK) break;  // done, an error, or a format change
+    break;  // done, an error, or a format change
+  }
+  const std::size_t frames = filled / frameBytes;
+  TakeFrames();
+  return frames;
+}
+
+void Mp3Decoder::TakeFrames() {
+  frames_.clear();
+  if (frameReaderFailed_) return;
+  if (!frameReader_) {
+    frameReader_ = std::make_unique<Counter>(Counter{fd_, 0, 0, NewHandle()});
+    mpg123_handle* handle = frameReader_->handle.get();
+    if (!handle || mpg123_replace_reader_handle(handle, &Counter::Read, &Counter::Seek, nullptr) != MPG123_OK ||
+        mpg123_open_handle(handle, frameReader_.get()) != MPG123_OK) {
+      frameReader_.reset();
+      frameReaderFailed_ = true;
+      return;
+    }
+  }
+  // Frames are walked, not decoded, up to where playback is.
+  mpg123_handle* handle = frameReader_->handle.get();
+  const std::int64_t played = Tell();
+  while (frameReader_->samples < played) {
+    const int result = mpg123_framebyframe_next(handle);
+    if (result != MPG123_OK && result != MPG123_NEW_FORMAT) return;
     unsigned long header = 0;
     unsigned char* body = nullptr;
     std::size_t bodyBytes = 0;
-    if (mpg123_framedata(handle_, &header, &body, &bodyBytes) == MPG123_OK && body) {
+    if (mpg123_framedata(handle, &header, &body, &bodyBytes) == MPG123_OK && body) {
       for (int shift = 24; shift >= 0; shift -= 8) frames_.push_back(static_cast<unsigned char>(header >> shift));
       frames_.insert(frames_.end(), body, body + bodyBytes);
     }
-    pending_.assign(audio, audio + decoded);
-    pendingTaken_ = 0;
+    frameReader_->samples += mpg123_spf(handle);
   }
-  return filled / frameBytes;
 }
 
 bool Mp3Decoder::Seek(std::int64_t frame) {
   const std::int64_t target = std::clamp<std::int64_t>(frame, 0, length_);
-  pending_.clear();
-  pendingTaken_ = 0;
+  if (frameReader_) {
+    // The frame reader starts again at the frame that holds the target.
+    mpg123_handle* reader = frameReader_->handle.get();
+    const off_t at = mpg123_seek(reader, static_cast<off_t>(target), SEEK_SET);
+    const int perFrame = std::max(mpg123_spf(reader), 1);
+    frameReader_->samples = at >= 0 ? at / perFrame * perFrame : 0;
+  }
   return mpg123_seek(handle_, static_cast<off_t>(target), SEEK_SET) >= 0;
 }
 
-std::int64_t Mp3Decoder::Tell() const {
-  // After a frame is decoded the library's place is that frame's start.
-  const auto taken =
-      static_cast<std::int64_t>(pendingTaken_ / (static_cast<std::size_t>(channels_) * sizeof(std::int16_t)));
-  return mpg123_tell(handle_) + taken;
-}
+std::int64_t Mp3Decoder::Tell() const { return mpg123_tell(handle_); }

@@ -43,8 +43,9 @@ class Mp3Decoder {
   // samples). Returns the frames decoded; 0 means the end of the file (also a
   // read error or a file cut short).
   std::size_t Read(std::int16_t* out, std::size_t maxFrames);
-  // The MPEG frames (header and body, whole, in order) that the last Read
-  // decoded; a frame whose sound spans two Reads is listed with the first.
+  // The MPEG frames (header and body, whole, in order) that the last Read's
+  // sound came from, read as they are by a reader of their own that keeps
+  // step with playback; empty when the reader cannot start.
   std::span<const unsigned char> LastFrames() const { return frames_; }
   // Moves to the frame (clamped to the file); false when the file cannot seek.
   bool Seek(std::int64_t frame);
@@ -55,6 +56,7 @@ class Mp3Decoder {
   struct Counter;
 
   Mp3Decoder(mpg123_handle_struct* handle, int fd);
+  void TakeFrames();  // fills frames_ after a Read
 
   mpg123_handle_struct* handle_;
   int fd_;  // the file, read by handle_ and by the counter's handle
@@ -63,8 +65,7 @@ class Mp3Decoder {
   std::int64_t length_ = 0;
   bool lengthSettled_ = true;
   std::unique_ptr<Counter> counter_;  // while a count goes on
-  // Sound of the last decoded frame that no Read has taken yet.
-  std::vector<unsigned char> pending_;
-  std::size_t pendingTaken_ = 0;
+  std::unique_ptr<Counter> frameReader_;  // made at the first Read
+  bool frameReaderFailed_ = false;
   std::vector<unsigned char> frames_;
 };

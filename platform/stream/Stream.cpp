@@ -17,7 +17,7 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::seconds;
 
 constexpr seconds kLongestDelay{60};
-// Silence goes out in pieces this long.
+// Silence goes out in pieces this long at least.
 constexpr long kSilenceFrames = kRate / 10;
 // What libshout may hold unsent (about 4 s at 128 kbit/s); beyond it the
 // network is behind and new sound is dropped.
@@ -30,7 +30,9 @@ Clock::duration Seconds(double value) {
 }  // namespace
 
 Stream::Stream(Options options)
-    : options_(std::move(options)), queue_(options_.queueSeconds), worker_([this] { Run(); }) {}
+    : options_(std::move(options)),
+      queue_(options_.queueSeconds, options_.batchSeconds),
+      worker_([this] { Run(); }) {}
 
 Stream::~Stream() {
   quit_ = true;
@@ -96,33 +98,40 @@ void Stream::Run() {
       continue;
     }
 
-    // Connected: silence is due once the sound sent runs out; else the next try.
-    const Clock::time_point until = connected ? sentUntil - options_.lead : nextTry;
-    std::optional<Piece> piece = queue_.Take(until);
+    // Connected: silence is due once the sound sent ahead of the clock runs
+    // low; else the next try.
+    const Clock::time_point until = connected ? sentUntil - options_.lead / 2 : nextTry;
+    std::vector<Piece> pieces = queue_.Take(until);
     if (quit_) break;
     out.clear();
     double length = 0.0;
-    if (piece && piece->kind == Piece::Kind::Title) {
-      title = piece->title;
-      if (connected) source.SetTitle(title);
-      continue;
-    }
-    if (!connected) continue;  // no server: what plays now is let go
-    if (!piece) {
-      encoder->Silence(kSilenceFrames, out);
-      length = static_cast<double>(kSilenceFrames) / kRate;
-    } else if (piece->kind == Piece::Kind::Mpeg) {
-      encoder->Flush(out);
-      out.insert(out.end(), piece->mpeg.begin(), piece->mpeg.end());
-      length = piece->seconds;
-    } else {
-      try {
-        encoder->Encode(piece->samples.data(), piece->samples.size() / static_cast<std::size_t>(piece->channels),
-                        piece->rate, piece->channels, out);
-      } catch (const std::exception& error) {
-        Diagnose(std::string("stream: ") + error.what());
+    for (Piece& piece : pieces) {
+      if (piece.kind == Piece::Kind::Title) {
+        title = piece.title;
+        if (connected) source.SetTitle(title);
+      } else if (!connected) {
+        // No server: what plays now is let go.
+      } else if (piece.kind == Piece::Kind::Mpeg) {
+        encoder->Flush(out);
+        out.insert(out.end(), piece.mpeg.begin(), piece.mpeg.end());
+        length += piece.seconds;
+      } else {
+        try {
+          encoder->Encode(piece.samples.data(), piece.samples.size() / static_cast<std::size_t>(piece.channels),
+                          piece.rate, piece.channels, out);
+        } catch (const std::exception& error) {
+          Diagnose(std::string("stream: ") + error.what());
+        }
+        length += piece.seconds;
       }
-      length = piece->seconds;
+    }
+    if (!connected) continue;
+    if (pieces.empty()) {
+      // Silence, up to the full lead again.
+      const auto wanted = std::chrono::duration<double>(Clock::now() + options_.lead - sentUntil).count();
+      const auto frames = std::max(kSilenceFrames, static_cast<long>(wanted * kRate));
+      encoder->Silence(static_cast<std::size_t>(frames), out);
+      length = static_cast<double>(frames) / kRate;
     }
     sentUntil = std::max(sentUntil, Clock::now()) + Seconds(length);
     // A network that cannot keep up gets no more until it has taken what it holds.

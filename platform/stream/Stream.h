@@ -27,6 +27,8 @@ class Stream {
     double queueSeconds = 2.0;
     // How far ahead of the clock silence is sent.
     std::chrono::milliseconds lead{500};
+    // Sound gathered before the stream wakes to send it (well under `lead`).
+    double batchSeconds = 0.2;
   };
 
   explicit Stream(Options options);

@@ -4,7 +4,12 @@
 
 namespace stream {
 
-StreamQueue::StreamQueue(double limitSeconds) : limitSeconds_(limitSeconds) {}
+StreamQueue::StreamQueue(double limitSeconds, double batchSeconds)
+    : limitSeconds_(limitSeconds), batchSeconds_(batchSeconds) {}
+
+bool StreamQueue::Due() const {
+  return closed_ || titled_ || (!pieces_.empty() && queuedSeconds_ >= batchSeconds_);
+}
 
 void StreamQueue::Title(const std::string& title) {
   Piece piece;
@@ -38,6 +43,7 @@ void StreamQueue::Sound(const std::int16_t* samples, std::size_t frames, long ra
 void StreamQueue::Push(Piece piece) {
   if (closed_) return;
   queuedSeconds_ += piece.seconds;
+  titled_ = titled_ || piece.kind == Piece::Kind::Title;
   pieces_.push_back(std::move(piece));
   // Too much waits: the oldest sound goes; titles stay, in their order.
   for (auto it = pieces_.begin(); queuedSeconds_ > limitSeconds_ && it != pieces_.end();) {
@@ -49,23 +55,24 @@ void StreamQueue::Push(Piece piece) {
     droppedSeconds_ += it->seconds;
     it = pieces_.erase(it);
   }
-  ready_.notify_one();
+  if (Due()) ready_.notify_one();
 }
 
-std::optional<Piece> StreamQueue::Take(std::optional<Clock::time_point> until) {
+std::vector<Piece> StreamQueue::Take(std::optional<Clock::time_point> until) {
   std::unique_lock lock(mutex_);
-  const auto ready = [this] { return closed_ || !pieces_.empty(); };
+  const auto due = [this] { return Due(); };
   if (until) {
-    ready_.wait_until(lock, *until, ready);
+    ready_.wait_until(lock, *until, due);
   } else {
-    ready_.wait(lock, ready);
+    ready_.wait(lock, due);
   }
-  if (closed_ || pieces_.empty()) return std::nullopt;
-  Piece piece = std::move(pieces_.front());
-  pieces_.pop_front();
-  queuedSeconds_ -= piece.seconds;
-  if (pieces_.empty()) queuedSeconds_ = 0.0;  // no drift from the sums
-  return piece;
+  std::vector<Piece> taken;
+  if (closed_) return taken;
+  taken.assign(std::make_move_iterator(pieces_.begin()), std::make_move_iterator(pieces_.end()));
+  pieces_.clear();
+  queuedSeconds_ = 0.0;
+  titled_ = false;
+  return taken;
 }
 
 void StreamQueue::Close() {

@@ -26,7 +26,9 @@ struct Piece {
 };
 
 // The hand-over from the players' threads to the stream's: the players push
-// (never waiting for more than the queue's own lock), the stream takes. It
+// (never waiting for more than the queue's own lock), the stream takes what
+// has gathered, woken once a batch of sound (or a title) is there rather
+// than for every chunk a player writes. It
 // holds at most `limitSeconds` of sound: when the stream cannot keep up, the
 // oldest sound is dropped, so the stream catches up with what plays and
 // memory stays bounded.
@@ -34,15 +36,15 @@ class StreamQueue : public SoundTap {
  public:
   using Clock = std::chrono::steady_clock;
 
-  explicit StreamQueue(double limitSeconds);
+  explicit StreamQueue(double limitSeconds, double batchSeconds = 0.0);
 
   void Title(const std::string& title) override;
   void Sound(const std::int16_t* samples, std::size_t frames, long rate, int channels,
              std::span<const unsigned char> mpeg) override;
 
-  // The next piece; waits for one until `until` (none: for ever) and gives
-  // nothing when the time passes or the queue is closed.
-  std::optional<Piece> Take(std::optional<Clock::time_point> until);
+  // Every piece there is, once a batch or a title is there, or `until`
+  // passes (none: for ever); nothing once the queue is closed.
+  std::vector<Piece> Take(std::optional<Clock::time_point> until);
   // Wakes the taker for good.
   void Close();
   // Seconds of sound dropped so far.
@@ -51,12 +53,16 @@ class StreamQueue : public SoundTap {
  private:
   void Push(Piece piece);  // with mutex_ held
 
+  bool Due() const;  // with mutex_ held
+
   const double limitSeconds_;
+  const double batchSeconds_;
   mutable std::mutex mutex_;
   std::condition_variable ready_;
   std::deque<Piece> pieces_;
   double queuedSeconds_ = 0.0;
   double droppedSeconds_ = 0.0;
+  bool titled_ = false;  // a title waits
   bool closed_ = false;
 };
 
