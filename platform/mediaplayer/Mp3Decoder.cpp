@@ -267,7 +267,7 @@ std::size_t Mp3Decoder::Read(std::int16_t* out, std::size_t maxFrames) {
 
 void Mp3Decoder::TakeFrames() {
   frames_.clear();
-  if (frameReaderFailed_) return;
+  if (!keepFrames_ || frameReaderFailed_) return;
   if (!frameReader_) {
     frameReader_ = std::make_unique<Counter>(Counter{fd_, 0, 0, NewHandle()});
     mpg123_handle* handle = frameReader_->handle.get();
@@ -277,6 +277,11 @@ void Mp3Decoder::TakeFrames() {
       frameReaderFailed_ = true;
       return;
     }
+    // Asked for midway: the frames start where playback is.
+    const std::int64_t from = std::max<std::int64_t>(Tell() - 1, 0);
+    const off_t at = mpg123_seek(handle, static_cast<off_t>(from), SEEK_SET);
+    const int perFrame = std::max(mpg123_spf(handle), 1);
+    frameReader_->samples = at > 0 ? at / perFrame * perFrame : 0;
   }
   // Frames are walked, not decoded, up to where playback is.
   mpg123_handle* handle = frameReader_->handle.get();

@@ -45,8 +45,10 @@ class Mp3Decoder {
   std::size_t Read(std::int16_t* out, std::size_t maxFrames);
   // The MPEG frames (header and body, whole, in order) that the last Read's
   // sound came from, read as they are by a reader of their own that keeps
-  // step with playback; empty when the reader cannot start.
+  // step with playback; empty unless asked for with KeepFrames, or when the
+  // reader cannot start.
   std::span<const unsigned char> LastFrames() const { return frames_; }
+  void KeepFrames(bool keep) { keepFrames_ = keep; }
   // Moves to the frame (clamped to the file); false when the file cannot seek.
   bool Seek(std::int64_t frame);
   // The frame that the next Read starts at.
@@ -67,5 +69,6 @@ class Mp3Decoder {
   std::unique_ptr<Counter> counter_;  // while a count goes on
   std::unique_ptr<Counter> frameReader_;  // made at the first Read
   bool frameReaderFailed_ = false;
+  bool keepFrames_ = false;
   std::vector<unsigned char> frames_;
 };

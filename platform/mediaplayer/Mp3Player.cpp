@@ -221,6 +221,7 @@ bool Mp3Player::TakeCommands(Playback& playback) {
     if (incoming_) {
       retired = std::move(playback.decoder);
       playback.decoder = std::move(incoming_);
+      playback.decoder->KeepFrames(tap_.load() != nullptr);
       playback.passes = 0;
       playback.framesThisPass = 0;
       playback.appliedGain = muted_ ? 0.0 : gain_.load();

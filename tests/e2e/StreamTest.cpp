@@ -102,7 +102,7 @@ class StreamTest : public ::testing::Test {
 
   // Whether the listener hears the tone (or silence, at 0 Hz) within the next
   // `within` seconds of the stream: half a second of it, measured by sox.
-  bool Hears(StreamListener& listener, double hz, double within = 8.0) {
+  bool Hears(StreamListener& listener, double hz, double within = 12.0) {
     const std::size_t from = listener.Frames();
     const std::size_t step = FramesIn(0.5);
     for (std::size_t at = from; at < from + FramesIn(within); at += step / 2) {
