@@ -41,9 +41,14 @@
 #include "platform/mediaplayer/Mp3Player.h"
 #include "platform/runtime/QtMessages.h"
 #include "platform/runtime/QtRuntime.h"
+#include "platform/stream/LocalIcecast.h"
+#include "platform/stream/Stream.h"
+#include "platform/stream/StreamAddress.h"
+#include "platform/stream/StreamListeners.h"
 #include "platform/win32/WindowSystem.h"
 #include "src/app/Form1.h"
 #include "src/app/Form1DesktopInput.h"
+#include "src/aol/AolClient.h"
 #include "src/app/LauncherOptions.h"
 #include "src/library/SettingsLocation.h"
 #include "src/seams/Diagnostic.h"
@@ -190,6 +195,44 @@ int main(int argc, char** argv) {
     listen = ParseListenAddress(*options.ircListen, &problem);
     if (!listen) return Fail(problem);
   }
+  // The stream of what plays: its server (a private one with --stream local)
+  // is settled before anything else starts, so a fault ends the start.
+  std::optional<stream::StreamAddress> streamAddress;
+  QString listenersUrl;
+  if (options.stream) {
+    QString problem;
+    streamAddress = stream::ParseStreamAddress(*options.stream, &problem);
+    if (!streamAddress) return Fail(problem);
+    listenersUrl = options.streamUrl ? *options.streamUrl : stream::ListenersUrl(*streamAddress);
+  } else if (options.streamUrl) {
+    return Fail("--stream-url goes with --stream");
+  }
+  // Secret: read once, and kept from every child process.
+  QByteArray streamPassword = qgetenv("MORVA_STREAM_PASSWORD");
+  qunsetenv("MORVA_STREAM_PASSWORD");
+  std::unique_ptr<stream::LocalIcecast> localIcecast;
+  if (streamAddress && streamAddress->local) {
+    QString problem;
+    localIcecast = stream::LocalIcecast::Start(streamAddress->host, streamAddress->port, &problem);
+    if (!localIcecast) return Fail(problem);
+    streamPassword = localIcecast->SourcePassword().toUtf8();
+  } else if (streamAddress && streamPassword.isEmpty()) {
+    return Fail("--stream needs the source password in MORVA_STREAM_PASSWORD");
+  }
+  std::optional<stream::Stream> streamOut;
+  std::optional<stream::StreamListeners> streamListeners;
+  if (streamAddress) {
+    stream::Stream::Options streamOptions;
+    streamOptions.target.host = streamAddress->host.toStdString();
+    streamOptions.target.port = streamAddress->port;
+    streamOptions.target.user = streamAddress->user.toStdString();
+    streamOptions.target.mount = streamAddress->mount.toStdString();
+    streamOptions.target.password = streamPassword.toStdString();
+    streamOut.emplace(std::move(streamOptions));
+    streamListeners.emplace(listenersUrl);
+    Diagnose("listeners connect to " + listenersUrl);
+  }
+
   // Decided once: the whole run reads and writes the same settings file.
   const QString settingsFile = SettingsFileOfThisRun(QCoreApplication::applicationDirPath());
   const QString settingsFolder = QFileInfo(settingsFile).path();
@@ -302,6 +345,16 @@ int main(int argc, char** argv) {
     StopQuietly(cdPlayer);
     process.EndProcess();
   });
+  if (streamOut) {
+    SoundTap& tap = streamOut->Tap();
+    mediaPlayer.SetTap(&tap);
+    cdPlayer.SetTap(&tap);
+    // The stream's title is the room's: the file's name without ".mp3".
+    QObject::connect(&mediaPlayer, &Mp3Player::fileOpened, [&tap](const QString& path) {
+      tap.Title(AolClient::ReplaceText(QFileInfo(path).fileName(), ".mp3", "").toStdString());
+    });
+  }
+  if (localIcecast) process.AddLastWords([&localIcecast] { localIcecast->Stop(); });
   // Closing the room window ends the program; it asks first when that stops a track.
   if (roomWindow) {
     roomWindow->SetWhatClosingStops([&mediaPlayer, &cdPlayer] {
@@ -312,7 +365,7 @@ int main(int argc, char** argv) {
   }
 
   Form1 form(Form1::Platform{windows, runtime, mediaPlayer, chatScanner, cdPlayer, messageBoxes, process,
-                             settingsFolder, makePanel});
+                             settingsFolder, makePanel, streamListeners ? &*streamListeners : nullptr});
   EndWhenClosed endWhenClosed;
   form.installEventFilter(&endWhenClosed);
   try {

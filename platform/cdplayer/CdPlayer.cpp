@@ -196,6 +196,7 @@ struct CdPlayer::Output {
   std::unique_ptr<AudioSink> sink;
   bool open = false;
   std::uint64_t heardGeneration = 0;  // generation of what the sink holds
+  int tappedTrack = 0;                // the track the tap last heard of; 0 after a stop
   std::vector<std::int16_t> buffer =
       std::vector<std::int16_t>(kSectorsPerWrite * CdDisc::kFramesPerSector * CdDisc::kChannels);
 };
@@ -253,6 +254,10 @@ void CdPlayer::PlayChunk(Output& output, std::unique_lock<std::mutex>& lock) {
 
   bool ok = true;
   try {
+    if (SoundTap* tap = tap_.load()) {
+      if (!output.open || track.number != output.tappedTrack) tap->Title("Track " + std::to_string(track.number));
+      output.tappedTrack = track.number;
+    }
     if (!output.sink && sinks_) output.sink = sinks_();
     if (!output.sink) throw std::runtime_error("no sound output");
     if (!output.open) {
@@ -265,6 +270,8 @@ void CdPlayer::PlayChunk(Output& output, std::unique_lock<std::mutex>& lock) {
     if (!disc->ReadAudio(position, count, output.buffer.data())) {
       throw std::runtime_error("cannot read sector " + std::to_string(position));
     }
+    if (SoundTap* tap = tap_.load())
+      tap->Sound(output.buffer.data(), count * CdDisc::kFramesPerSector, CdDisc::kRate, CdDisc::kChannels, {});
     output.sink->Write(output.buffer.data(), count * CdDisc::kFramesPerSector);
   } catch (const std::exception& e) {
     Diagnose("CD " + source_.path + ": " + e.what() + "; stopped");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -10,6 +11,7 @@
 #include <thread>
 
 #include "platform/audio/AudioSink.h"
+#include "platform/audio/SoundTap.h"
 #include "platform/cdplayer/CdDisc.h"
 #include "platform/cdplayer/CdSource.h"
 #include "src/seams/CdPlayerControl.h"
@@ -47,6 +49,10 @@ class CdPlayer : public CdPlayerControl {
 
   // Whether the disc is playing (as commanded; the worker follows).
   bool IsPlaying() const;
+  // Also hands what plays to the tap (the stream), from the worker, with
+  // "Track N" as the title whenever a track starts to be heard; null for
+  // none. The tap must outlive the player.
+  void SetTap(SoundTap* tap) { tap_ = tap; }
 
  private:
   enum class TrayJob { Load, Eject, CloseAndLoad };
@@ -79,6 +85,7 @@ class CdPlayer : public CdPlayerControl {
   std::deque<TrayJob> trayJobs_;  // real drive only
   bool trayOpen_ = false;         // opened by OpenTray, until CloseTray
   std::string noDiscWhy_;         // why the last load found no disc
+  std::atomic<SoundTap*> tap_{nullptr};
   bool quit_ = false;
 
   std::thread worker_;  // last member: starts after everything above exists

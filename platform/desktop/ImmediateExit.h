@@ -11,6 +11,13 @@
 class ImmediateExit : public ProcessControl {
  public:
   void SetLastWords(std::function<void()> lastWords) { lastWords_ = std::move(lastWords); }
+  // One more thing to do at the end, after the last words set so far.
+  void AddLastWords(std::function<void()> more) {
+    lastWords_ = [first = std::move(lastWords_), more = std::move(more)] {
+      if (first) first();
+      more();
+    };
+  }
   [[noreturn]] void EndProcess() override;
 
  private:

@@ -249,6 +249,7 @@ Mp3Decoder::Mp3Decoder(mpg123_handle* handle, int fd) : handle_(handle), fd_(fd)
 
 Mp3Decoder::~Mp3Decoder() {
   counter_.reset();
+  frameReader_.reset();
   mpg123_delete(handle_);  // neither handle closes the descriptor it was given
   ::close(fd_);
 }
@@ -273,11 +274,55 @@ std::size_t Mp3Decoder::Read(std::int16_t* out, std::size_t maxFrames) {
     }
     break;  // done, an error, or a format change
   }
-  return filled / frameBytes;
+  const std::size_t frames = filled / frameBytes;
+  TakeFrames();
+  return frames;
+}
+
+void Mp3Decoder::TakeFrames() {
+  frames_.clear();
+  if (!keepFrames_ || frameReaderFailed_) return;
+  if (!frameReader_) {
+    frameReader_ = std::make_unique<Counter>(Counter{fd_, 0, 0, NewHandle()});
+    mpg123_handle* handle = frameReader_->handle.get();
+    if (!handle || mpg123_replace_reader_handle(handle, &Counter::Read, &Counter::Seek, nullptr) != MPG123_OK ||
+        mpg123_open_handle(handle, frameReader_.get()) != MPG123_OK) {
+      frameReader_.reset();
+      frameReaderFailed_ = true;
+      return;
+    }
+    // Asked for midway: the frames start where playback is.
+    const std::int64_t from = std::max<std::int64_t>(Tell() - 1, 0);
+    const off_t at = mpg123_seek(handle, static_cast<off_t>(from), SEEK_SET);
+    const int perFrame = std::max(mpg123_spf(handle), 1);
+    frameReader_->samples = at > 0 ? at / perFrame * perFrame : 0;
+  }
+  // Frames are walked, not decoded, up to where playback is.
+  mpg123_handle* handle = frameReader_->handle.get();
+  const std::int64_t played = Tell();
+  while (frameReader_->samples < played) {
+    const int result = mpg123_framebyframe_next(handle);
+    if (result != MPG123_OK && result != MPG123_NEW_FORMAT) return;
+    unsigned long header = 0;
+    unsigned char* body = nullptr;
+    std::size_t bodyBytes = 0;
+    if (mpg123_framedata(handle, &header, &body, &bodyBytes) == MPG123_OK && body) {
+      for (int shift = 24; shift >= 0; shift -= 8) frames_.push_back(static_cast<unsigned char>(header >> shift));
+      frames_.insert(frames_.end(), body, body + bodyBytes);
+    }
+    frameReader_->samples += mpg123_spf(handle);
+  }
 }
 
 bool Mp3Decoder::Seek(std::int64_t frame) {
   const std::int64_t target = std::clamp<std::int64_t>(frame, 0, length_);
+  if (frameReader_) {
+    // The frame reader starts again at the frame that holds the target.
+    mpg123_handle* reader = frameReader_->handle.get();
+    const off_t at = mpg123_seek(reader, static_cast<off_t>(target), SEEK_SET);
+    const int perFrame = std::max(mpg123_spf(reader), 1);
+    frameReader_->samples = at >= 0 ? at / perFrame * perFrame : 0;
+  }
   return mpg123_seek(handle_, static_cast<off_t>(target), SEEK_SET) >= 0;
 }
 

@@ -231,6 +231,7 @@ bool Mp3Player::TakeCommands(Playback& playback) {
       retired = std::move(playback.decoder);
       playback.decoder = std::move(incoming_);
       playback.file = opened_;
+      playback.decoder->KeepFrames(tap_.load() != nullptr);
       playback.passes = 0;
       playback.framesThisPass = 0;
       playback.appliedGain = muted_ ? 0.0 : gain_.load();
@@ -291,6 +292,8 @@ void Mp3Player::PlayChunk(Playback& playback) {
   playback.buffer.resize(chunk * static_cast<std::size_t>(playback.sinkChannels));
   const std::size_t frames = decoder.Read(playback.buffer.data(), chunk);
   if (frames > 0) {
+    if (SoundTap* tap = tap_.load())
+      tap->Sound(playback.buffer.data(), frames, playback.sinkRate, playback.sinkChannels, decoder.LastFrames());
     const double target = muted_ ? 0.0 : gain_.load();
     ApplyGain(playback.buffer.data(), frames, playback.sinkChannels, playback.appliedGain, target,
               static_cast<std::size_t>(playback.sinkRate / 100));

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/audio/AudioSink.h"
+#include "platform/audio/SoundTap.h"
 #include "src/seams/MediaPlayerControl.h"
 
 class Mp3Decoder;
@@ -69,6 +70,9 @@ class Mp3Player : public QObject, public MediaPlayerControl {
 
   // The path given to the last successful OpenFile; empty when closed.
   QString FileName() const;
+  // Also hands what plays to the tap (the stream), from the worker; null
+  // for none. The tap must outlive the player.
+  void SetTap(SoundTap* tap) { tap_ = tap; }
 
  signals:
   void playStateChanged(int state);
@@ -132,6 +136,7 @@ class Mp3Player : public QObject, public MediaPlayerControl {
   // Written under mutex_, by OpenFile and by the worker once it has counted;
   // read without it.
   std::atomic<double> duration_{0.0};
+  std::atomic<SoundTap*> tap_{nullptr};
 
   std::mutex reportsMutex_;
   std::vector<std::function<void()>> reports_;

@@ -40,6 +40,7 @@ Form1::Form1(Platform platform)
   BuildControls();
   session_.emplace(Session{aol_, MediaPlayer1, CDPlayer1, *List2, *File1, *Text2, platform_.runtime,
                            platform_.messageBoxes, platform_.process, SettingsFilePath(), *this, 0, {}});
+  session_->stream = platform_.stream;
   StyleControls();
   SetOuterHeight(kDesignOuterHeight);
   PlaceInCorner();

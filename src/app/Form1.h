@@ -17,6 +17,7 @@
 #include "src/seams/CdPlayerControl.h"
 #include "src/seams/ChatScannerControl.h"
 #include "src/seams/MediaPlayerControl.h"
+#include "src/seams/StreamInfo.h"
 #include "src/session/Session.h"
 #include "src/session/WindowView.h"
 
@@ -42,6 +43,8 @@ class Form1 : public QWidget, public WindowView {
     QString settingsFolder;
     // Makes the media player's own panel as a child of the window; may be empty.
     std::function<QWidget*(QWidget* parent)> makeMediaPlayerPanel;
+    // The stream of what plays; null when there is none.
+    const StreamInfo* stream = nullptr;
   };
 
   // Views by outer height, in twips (15 twips a pixel).

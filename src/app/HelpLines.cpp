@@ -40,6 +40,7 @@ const QStringList& HelpLines() {
       ".xshuffle  -  Stop Shuffle",
       ".skip  -  Next MP3 In Queue Or Shuffle",
       ".back  -  Previous MP3 Played",
+      ".listen  -  Listen Along",
   };
   return lines;
 }

@@ -37,6 +37,10 @@ constexpr Option kOptions[] = {
      [](LauncherOptions& o, const QString& v) { o.ircListen = v; }},
     {"--no-replaygain", nullptr, "play every file at its own level, ignoring its ReplayGain tags",
      [](LauncherOptions& o, const QString&) { o.noReplayGain = true; }},
+    {"--stream", "WHERE", "stream what plays to icecast://[USER@]HOST[:PORT]/MOUNT, or local[:[HOST:]PORT]",
+     [](LauncherOptions& o, const QString& v) { o.stream = v; }},
+    {"--stream-url", "URL", "the stream's address for listeners, where it is not the server's own",
+     [](LauncherOptions& o, const QString& v) { o.streamUrl = v; }},
 };
 
 const Option* Find(const QString& name) {
@@ -99,6 +103,8 @@ QString LauncherUsage(const QStringList& audioOutputs) {
       "\nThe music directory is kept in mp3.ini beside the program when its folder\n"
       "can be written or already holds an mp3.ini; otherwise in\n"
       "$XDG_CONFIG_HOME/morva/mp3.ini, or ~/.config/morva/mp3.ini when\n"
-      "XDG_CONFIG_HOME is unset or empty.\n";
+      "XDG_CONFIG_HOME is unset or empty.\n"
+      "\nThe stream's source password is read from MORVA_STREAM_PASSWORD; with\n"
+      "--stream local a private icecast2 is started with a password of its own.\n";
   return usage;
 }

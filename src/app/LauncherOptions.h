@@ -32,6 +32,10 @@ struct LauncherOptions {
   std::optional<QString> ircListen;
   // Files play at their own level, their ReplayGain track gain ignored.
   bool noReplayGain = false;
+  // Where the stream of what plays goes (an Icecast mount, or "local" for a
+  // private icecast2), and the address listeners use when it differs.
+  std::optional<QString> stream;
+  std::optional<QString> streamUrl;
   // Set when the command line cannot be used; names the fault.
   QString error;
 };

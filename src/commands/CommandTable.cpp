@@ -4,6 +4,7 @@
 
 #include "src/commands/CdCommands.h"
 #include "src/commands/DirectoryCommands.h"
+#include "src/commands/Listen.h"
 #include "src/commands/PlayCommands.h"
 #include "src/commands/PlayerCommands.h"
 #include "src/commands/PresenceCommands.h"
@@ -52,6 +53,7 @@ constexpr auto kRows = std::to_array<CommandRow>({
     {".xshuffle", XShuffle},
     {".skip", Skip},
     {".back", Back},
+    {".listen", Listen},
 });
 
 }  // namespace

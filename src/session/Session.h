@@ -11,6 +11,7 @@
 #include "src/seams/ProcessControl.h"
 #include "src/seams/Runtime.h"
 #include "src/session/PlayOn.h"
+#include "src/seams/StreamInfo.h"
 #include "src/session/WindowView.h"
 #include "src/widgets/FileListBox.h"
 #include "src/widgets/ListBox.h"
@@ -41,4 +42,6 @@ struct Session {
 
   // The queue, the shuffle and the history of what played.
   PlayOn playOn;
+  // The stream of what plays, for its listeners' address; null: none.
+  const StreamInfo* stream = nullptr;
 };
