@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 
+#include <QAction>
 #include <QString>
 #include <QWidget>
 
@@ -17,6 +18,7 @@
 #include "src/seams/CdPlayerControl.h"
 #include "src/seams/ChatScannerControl.h"
 #include "src/seams/MediaPlayerControl.h"
+#include "src/seams/MusicCollection.h"
 #include "src/session/Session.h"
 #include "src/session/WindowView.h"
 
@@ -42,6 +44,8 @@ class Form1 : public QWidget, public WindowView {
     QString settingsFolder;
     // Makes the media player's own panel as a child of the window; may be empty.
     std::function<QWidget*(QWidget* parent)> makeMediaPlayerPanel;
+    // Walks the music folder's subfolders; none lists the folder alone.
+    MusicCollection* collection = nullptr;
   };
 
   // Views by outer height, in twips (15 twips a pixel).
@@ -76,6 +80,9 @@ class Form1 : public QWidget, public WindowView {
   ClickLabel* Label7 = nullptr;
   ClickLabel* Label8 = nullptr;
   ClickLabel* Label9 = nullptr;
+  // The subfolder switch, at the end of the "dir:" row inside Text2: checked
+  // while the file list holds the subfolders' files too.
+  QAction* DeepSwitch = nullptr;
   QWidget* MediaPlayerPanel = nullptr;
   // The client area inside the frame: the black background the controls sit on.
   QWidget* ClientArea = nullptr;
@@ -110,6 +117,7 @@ class Form1 : public QWidget, public WindowView {
   void Chat1_LineReceived(const QString& screenName, const QString& text);
   void File1_Click();
   void Command1_Click();
+  void DeepSwitch_Click();
   void Label1_Click();
   void Label5_Click();
   void Label6_Click();
@@ -127,6 +135,7 @@ class Form1 : public QWidget, public WindowView {
   void StyleControls();
   void MakeTopmost();
   void CentreOnScreen();
+  void ShowDeepSwitch(bool on);
   LRESULT WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   Platform platform_;

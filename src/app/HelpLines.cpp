@@ -34,6 +34,8 @@ const QStringList& HelpLines() {
       ".xmute  -  Unmutes MP3 Player",
       ".xpause  -  Unpause MP3",
       ".xviewmp3s  -  Hide MP3s",
+      ".deep  -  List MP3s In Subfolders",
+      ".xdeep  -  List The Folder's Own MP3s",
   };
   return lines;
 }

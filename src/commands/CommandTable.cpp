@@ -45,6 +45,8 @@ constexpr auto kRows = std::to_array<CommandRow>({
     {".next", Next},
     {".prev", Prev},
     {".cancel", Cancel},
+    {".deep", Deep},
+    {".xdeep", XDeep},
 });
 
 }  // namespace

@@ -62,7 +62,7 @@ TEST_F(LoadTest, SignedOffTheLoadCompletesSilently) {
   form->Start();
   EXPECT_TRUE(desktop.sent().empty());
   EXPECT_TRUE(form->isVisible());
-  EXPECT_EQ(form->List1->ListCount(), 32);
+  EXPECT_EQ(form->List1->ListCount(), 34);
   EXPECT_TRUE(chat.scanning);
   form.reset();  // before the window system it is registered in
 }
