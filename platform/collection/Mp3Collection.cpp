@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <stop_token>
 #include <thread>
 #include <vector>
 
 #include <QDir>
+#include <QMetaObject>
 #include <QFile>
 #include <QStandardPaths>
 
@@ -67,9 +69,33 @@ std::string IndexName(const std::string& root) {
 
 }  // namespace
 
-Mp3Collection::Mp3Collection(QString cacheFolder) : cacheFolder_(std::move(cacheFolder)) {}
+// The tags read on a thread of their own: the tracks as the walk found
+// them, the tags known already, and those still to read.
+struct Mp3Collection::TagJob {
+  std::string root;
+  std::string paths;
+  std::vector<std::uint32_t> ends;
+  std::vector<CollectionIndex::Stamp> stamps;
+  std::vector<std::string> tags;
+  std::vector<std::size_t> unknown;
+  std::jthread thread;
 
-Mp3Collection::~Mp3Collection() = default;
+  std::string_view At(std::size_t i) const {
+    const std::uint32_t start = i == 0 ? 0 : ends[i - 1];
+    return std::string_view(paths).substr(start, ends[i] - start);
+  }
+};
+
+Mp3Collection::Mp3Collection(QString cacheFolder, std::size_t readAtOnce)
+    : cacheFolder_(std::move(cacheFolder)), readAtOnce_(readAtOnce) {}
+
+Mp3Collection::~Mp3Collection() {
+  // A read still running stops at its next file.
+  if (job_) {
+    job_->thread.request_stop();
+    job_->thread.join();
+  }
+}
 
 QString Mp3Collection::DefaultCacheFolder() {
   return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/morva";
@@ -103,30 +129,28 @@ void Mp3Collection::ListWithTags(const std::string& root, const QString& folder,
       },
       &folders);
 
-  // What the index knows stands; the rest is read, on every core.
+  // What the index knows stands; the rest is read, on every core: here when
+  // it is little, else on a thread of its own while the list shows the
+  // names, and the list is made again when it is done.
   const std::size_t count = found.Count();
   std::vector<std::string_view> tags(count);
   std::vector<std::size_t> unknown;
   for (std::size_t i = 0; i < count; ++i)
     if (!index_.Find(found.At(i), found.stamps[i], tags[i])) unknown.push_back(i);
-  std::vector<std::string> read(unknown.size());
-  OnEveryCore(unknown.size(), [&](std::size_t k) {
-    read[k] = ReadMp3TagText(root + '/' + std::string(found.At(unknown[k])));
-  });
-  for (std::size_t k = 0; k < unknown.size(); ++k) tags[unknown[k]] = read[k];
-
-  for (std::size_t i = 0; i < count; ++i) sink.Track(found.At(i), tags[i]);
-
-  if (!indexFile_.empty()) {
+  if (unknown.size() > readAtOnce_) {
+    if (!job_) StartTagJob(root, found.bytes, found.ends, found.stamps, tags, unknown);
+    for (std::size_t i = 0; i < count; ++i) sink.Track(found.At(i), tags[i]);
+  } else {
+    std::vector<std::string> read(unknown.size());
+    OnEveryCore(unknown.size(), [&](std::size_t k) {
+      read[k] = ReadMp3TagText(root + '/' + std::string(found.At(unknown[k])));
+    });
+    for (std::size_t k = 0; k < unknown.size(); ++k) tags[unknown[k]] = read[k];
+    for (std::size_t i = 0; i < count; ++i) sink.Track(found.At(i), tags[i]);
     CollectionIndex next;
     for (std::size_t i = 0; i < count; ++i) next.Add(found.At(i), found.stamps[i], tags[i]);
     next.Finish();
-    if (!next.SameAs(index_)) {
-      std::string problem;
-      if (!QDir().mkpath(cacheFolder_) || !next.Save(indexFile_, problem))
-        Diagnose("the collection's index is not kept: " + (problem.empty() ? "cannot make " + cacheFolder_.toStdString() : problem));
-    }
-    index_ = std::move(next);
+    Keep(std::move(next));
   }
 
   walkedRoot_ = root;
@@ -135,9 +159,58 @@ void Mp3Collection::ListWithTags(const std::string& root, const QString& folder,
   if (watchedRoot_ == root) FollowFolders();
 }
 
+void Mp3Collection::Keep(CollectionIndex next) {
+  if (!indexFile_.empty() && !next.SameAs(index_)) {
+    std::string problem;
+    if (!QDir().mkpath(cacheFolder_) || !next.Save(indexFile_, problem))
+      Diagnose("the collection's index is not kept: " +
+               (problem.empty() ? "cannot make " + cacheFolder_.toStdString() : problem));
+  }
+  index_ = std::move(next);
+}
+
+void Mp3Collection::StartTagJob(const std::string& root, const std::string& paths,
+                                const std::vector<std::uint32_t>& ends,
+                                const std::vector<CollectionIndex::Stamp>& stamps,
+                                const std::vector<std::string_view>& known, const std::vector<std::size_t>& unknown) {
+  job_ = std::make_unique<TagJob>();
+  TagJob& job = *job_;
+  job.root = root;
+  job.paths = paths;
+  job.ends = ends;
+  job.stamps = stamps;
+  job.tags.assign(known.begin(), known.end());
+  job.unknown = unknown;
+  Diagnose("reading the tags of " + std::to_string(unknown.size()) + " tracks under " + root +
+           " in the background; .play finds them by artist, album and title once that is done");
+  job.thread = std::jthread([this, &job](std::stop_token stop) {
+    OnEveryCore(job.unknown.size(), [&](std::size_t k) {
+      if (stop.stop_requested()) return;
+      const std::size_t i = job.unknown[k];
+      job.tags[i] = ReadMp3TagText(job.root + '/' + std::string(job.At(i)));
+    });
+    if (!stop.stop_requested()) QMetaObject::invokeMethod(&uiThread_, [this] { FinishTagJob(); }, Qt::QueuedConnection);
+  });
+}
+
+void Mp3Collection::FinishTagJob() {
+  if (!job_) return;
+  job_->thread.join();
+  const std::unique_ptr<TagJob> job = std::move(job_);
+  if (job->root != indexRoot_) return;
+  CollectionIndex next;
+  for (std::size_t i = 0; i < job->stamps.size(); ++i) next.Add(job->At(i), job->stamps[i], job->tags[i]);
+  next.Finish();
+  Keep(std::move(next));
+  // The list is made again, now with every tag, as after a change.
+  if (changed_ && watchedRoot_ == job->root) changed_();
+}
+
 void Mp3Collection::UseIndexOf(const std::string& root) {
-  if (cacheFolder_.isEmpty() || root == indexRoot_) return;
+  if (root == indexRoot_) return;
   indexRoot_ = root;
+  index_ = CollectionIndex();
+  if (cacheFolder_.isEmpty()) return;
   indexFile_ = QFile::encodeName(cacheFolder_).toStdString() + '/' + IndexName(root);
   std::string problem;
   if (!index_.Load(indexFile_, problem)) Diagnose(problem + "; every track's tags are read again");

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <string_view>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <QObject>
 #include <QString>
 
 #include "platform/collection/CollectionIndex.h"
@@ -18,8 +22,14 @@
 // watches the folders it walked (FolderWatch).
 class Mp3Collection : public MusicCollection {
  public:
+  // Up to so many tags unknown to the index are read before a listing
+  // returns; more are read on a thread of their own (the listing gives those
+  // tracks without tags, said once on standard error) and the watch's
+  // callback makes the list again when they are in.
+  static constexpr std::size_t kReadAtOnce = 2000;
+
   // `cacheFolder`: where the index files go; the empty text keeps no index.
-  explicit Mp3Collection(QString cacheFolder);
+  explicit Mp3Collection(QString cacheFolder, std::size_t readAtOnce = kReadAtOnce);
   ~Mp3Collection() override;
   Mp3Collection(const Mp3Collection&) = delete;
   Mp3Collection& operator=(const Mp3Collection&) = delete;
@@ -33,9 +43,20 @@ class Mp3Collection : public MusicCollection {
  private:
   void ListWithTags(const std::string& root, const QString& folder, TrackSink& sink, WalkFaults& faults);
   void UseIndexOf(const std::string& root);
+  // Takes the index of the last listing, and writes it when it changed.
+  void Keep(CollectionIndex next);
+  struct TagJob;
+  void StartTagJob(const std::string& root, const std::string& paths, const std::vector<std::uint32_t>& ends,
+                   const std::vector<CollectionIndex::Stamp>& stamps, const std::vector<std::string_view>& known,
+                   const std::vector<std::size_t>& unknown);
+  void FinishTagJob();
   void FollowFolders();
 
   QString cacheFolder_;
+  std::size_t readAtOnce_;
+  // Where the tag reader's end is told: the user-interface thread.
+  QObject uiThread_;
+  std::unique_ptr<TagJob> job_;
   // The index of the folder listed last, and the file it lives in.
   std::string indexRoot_;
   std::string indexFile_;

@@ -19,6 +19,7 @@
 #include "platform/collection/Mp3TagText.h"
 #include "platform/collection/TreeWalk.h"
 #include "tests/support/TestFolder.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
 
@@ -172,6 +173,34 @@ TEST(Mp3CollectionTest, TheIndexSparesUnchangedFilesAndADamagedOneIsNotTrusted) 
     collection.ListTracks(folder, true, got);
     EXPECT_EQ(got.tracks.begin()->tags, "New Artist\0\0\0"s) << damage.what;
   }
+}
+
+// More unknown tags than a listing reads at once: the names come at once,
+// the tags on a thread of their own, and the watch's callback asks for the
+// list again when they are in. A file added later calls it too.
+TEST(Mp3CollectionTest, ManyTagsAreReadAsideAndChangesCallBack) {
+  const fs::path root = FreshTestFolder("collection-aside");
+  const fs::path music = root / "music";
+  for (int i = 0; i < 3; ++i) Write(music / ("A" + std::to_string(i)) / "t.mp3", Tagged(Frame("TPE1", "Band")));
+  const QString folder = QString::fromStdString(music.string());
+  Mp3Collection collection(QString::fromStdString((root / "cache").string()), 1);
+  int calls = 0;
+  Collected first;
+  collection.ListTracks(folder, true, first);
+  collection.Watch(folder, [&calls] { ++calls; });
+  ASSERT_EQ(first.tracks.size(), 3u);
+  EXPECT_EQ(first.tracks.begin()->tags, "");
+
+  ASSERT_TRUE(WaitUntil([&] { return calls == 1; }));
+  Collected second;
+  collection.ListTracks(folder, true, second);
+  for (const Track& track : second.tracks) EXPECT_EQ(track.tags, "Band\0\0\0"s) << track.path;
+
+  Write(music / "A1" / "new.mp3", Tagged(Frame("TPE1", "Late")));
+  ASSERT_TRUE(WaitUntil([&] { return calls == 2; }));
+  Collected third;
+  collection.ListTracks(folder, true, third);
+  EXPECT_EQ(third.tracks.size(), 4u);
 }
 
 }  // namespace
