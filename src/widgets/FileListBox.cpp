@@ -37,7 +37,7 @@ void FileListBox::ListIfOwed() const {
   if (!owed_) return;
   owed_ = false;
   FileNames names;
-  SkipFailure([&] { names = Read(path_, subfolders_); });
+  SkipFailure([&] { names = Read(path_, subfolders_, pathSet_); });
   model_->Fill(std::move(names));
 }
 
@@ -54,15 +54,17 @@ QString FileListBox::List(int index) const {
 void FileListBox::SetPath(const QString& directory) {
   const QString absolute = directory.isEmpty() ? directory : QDir(directory).absolutePath();
   // Read whole before anything changes: a failure keeps the previous list.
-  FileNames names = Read(absolute, subfolders_);
+  FileNames names = Read(absolute, subfolders_, true);
   owed_ = false;
   model_->Fill(std::move(names));
   path_ = absolute;
+  pathSet_ = true;
   FollowChanges();
 }
 
-FileNames FileListBox::Read(const QString& directory, bool subfolders) const {
-  if (subfolders && collection_) return ListCollectionFiles(*collection_, directory, pattern_, true);
+FileNames FileListBox::Read(const QString& directory, bool subfolders, bool chosen) const {
+  // The working directory it starts on is no music folder: never walked.
+  if (subfolders && collection_ && chosen) return ListCollectionFiles(*collection_, directory, pattern_, true);
   return ListMatchingFiles(directory, pattern_);
 }
 
@@ -109,7 +111,7 @@ void FileListBox::SetPattern(const QString& pattern) {
 void FileListBox::Refresh() {
   owed_ = false;
   try {
-    model_->Fill(Read(path_, subfolders_));
+    model_->Fill(Read(path_, subfolders_, pathSet_));
   } catch (const ControlError&) {
     model_->Fill({});  // the directory has gone away
   }

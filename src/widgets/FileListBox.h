@@ -86,8 +86,10 @@ class FileListBox : public QListView {
   // Reads the directory when its listing is still owed; an unreadable one
   // leaves the list empty.
   void ListIfOwed() const;
-  // The directory's entries, as the switch says; throws ControlError.
-  FileNames Read(const QString& directory, bool subfolders) const;
+  // The directory's entries, as the switch says, its subfolders only when
+  // it was chosen (not the working directory the list starts on); throws
+  // ControlError.
+  FileNames Read(const QString& directory, bool subfolders, bool chosen) const;
   // Watches the directory while subfolders are listed, and nothing else.
   void FollowChanges();
 
@@ -96,6 +98,7 @@ class FileListBox : public QListView {
   QString pattern_ = QStringLiteral("*.*");
   MusicCollection* collection_ = nullptr;
   bool subfolders_ = false;
+  bool pathSet_ = false;  // whether SetPath has chosen the directory
   // Read on first use, from const readers too: the listing is owed, not changed.
   mutable bool owed_ = true;
 };
