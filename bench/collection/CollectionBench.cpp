@@ -97,10 +97,15 @@ struct Collection {
       const std::string band = "Band " + std::to_string(folder);
       const fs::path dir = music / ("Artist " + std::to_string(folder / 100)) / ("Album " + std::to_string(folder % 100));
       // One seed a folder: at most 1,000 links each for a million tracks.
-      const std::string seed = (seeds / std::to_string(folder)).string();
+      std::string seed = (seeds / std::to_string(folder)).string();
       if (i < kFolders) {
         fs::create_directories(dir);
         std::ofstream(seed, std::ios::binary) << TaggedFile(band, "Record", "Needle In The Haystack");
+      }
+      // The last one alone names a zebra: found once every tag is read.
+      if (i == count - 1) {
+        seed = (seeds / "zebra").string();
+        std::ofstream(seed, std::ios::binary) << TaggedFile("Zebra", "Record", "Needle In The Haystack");
       }
       const std::string name = "Track number " + std::to_string(i) + ".mp3";
       if (::link(seed.c_str(), (dir / name).c_str()) != 0) std::perror(name.c_str());
@@ -161,6 +166,13 @@ class Morva {
     if (total < 0) return std::nullopt;
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   }
+  // Whether the tags are all read: the one track tagged "Zebra" is found.
+  bool TagsRead() {
+    process_.write(".play zebra\n");
+    const std::optional<QByteArray> line = LineWith("MP3  [No Strings Found]", "Playing [");
+    process_.write(".stop\n");
+    return line && line->contains("Playing [");
+  }
   long Total() {
     process_.write(".total\n");
     const std::optional<QByteArray> line = LineWith("Total MP3s [");
@@ -177,14 +189,14 @@ class Morva {
   }
 
  private:
-  std::optional<QByteArray> LineWith(const QByteArray& part) {
+  std::optional<QByteArray> LineWith(const QByteArray& part, const QByteArray& orPart = QByteArray()) {
     QDeadlineTimer deadline(600000);
     for (;;) {
       output_ += process_.readAllStandardOutput();
       for (qsizetype end = output_.indexOf('\n', at_); end >= 0; end = output_.indexOf('\n', at_)) {
         const QByteArray line = output_.mid(at_, end - at_);
         at_ = end + 1;
-        if (line.contains(part)) return line;
+        if (line.contains(part) || (!orPart.isEmpty() && line.contains(orPart))) return line;
       }
       if (deadline.hasExpired() || process_.state() == QProcess::NotRunning) return std::nullopt;
       process_.waitForReadyRead(20);
@@ -248,6 +260,15 @@ void Measure(const fs::path& root, int count) {
   long total = 0;
   // The first start reads every tag and writes the index.
   const std::optional<double> cold = withTracks.StartToTotal(total);
+  double allTags = -1;
+  const auto coldStart = std::chrono::steady_clock::now();
+  while (cold && std::chrono::steady_clock::now() - coldStart < std::chrono::minutes(30)) {
+    if (withTracks.TagsRead()) {
+      allTags = *cold + std::chrono::duration<double>(std::chrono::steady_clock::now() - coldStart).count();
+      break;
+    }
+    QThread::msleep(200);
+  }
   withTracks.Stop();
   std::vector<double> warm, bare, memory, bareMemory;
   for (int r = 0; r < 3 && cold; ++r) {
@@ -266,7 +287,7 @@ void Measure(const fs::path& root, int count) {
     std::printf("  the program did not start and answer as it should\n");
     return;
   }
-  std::printf("  the program's first start (tags read, index written) to .total: %.3f s\n", *cold);
+  std::printf("  the program's first start to .total: %.3f s, to every tag read: %.1f s\n", *cold, allTags);
   std::printf("  start with a warm index to .total: %.3f s (%ld tracks), empty folder: %.3f s, beyond it %+.3f s "
               "(aim: +0.5 s)\n",
               Median(warm), total, Median(bare), Median(warm) - Median(bare));
