@@ -31,6 +31,7 @@
 #include "platform/chatclient/proxy/ProxyPassword.h"
 #include "platform/cdplayer/CdPlayer.h"
 #include "platform/chatscanner/ChatScanner.h"
+#include "platform/collection/Mp3Collection.h"
 #include "platform/desktop/EndOnSignal.h"
 #include "platform/desktop/ImmediateExit.h"
 #include "platform/desktop/QtMessageBoxes.h"
@@ -364,8 +365,10 @@ int main(int argc, char** argv) {
     });
   }
 
+  // Before the window, whose file list watches through it.
+  Mp3Collection collection(Mp3Collection::DefaultCacheFolder());
   Form1 form(Form1::Platform{windows, runtime, mediaPlayer, chatScanner, cdPlayer, messageBoxes, process,
-                             settingsFolder, makePanel, streamListeners ? &*streamListeners : nullptr});
+                             settingsFolder, makePanel, streamListeners ? &*streamListeners : nullptr, &collection});
   EndWhenClosed endWhenClosed;
   form.installEventFilter(&endWhenClosed);
   try {

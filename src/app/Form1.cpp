@@ -74,6 +74,7 @@ void Form1::BuildControls() {
   List1 = new ListBox(client);
   File1 = new FileListBox(client);
   File1->SetPattern("*.mp3");
+  File1->SetCollection(platform_.collection);
   Command1 = new CommandButton("dir:", client);
   Text2 = new TextBox(QString(), client);
   List2 = new ListBox(client);
@@ -105,6 +106,13 @@ void Form1::BuildControls() {
 
   connect(File1, &FileListBox::Click, this, &Form1::File1_Click);
   connect(Command1, &CommandButton::Click, this, &Form1::Command1_Click);
+  // Inside the text box, so that the row keeps its own geometry.
+  DeepSwitch = new QAction(this);
+  DeepSwitch->setToolTip("Subfolders: .deep lists the MP3s of every folder below, .xdeep the folder's own");
+  Text2->addAction(DeepSwitch, QLineEdit::TrailingPosition);
+  ShowDeepSwitch(false);
+  connect(DeepSwitch, &QAction::triggered, this, &Form1::DeepSwitch_Click);
+  connect(File1, &FileListBox::SubfoldersChanged, this, &Form1::ShowDeepSwitch);
   connect(Label1, &ClickLabel::Click, this, &Form1::Label1_Click);
   connect(Label5, &ClickLabel::Click, this, &Form1::Label5_Click);
   connect(Label6, &ClickLabel::Click, this, &Form1::Label6_Click);
@@ -127,6 +135,21 @@ void Form1::StyleControls() {
   Label6->SetColours(glyph, ColourOf(SystemColour::ButtonText));
   Label8->SetColours(glyph);
   Label9->SetColours(glyph);
+}
+
+// The switch draws its state: a box, filled while subfolders are listed.
+void Form1::ShowDeepSwitch(bool on) {
+  QPixmap picture(12, 12);
+  picture.fill(Qt::transparent);
+  QPainter painter(&picture);
+  painter.setPen(QColor(0, 0, 0));
+  painter.drawRect(1, 1, 9, 9);
+  if (on) painter.fillRect(3, 3, 6, 6, QColor(0, 0, 64));
+  painter.end();
+  DeepSwitch->setIcon(QIcon(picture));
+  DeepSwitch->setCheckable(true);
+  DeepSwitch->setChecked(on);
+  DeepSwitch->setText(on ? "deep: on" : "deep: off");
 }
 
 // The top right corner of the screen: out of the way of whatever opens in

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 
+#include <QAction>
 #include <QString>
 #include <QWidget>
 
@@ -18,6 +19,7 @@
 #include "src/seams/ChatScannerControl.h"
 #include "src/seams/MediaPlayerControl.h"
 #include "src/seams/StreamInfo.h"
+#include "src/seams/MusicCollection.h"
 #include "src/session/Session.h"
 #include "src/session/WindowView.h"
 
@@ -45,6 +47,8 @@ class Form1 : public QWidget, public WindowView {
     std::function<QWidget*(QWidget* parent)> makeMediaPlayerPanel;
     // The stream of what plays; null when there is none.
     const StreamInfo* stream = nullptr;
+    // Walks the music folder's subfolders; none lists the folder alone.
+    MusicCollection* collection = nullptr;
   };
 
   // Views by outer height, in twips (15 twips a pixel).
@@ -79,6 +83,9 @@ class Form1 : public QWidget, public WindowView {
   ClickLabel* Label7 = nullptr;
   ClickLabel* Label8 = nullptr;
   ClickLabel* Label9 = nullptr;
+  // The subfolder switch, at the end of the "dir:" row inside Text2: checked
+  // while the file list holds the subfolders' files too.
+  QAction* DeepSwitch = nullptr;
   QWidget* MediaPlayerPanel = nullptr;
   // The client area inside the frame: the black background the controls sit on.
   QWidget* ClientArea = nullptr;
@@ -115,6 +122,7 @@ class Form1 : public QWidget, public WindowView {
   void MediaPlayer1_EndOfStream();
   void File1_Click();
   void Command1_Click();
+  void DeepSwitch_Click();
   void Label1_Click();
   void Label5_Click();
   void Label6_Click();
@@ -132,6 +140,7 @@ class Form1 : public QWidget, public WindowView {
   void StyleControls();
   void MakeTopmost();
   void PlaceInCorner();
+  void ShowDeepSwitch(bool on);
   LRESULT WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   Platform platform_;

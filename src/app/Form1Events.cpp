@@ -27,4 +27,6 @@ void Form1::File1_Click() { library::StartSelectedTrack(session()); }
 
 void Form1::Command1_Click() { library::DirButton(session()); }
 
+void Form1::DeepSwitch_Click() { library::SetSubfolders(session(), !File1->Subfolders()); }
+
 void Form1::Label7_Click() { commands::ExitCheck(session(), "Stop the current mp3"); }

@@ -41,6 +41,8 @@ const QStringList& HelpLines() {
       ".skip  -  Next MP3 In Queue Or Shuffle",
       ".back  -  Previous MP3 Played",
       ".listen  -  Listen Along",
+      ".deep  -  List MP3s In Subfolders",
+      ".xdeep  -  List The Folder's Own MP3s",
   };
   return lines;
 }

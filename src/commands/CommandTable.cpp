@@ -54,6 +54,8 @@ constexpr auto kRows = std::to_array<CommandRow>({
     {".skip", Skip},
     {".back", Back},
     {".listen", Listen},
+    {".deep", Deep},
+    {".xdeep", XDeep},
 });
 
 }  // namespace

@@ -24,4 +24,8 @@ void Total(Session& s, const CommandLine&) {
   s.aol.SendRoomLine(MorvaLine("Total MP3s [" + QString::number(count) + "]"));
 }
 
+// The music folder's subfolders listed too, or no longer.
+void Deep(Session& s, const CommandLine&) { library::SetSubfolders(s, true); }
+void XDeep(Session& s, const CommandLine&) { library::SetSubfolders(s, false); }
+
 }  // namespace commands

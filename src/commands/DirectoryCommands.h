@@ -10,5 +10,7 @@ namespace commands {
 void Dir(Session& session, const CommandLine& line);      // .dir
 void Refresh(Session& session, const CommandLine& line);  // .refresh
 void Total(Session& session, const CommandLine& line);    // .total
+void Deep(Session& session, const CommandLine& line);     // .deep
+void XDeep(Session& session, const CommandLine& line);    // .xdeep
 
 }  // namespace commands

@@ -33,4 +33,9 @@ bool SetMusicDirectory(Session& session, const QString& directory);
 // choose another.
 void RestoreMusicDirectory(Session& session);
 
+// ".deep", ".xdeep" and the window's subfolder switch: lists the music
+// folder's subfolders too, or no longer, keeps the choice in the settings
+// file and announces it.
+void SetSubfolders(Session& session, bool on);
+
 }  // namespace library

@@ -44,9 +44,11 @@ bool TitleMatch::Matches(const QString& entry) const {
 std::vector<int> TitleMatch::MatchingEntries(const FileNames& names) const {
   std::vector<int> matches;
   const int count = names.Count();
-  // No name holds a NUL; a key that does is in no entry. The forms end in
-  // NULs, so a key without one found in them lies inside one entry's form.
-  if (odd_ || key_.empty() || key_.find('\0') != std::string::npos) {
+  // No name or tag field holds a NUL; a key that does is in no entry. The
+  // forms end in NULs, so a key without one found in them lies inside one
+  // field of one entry's form.
+  if (key_.find('\0') != std::string::npos || oddKey_.find(u'\0') != std::u16string::npos) return matches;
+  if (odd_ || key_.empty()) {
     for (int i = 0; i < count; ++i)
       if (MatchesForm(names.SearchForm(i))) matches.push_back(i);
     return matches;

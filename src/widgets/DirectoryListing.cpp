@@ -17,6 +17,7 @@
 
 #include "src/seams/ControlError.h"
 #include "src/seams/Diagnostic.h"
+#include "src/seams/MusicCollection.h"
 
 namespace {
 
@@ -133,15 +134,44 @@ struct Listing {
   std::string_view Key(const SortItem& item) const {
     return std::string_view(keys).substr(item.key, item.keyEnd - item.key);
   }
-  void Add(std::string_view name, std::size_t keyStart) {
-    if (keys.size() > UINT32_MAX || names.size() + name.size() > UINT32_MAX)
+  // A name, and what its tags name (each field followed by a NUL), kept
+  // after the name behind a NUL of its own.
+  void Add(std::string_view name, std::size_t keyStart, std::string_view tags = {}) {
+    if (keys.size() > UINT32_MAX || names.size() + name.size() + tags.size() + 1 > UINT32_MAX)
       throw ControlError("too many file names to list");
     const auto nameStart = static_cast<std::uint32_t>(names.size());
     names.append(name);
+    if (!tags.empty()) names.append(1, '\0').append(tags);
     items.push_back({{0, 0}, static_cast<std::uint32_t>(keyStart), static_cast<std::uint32_t>(keys.size()), nameStart,
                      static_cast<std::uint32_t>(names.size())});
   }
 };
+
+// Whether the name matches the pattern; `decoded` is the name as text when
+// that was needed to tell.
+bool NameMatches(const BytePattern& bytePattern, const QString& pattern, std::string_view name, QString& decoded) {
+  if (bytePattern.usable && (IsAscii(name) || !bytePattern.anyOne))
+    return Wildcard(name, std::string_view(bytePattern.text), [](char p, char c) { return p == AsciiLower(c); });
+  decoded = QFile::decodeName(QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+  return MatchesWildcard(decoded, pattern);
+}
+
+// Appends the name's sort key, its case-folded form; false, with nothing
+// appended, for a name that is not valid text in our encoding.
+bool AppendKey(std::string_view name, QString decoded, std::string& keys) {
+  const std::size_t keyStart = keys.size();
+  if (IsAscii(name)) {
+    keys.append(name);
+    for (auto at = keys.begin() + static_cast<std::ptrdiff_t>(keyStart); at != keys.end(); ++at) *at = AsciiLower(*at);
+    return true;
+  }
+  const QByteArrayView bytes(name.data(), static_cast<qsizetype>(name.size()));
+  if (decoded.isNull()) decoded = QFile::decodeName(bytes.toByteArray());
+  if (QFile::encodeName(decoded) != bytes) return false;
+  const QByteArray key = decoded.toCaseFolded().toUtf8();
+  keys.append(key.constData(), static_cast<std::size_t>(key.size()));
+  return true;
+}
 
 Listing ReadDirectory(const QString& directory, const QString& pattern) {
   if (directory.isEmpty()) throw ControlError("no directory to show");
@@ -161,34 +191,16 @@ Listing ReadDirectory(const QString& directory, const QString& pattern) {
     if (!entry) break;
     if (entry->d_name[0] == '.') continue;  // hidden, as a file manager leaves it out
     const std::string_view name(entry->d_name);
-    const bool ascii = IsAscii(name);
-    // Names that do not match cost no allocation.
     QString decoded;
-    if (bytePattern.usable && (ascii || !bytePattern.anyOne)) {
-      if (!Wildcard(name, std::string_view(bytePattern.text), [](char p, char c) { return p == AsciiLower(c); }))
-        continue;
-    } else {
-      decoded = QFile::decodeName(entry->d_name);
-      if (!MatchesWildcard(decoded, pattern)) continue;
-    }
+    if (!NameMatches(bytePattern, pattern, name, decoded)) continue;
     if (!IsRegularFile(fd, *entry)) continue;
-
     const std::size_t keyStart = listing.keys.size();
-    if (ascii) {
-      listing.keys.append(name);
-      for (auto at = listing.keys.begin() + static_cast<std::ptrdiff_t>(keyStart); at != listing.keys.end(); ++at)
-        *at = AsciiLower(*at);
-    } else {
-      if (decoded.isNull()) decoded = QFile::decodeName(entry->d_name);
-      // A name that is not valid text in our encoding would be shown, and
-      // then opened, as another name: leave it out rather than list a file
-      // that cannot be played.
-      if (QFile::encodeName(decoded) != QByteArrayView(name.data(), static_cast<qsizetype>(name.size()))) {
-        ++listing.unreadableNames;
-        continue;
-      }
-      const QByteArray key = decoded.toCaseFolded().toUtf8();
-      listing.keys.append(key.constData(), static_cast<std::size_t>(key.size()));
+    // A name that is not valid text in our encoding would be shown, and
+    // then opened, as another name: leave it out rather than list a file
+    // that cannot be played.
+    if (!AppendKey(name, decoded, listing.keys)) {
+      ++listing.unreadableNames;
+      continue;
     }
     listing.Add(name, keyStart);
   }
@@ -252,9 +264,10 @@ bool MatchesWildcard(QStringView name, QStringView pattern) {
   return Wildcard(name, pattern, [](QChar p, QChar c) { return Folded(p) == Folded(c); });
 }
 
-FileNames ListMatchingFiles(const QString& directory, const QString& pattern) {
-  Listing listing = ReadDirectory(directory, pattern);
-  // In list order: by case-folded name, then by name.
+namespace {
+
+// The names in list order: by case-folded name, then by name.
+FileNames InListOrder(Listing& listing) {
   SortByKey(listing, listing.items.data(), listing.items.data() + listing.items.size(), 0);
   listing.keys = std::string();  // no longer needed: give its room back
   // Copied in list order, so that a scan of the list reads them in the order
@@ -264,8 +277,51 @@ FileNames ListMatchingFiles(const QString& directory, const QString& pattern) {
   names.Reserve(items.size(), listing.names.size());
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (i + kReadAhead < items.size()) __builtin_prefetch(listing.names.data() + items[i + kReadAhead].name);
-    names.Add(listing.Name(items[i]));
+    const std::string_view entry = listing.Name(items[i]);
+    const std::size_t tags = entry.find('\0');
+    if (tags == std::string_view::npos)
+      names.Add(entry);
+    else
+      names.Add(entry.substr(0, tags), entry.substr(tags + 1));
   }
   names.ShrinkToFit();
   return names;
+}
+
+// Takes a collection's tracks into a listing: those whose own name (after
+// the last "/") matches the pattern.
+class ListingSink : public TrackSink {
+ public:
+  ListingSink(Listing& listing, const QString& pattern)
+      : listing_(listing), pattern_(pattern), bytePattern_(BytePatternOf(pattern)) {}
+
+  void Track(std::string_view relativePath, std::string_view tags) override {
+    const std::size_t slash = relativePath.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? relativePath : relativePath.substr(slash + 1);
+    QString decoded;
+    if (!NameMatches(bytePattern_, pattern_, name, decoded)) return;
+    const std::size_t keyStart = listing_.keys.size();
+    if (!AppendKey(relativePath, QString(), listing_.keys)) return;
+    listing_.Add(relativePath, keyStart, tags);
+  }
+
+ private:
+  Listing& listing_;
+  const QString& pattern_;
+  const BytePattern bytePattern_;
+};
+
+}  // namespace
+
+FileNames ListMatchingFiles(const QString& directory, const QString& pattern) {
+  Listing listing = ReadDirectory(directory, pattern);
+  return InListOrder(listing);
+}
+
+FileNames ListCollectionFiles(MusicCollection& collection, const QString& directory, const QString& pattern,
+                              bool withTags) {
+  Listing listing;
+  ListingSink sink(listing, pattern);
+  collection.ListTracks(directory, withTags, sink);
+  return InListOrder(listing);
 }

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 
 #include "src/seams/ControlError.h"
+#include "src/seams/MusicCollection.h"
 #include "src/widgets/DirectoryListing.h"
 
 int FileListBox::Model::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : names_.Count(); }
@@ -36,7 +37,7 @@ void FileListBox::ListIfOwed() const {
   if (!owed_) return;
   owed_ = false;
   FileNames names;
-  SkipFailure([&] { names = ListMatchingFiles(path_, pattern_); });
+  SkipFailure([&] { names = Read(path_, subfolders_, pathSet_); });
   model_->Fill(std::move(names));
 }
 
@@ -53,10 +54,52 @@ QString FileListBox::List(int index) const {
 void FileListBox::SetPath(const QString& directory) {
   const QString absolute = directory.isEmpty() ? directory : QDir(directory).absolutePath();
   // Read whole before anything changes: a failure keeps the previous list.
-  FileNames names = ListMatchingFiles(absolute, pattern_);
+  FileNames names = Read(absolute, subfolders_, true);
   owed_ = false;
   model_->Fill(std::move(names));
   path_ = absolute;
+  pathSet_ = true;
+  FollowChanges();
+}
+
+FileNames FileListBox::Read(const QString& directory, bool subfolders, bool chosen) const {
+  // The working directory it starts on is no music folder: never walked.
+  if (subfolders && collection_ && chosen) return ListCollectionFiles(*collection_, directory, pattern_, true);
+  return ListMatchingFiles(directory, pattern_);
+}
+
+void FileListBox::SetCollection(MusicCollection* collection) {
+  if (collection_) collection_->Watch(QString(), {});
+  collection_ = collection;
+  owed_ = true;
+  FollowChanges();
+}
+
+FileListBox::~FileListBox() {
+  if (collection_) collection_->Watch(QString(), {});
+}
+
+void FileListBox::SetSubfolders(bool on) {
+  const bool changed = on != subfolders_;
+  subfolders_ = on;
+  // A list that nothing has read yet is read as the switch now says, when
+  // it is first needed.
+  if (changed && !owed_) Refresh();
+  FollowChanges();
+  if (changed) emit SubfoldersChanged(on);
+}
+
+int FileListBox::CountInSubfolders() const {
+  return collection_ ? ListCollectionFiles(*collection_, path_, pattern_, false).Count() : 0;
+}
+
+void FileListBox::FollowChanges() {
+  // A list not read yet follows nothing: there is nothing to keep up to date.
+  if (!collection_ || owed_) return;
+  if (subfolders_)
+    collection_->Watch(path_, [this] { Refresh(); });
+  else
+    collection_->Watch(QString(), {});
 }
 
 void FileListBox::SetPattern(const QString& pattern) {
@@ -68,7 +111,7 @@ void FileListBox::SetPattern(const QString& pattern) {
 void FileListBox::Refresh() {
   owed_ = false;
   try {
-    model_->Fill(ListMatchingFiles(path_, pattern_));
+    model_->Fill(Read(path_, subfolders_, pathSet_));
   } catch (const ControlError&) {
     model_->Fill({});  // the directory has gone away
   }

@@ -6,13 +6,18 @@
 
 #include "src/widgets/FileListBoxNames.h"
 
+class MusicCollection;
+
 // A list of the files of one directory that match a pattern (letter case
 // ignored), sorted by name without regard to case. Click() is raised when an
 // entry is chosen: by a click, with the keyboard, or in code.
 //
 // The names are kept once, in UTF-8 with their search forms (FileNames), and
 // the view draws them through a model over that store: only the rows in sight
-// are ever made into text. A directory that nothing has yet looked at (the
+// are ever made into text. With subfolders on (and a collection to walk),
+// the list holds every matching file at any depth, as its path below the
+// directory, searched by its tags as well, and follows changes on disk by
+// itself. A directory that nothing has yet looked at (the
 // working directory it starts with, or a new pattern) is read when the list is
 // first read or shown.
 class FileListBox : public QListView {
@@ -20,6 +25,7 @@ class FileListBox : public QListView {
 
  public:
   explicit FileListBox(QWidget* parent = nullptr);
+  ~FileListBox() override;
 
   // The directory shown; at first the process's working directory.
   QString Path() const { return path_; }
@@ -30,6 +36,17 @@ class FileListBox : public QListView {
   QString Pattern() const { return pattern_; }
   // Reads the directory again.
   void Refresh();
+
+  // The collection that lists subfolders; none (the default) lists the
+  // directory alone whatever the switch says. Not owned.
+  void SetCollection(MusicCollection* collection);
+  // Lists the subfolders too, or no longer; a directory that cannot be read
+  // then lists nothing, as after Refresh. Raises SubfoldersChanged().
+  void SetSubfolders(bool on);
+  bool Subfolders() const { return subfolders_; }
+  // How many matching files lie at any depth under the directory (0 without
+  // a collection). Throws ControlError when it cannot be read.
+  int CountInSubfolders() const;
 
   int ListCount() const { return Names().Count(); }
   // Every entry, in list order, with its search form.
@@ -46,6 +63,7 @@ class FileListBox : public QListView {
 
  signals:
   void Click();
+  void SubfoldersChanged(bool on);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -68,10 +86,19 @@ class FileListBox : public QListView {
   // Reads the directory when its listing is still owed; an unreadable one
   // leaves the list empty.
   void ListIfOwed() const;
+  // The directory's entries, as the switch says, its subfolders only when
+  // it was chosen (not the working directory the list starts on); throws
+  // ControlError.
+  FileNames Read(const QString& directory, bool subfolders, bool chosen) const;
+  // Watches the directory while subfolders are listed, and nothing else.
+  void FollowChanges();
 
   Model* model_;
   QString path_;
   QString pattern_ = QStringLiteral("*.*");
+  MusicCollection* collection_ = nullptr;
+  bool subfolders_ = false;
+  bool pathSet_ = false;  // whether SetPath has chosen the directory
   // Read on first use, from const readers too: the listing is owed, not changed.
   mutable bool owed_ = true;
 };

@@ -60,11 +60,15 @@ void FileNames::Reserve(std::size_t count, std::size_t nameBytes) {
   formEnds_.reserve(count);
 }
 
-void FileNames::Add(std::string_view utf8Name) {
+void FileNames::Add(std::string_view utf8Name) { Add(utf8Name, {}); }
+
+void FileNames::Add(std::string_view utf8Name, std::string_view tagFields) {
   const std::size_t namesBefore = names_.size(), formsBefore = forms_.size();
   names_.append(utf8Name);
   AppendSearchForm(utf8Name, forms_);
   forms_.push_back('\0');
+  // Each field ends in a NUL, which its search form keeps.
+  if (!tagFields.empty()) AppendSearchForm(tagFields, forms_);
   if (names_.size() > kMostBytes || forms_.size() > kMostBytes) {
     names_.resize(namesBefore);
     forms_.resize(formsBefore);

@@ -26,6 +26,11 @@ class FileNames {
   // Adds a name, valid UTF-8, at the end. Throws ControlError when the list
   // has no room left (4 GiB of names).
   void Add(std::string_view utf8Name);
+  // The same with what the file's tags name: fields each followed by a NUL,
+  // no NUL inside. Each field's search form follows the name's, behind a
+  // NUL, so that a search matches the name or one field, never text across
+  // two.
+  void Add(std::string_view utf8Name, std::string_view tagFields);
   // Gives back the room reserved and not used.
   void ShrinkToFit();
 
@@ -34,6 +39,7 @@ class FileNames {
   // The entry's name; the index must name an entry.
   QString Name(int index) const;
   std::string_view NameBytes(int index) const { return Slice(names_, nameEnds_, index, 0); }
+  // The name's search form, and those of its tag fields behind NULs.
   std::string_view SearchForm(int index) const { return Slice(forms_, formEnds_, index, 1); }
 
   // The search forms of every entry in list order, each followed by a NUL,

@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "src/shared/Announcements.h"
 #include "tests/support/FormFixture.h"
 
 namespace {
@@ -87,6 +88,36 @@ TEST_F(SettingsTest, AFailedSaveNamesTheFileOnStandardError) {
   const std::string said = testing::internal::GetCapturedStderr();
   EXPECT_NE(said.find(Utf8(missing + "/mp3.ini")), std::string::npos) << said;
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// The subfolder switch: the window's box and the chat words set the same
+// state, each announcing, and the choice is kept for the next start.
+TEST_F(SettingsTest, TheSubfolderSwitchIsOneStateForTheBoxAndTheWordsAndIsKept) {
+  const std::string on = MorvaLine("MP3 List " + kMiddleDot + " Subfolders are Now Enabled").toStdString();
+  const std::string off = MorvaLine("MP3 List " + kMiddleDot + " Subfolders are Now Disabled").toStdString();
+  MakeForm().Start();
+  NewLines();
+  form->DeepSwitch->trigger();
+  EXPECT_TRUE(form->File1->Subfolders());
+  EXPECT_TRUE(form->DeepSwitch->isChecked());
+  EXPECT_EQ(NewLines(), std::vector<std::string>{on});
+  EXPECT_EQ(form->Aol().ReadIniValue("mp3dir", "deep", form->SettingsFilePath()), "1");
+
+  form.reset();  // before the next is made: going, it lets go of the chat
+  MakeForm().Start();
+  EXPECT_TRUE(form->File1->Subfolders());
+  EXPECT_TRUE(form->DeepSwitch->isChecked());
+  NewLines();
+  Say(".xdeep");
+  EXPECT_FALSE(form->File1->Subfolders());
+  EXPECT_FALSE(form->DeepSwitch->isChecked());
+  EXPECT_EQ(NewLines(), std::vector<std::string>{off});
+  MakeForm().Start();
+  EXPECT_FALSE(form->File1->Subfolders());
 }
 
 }  // namespace

@@ -15,7 +15,8 @@ namespace {
 // The search's fast comparison must agree with its plain statement: drop the
 // spaces, lower each character, look for the key as a substring. Entries are
 // file names (whole characters); a key may hold half of a surrogate pair.
-// Over a whole list, the matches are the entries it holds, in list order.
+// Over a whole list, the matches are the entries it holds, in its name or in
+// one of its tag fields, in list order.
 TEST(TitleMatchTest, AgreesWithDroppingSpacesAndLowerCasing) {
   const QStringList characters = {"a", "A", "b", "B", " ", "c", "\t", "Ä", "ä", "Σ", "σ", "İ", "i", ".", "m",
                                   "p", "3", "\u212A", "k", "\uFF21", "\uFF41", "\U0001D11E", "\U00010400"};
@@ -44,9 +45,21 @@ TEST(TitleMatchTest, AgreesWithDroppingSpacesAndLowerCasing) {
     std::vector<int> expected;
     for (int i = 0; i < 6; ++i) {
       const QString e = entry();
-      names.Add(e.toUtf8().toStdString());
+      // Now and then tag fields beside the name: each is matched alone,
+      // never together with the name or another field.
+      std::string fields;
+      bool inField = false;
+      for (int f = pick(2) == 0 ? pick(4) : 0; f > 0; --f) {
+        const QString field = entry();
+        fields.append(field.toUtf8().toStdString()).push_back('\0');
+        inField = inField || plain(k, field);
+      }
+      if (fields.empty())
+        names.Add(e.toUtf8().toStdString());
+      else
+        names.Add(e.toUtf8().toStdString(), fields);
       ASSERT_EQ(match.Matches(e), plain(k, e)) << k.toStdString() << " in " << e.toStdString();
-      if (plain(k, e)) expected.push_back(i);
+      if (plain(k, e) || inField) expected.push_back(i);
     }
     ASSERT_EQ(match.MatchingEntries(names), expected) << k.toStdString();
   }

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What was last read of a collection's tracks: each track's path below the
+// folder, its modification time and size, and its tag text. Kept in one
+// block as it lies in the index file, sorted by path, so that loading it is
+// one read and finding a track a binary search.
+class CollectionIndex {
+ public:
+  struct Stamp {
+    std::int64_t modifiedNs = 0;
+    std::int64_t size = 0;
+    bool operator==(const Stamp&) const = default;
+  };
+
+  // Reads the file. A missing file is an empty index; one that is damaged,
+  // of another version or inconsistent is an empty index too, and `problem`
+  // says why. Nothing in the file is used before all of it is checked.
+  bool Load(const std::string& file, std::string& problem);
+  // Writes the index to the file through a temporary file beside it;
+  // false, with the reason, when it cannot.
+  bool Save(const std::string& file, std::string& problem) const;
+
+  // Gives the tag text of the track when the index holds it with that stamp.
+  bool Find(std::string_view path, Stamp stamp, std::string_view& tags) const;
+  std::size_t Count() const { return records_.size(); }
+
+  // Building a new index: tracks in any order, then Finish sorts them.
+  void Add(std::string_view path, Stamp stamp, std::string_view tags);
+  void Finish();
+  // Whether the two hold the same tracks with the same stamps and tags.
+  bool SameAs(const CollectionIndex& other) const;
+
+ private:
+  struct Record {
+    std::uint32_t path, pathSize, tags, tagsSize;
+    std::int64_t modifiedNs, size;
+  };
+  static_assert(sizeof(Record) == 32);
+
+  std::string_view PathOf(const Record& r) const { return std::string_view(blob_).substr(r.path, r.pathSize); }
+  std::string_view TagsOf(const Record& r) const { return std::string_view(blob_).substr(r.tags, r.tagsSize); }
+  bool Consistent(std::string& problem) const;
+
+  std::vector<Record> records_;
+  std::string blob_;
+};

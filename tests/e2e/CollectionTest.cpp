@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcessEnvironment>
+
+#include "tests/e2e/ConsoleLines.h"
+#include "tests/e2e/MorvaProcess.h"
+#include "tests/e2e/MusicFolder.h"
+
+namespace {
+
+using e2e::kBullet;
+using e2e::Morva;
+
+const QByteArray kDot = "\xC2\xB7";
+
+// The owner's collection as it lies on disk: artist and album folders, a
+// name that two albums share, a track found only by its tags, and a link
+// that leads back up the tree.
+class CollectionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = MakeProgramFolder("collection");
+    ASSERT_TRUE(folder_.problem.isEmpty()) << folder_.problem.toStdString();
+    music_ = folder_.music;
+    QDir().mkpath(music_ + "Artist One/Album A");
+    QDir().mkpath(music_ + "Artist One/Album B");
+    QDir().mkpath(music_ + "Misc");
+    ASSERT_TRUE(WriteTaggedToneMp3(music_ + "Artist One/Album A/01 - Intro.mp3", 2, 440, "Artist One", "Album A"));
+    ASSERT_TRUE(QFile::copy(music_ + "Artist One/Album A/01 - Intro.mp3", music_ + "Artist One/Album B/01 - Intro.mp3"));
+    ASSERT_TRUE(WriteTaggedToneMp3(music_ + "Misc/track.mp3", 2, 523, "Zed Leppelin", "Hidden <b>Gems"));
+    ASSERT_TRUE(QFile::link("..", music_ + "Misc/up"));
+  }
+
+  void Start(MorvaProcess& morva) {
+    morva.KeepErrors();
+    // The index goes to a cache folder of the test's own, never the user's.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DBUS_SESSION_BUS_ADDRESS");
+    environment.insert("XDG_CACHE_HOME", folder_.root->path() + "/cache");
+    morva.SetEnvironment(environment);
+    ASSERT_TRUE(morva.Start(folder_.program, {"--audio", "null", "--screen-name", "Joe", "--no-mpris"}, music_));
+    ASSERT_TRUE(morva.WaitForLine("Joe: " + kBullet + " Loaded By:Joe")) << morva.output().toStdString();
+  }
+
+  static void Say(MorvaProcess& morva, const QByteArray& line, const QByteArray& reply) {
+    morva.Type(line);
+    ASSERT_TRUE(morva.WaitForLine(reply)) << "no reply " << reply.toStdString() << " to " << line.toStdString()
+                                          << "\n" << morva.output().toStdString() << morva.errors().toStdString();
+  }
+
+  static void Quit(MorvaProcess& morva) {
+    Say(morva, ".stop", Morva("MP3 Now Stopped"));
+    morva.Type("/quit");
+    EXPECT_EQ(morva.WaitForExit(), 0);
+  }
+
+  ProgramFolder folder_;
+  QString music_;
+};
+
+TEST_F(CollectionTest, SubfoldersAreListedSearchedByTagAndToldApartAndTheSwitchIsKept) {
+  const QByteArray music = QFile::encodeName(music_.chopped(1));
+  {
+    MorvaProcess morva;
+    Start(morva);
+    // Off: the room sees the folder's own files, the owner learns of the rest.
+    Say(morva, ".dir " + music, Morva("Dir Is " + music));
+    EXPECT_TRUE(morva.WaitForErrorLine("morva: the music folder " + music +
+                                       " holds no MP3 files itself, but its subfolders hold 3; list them with .deep "
+                                       "in the chat room or the deep switch at the end of the window's dir: row"))
+        << morva.errors().toStdString();
+    Say(morva, ".total", Morva("Total MP3s [0]"));
+
+    Say(morva, ".deep", Morva("MP3 List " + kDot + " Subfolders are Now Enabled"));
+    // Three, though the link back up leads to all of them again.
+    Say(morva, ".total", Morva("Total MP3s [3]"));
+    // By the artist's name, which only the tags hold.
+    Say(morva, ".play zed leppelin", Morva("Playing [Misc/track]"));
+    // A tag's markup is text like any other.
+    Say(morva, ".play <B>gems", Morva("Playing [Misc/track]"));
+    // Two tracks of one name, told apart by their folders.
+    Say(morva, ".play intro", "Joe: " + kBullet + " Morva MP3  [Type ''.play'' And 0 - 1 Or ''.cancel'']");
+    EXPECT_TRUE(morva.output().contains("Joe: " + kBullet + "  [0) Artist One/Album A/01 - Intro.mp3]\n" + "Joe: " +
+                                        kBullet + "  [1) Artist One/Album B/01 - Intro.mp3]\n"));
+    Say(morva, ".play 1", Morva("Now Playing [Artist One/Album B/01 - Intro]"));
+    // One piece: words of two fields do not match together.
+    Say(morva, ".play zed gems", "Joe: " + kBullet + " Morva MP3  [No Strings Found]");
+
+    // A track added while the program runs is in the list without .refresh.
+    ASSERT_TRUE(QFile::copy(music_ + "Misc/track.mp3", music_ + "Misc/new one.mp3"));
+    QElapsedTimer waited;
+    waited.start();
+    QByteArray total;
+    while (total != Morva("Total MP3s [4]") && waited.elapsed() < 10000) {
+      morva.Type(".total");
+      total = morva.WaitForLineStartingWith(Morva("Total MP3s [")).value_or("");
+    }
+    EXPECT_EQ(total, Morva("Total MP3s [4]"));
+    Say(morva, ".play new one", Morva("Playing [Misc/new one]"));
+    Quit(morva);
+  }
+  {
+    MorvaProcess morva;
+    Start(morva);
+    Say(morva, ".total", Morva("Total MP3s [4]"));
+    Say(morva, ".xdeep", Morva("MP3 List " + kDot + " Subfolders are Now Disabled"));
+    Say(morva, ".total", Morva("Total MP3s [0]"));
+    Quit(morva);
+  }
+}
+
+}  // namespace

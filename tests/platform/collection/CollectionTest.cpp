@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <compare>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <QString>
+
+#include "platform/collection/CollectionIndex.h"
+#include "platform/collection/Mp3Collection.h"
+#include "platform/collection/Mp3TagText.h"
+#include "platform/collection/TreeWalk.h"
+#include "tests/support/TestFolder.h"
+#include "tests/support/WaitUntil.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+// An ID3v2.3 frame of Latin-1 text; `claimedSize` overrides the size the
+// frame header gives.
+std::string Frame(const std::string& id, const std::string& text, long claimedSize = -1) {
+  const std::string body = '\0' + text;
+  const unsigned long size = claimedSize < 0 ? body.size() : static_cast<unsigned long>(claimedSize);
+  std::string frame = id;
+  for (int shift = 24; shift >= 0; shift -= 8) frame.push_back(static_cast<char>((size >> shift) & 0xff));
+  frame.append(2, '\0');
+  return frame + body;
+}
+
+// An ID3v2.3 tag around the frames, then some bytes that are not sound.
+std::string Tagged(const std::string& frames, long claimedSize = -1) {
+  const unsigned long size = claimedSize < 0 ? frames.size() : static_cast<unsigned long>(claimedSize);
+  std::string tag = "ID3\x03\x00\x00"s;
+  for (int shift = 21; shift >= 0; shift -= 7) tag.push_back(static_cast<char>((size >> shift) & 0x7f));
+  return tag + frames + std::string(256, '\x55');
+}
+
+void Write(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string Tags(const fs::path& path) { return ReadMp3TagText(path.string()); }
+
+TEST(Mp3TagTextTest, TagsOfAnyShapeGiveTextOrNothingAndNeverEndTheProgram) {
+  const fs::path folder = FreshTestFolder("collection-tags");
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::string tags;
+  };
+  const std::vector<Case> cases = {
+      {"artist, album and title",
+       Tagged(Frame("TPE1", "Queen") + Frame("TALB", "Opera") + Frame("TIT2", "Bohemian")), "Queen\0Opera\0Bohemian\0"s},
+      {"markup is text, control characters are spaces",
+       Tagged(Frame("TPE1", "<b>Bold</b>") + Frame("TIT2", "two\nlines\x01")), "<b>Bold</b>\0\0two lines \0"s},
+      {"no tag", std::string(512, '\x55'), ""},
+      {"a frame longer than the tag", Tagged(Frame("TPE1", "Queen", 1 << 26)), ""},
+      {"a tag longer than the file: what is there", Tagged(Frame("TPE1", "Queen"), 1 << 27), "Queen\0\0\0"s},
+      {"an empty file", "", ""},
+  };
+  for (const Case& c : cases) {
+    const fs::path file = folder / "track.mp3";
+    Write(file, c.bytes);
+    EXPECT_EQ(Tags(file), c.tags) << c.what;
+  }
+}
+
+struct Track {
+  std::string path, tags;
+  auto operator<=>(const Track&) const = default;
+};
+
+class Collected : public TrackSink {
+ public:
+  void Track(std::string_view relativePath, std::string_view tags) override {
+    tracks.insert({std::string(relativePath), std::string(tags)});
+  }
+  std::set<::Track> tracks;
+};
+
+TEST(TreeWalkTest, LinksAreFollowedOnceAndOddNamesCounted) {
+  const fs::path root = FreshTestFolder("collection-walk");
+  Write(root / "a/b/song.MP3", "x");
+  Write(root / "a/notes.txt", "x");
+  Write(root / "a/.hidden/secret.mp3", "x");
+  fs::create_directory_symlink("..", root / "a/b/up");         // a loop
+  fs::create_directory_symlink("a", root / "again");           // the same folder twice
+  fs::create_symlink("a/b/song.MP3", root / "single.mp3");     // a link to a file
+  fs::create_symlink("nowhere.mp3", root / "gone.mp3");        // a link to nothing
+  Write(root / "bad\xff.mp3", "x");                            // not UTF-8
+
+  std::vector<std::string> found, folders;
+  const WalkFaults faults = WalkMp3Files(
+      QString::fromStdString(root.string()),
+      [&](std::string_view relative, int, const char*) { found.emplace_back(relative); }, &folders);
+  ASSERT_EQ(found.size(), 2u);
+  std::sort(found.begin(), found.end());
+  EXPECT_TRUE(found[0] == "a/b/song.MP3" || found[0] == "again/b/song.MP3") << found[0];
+  EXPECT_EQ(found[1], "single.mp3");
+  EXPECT_EQ(faults.unreadableNames, 1);
+  EXPECT_EQ(folders.size(), 3u);  // the root, a (or again), b
+  EXPECT_THROW(WalkMp3Files(QString::fromStdString((root / "none").string()), {}), std::exception);
+}
+
+TEST(Mp3CollectionTest, TheIndexSparesUnchangedFilesAndADamagedOneIsNotTrusted) {
+  const fs::path root = FreshTestFolder("collection-index");
+  const fs::path music = root / "music", cache = root / "cache";
+  const fs::path kept = music / "A/kept.mp3", changed = music / "B/changed.mp3";
+  Write(kept, Tagged(Frame("TPE1", "Old Artist")));
+  Write(changed, Tagged(Frame("TPE1", "First")));
+  const QString folder = QString::fromStdString(music.string());
+  const QString cacheFolder = QString::fromStdString(cache.string());
+  {
+    Mp3Collection collection(cacheFolder);
+    Collected got;
+    collection.ListTracks(folder, true, got);
+    EXPECT_EQ(got.tracks, (std::set<Track>{{"A/kept.mp3", "Old Artist\0\0\0"s}, {"B/changed.mp3", "First\0\0\0"s}}));
+  }
+  // The kept file's tag changes behind the index's back: same size, same
+  // time. The other changes openly.
+  struct stat before {};
+  ASSERT_EQ(::stat(kept.c_str(), &before), 0);
+  Write(kept, Tagged(Frame("TPE1", "New Artist")));
+  const timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(::utimensat(AT_FDCWD, kept.c_str(), times, 0), 0);
+  Write(changed, Tagged(Frame("TPE1", "Second!")));
+  {
+    Mp3Collection collection(cacheFolder);
+    Collected got;
+    collection.ListTracks(folder, true, got);
+    EXPECT_EQ(got.tracks, (std::set<Track>{{"A/kept.mp3", "Old Artist\0\0\0"s}, {"B/changed.mp3", "Second!\0\0\0"s}}));
+  }
+
+  // Damaged, cut or of another version: read as no index, so every tag is
+  // read again.
+  fs::path indexFile;
+  for (const auto& entry : fs::directory_iterator(cache)) indexFile = entry.path();
+  std::string good;
+  {
+    std::ifstream in(indexFile, std::ios::binary);
+    good.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  ASSERT_GT(good.size(), 64u);
+  struct Damage {
+    const char* what;
+    std::string bytes;
+  };
+  std::string flipped = good, cut = good.substr(0, good.size() - 3), older = good;
+  flipped[good.size() - 5] ^= 0x20;
+  older[8] = 0;
+  for (const Damage& damage : {Damage{"a byte changed", flipped}, Damage{"cut short", cut}, Damage{"another version", older},
+                               Damage{"empty", ""}}) {
+    Write(indexFile, damage.bytes);
+    CollectionIndex index;
+    std::string problem;
+    EXPECT_FALSE(index.Load(indexFile.string(), problem)) << damage.what;
+    EXPECT_EQ(index.Count(), 0u) << damage.what;
+    EXPECT_FALSE(problem.empty()) << damage.what;
+
+    Mp3Collection collection(cacheFolder);
+    Collected got;
+    collection.ListTracks(folder, true, got);
+    EXPECT_EQ(got.tracks.begin()->tags, "New Artist\0\0\0"s) << damage.what;
+  }
+}
+
+// More unknown tags than a listing reads at once: the names come at once,
+// the tags on a thread of their own, and the watch's callback asks for the
+// list again when they are in. A file added later calls it too.
+TEST(Mp3CollectionTest, ManyTagsAreReadAsideAndChangesCallBack) {
+  const fs::path root = FreshTestFolder("collection-aside");
+  const fs::path music = root / "music";
+  for (int i = 0; i < 3; ++i) Write(music / ("A" + std::to_string(i)) / "t.mp3", Tagged(Frame("TPE1", "Band")));
+  const QString folder = QString::fromStdString(music.string());
+  Mp3Collection collection(QString::fromStdString((root / "cache").string()), 1);
+  int calls = 0;
+  Collected first;
+  collection.ListTracks(folder, true, first);
+  collection.Watch(folder, [&calls] { ++calls; });
+  ASSERT_EQ(first.tracks.size(), 3u);
+  EXPECT_EQ(first.tracks.begin()->tags, "");
+
+  ASSERT_TRUE(WaitUntil([&] { return calls == 1; }));
+  Collected second;
+  collection.ListTracks(folder, true, second);
+  for (const Track& track : second.tracks) EXPECT_EQ(track.tags, "Band\0\0\0"s) << track.path;
+
+  Write(music / "A1" / "new.mp3", Tagged(Frame("TPE1", "Late")));
+  ASSERT_TRUE(WaitUntil([&] { return calls == 2; }));
+  Collected third;
+  collection.ListTracks(folder, true, third);
+  EXPECT_EQ(third.tracks.size(), 4u);
+}
+
+}  // namespace
