@@ -34,8 +34,8 @@ src_order="app -> commands -> library -> session -> {aol, widgets} -> shared -> 
 # src/seams. The chat client's IRC protocol and proxy are parts of their own;
 # any other subfolder belongs to its folder.
 declare -A platform_below=(
-  [audio]="" [chathtml]="" [runtime]="" [win32]=""
-  [mediaplayer]="audio" [cdplayer]="audio"
+  [audio]="" [chathtml]="" [runtime]="" [win32]="" [collection]=""
+  [mediaplayer]="audio" [cdplayer]="audio" [stream]="audio"
   [desktop]="mediaplayer audio"
   [chatclient/irc]="chathtml"
   [chatclient]="chatclient/irc chathtml win32"
