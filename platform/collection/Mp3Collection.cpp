@@ -113,6 +113,15 @@ void Mp3Collection::ListTracks(const QString& folder, bool withTags, TrackSink& 
   lastFaults_ = line;
 }
 
+MusicCollection::Count Mp3Collection::CountTracks(const QString& folder, int folderLimit) {
+  Count count;
+  const WalkFaults faults = WalkMp3Files(
+      folder, [&count](std::string_view, int, const char*) { ++count.tracks; }, nullptr,
+      static_cast<std::size_t>(std::max(folderLimit, 1)));
+  count.more = faults.cutShort;
+  return count;
+}
+
 void Mp3Collection::ListWithTags(const std::string& root, const QString& folder, TrackSink& sink,
                                  WalkFaults& faults) {
   UseIndexOf(root);

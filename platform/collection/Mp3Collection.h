@@ -35,6 +35,7 @@ class Mp3Collection : public MusicCollection {
   Mp3Collection& operator=(const Mp3Collection&) = delete;
 
   void ListTracks(const QString& folder, bool withTags, TrackSink& sink) override;
+  Count CountTracks(const QString& folder, int folderLimit) override;
   void Watch(const QString& folder, std::function<void()> changed) override;
 
   // The user's cache folder for Morva ($XDG_CACHE_HOME/morva).

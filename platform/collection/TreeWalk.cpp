@@ -53,7 +53,8 @@ bool HasMp3Extension(std::string_view name) {
   return end[0] == '.' && (end[1] | 0x20) == 'm' && (end[2] | 0x20) == 'p' && end[3] == '3';
 }
 
-WalkFaults WalkMp3Files(const QString& root, const FoundMp3& found, std::vector<std::string>* folders) {
+WalkFaults WalkMp3Files(const QString& root, const FoundMp3& found, std::vector<std::string>* folders,
+                        std::size_t folderLimit) {
   if (root.isEmpty()) throw ControlError("no folder to walk");
   const QByteArray encoded = QFile::encodeName(root);
   const int rootFd = ::open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -72,6 +73,10 @@ WalkFaults WalkMp3Files(const QString& root, const FoundMp3& found, std::vector<
   std::vector<std::string> pending{std::string()};
   std::string path;
   while (!pending.empty()) {
+    if (entered.size() >= folderLimit) {
+      faults.cutShort = true;
+      break;
+    }
     const std::string folder = std::move(pending.back());
     pending.pop_back();
     const int fd = ::openat(rootFd, folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +14,7 @@ struct WalkFaults {
   int unreadableFolders = 0;
   std::string firstUnreadable;  // its path below the root, and why
   int unreadableNames = 0;      // names that are not valid UTF-8
+  bool cutShort = false;        // folders were left unread: the limit was reached
 };
 
 // Called for each MP3 file found: its path below the root (UTF-8, "/"
@@ -26,7 +29,9 @@ using FoundMp3 = std::function<void(std::string_view relative, int folderFd, con
 // tree. Throws ControlError when the root cannot be read.
 // Each folder walked, the root included, is added to `folders` (when given)
 // by its path below the root ("" for the root, else ending in "/").
-WalkFaults WalkMp3Files(const QString& root, const FoundMp3& found, std::vector<std::string>* folders = nullptr);
+// No more than `folderLimit` folders are read; the faults say when some were not.
+WalkFaults WalkMp3Files(const QString& root, const FoundMp3& found, std::vector<std::string>* folders = nullptr,
+                        std::size_t folderLimit = std::numeric_limits<std::size_t>::max());
 
 // Whether the name ends in ".mp3", letter case ignored.
 bool HasMp3Extension(std::string_view name);

@@ -21,11 +21,11 @@ const char* const kSubfoldersKey = "deep";
 // list them; true when it was said.
 bool HintAtSubfolders(Session& s) {
   if (s.File1.Subfolders() || s.File1.ListCount() > 0) return false;
-  int below = 0;
+  MusicCollection::Count below;
   SkipFailure([&] { below = s.File1.CountInSubfolders(); });
-  if (below == 0) return false;
+  if (below.tracks == 0) return false;
   Diagnose("the music folder " + s.File1.Path() + " holds no MP3 files itself, but its subfolders hold " +
-           QString::number(below) +
+           (below.more ? "at least " : "") + QString::number(below.tracks) +
            "; list them with .deep in the chat room or the deep switch at the end of the window's dir: row");
   return true;
 }

@@ -29,6 +29,16 @@ class MusicCollection {
   // the folder itself cannot be read.
   virtual void ListTracks(const QString& folder, bool withTags, TrackSink& sink) = 0;
 
+  // How many "*.mp3" files ListTracks would find, looking into no more than
+  // `folderLimit` folders, so that a folder such as "/" is not walked whole;
+  // `more` is set when folders were left unread. Throws ControlError when the
+  // folder itself cannot be read.
+  struct Count {
+    int tracks = 0;
+    bool more = false;
+  };
+  virtual Count CountTracks(const QString& folder, int folderLimit) = 0;
+
   // From now on calls `changed` on the user-interface thread a short while
   // after files under the folder were added, removed or changed; the empty
   // folder ends the watch. One folder is watched at a time.

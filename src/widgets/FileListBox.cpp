@@ -89,8 +89,10 @@ void FileListBox::SetSubfolders(bool on) {
   if (changed) emit SubfoldersChanged(on);
 }
 
-int FileListBox::CountInSubfolders() const {
-  return collection_ ? ListCollectionFiles(*collection_, path_, pattern_, false).Count() : 0;
+MusicCollection::Count FileListBox::CountInSubfolders() const {
+  // Enough for any music collection, and a stop for a folder such as "/".
+  constexpr int kFolderLimit = 20000;
+  return collection_ ? collection_->CountTracks(path_, kFolderLimit) : MusicCollection::Count{};
 }
 
 void FileListBox::FollowChanges() {

@@ -4,9 +4,9 @@
 #include <QListView>
 #include <QString>
 
+#include "src/seams/MusicCollection.h"
 #include "src/widgets/FileListBoxNames.h"
 
-class MusicCollection;
 
 // A list of the files of one directory that match a pattern (letter case
 // ignored), sorted by name without regard to case. Click() is raised when an
@@ -44,9 +44,10 @@ class FileListBox : public QListView {
   // then lists nothing, as after Refresh. Raises SubfoldersChanged().
   void SetSubfolders(bool on);
   bool Subfolders() const { return subfolders_; }
-  // How many matching files lie at any depth under the directory (0 without
-  // a collection). Throws ControlError when it cannot be read.
-  int CountInSubfolders() const;
+  // How many MP3 files lie at any depth under the directory, looking into
+  // a bounded number of folders (none without a collection). Throws
+  // ControlError when it cannot be read.
+  MusicCollection::Count CountInSubfolders() const;
 
   int ListCount() const { return Names().Count(); }
   // Every entry, in list order, with its search form.

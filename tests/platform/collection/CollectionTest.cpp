@@ -110,7 +110,17 @@ TEST(TreeWalkTest, LinksAreFollowedOnceAndOddNamesCounted) {
   EXPECT_EQ(found[1], "single.mp3");
   EXPECT_EQ(faults.unreadableNames, 1);
   EXPECT_EQ(folders.size(), 3u);  // the root, a (or again), b
+  EXPECT_FALSE(faults.cutShort);
   EXPECT_THROW(WalkMp3Files(QString::fromStdString((root / "none").string()), {}), std::exception);
+
+  // A count that may look into two folders stops there, and says so.
+  Mp3Collection collection(QString::fromStdString((root / "cache").string()));
+  const MusicCollection::Count some = collection.CountTracks(QString::fromStdString(root.string()), 2);
+  EXPECT_TRUE(some.more);
+  EXPECT_LE(some.tracks, 2);
+  const MusicCollection::Count all = collection.CountTracks(QString::fromStdString(root.string()), 100);
+  EXPECT_FALSE(all.more);
+  EXPECT_EQ(all.tracks, 2);
 }
 
 TEST(Mp3CollectionTest, TheIndexSparesUnchangedFilesAndADamagedOneIsNotTrusted) {
