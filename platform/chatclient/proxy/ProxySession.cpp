@@ -39,7 +39,21 @@ std::vector<QByteArray> CapLines(const QByteArray& head, const QByteArrayList& c
 ProxySession::ProxySession(ProxySessionOptions options)
     : options_(std::move(options)), queue_(options_.burst, options_.interval) {}
 
-ProxySession::Output ProxySession::Take() { return std::exchange(out_, Output{}); }
+ProxySession::Output ProxySession::Take() {
+  if (clientDropped_ && !out_.dropClient) out_.toClient.clear();
+  return std::exchange(out_, Output{});
+}
+
+bool ProxySession::ClientBacklog(qint64 bytes) {
+  if (clientDropped_ || state_ != State::Relaying || bytes <= options_.mostUnwritten) return false;
+  const QString why = QStringLiteral("your client stopped reading (%1 KB waiting); the network connection stays")
+                          .arg(bytes / 1024);
+  ToClient("ERROR :Closing link: " + why.toUtf8());
+  out_.dropClient = true;
+  clientDropped_ = true;
+  Notice("Sent your IRC client away: " + why);
+  return true;
+}
 
 void ProxySession::Emit(IrcEvent::Kind kind, QString room, QString nick, QString text, QStringList members) {
   out_.events.push_back(IrcEvent{kind, std::move(room), std::move(nick), std::move(text), std::move(members)});

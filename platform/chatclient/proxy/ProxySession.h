@@ -44,6 +44,9 @@ struct ProxySessionOptions {
   // A room's member list is reported at most this often: building it costs
   // as much as the room is large.
   std::chrono::steady_clock::duration membersEvery = std::chrono::milliseconds(500);
+  // What may wait to be written to a signed-on client that stopped reading;
+  // past it the client is sent away and the network stays.
+  qint64 mostUnwritten = 1 << 20;
 };
 
 // The owner's own IRC client, Morva and the network, without a socket: the
@@ -70,6 +73,8 @@ class ProxySession {
     bool openUpstream = false;
     bool closeClient = false;    // once toClient is written
     bool closeUpstream = false;  // once toUpstream is written
+    // The client is sent away once toClient is written, the network stays.
+    bool dropClient = false;
     // What the chat client is told; a lost connection is Lost.
     std::vector<IrcEvent> events;
   };
@@ -84,6 +89,9 @@ class ProxySession {
   void UpstreamConnected(Clock::time_point now);
   void UpstreamLost(const QString& reason);
   void ClientLeft(const QString& reason);
+  // This many bytes wait to be written to the client: true when that is too
+  // much and the client is sent away (dropClient), the network kept.
+  bool ClientBacklog(qint64 bytes);
   // The client has sent this many bytes of a line not yet ended.
   void ClientPending(qsizetype bytes);
   // The client sent a line longer than any IRC line may be (the reader
@@ -193,6 +201,8 @@ class ProxySession {
   IrcServerInfo server_;
   IrcChannels channels_{server_};
   bool paced_ = true;
+  // The client was sent away for not reading: nothing more is written to it.
+  bool clientDropped_ = false;
   // With an account of Morva's own, NICK and USER wait for the network's
   // capability list, so that it never signs the owner on without; the
   // client's lines wait with them.
