@@ -9,7 +9,9 @@ SendQueue::SendQueue(int burst, Clock::duration interval)
 
 void SendQueue::Push(QByteArray line) { lines_.push_back(std::move(line)); }
 
-void SendQueue::Spend(Clock::time_point now) { emptyAt_ = std::max(emptyAt_, now) + interval_; }
+void SendQueue::Spend(Clock::time_point now) {
+  emptyAt_ = std::min(std::max(emptyAt_, now) + interval_, now + slack_ + interval_);
+}
 
 std::vector<QByteArray> SendQueue::TakeDue(Clock::time_point now) {
   std::vector<QByteArray> due;

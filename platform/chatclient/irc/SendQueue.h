@@ -15,7 +15,9 @@ namespace irc {
 // interval, in order, dropping nothing. The bucket is kept as the time at
 // which it would be empty again (a generic cell rate), so that lines that
 // leave outside the queue (the owner's own client's, behind the proxy) can
-// be counted too: they are never held, and the queue's lines wait for them.
+// be counted too, and the queue's lines wait for them. What such lines
+// run up is capped at one burst's worth, so that the queue's next line never
+// waits longer than that, however many went before.
 //
 // It has no timer of its own: the caller passes the time to TakeDue, writes
 // what it returns, and arms its own timer for NextDue.
@@ -28,6 +30,10 @@ class SendQueue {
   void Push(QByteArray line);
   // Counts a line that left now outside the queue, whether or not the pace allowed it.
   void Spend(Clock::time_point now);
+  // Whether a line may leave now, for a caller that holds lines of its own;
+  // and when one may.
+  bool HasRoom(Clock::time_point now) const { return Allows(now); }
+  Clock::time_point RoomAt() const { return emptyAt_ - slack_; }
 
   // The lines that may leave now, oldest first.
   std::vector<QByteArray> TakeDue(Clock::time_point now);

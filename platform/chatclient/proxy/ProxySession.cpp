@@ -12,7 +12,8 @@
 namespace irc {
 namespace {
 
-// The most lines of the client kept while the network is not there yet.
+// The most lines of the client kept while the network is not there yet,
+// and while they wait for the pace.
 constexpr std::size_t kMostWaiting = 1000;
 
 QString Text(QByteArrayView bytes) { return DecodeIrcText(bytes); }
@@ -241,6 +242,7 @@ void ProxySession::ClientLeft(const QString& reason) {
 }
 
 void ProxySession::DropOwnLines() {
+  relayed_.clear();
   for (const QByteArray& line : queue_.Clear()) {
     if (!line.startsWith("PRIVMSG ")) continue;
     const qsizetype text = line.indexOf(" :");
@@ -272,13 +274,26 @@ void ProxySession::EndSession(const QString& reason) {
 // --- What Morva reads on the way -------------------------------------------
 
 void ProxySession::RelayFromClient(const QByteArray& line, Clock::time_point now) {
-  queue_.Spend(now);
-  out_.toUpstream.push_back(line);
-  // Only a line to a channel is worth taking apart.
-  if (registered_ && line.contains("PRIVMSG")) {
+  if (!registered_) {
+    // Registration is not held up; what it costs is counted all the same.
+    queue_.Spend(now);
+    out_.toUpstream.push_back(line);
+    return;
+  }
+  // The owner's command is read as it comes, so that Morva's answer need
+  // not wait for the lines he sent before it.
+  if (line.contains("PRIVMSG")) {
     if (const std::optional<IrcMessage> message = IrcMessage::Parse(line); message && message->command == "PRIVMSG")
       OnOwnLine(*message);
   }
+  if (relayed_.size() >= kMostWaiting) {
+    if (!std::exchange(relayedOverflowTold_, true))
+      NoticeToClient(QStringLiteral("Too many of your lines wait for the network's pace (%1): not sent from here on")
+                         .arg(kMostWaiting));
+    return;
+  }
+  relayed_.push_back(line);
+  Flush(now);
 }
 
 void ProxySession::OnOwnLine(const IrcMessage& m) {
@@ -367,6 +382,13 @@ void ProxySession::Flush(Clock::time_point now) {
     }
     ToUpstream(std::move(line));
   }
+  // The client's lines take what room is left.
+  while (!relayed_.empty() && (!paced_ || queue_.HasRoom(now))) {
+    queue_.Spend(now);
+    ToUpstream(std::move(relayed_.front()));
+    relayed_.pop_front();
+  }
+  if (relayed_.empty()) relayedOverflowTold_ = false;
 }
 
 void ProxySession::Tick(Clock::time_point now) {
@@ -385,6 +407,7 @@ std::optional<ProxySession::Clock::time_point> ProxySession::NextDeadline() cons
   if (state_ == State::Relaying && registrationHeld_ && upCaps_.isEmpty()) next = capDeadline_;
   if (state_ == State::Relaying && registered_) {
     if (const std::optional<Clock::time_point> due = queue_.NextDue()) next = next ? std::min(*next, *due) : *due;
+    if (!relayed_.empty()) next = next ? std::min(*next, queue_.RoomAt()) : queue_.RoomAt();
   }
   if (state_ == State::Relaying && membersReportedAt_) {
     const bool waiting = std::any_of(channels_.all().begin(), channels_.all().end(), [](const auto& entry) {

@@ -173,9 +173,12 @@ class ProxySession {
 
   ProxySessionOptions options_;
   Output out_;
-  // One pace for the connection: the client's lines are counted as they
-  // pass, Morva's wait their turn.
+  // One pace for the connection. Once signed on, the client's lines wait
+  // here for room in it (bounded), behind Morva's own, so that a paste
+  // from the client neither floods the network nor holds Morva's answers.
   SendQueue queue_;
+  std::deque<QByteArray> relayed_;
+  bool relayedOverflowTold_ = false;
   State state_ = State::Idle;
   Clock::time_point passwordDeadline_{};
   int linesBeforePassword_ = 0;

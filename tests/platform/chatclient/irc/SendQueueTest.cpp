@@ -49,6 +49,12 @@ TEST(SendQueue, BurstsFiveThenOneASecondInOrder) {
   for (int i = 0; i < 6; ++i) queue.Push("M");
   EXPECT_EQ(queue.TakeDue(t0 + 101500ms).size(), 5u);
   EXPECT_EQ(queue.NextDue(), t0 + 102500ms);
+  // Lines counted from outside run up at most one burst: the queue's next
+  // line waits a second, not a hundred.
+  queue.Clear();
+  for (int i = 0; i < 100; ++i) queue.Spend(t0 + 200s);
+  queue.Push("N");
+  EXPECT_EQ(queue.NextDue(), t0 + 201s);
 }
 
 }  // namespace
