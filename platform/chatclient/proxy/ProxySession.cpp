@@ -355,7 +355,7 @@ void ProxySession::Join(const QString& room) {
     return Emit(IrcEvent::Kind::JoinRefused, room, {}, "the name is too long for the network");
   }
   channel.state = IrcChannel::State::Asked;
-  queue_.Push(line);
+  Queue(line);
 }
 
 void ProxySession::Say(const QString& room, const QString& html, Clock::time_point now) {
@@ -367,8 +367,12 @@ void ProxySession::Say(const QString& room, const QString& html, Clock::time_poi
   const QByteArray name = channel->name.toUtf8();
   const QByteArray text = WireSafe(HtmlToIrc(html).toUtf8());
   const int room_for_text = PrivmsgTextBytes(RelayedPrefixBytes(nick_, user_, host_), name);
-  for (const QByteArray& piece : SplitIrcText(text, room_for_text)) queue_.Push(FramePrivmsg(name, piece).chopped(2));
+  for (const QByteArray& piece : SplitIrcText(text, room_for_text)) Queue(FramePrivmsg(name, piece).chopped(2));
   Flush(now);
+}
+
+void ProxySession::Queue(QByteArray line) {
+  if (queue_.Push(std::move(line))) Notice("Too many of Morva's lines wait for the network's pace: the oldest are not sent");
 }
 
 void ProxySession::Flush(Clock::time_point now) {

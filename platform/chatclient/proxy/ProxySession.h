@@ -157,6 +157,9 @@ class ProxySession {
   void OnPrivmsg(const IrcMessage& message);
   void OnChannelNotice(const IrcMessage& message);
   void OpenRoom(const QString& room);
+  // One of Morva's lines, to wait for the pace; the owner is told when the
+  // queue is so long that the oldest are dropped.
+  void Queue(QByteArray line);
   void Flush(Clock::time_point now);
   void EndSession(const QString& reason);
   // Morva's lines that will never leave, each said in a notice.

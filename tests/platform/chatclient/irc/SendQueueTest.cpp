@@ -57,5 +57,19 @@ TEST(SendQueue, BurstsFiveThenOneASecondInOrder) {
   EXPECT_EQ(queue.NextDue(), t0 + 201s);
 }
 
+TEST(SendQueue, KeepsTheLatestAnnouncementsAndEveryOtherLine) {
+  SendQueue queue(5, 1s, 3);
+  EXPECT_FALSE(queue.Push("JOIN #a"));
+  EXPECT_FALSE(queue.Push("PRIVMSG #a :Volume 10"));
+  EXPECT_FALSE(queue.Push("PRIVMSG #a :Volume 20"));
+  EXPECT_TRUE(queue.Push("PRIVMSG #a :Volume 30"));  // said once
+  EXPECT_FALSE(queue.Push("PRIVMSG #a :Volume 40"));
+  EXPECT_EQ(queue.Clear(), (Lines{"JOIN #a", "PRIVMSG #a :Volume 30", "PRIVMSG #a :Volume 40"}));
+  queue.Push("PRIVMSG #a :1");
+  queue.Push("PRIVMSG #a :2");
+  queue.Push("PRIVMSG #a :3");
+  EXPECT_TRUE(queue.Push("PRIVMSG #a :4"));  // said again once the queue had emptied
+}
+
 }  // namespace
 }  // namespace irc
