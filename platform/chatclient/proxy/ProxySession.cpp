@@ -119,6 +119,7 @@ void ProxySession::UpstreamConnected(Clock::time_point now) {
   if (state_ != State::Connecting) return;
   queue_.Clear();
   state_ = State::Relaying;
+  registrationDeadline_ = now + options_.registration;
   if (localCap_) {
     upCap_ = UpCap::Listing;
     ToUpstream("CAP LS 302");
@@ -401,6 +402,12 @@ void ProxySession::Tick(Clock::time_point now) {
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options_.capAnswer).count();
     return UpstreamSaslFailed(QStringLiteral("the server offers no SASL (no answer to CAP LS in %1 s)").arg(seconds));
   }
+  if (state_ == State::Relaying && !registered_ && now >= registrationDeadline_) {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options_.registration).count();
+    const QString reason = QStringLiteral("the server did not let us sign on in %1 s").arg(seconds);
+    Notice("Connection to the network given up: " + reason);
+    return EndSession(reason);
+  }
   if (state_ == State::Relaying) ReportMembers(now);
   Flush(now);
 }
@@ -409,6 +416,8 @@ std::optional<ProxySession::Clock::time_point> ProxySession::NextDeadline() cons
   std::optional<Clock::time_point> next;
   if (state_ == State::BeforePassword) next = passwordDeadline_;
   if (state_ == State::Relaying && registrationHeld_ && upCaps_.isEmpty()) next = capDeadline_;
+  if (state_ == State::Relaying && !registered_)
+    next = next ? std::min(*next, registrationDeadline_) : registrationDeadline_;
   if (state_ == State::Relaying && registered_) {
     if (const std::optional<Clock::time_point> due = queue_.NextDue()) next = next ? std::min(*next, *due) : *due;
     if (!relayed_.empty()) next = next ? std::min(*next, queue_.RoomAt()) : queue_.RoomAt();

@@ -41,6 +41,8 @@ struct ProxySessionOptions {
   // With an account of Morva's own, a network that has not answered CAP LS
   // by then offers no SASL.
   std::chrono::steady_clock::duration capAnswer = std::chrono::seconds(15);
+  // A network that has not signed the owner on by then, once connected, is given up.
+  std::chrono::steady_clock::duration registration = std::chrono::seconds(60);
   // A room's member list is reported at most this often: building it costs
   // as much as the room is large.
   std::chrono::steady_clock::duration membersEvery = std::chrono::milliseconds(500);
@@ -214,6 +216,7 @@ class ProxySession {
   // client's lines wait with them.
   bool registrationHeld_ = false;
   Clock::time_point capDeadline_{};
+  Clock::time_point registrationDeadline_{};
   std::optional<Clock::time_point> membersReportedAt_;
   QString openRoom_;  // kept from one client to the next
   std::deque<QString> heldNotices_;  // the same
