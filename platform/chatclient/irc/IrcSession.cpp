@@ -138,6 +138,10 @@ std::vector<QByteArray> IrcSession::Farewell() {
   return lines;
 }
 
+void IrcSession::Queue(QByteArray line) {
+  if (queue_.Push(std::move(line))) Notice("Too many of Morva's lines wait for the network's pace: the oldest are not sent");
+}
+
 void IrcSession::FlushQueue(Time now) {
   if (!registered_ || lost_) return;
   for (const QByteArray& line : queue_.TakeDue(now)) Write(line);

@@ -96,6 +96,9 @@ class IrcSession {
   void Emit(IrcEvent event) { out_.events.push_back(std::move(event)); }
   void Notice(const QString& text) { Emit({IrcEvent::Kind::Notice, {}, {}, text, {}, true}); }
   void Lose(const QString& reason, bool retry);
+  // One of Morva's lines, to wait for the pace; the owner is told when the
+  // queue is so long that the oldest are dropped.
+  void Queue(QByteArray line);
   void FlushQueue(Time now);
   void ReportMembers(Time now);
   void Report(IrcChannel& channel, Time now);

@@ -69,7 +69,7 @@ void IrcSession::Say(const QString& room, const QString& chatHtml, Time now) {
   const QByteArray name = channel->name.toUtf8();
   const int textRoom = PrivmsgTextBytes(RelayedPrefixBytes(nick_, user_, host_), name);
   for (const QByteArray& piece : SplitIrcText(WireSafe(irc.toUtf8()), textRoom))
-    queue_.Push(FramePrivmsg(name, piece).chopped(2));
+    Queue(FramePrivmsg(name, piece).chopped(2));
   FlushQueue(now);
 }
 
@@ -85,7 +85,7 @@ void IrcSession::Act(const QString& room, const QString& chatHtml, Time now) {
   QByteArray text = WireSafe(irc.toUtf8()).replace('\x01', ' ');
   const std::vector<QByteArray> pieces = SplitIrcText(text, textRoom);
   if (pieces.size() > 1) Notice("The action was cut to fit one line");
-  queue_.Push(FramePrivmsg(name, "\x01" "ACTION " + (pieces.empty() ? QByteArray() : pieces.front()) + "\x01").chopped(2));
+  Queue(FramePrivmsg(name, "\x01" "ACTION " + (pieces.empty() ? QByteArray() : pieces.front()) + "\x01").chopped(2));
   FlushQueue(now);
 }
 
@@ -98,7 +98,7 @@ void IrcSession::SayTo(const QString& nick, const QString& chatHtml, Time now) {
   if (!registered_) return Notice("Not connected: not sent to " + nick + ": " + StripIrcFormatting(irc));
   const int textRoom = PrivmsgTextBytes(RelayedPrefixBytes(nick_, user_, host_), target);
   for (const QByteArray& piece : SplitIrcText(WireSafe(irc.toUtf8()), textRoom))
-    queue_.Push(FramePrivmsg(WireSafe(target), piece).chopped(2));
+    Queue(FramePrivmsg(WireSafe(target), piece).chopped(2));
   FlushQueue(now);
 }
 

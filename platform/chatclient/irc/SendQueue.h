@@ -12,10 +12,15 @@ namespace irc {
 
 // Outgoing wire lines, let out slowly enough that the server does not
 // disconnect us for flooding: a burst of lines leaves at once, then one per
-// interval, in order, dropping nothing. The bucket is kept as the time at
+// interval, in order. At most `most` lines wait: past that the oldest line
+// to a channel or a member (PRIVMSG) makes room, so that a stream of
+// announcements (a volume slider dragged across its range) costs seconds of
+// backlog, never minutes; the latest say what is true now. The bucket is kept as the time at
 // which it would be empty again (a generic cell rate), so that lines that
 // leave outside the queue (the owner's own client's, behind the proxy) can
-// be counted too: they are never held, and the queue's lines wait for them.
+// be counted too, and the queue's lines wait for them. What such lines
+// run up is capped at one burst's worth, so that the queue's next line never
+// waits longer than that, however many went before.
 //
 // It has no timer of its own: the caller passes the time to TakeDue, writes
 // what it returns, and arms its own timer for NextDue.
@@ -23,11 +28,17 @@ class SendQueue {
  public:
   using Clock = std::chrono::steady_clock;
 
-  explicit SendQueue(int burst = 5, Clock::duration interval = std::chrono::seconds(1));
+  explicit SendQueue(int burst = 5, Clock::duration interval = std::chrono::seconds(1), std::size_t most = 20);
 
-  void Push(QByteArray line);
+  // True when an older line was dropped to make room, the first time since
+  // the queue was last empty: the caller says so once.
+  bool Push(QByteArray line);
   // Counts a line that left now outside the queue, whether or not the pace allowed it.
   void Spend(Clock::time_point now);
+  // Whether a line may leave now, for a caller that holds lines of its own;
+  // and when one may.
+  bool HasRoom(Clock::time_point now) const { return Allows(now); }
+  Clock::time_point RoomAt() const { return emptyAt_ - slack_; }
 
   // The lines that may leave now, oldest first.
   std::vector<QByteArray> TakeDue(Clock::time_point now);
@@ -48,6 +59,8 @@ class SendQueue {
 
   Clock::duration interval_;
   Clock::duration slack_;  // (burst - 1) intervals
+  std::size_t most_;
+  bool dropping_ = false;
   std::deque<QByteArray> lines_;
   Clock::time_point emptyAt_{};
 };

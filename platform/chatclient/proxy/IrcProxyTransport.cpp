@@ -211,10 +211,16 @@ void IrcProxyTransport::Apply(irc::ProxySession::Output out) {
   for (const irc::IrcEvent& event : out.events) {
     if (!EmitIrcEvent(*this, event)) emit signedOff(event.text);
   }
+  if (out.dropClient && client_) {
+    CloseGently(std::move(client_), this);
+    clientReader_ = irc::IrcLineReader();
+  }
   if (clientClosed) {
     session_.ClientLeft("Client closed the connection");
     return Apply();
   }
+  // A client that stops reading cannot make Morva hold the network's lines for ever.
+  if (client_ && session_.ClientBacklog(client_->bytesToWrite())) return Apply();
   Arm();
 }
 

@@ -12,7 +12,8 @@
 namespace irc {
 namespace {
 
-// The most lines of the client kept while the network is not there yet.
+// The most lines of the client kept while the network is not there yet,
+// and while they wait for the pace.
 constexpr std::size_t kMostWaiting = 1000;
 
 QString Text(QByteArrayView bytes) { return DecodeIrcText(bytes); }
@@ -39,7 +40,21 @@ std::vector<QByteArray> CapLines(const QByteArray& head, const QByteArrayList& c
 ProxySession::ProxySession(ProxySessionOptions options)
     : options_(std::move(options)), queue_(options_.burst, options_.interval) {}
 
-ProxySession::Output ProxySession::Take() { return std::exchange(out_, Output{}); }
+ProxySession::Output ProxySession::Take() {
+  if (clientDropped_ && !out_.dropClient) out_.toClient.clear();
+  return std::exchange(out_, Output{});
+}
+
+bool ProxySession::ClientBacklog(qint64 bytes) {
+  if (clientDropped_ || state_ != State::Relaying || bytes <= options_.mostUnwritten) return false;
+  const QString why = QStringLiteral("your client stopped reading (%1 KB waiting); the network connection stays")
+                          .arg(bytes / 1024);
+  ToClient("ERROR :Closing link: " + why.toUtf8());
+  out_.dropClient = true;
+  clientDropped_ = true;
+  Notice("Sent your IRC client away: " + why);
+  return true;
+}
 
 void ProxySession::Emit(IrcEvent::Kind kind, QString room, QString nick, QString text, QStringList members) {
   out_.events.push_back(IrcEvent{kind, std::move(room), std::move(nick), std::move(text), std::move(members)});
@@ -104,6 +119,7 @@ void ProxySession::UpstreamConnected(Clock::time_point now) {
   if (state_ != State::Connecting) return;
   queue_.Clear();
   state_ = State::Relaying;
+  registrationDeadline_ = now + options_.registration;
   if (localCap_) {
     upCap_ = UpCap::Listing;
     ToUpstream("CAP LS 302");
@@ -227,6 +243,7 @@ void ProxySession::ClientLeft(const QString& reason) {
 }
 
 void ProxySession::DropOwnLines() {
+  relayed_.clear();
   for (const QByteArray& line : queue_.Clear()) {
     if (!line.startsWith("PRIVMSG ")) continue;
     const qsizetype text = line.indexOf(" :");
@@ -258,13 +275,26 @@ void ProxySession::EndSession(const QString& reason) {
 // --- What Morva reads on the way -------------------------------------------
 
 void ProxySession::RelayFromClient(const QByteArray& line, Clock::time_point now) {
-  queue_.Spend(now);
-  out_.toUpstream.push_back(line);
-  // Only a line to a channel is worth taking apart.
-  if (registered_ && line.contains("PRIVMSG")) {
+  if (!registered_) {
+    // Registration is not held up; what it costs is counted all the same.
+    queue_.Spend(now);
+    out_.toUpstream.push_back(line);
+    return;
+  }
+  // The owner's command is read as it comes, so that Morva's answer need
+  // not wait for the lines he sent before it.
+  if (line.contains("PRIVMSG")) {
     if (const std::optional<IrcMessage> message = IrcMessage::Parse(line); message && message->command == "PRIVMSG")
       OnOwnLine(*message);
   }
+  if (relayed_.size() >= kMostWaiting) {
+    if (!std::exchange(relayedOverflowTold_, true))
+      NoticeToClient(QStringLiteral("Too many of your lines wait for the network's pace (%1): not sent from here on")
+                         .arg(kMostWaiting));
+    return;
+  }
+  relayed_.push_back(line);
+  Flush(now);
 }
 
 void ProxySession::OnOwnLine(const IrcMessage& m) {
@@ -326,7 +356,7 @@ void ProxySession::Join(const QString& room) {
     return Emit(IrcEvent::Kind::JoinRefused, room, {}, "the name is too long for the network");
   }
   channel.state = IrcChannel::State::Asked;
-  queue_.Push(line);
+  Queue(line);
 }
 
 void ProxySession::Say(const QString& room, const QString& html, Clock::time_point now) {
@@ -338,8 +368,12 @@ void ProxySession::Say(const QString& room, const QString& html, Clock::time_poi
   const QByteArray name = channel->name.toUtf8();
   const QByteArray text = WireSafe(HtmlToIrc(html).toUtf8());
   const int room_for_text = PrivmsgTextBytes(RelayedPrefixBytes(nick_, user_, host_), name);
-  for (const QByteArray& piece : SplitIrcText(text, room_for_text)) queue_.Push(FramePrivmsg(name, piece).chopped(2));
+  for (const QByteArray& piece : SplitIrcText(text, room_for_text)) Queue(FramePrivmsg(name, piece).chopped(2));
   Flush(now);
+}
+
+void ProxySession::Queue(QByteArray line) {
+  if (queue_.Push(std::move(line))) Notice("Too many of Morva's lines wait for the network's pace: the oldest are not sent");
 }
 
 void ProxySession::Flush(Clock::time_point now) {
@@ -353,6 +387,13 @@ void ProxySession::Flush(Clock::time_point now) {
     }
     ToUpstream(std::move(line));
   }
+  // The client's lines take what room is left.
+  while (!relayed_.empty() && (!paced_ || queue_.HasRoom(now))) {
+    queue_.Spend(now);
+    ToUpstream(std::move(relayed_.front()));
+    relayed_.pop_front();
+  }
+  if (relayed_.empty()) relayedOverflowTold_ = false;
 }
 
 void ProxySession::Tick(Clock::time_point now) {
@@ -360,6 +401,12 @@ void ProxySession::Tick(Clock::time_point now) {
   if (state_ == State::Relaying && registrationHeld_ && upCaps_.isEmpty() && now >= capDeadline_) {
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options_.capAnswer).count();
     return UpstreamSaslFailed(QStringLiteral("the server offers no SASL (no answer to CAP LS in %1 s)").arg(seconds));
+  }
+  if (state_ == State::Relaying && !registered_ && now >= registrationDeadline_) {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options_.registration).count();
+    const QString reason = QStringLiteral("the server did not let us sign on in %1 s").arg(seconds);
+    Notice("Connection to the network given up: " + reason);
+    return EndSession(reason);
   }
   if (state_ == State::Relaying) ReportMembers(now);
   Flush(now);
@@ -369,8 +416,11 @@ std::optional<ProxySession::Clock::time_point> ProxySession::NextDeadline() cons
   std::optional<Clock::time_point> next;
   if (state_ == State::BeforePassword) next = passwordDeadline_;
   if (state_ == State::Relaying && registrationHeld_ && upCaps_.isEmpty()) next = capDeadline_;
+  if (state_ == State::Relaying && !registered_)
+    next = next ? std::min(*next, registrationDeadline_) : registrationDeadline_;
   if (state_ == State::Relaying && registered_) {
     if (const std::optional<Clock::time_point> due = queue_.NextDue()) next = next ? std::min(*next, *due) : *due;
+    if (!relayed_.empty()) next = next ? std::min(*next, queue_.RoomAt()) : queue_.RoomAt();
   }
   if (state_ == State::Relaying && membersReportedAt_) {
     const bool waiting = std::any_of(channels_.all().begin(), channels_.all().end(), [](const auto& entry) {

@@ -41,9 +41,14 @@ struct ProxySessionOptions {
   // With an account of Morva's own, a network that has not answered CAP LS
   // by then offers no SASL.
   std::chrono::steady_clock::duration capAnswer = std::chrono::seconds(15);
+  // A network that has not signed the owner on by then, once connected, is given up.
+  std::chrono::steady_clock::duration registration = std::chrono::seconds(60);
   // A room's member list is reported at most this often: building it costs
   // as much as the room is large.
   std::chrono::steady_clock::duration membersEvery = std::chrono::milliseconds(500);
+  // What may wait to be written to a signed-on client that stopped reading;
+  // past it the client is sent away and the network stays.
+  qint64 mostUnwritten = 1 << 20;
 };
 
 // The owner's own IRC client, Morva and the network, without a socket: the
@@ -70,6 +75,8 @@ class ProxySession {
     bool openUpstream = false;
     bool closeClient = false;    // once toClient is written
     bool closeUpstream = false;  // once toUpstream is written
+    // The client is sent away once toClient is written, the network stays.
+    bool dropClient = false;
     // What the chat client is told; a lost connection is Lost.
     std::vector<IrcEvent> events;
   };
@@ -84,6 +91,9 @@ class ProxySession {
   void UpstreamConnected(Clock::time_point now);
   void UpstreamLost(const QString& reason);
   void ClientLeft(const QString& reason);
+  // This many bytes wait to be written to the client: true when that is too
+  // much and the client is sent away (dropClient), the network kept.
+  bool ClientBacklog(qint64 bytes);
   // The client has sent this many bytes of a line not yet ended.
   void ClientPending(qsizetype bytes);
   // The client sent a line longer than any IRC line may be (the reader
@@ -149,6 +159,9 @@ class ProxySession {
   void OnPrivmsg(const IrcMessage& message);
   void OnChannelNotice(const IrcMessage& message);
   void OpenRoom(const QString& room);
+  // One of Morva's lines, to wait for the pace; the owner is told when the
+  // queue is so long that the oldest are dropped.
+  void Queue(QByteArray line);
   void Flush(Clock::time_point now);
   void EndSession(const QString& reason);
   // Morva's lines that will never leave, each said in a notice.
@@ -165,9 +178,12 @@ class ProxySession {
 
   ProxySessionOptions options_;
   Output out_;
-  // One pace for the connection: the client's lines are counted as they
-  // pass, Morva's wait their turn.
+  // One pace for the connection. Once signed on, the client's lines wait
+  // here for room in it (bounded), behind Morva's own, so that a paste
+  // from the client neither floods the network nor holds Morva's answers.
   SendQueue queue_;
+  std::deque<QByteArray> relayed_;
+  bool relayedOverflowTold_ = false;
   State state_ = State::Idle;
   Clock::time_point passwordDeadline_{};
   int linesBeforePassword_ = 0;
@@ -193,11 +209,14 @@ class ProxySession {
   IrcServerInfo server_;
   IrcChannels channels_{server_};
   bool paced_ = true;
+  // The client was sent away for not reading: nothing more is written to it.
+  bool clientDropped_ = false;
   // With an account of Morva's own, NICK and USER wait for the network's
   // capability list, so that it never signs the owner on without; the
   // client's lines wait with them.
   bool registrationHeld_ = false;
   Clock::time_point capDeadline_{};
+  Clock::time_point registrationDeadline_{};
   std::optional<Clock::time_point> membersReportedAt_;
   QString openRoom_;  // kept from one client to the next
   std::deque<QString> heldNotices_;  // the same

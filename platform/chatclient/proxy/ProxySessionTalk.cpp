@@ -24,7 +24,7 @@ void ProxySession::Act(const QString& room, const QString& html, Clock::time_poi
   const QByteArray text = WireSafe(irc.toUtf8()).replace('\x01', ' ');
   const std::vector<QByteArray> pieces = SplitIrcText(text, room_for_text);
   if (pieces.size() > 1) Notice("The action was cut to fit one line");
-  queue_.Push(FramePrivmsg(name, "\x01" "ACTION " + (pieces.empty() ? QByteArray() : pieces.front()) + "\x01").chopped(2));
+  Queue(FramePrivmsg(name, "\x01" "ACTION " + (pieces.empty() ? QByteArray() : pieces.front()) + "\x01").chopped(2));
   Flush(now);
 }
 
@@ -39,7 +39,7 @@ void ProxySession::SayTo(const QString& nick, const QString& html, Clock::time_p
   const QByteArray to = WireSafe(target);
   const int room_for_text = PrivmsgTextBytes(RelayedPrefixBytes(nick_, user_, host_), to);
   for (const QByteArray& piece : SplitIrcText(WireSafe(irc.toUtf8()), room_for_text))
-    queue_.Push(FramePrivmsg(to, piece).chopped(2));
+    Queue(FramePrivmsg(to, piece).chopped(2));
   Flush(now);
 }
 
@@ -50,7 +50,7 @@ void ProxySession::ChangeNick(const QString& name, Clock::time_point now) {
     return Notice("Not connected: /nick not sent");
   // The network's answer goes down to the client as any other; an accepted
   // NICK is read on the way like the client's own.
-  queue_.Push("NICK " + nick);
+  Queue("NICK " + nick);
   Flush(now);
 }
 

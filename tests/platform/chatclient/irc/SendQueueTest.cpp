@@ -49,6 +49,26 @@ TEST(SendQueue, BurstsFiveThenOneASecondInOrder) {
   for (int i = 0; i < 6; ++i) queue.Push("M");
   EXPECT_EQ(queue.TakeDue(t0 + 101500ms).size(), 5u);
   EXPECT_EQ(queue.NextDue(), t0 + 102500ms);
+  // Lines counted from outside run up at most one burst: the queue's next
+  // line waits a second, not a hundred.
+  queue.Clear();
+  for (int i = 0; i < 100; ++i) queue.Spend(t0 + 200s);
+  queue.Push("N");
+  EXPECT_EQ(queue.NextDue(), t0 + 201s);
+}
+
+TEST(SendQueue, KeepsTheLatestAnnouncementsAndEveryOtherLine) {
+  SendQueue queue(5, 1s, 3);
+  EXPECT_FALSE(queue.Push("JOIN #a"));
+  EXPECT_FALSE(queue.Push("PRIVMSG #a :Volume 10"));
+  EXPECT_FALSE(queue.Push("PRIVMSG #a :Volume 20"));
+  EXPECT_TRUE(queue.Push("PRIVMSG #a :Volume 30"));  // said once
+  EXPECT_FALSE(queue.Push("PRIVMSG #a :Volume 40"));
+  EXPECT_EQ(queue.Clear(), (Lines{"JOIN #a", "PRIVMSG #a :Volume 30", "PRIVMSG #a :Volume 40"}));
+  queue.Push("PRIVMSG #a :1");
+  queue.Push("PRIVMSG #a :2");
+  queue.Push("PRIVMSG #a :3");
+  EXPECT_TRUE(queue.Push("PRIVMSG #a :4"));  // said again once the queue had emptied
 }
 
 }  // namespace

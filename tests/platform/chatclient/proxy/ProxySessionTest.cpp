@@ -19,7 +19,8 @@ using Clock = ProxySession::Clock;
 // "say ROOM HTML" and "join ROOM" (Morva's), "act ROOM HTML", "msg NICK HTML"
 // and "nick NAME" (the owner's slash commands in Morva's window), "wait MS",
 // "client" (a client connects again), "tell TEXT" (for the owner alone),
-// "toolong" (the client's reader dropped a line over the limit).
+// "toolong" (the client's reader dropped a line over the limit), "unread
+// BYTES" (what waits to be written to the client).
 const QStringList kPassFirst = {"C PASS :secret", "C NICK Joe", "C USER joe 0 * :Joe", "connect"};
 const QStringList kSignedOn = kPassFirst + QStringList{"S :irc.test 001 Joe :Welcome", "S :Joe!joe@host JOIN #music"};
 const QStringList kWithEcho = kSignedOn + QStringList{"C CAP REQ :echo-message", "S :irc.test CAP Joe ACK :echo-message"};
@@ -106,6 +107,7 @@ Outcome Play(ProxySession& session, Clock::time_point& now, const QStringList& s
     else if (verb == "client") session.ClientConnected(now);
     else if (verb == "tell") session.TellOwner(rest);
     else if (verb == "toolong") session.ClientLineTooLong();
+    else if (verb == "unread") session.ClientBacklog(rest.toLongLong());
     else if (verb == "wait") {
       now += std::chrono::milliseconds(rest.toInt());
       session.Tick(now);
@@ -115,7 +117,8 @@ Outcome Play(ProxySession& session, Clock::time_point& now, const QStringList& s
     run.toUpstream += Lines(out.toUpstream);
     for (const IrcEvent& event : out.events) run.events.push_back(Describe(event));
     run.opened = run.opened || out.openUpstream;
-    run.closed = run.closed || out.closeClient;
+    run.closed = run.closed || out.closeClient || out.dropClient;
+    EXPECT_FALSE(out.dropClient && out.closeUpstream);
   }
   return run;
 }
@@ -222,12 +225,12 @@ TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) 
       {"with echo-message the network's echo is the copy", kWithEcho,
        {"say #music Playing", "S :Joe!joe@host PRIVMSG #music :Playing"}, {":Joe!joe@host PRIVMSG #music :Playing"},
        {"PRIVMSG #music :Playing"}, {}},
-      {"one budget: the client's lines pass at once, Morva's wait", kSignedOn,
+      {"one budget: the client's paste waits for the pace, and Morva's answer goes ahead of it", kSignedOn,
        {"C PRIVMSG #music :.play a", "C PRIVMSG #music :b", "C PRIVMSG #music :c", "C PRIVMSG #music :d",
         "C PRIVMSG #music :e", "C PRIVMSG #music :f", "say #music Playing", "wait 3999", "C PRIVMSG #music :g", "wait 1001"},
        {":Joe!joe@host PRIVMSG #music :Playing"},
-       {"PRIVMSG #music :.play a", "PRIVMSG #music :b", "PRIVMSG #music :c", "PRIVMSG #music :d",
-        "PRIVMSG #music :e", "PRIVMSG #music :f", "PRIVMSG #music :g", "PRIVMSG #music :Playing"},
+       {"PRIVMSG #music :.play a", "PRIVMSG #music :b", "PRIVMSG #music :c", "PRIVMSG #music :Playing",
+        "PRIVMSG #music :d", "PRIVMSG #music :e", "PRIVMSG #music :f", "PRIVMSG #music :g"},
        {"line #music Joe: .play a", "line #music Joe: b", "line #music Joe: c", "line #music Joe: d",
         "line #music Joe: e", "line #music Joe: f", "line #music Joe: g"}},
       {"/me, /msg and /nick from Morva's window go up as the owner's, paced, and down once", kSignedOn,
@@ -302,6 +305,13 @@ TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) 
       {"the network goes: the client is told why", kSignedOn, {"say #music late", "lost the server closed the connection"},
        {":Joe!joe@host PRIVMSG #music :late", "ERROR :Closing link: the server closed the connection"}, {"PRIVMSG #music :late"},
        {"signedOff the server closed the connection"}, false, true},
+      {"a client that stops reading is sent away at its bound; the network stays and Morva still hears the room",
+       kSignedOn, {"unread 1048576", "unread 1048577", "S :Ann!a@h PRIVMSG #music :.stop", "say #music Stopped"},
+       {"ERROR :Closing link: your client stopped reading (1024 KB waiting); the network connection stays"},
+       {"PRIVMSG #music :Stopped"},
+       {"notice Sent your IRC client away: your client stopped reading (1024 KB waiting); the network connection stays",
+        "line #music Ann: .stop"},
+       false, true},
       {"the client goes: Morva quits the network", kSignedOn, {"leave"}, {}, {"QUIT :bye"}, {"signedOff bye"}, false, true},
 
       // What Morva tells the owner alone, and what went wrong before.
@@ -317,6 +327,10 @@ TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) 
        {"CAP LS 302"},
        {"notice SASL sign-in failed: the server offers no SASL (no answer to CAP LS in 15 s); check MORVA_IRC_SASL"},
        true, true, {}, "joe"},
+      {"a network that accepts and says nothing is given up after 60 s, and the client told why", kPassFirst,
+       {"wait 59999", "wait 1"},
+       {"ERROR :Closing link: the server did not let us sign on in 60 s"}, {},
+       {"notice Connection to the network given up: the server did not let us sign on in 60 s"}, false, true},
       {"with --room, a kick and a rejoin: the room keeps its name, and Morva keeps quiet there meanwhile",
        kPassFirst + QStringList{"S :irc.test 001 Joe :Welcome", "S :Joe!joe@host JOIN #music"},
        {"S :Op!o@h KICK #music Joe :out", "say music Playing", "say music Stopped", "S :Joe!joe@host JOIN #music",
