@@ -5,7 +5,8 @@
 #   build/asan   the suite under the address and undefined-behaviour
 #                sanitizers, leak detection on
 #   build/tsan   the suites of the threaded parts (MP3 player, CD player,
-#                sound output, chat scanner, IRC session) under the thread sanitizer
+#                sound output, chat scanner, IRC session, collection,
+#                stream) under the thread sanitizer
 # Build folders that are there already are reused.
 #   MORVA_TEST_ONLY=test|asan|tsan scripts/test.sh   runs one of the three
 set -euo pipefail
@@ -57,7 +58,7 @@ fi
 
 if wanted tsan; then
   echo "== the threaded parts under the thread sanitizer"
-  threaded=(morva_mediaplayer_tests cdplayer_tests cdplayer_with_mp3_tests audio_tests chatscanner_tests irc_session_tests collection_tests)
+  threaded=(morva_mediaplayer_tests cdplayer_tests cdplayer_with_mp3_tests audio_tests chatscanner_tests irc_session_tests collection_tests morva_stream_tests)
   configure build/tsan -DMORVA_TSAN=ON
   cmake --build build/tsan -j"$jobs" --target "${threaded[@]}"
   # Each test program's cases carry its name as their label.
