@@ -39,17 +39,14 @@ TEST(CdWithMp3, BothPlayAtOnceWithoutDisturbingEachOther) {
   cd.Play();
   cd.Stop();
   EXPECT_EQ(mp3.PlayState(), MediaPlayerControl::kPlaying);
-  const auto closes = [&] {
-    int count = 0;
-    for (const auto& event : cdLog->Events()) count += event.kind == AudioRecording::Kind::Close;
-    return count;
-  };
-  const int closedBefore = closes();
+  // Only the disc's end drains the sink (a stop cuts it), so the count of
+  // drains says when the disc has played through, whenever the stop's own
+  // close comes.
   cd.Play();
   mp3.Stop();
   mp3Recording->Release();
   // The disc plays to its end all the same (unpaced, it may be there already).
-  ASSERT_TRUE(cdLog->WaitForCount(AudioRecording::Kind::Close, closedBefore + 1));
+  ASSERT_TRUE(cdLog->WaitForCount(AudioRecording::Kind::Drain, 2));
   EXPECT_EQ(cd.CurrentTrack(), "1");
 }
 
