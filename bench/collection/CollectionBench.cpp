@@ -38,6 +38,7 @@
 #include <QThread>
 #include <QTemporaryDir>
 
+#include "bench/foundation/BenchTools.h"
 #include "platform/collection/Mp3Collection.h"
 #include "src/library/TitleMatch.h"
 #include "src/widgets/DirectoryListing.h"
@@ -47,22 +48,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kFolders = 1000;
-
-template <typename Work>
-double Seconds(Work work) {
-  const auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-void Run(const std::string& command) {
-  if (std::system(command.c_str()) != 0) std::fprintf(stderr, "failed: %s\n", command.c_str());
-}
 
 std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 
@@ -131,13 +116,6 @@ long ReadTagsInOneThread(const fs::path& music) {
     if (file.tag() && !file.tag()->artist().isEmpty()) ++named;
   }
   return named;
-}
-
-long ResidentKb(qint64 pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  for (std::string line; std::getline(status, line);)
-    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-  return -1;
 }
 
 // The real program with subfolders on, its index in a cache folder of its own.

@@ -33,6 +33,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "bench/foundation/BenchTools.h"
 #include "bench/foundation/IntakeMeasure.h"
 #include "platform/win32/WindowSystem.h"
 #include "src/app/Form1.h"
@@ -44,18 +45,6 @@ namespace {
 
 constexpr const char* kNeedle = "The One Needle In The Haystack.mp3";
 
-template <typename Work>
-double Seconds(Work work) {
-  const auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 std::string NameOf(int i, int count) {
   if (i == count / 2) return kNeedle;
   return "Artist " + std::to_string(i % 997) + " - Track number " + std::to_string(i) + ".mp3";
@@ -65,10 +54,6 @@ std::string Quoted(const QString& path) {
   std::string quoted(1, '\'');
   quoted.append(path.toStdString()).push_back('\'');
   return quoted;
-}
-
-void Run(const std::string& command) {
-  if (std::system(command.c_str()) != 0) std::fprintf(stderr, "failed: %s\n", command.c_str());
 }
 
 // A folder of `count` empty MP3 files, and a text file of their names. The
@@ -128,13 +113,6 @@ struct StartFigure {
   double residentMb = 0;
   long listed = -1;  // the number ".total" gave
 };
-
-long ResidentKb(qint64 pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  for (std::string line; std::getline(status, line);)
-    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-  return -1;
-}
 
 // The real program, as the end-to-end tests run it: a copy of it beside an
 // mp3.ini naming the music folder, started in that folder.
