@@ -27,6 +27,8 @@ export QT_QPA_PLATFORM=offscreen
 launcher=()
 if command -v ccache >/dev/null; then
   export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
+  # Files built with a precompiled header are cached too (cmake/Precompiled.cmake).
+  export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 
