@@ -72,7 +72,7 @@ void IrcSession::Receive(const IrcMessage& message, Time now) {
   } else if (message.command.size() == 3 && (message.command[0] == '4' || message.command[0] == '5')) {
     OnOtherError(message, now);
   }
-  ReportMembers(now);
+  tracker_.ReportMembers(now, out_.events);
   FlushQueue(now);
 }
 
@@ -93,7 +93,7 @@ void IrcSession::Tick(Time now) {
     pingSentAt_ = now;
   }
   if (registered_) {
-    for (auto& [key, channel] : channels_.all()) {
+    for (auto& [key, channel] : channels().all()) {
       if (channel.state == IrcChannel::State::Asked && now - channel.askedAt >= options_.joinAnswer) {
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options_.joinAnswer).count();
         Notice(QStringLiteral("No answer from the server to joining %1 in %2 s; asking again")
@@ -107,7 +107,7 @@ void IrcSession::Tick(Time now) {
       }
     }
   }
-  ReportMembers(now);
+  tracker_.ReportMembers(now, out_.events);
   FlushQueue(now);
 }
 
@@ -121,7 +121,7 @@ void IrcSession::Disconnected() {
   cap_ = Cap::Done;
   history_.Clear();
   partWhenJoined_.clear();
-  for (auto& [key, channel] : channels_.all()) {
+  for (auto& [key, channel] : channels().all()) {
     channel.state = IrcChannel::State::Waiting;
     channel.rejoinAt.reset();
     channel.namesComing.clear();
@@ -147,23 +147,6 @@ void IrcSession::FlushQueue(Time now) {
   for (const QByteArray& line : queue_.TakeDue(now)) Write(line);
 }
 
-void IrcSession::ReportMembers(Time now) {
-  if (membersReportedAt_ && now - *membersReportedAt_ < options_.membersEvery) return;
-  bool reported = false;
-  for (auto& [key, channel] : channels_.all()) {
-    if (!channel.membersChanged || channel.state != IrcChannel::State::Joined) continue;
-    Report(channel, now);
-    reported = true;
-  }
-  if (reported) membersReportedAt_ = now;
-}
-
-void IrcSession::Report(IrcChannel& channel, Time now) {
-  channel.membersChanged = false;
-  membersReportedAt_ = now;
-  Emit({IrcEvent::Kind::Members, channel.room, {}, {}, IrcChannels::MemberList(channel), true});
-}
-
 std::optional<IrcSession::Time> IrcSession::NextDeadline() const {
   std::optional<Time> next;
   if (!connected_ || lost_) return next;
@@ -172,13 +155,11 @@ std::optional<IrcSession::Time> IrcSession::NextDeadline() const {
   Earliest(next, pingSentAt_ ? *pingSentAt_ + options_.pingAnswer : heardAt_ + options_.quietBeforePing);
   if (!registered_) return next;
   if (const auto due = queue_.NextDue()) Earliest(next, *due);
-  bool membersWait = false;
-  for (const auto& [key, channel] : channels_.all()) {
+  for (const auto& [key, channel] : channels().all()) {
     if (channel.state == IrcChannel::State::Asked) Earliest(next, channel.askedAt + options_.joinAnswer);
     if (channel.rejoinAt) Earliest(next, *channel.rejoinAt);
-    membersWait |= channel.membersChanged && channel.state == IrcChannel::State::Joined;
   }
-  if (membersWait && membersReportedAt_) Earliest(next, *membersReportedAt_ + options_.membersEvery);
+  if (const auto report = tracker_.NextReport()) Earliest(next, *report);
   return next;
 }
 
@@ -187,7 +168,7 @@ bool IrcSession::SaslWaitsForCap() const {
 }
 
 bool IrcSession::IsOwn(QStringView nick) const {
-  return server_.Fold(nick) == server_.Fold(DecodeIrcText(nick_));
+  return server().Fold(nick) == server().Fold(DecodeIrcText(nick_));
 }
 
 QString IrcSession::NetworkName(const QString& room) const { return ChannelFromRoom(room); }

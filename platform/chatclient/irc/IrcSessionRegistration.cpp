@@ -104,22 +104,18 @@ void IrcSession::OnWelcome(const IrcMessage& m, Time now) {
   const QString nick = Text(nick_);
   if (nick != screenName_) Notice("Signed on as " + nick);
   Emit({IrcEvent::Kind::SignedOn, {}, {}, nick, {}, true});
-  for (auto& [key, channel] : channels_.all())
+  for (auto& [key, channel] : channels().all())
     if (channel.state == IrcChannel::State::Waiting) SendJoin(channel, now);
-}
-
-void IrcSession::OnIsupport(const IrcMessage& m, Time) {
-  if (server_.Read(m)) channels_.Refold();
 }
 
 void IrcSession::ChangeNick(const QString& screenName) {
   const QByteArray nick = NickFromScreenName(screenName);
   if (nick.isEmpty()) return Notice("No nick can be made of " + screenName);
   if (!registered_) return Notice("Not connected: /nick not sent");
-  if (server_.nickLength() > 0 && nick.size() > server_.nickLength())
+  if (server().nickLength() > 0 && nick.size() > server().nickLength())
     return Notice(QStringLiteral("The nick %1 is longer than this network allows (%2)")
                       .arg(Text(nick))
-                      .arg(server_.nickLength()));
+                      .arg(server().nickLength()));
   nickAsked_ = true;
   Write("NICK " + nick);
 }
@@ -127,14 +123,14 @@ void IrcSession::ChangeNick(const QString& screenName) {
 void IrcSession::OnNickRefused(const IrcMessage& m, Time now) {
   if (registered_) {
     // "437 me #channel :unavailable": a channel that cannot be joined now.
-    if (m.command == "437" && server_.IsChannel(Text(m.Param(1)))) return OnJoinRefused(m, now);
+    if (m.command == "437" && server().IsChannel(Text(m.Param(1)))) return OnJoinRefused(m, now);
     // The answer to the owner's /nick, if he asked; otherwise nothing was asked.
     if (std::exchange(nickAsked_, false)) Notice("The nick " + Text(m.Param(1)) + " is refused: " + Last(m));
     return;
   }
   constexpr int kNickTries = 5;
   if (++nickTries_ > kNickTries) return Lose("every screen name tried is refused", true);
-  const QByteArray next = NextNick(NickFromScreenName(screenName_), nickTries_, server_.nickLength());
+  const QByteArray next = NextNick(NickFromScreenName(screenName_), nickTries_, server().nickLength());
   if (m.command == "432") {
     Notice("The server takes the screen name " + Text(nick_) + " for an erroneous nick (" + Last(m) + "); trying " +
            Text(next));

@@ -145,7 +145,7 @@ void ProxySession::FromUpstream(const QByteArray& line, Clock::time_point now) {
   const std::optional<IrcMessage> message = IrcMessage::Parse(line);
   std::vector<QByteArray> after;
   const bool kept = message && ReadFromUpstream(*message, &after, now);
-  ReportMembers(now);
+  tracker_.ReportMembers(now, out_.events);
   if (kept) return;
   out_.toClient.push_back(line);
   for (QByteArray& line : after) out_.toClient.push_back(std::move(line));
@@ -185,40 +185,13 @@ bool ProxySession::ReadFromUpstream(const IrcMessage& m, std::vector<QByteArray>
     }
     return false;
   }
-  if (command == "005") {
-    if (server_.Read(m)) channels_.Refold();
-    return false;
-  }
-  if (!registered_) return false;
-  if (command == "NICK" && IsOwn(m.nick)) {
-    OnNick(Text(m.nick), Text(m.Param(0)));
-    nick_ = m.Param(0);
-    clientNick_ = nick_;
-    Emit(IrcEvent::Kind::OwnNameChanged, {}, {}, Text(nick_));
-  } else if (command == "NICK") {
-    OnNick(Text(m.nick), Text(m.Param(0)));
-  } else if (command == "JOIN") {
-    OnJoin(m);
-  } else if (command == "PART" || command == "KICK" || command == "QUIT") {
-    OnLeft(m);
-  } else if (command == "MODE") {
-    OnMode(m);
-  } else if (command == "TOPIC" || command == "332") {
-    OnTopic(m);
-  } else if (command == "353" || command == "366") {
-    OnNames(m, command == "366");
-  } else if (command == "PRIVMSG") {
+  if (!registered_ && command != "005") return false;
+  if (command == "PRIVMSG") {
     OnPrivmsg(m);
   } else if (command == "NOTICE") {
     OnChannelNotice(m);
-  } else if (IsJoinRefusal(command)) {
-    IrcChannel* channel = Find(Text(m.Param(1)));
-    // Only an answer to a JOIN of Morva's: the client's own are his to read.
-    if (channel && channel->state == IrcChannel::State::Asked) {
-      const QString room = channel->room;
-      channels_.Remove(channel->name);
-      Emit(IrcEvent::Kind::JoinRefused, room, {}, Text(Last(m)));
-    }
+  } else {
+    OnChannelLine(m, now);
   }
   return false;
 }
@@ -299,7 +272,7 @@ void ProxySession::RelayFromClient(const QByteArray& line, Clock::time_point now
 
 void ProxySession::OnOwnLine(const IrcMessage& m) {
   const QByteArray target = m.Param(0);
-  if (!server_.IsChannel(Text(target)) || m.params.size() < 2) return;
+  if (!server().IsChannel(Text(target)) || m.params.size() < 2) return;
   IrcChannel* channel = Find(Text(target));
   if (!channel || channel->state != IrcChannel::State::Joined) return;
   const PrivmsgText said = ClassifyPrivmsg(Text(m.Param(1)));
@@ -345,14 +318,14 @@ void ProxySession::Join(const QString& room) {
     if (known->room == openRoom_) return Emit(IrcEvent::Kind::Joined, known->room);
     return OpenRoom(known->room);
   }
-  IrcChannel& channel = channels_.Add(room, name);
+  IrcChannel& channel = channels().Add(room, name);
   // The open room again, after the network came back: the owner's client
   // joins its channels itself, and one JOIN is enough.
   if (room == openRoom_) return;
   if (state_ != State::Relaying) return;
   const QByteArray line = "JOIN " + WireSafe(name.toUtf8());
   if (line.size() > 510) {
-    channels_.Remove(name);
+    channels().Remove(name);
     return Emit(IrcEvent::Kind::JoinRefused, room, {}, "the name is too long for the network");
   }
   channel.state = IrcChannel::State::Asked;
@@ -408,7 +381,7 @@ void ProxySession::Tick(Clock::time_point now) {
     Notice("Connection to the network given up: " + reason);
     return EndSession(reason);
   }
-  if (state_ == State::Relaying) ReportMembers(now);
+  if (state_ == State::Relaying) tracker_.ReportMembers(now, out_.events);
   Flush(now);
 }
 
@@ -422,16 +395,12 @@ std::optional<ProxySession::Clock::time_point> ProxySession::NextDeadline() cons
     if (const std::optional<Clock::time_point> due = queue_.NextDue()) next = next ? std::min(*next, *due) : *due;
     if (!relayed_.empty()) next = next ? std::min(*next, queue_.RoomAt()) : queue_.RoomAt();
   }
-  if (state_ == State::Relaying && membersReportedAt_) {
-    const bool waiting = std::any_of(channels_.all().begin(), channels_.all().end(), [](const auto& entry) {
-      return entry.second.state == IrcChannel::State::Joined && entry.second.membersChanged;
-    });
-    const Clock::time_point due = *membersReportedAt_ + options_.membersEvery;
-    if (waiting) next = next ? std::min(*next, due) : due;
+  if (state_ == State::Relaying) {
+    if (const std::optional<Clock::time_point> due = tracker_.NextReport()) next = next ? std::min(*next, *due) : *due;
   }
   return next;
 }
 
-bool ProxySession::IsOwn(QByteArrayView nick) const { return server_.Fold(Text(nick)) == server_.Fold(Text(nick_)); }
+bool ProxySession::IsOwn(QByteArrayView nick) const { return server().Fold(Text(nick)) == server().Fold(Text(nick_)); }
 
 }  // namespace irc

@@ -11,10 +11,9 @@
 #include <QString>
 #include <QStringList>
 
-#include "platform/chatclient/irc/IrcChannels.h"
+#include "platform/chatclient/irc/IrcChannelTracker.h"
 #include "platform/chatclient/irc/IrcEvent.h"
 #include "platform/chatclient/irc/IrcMessage.h"
-#include "platform/chatclient/irc/IrcServerInfo.h"
 #include "platform/chatclient/irc/SendQueue.h"
 
 namespace irc {
@@ -146,16 +145,10 @@ class ProxySession {
   // PASS, NICK and USER, then the client's lines that waited.
   void SendRegistration(Clock::time_point now);
   void OnOwnLine(const IrcMessage& message);
-  void OnJoin(const IrcMessage& message);
-  // PART, KICK and QUIT.
-  void OnLeft(const IrcMessage& message);
-  void OnMode(const IrcMessage& message);
-  void ReportMarks(const IrcChannel& channel);
-  void OnTopic(const IrcMessage& message);
-  void OnNames(const IrcMessage& message, bool end);
-  void OnNick(const QString& from, const QString& to);
-  // Every joined room whose members changed, unless the last report was too recent.
-  void ReportMembers(Clock::time_point now);
+  // JOIN, PART, KICK, QUIT, NICK, NAMES, TOPIC, MODE, 005, join refusals:
+  // the tracker's, but for what the owner's own lines mean here.
+  void OnChannelLine(const IrcMessage& message, Clock::time_point now);
+  void OnOwnJoin(const IrcMessage& message, IrcChannel* known, const QString& name);
   void OnPrivmsg(const IrcMessage& message);
   void OnChannelNotice(const IrcMessage& message);
   void OpenRoom(const QString& room);
@@ -172,7 +165,9 @@ class ProxySession {
   void Notice(const QString& text) { Emit(IrcEvent::Kind::Notice, {}, {}, text); }
   void NoticeToClient(const QString& text);
   void TellHeldNotices();
-  IrcChannel* Find(const QString& channel) { return channels_.Find(channel); }
+  IrcChannel* Find(const QString& channel) { return channels().Find(channel); }
+  IrcChannels& channels() { return tracker_.channels(); }
+  const IrcServerInfo& server() const { return tracker_.server(); }
   bool IsOwn(QByteArrayView nick) const;
   QByteArray ClientNick() const;
 
@@ -206,8 +201,7 @@ class ProxySession {
   QByteArray host_;
   // What the network says of itself (005), and the owner's channels by
   // its case mapping.
-  IrcServerInfo server_;
-  IrcChannels channels_{server_};
+  IrcChannelTracker tracker_{std::chrono::duration_cast<std::chrono::milliseconds>(options_.membersEvery)};
   bool paced_ = true;
   // The client was sent away for not reading: nothing more is written to it.
   bool clientDropped_ = false;
@@ -217,7 +211,6 @@ class ProxySession {
   bool registrationHeld_ = false;
   Clock::time_point capDeadline_{};
   Clock::time_point registrationDeadline_{};
-  std::optional<Clock::time_point> membersReportedAt_;
   QString openRoom_;  // kept from one client to the next
   std::deque<QString> heldNotices_;  // the same
 };
