@@ -41,20 +41,17 @@ void IrcSession::Connected(Time now) {
   connected_ = true;
   lost_ = false;
   registered_ = false;
-  connectedAt_ = heardAt_ = now;
+  heardAt_ = now;
   pingSentAt_.reset();
   nickTries_ = 0;
   nick_ = NickFromScreenName(screenName_);
-  offered_.clear();
-  requestsOpen_ = 0;
-  saslAcked_ = stamps_ = batches_ = false;
   history_.Clear();
   // Capabilities first: server-time and batch where the server has them,
-  // and SASL when asked for. With SASL, NICK and USER wait until the server
-  // has shown that it knows CAP, so that it never signs us on without.
-  cap_ = Cap::Listing;
-  Write("CAP LS 302");
-  if (options_.saslAccount.isEmpty()) Register();
+  // and SASL when asked for.
+  std::vector<QByteArray> lines;
+  const bool registerNow = signOn_.Start(now, true, lines);
+  for (const QByteArray& line : lines) Write(line);
+  if (registerNow) Register();
 }
 
 void IrcSession::Register() {
@@ -78,15 +75,7 @@ void IrcSession::Receive(const IrcMessage& message, Time now) {
 
 void IrcSession::Tick(Time now) {
   if (!connected_ || lost_) return;
-  if (SaslWaitsForCap() && now - connectedAt_ >= options_.capAnswer)
-    return Lose(QStringLiteral("SASL sign-in failed: the server offers no SASL (no answer to CAP LS in %1 s)")
-                    .arg(std::chrono::duration_cast<std::chrono::seconds>(options_.capAnswer).count()),
-                false);
-  if (!registered_ && now - connectedAt_ >= options_.registration)
-    return Lose(cap_ != Cap::Done && !options_.saslAccount.isEmpty()
-                    ? "SASL sign-in failed: the server did not answer CAP in time"
-                    : "the server did not let us sign on in time",
-                cap_ == Cap::Done || options_.saslAccount.isEmpty());
+  if (!SignOnStep(signOn_.Tick(now))) return;
   if (pingSentAt_ && now - *pingSentAt_ >= options_.pingAnswer) return Lose("the server stopped answering", true);
   if (!pingSentAt_ && now - heardAt_ >= options_.quietBeforePing) {
     Write("PING :morva");
@@ -118,7 +107,7 @@ void IrcSession::Disconnected() {
   }
   connected_ = registered_ = lost_ = false;
   pingSentAt_.reset();
-  cap_ = Cap::Done;
+  signOn_.Stop();
   history_.Clear();
   partWhenJoined_.clear();
   for (auto& [key, channel] : channels().all()) {
@@ -150,8 +139,7 @@ void IrcSession::FlushQueue(Time now) {
 std::optional<IrcSession::Time> IrcSession::NextDeadline() const {
   std::optional<Time> next;
   if (!connected_ || lost_) return next;
-  if (!registered_) Earliest(next, connectedAt_ + options_.registration);
-  if (SaslWaitsForCap()) Earliest(next, connectedAt_ + options_.capAnswer);
+  if (const auto signOn = signOn_.NextDeadline()) Earliest(next, *signOn);
   Earliest(next, pingSentAt_ ? *pingSentAt_ + options_.pingAnswer : heardAt_ + options_.quietBeforePing);
   if (!registered_) return next;
   if (const auto due = queue_.NextDue()) Earliest(next, *due);
@@ -161,10 +149,6 @@ std::optional<IrcSession::Time> IrcSession::NextDeadline() const {
   }
   if (const auto report = tracker_.NextReport()) Earliest(next, *report);
   return next;
-}
-
-bool IrcSession::SaslWaitsForCap() const {
-  return !registered_ && !options_.saslAccount.isEmpty() && cap_ == Cap::Listing && offered_.isEmpty();
 }
 
 bool IrcSession::IsOwn(QStringView nick) const {

@@ -11,6 +11,7 @@
 #include "platform/chatclient/irc/IrcEvent.h"
 #include "platform/chatclient/irc/IrcHistory.h"
 #include "platform/chatclient/irc/IrcMessage.h"
+#include "platform/chatclient/irc/IrcSignOn.h"
 #include "platform/chatclient/irc/SendQueue.h"
 
 namespace irc {
@@ -86,7 +87,6 @@ class IrcSession {
   QString NetworkName(const QString& room) const;
 
  private:
-  enum class Cap { Listing, Requesting, Authenticating, Done };
   using Handler = void (IrcSession::*)(const IrcMessage&, Time);
   static const Handler* Find(const QByteArray& command);
 
@@ -102,11 +102,10 @@ class IrcSession {
 
   // Registration and capabilities (IrcSessionRegistration.cpp).
   void Register();
-  void OnCap(const IrcMessage& m, Time now);
-  void OnAuthenticate(const IrcMessage& m, Time now);
-  void OnSaslNumeric(const IrcMessage& m, Time now);
+  // CAP, AUTHENTICATE and SASL's numerics: the sign-on's.
+  void OnSignOnLine(const IrcMessage& m, Time now);
+  bool SignOnStep(const IrcSignOn::Step& step, const std::vector<QByteArray>& lines = {});
   void OnCapUnknown(const IrcMessage& m, Time now);
-  void CapabilitiesSettled();
   void OnWelcome(const IrcMessage& m, Time now);
   void OnNickRefused(const IrcMessage& m, Time now);
 
@@ -131,8 +130,6 @@ class IrcSession {
   const IrcServerInfo& server() const { return tracker_.server(); }
   IrcChannels& channels() { return tracker_.channels(); }
   const IrcChannels& channels() const { return tracker_.channels(); }
-  // SASL is asked for and the server has said nothing yet of its capabilities.
-  bool SaslWaitsForCap() const;
 
   IrcSessionOptions options_;
   IrcOutput out_;
@@ -152,15 +149,11 @@ class IrcSession {
   bool connected_ = false;
   bool registered_ = false;
   bool lost_ = false;  // a Lost event is out: nothing more until Disconnected
-  Time connectedAt_{};
   Time heardAt_{};
   std::optional<Time> pingSentAt_;
-  Cap cap_ = Cap::Done;
-  QByteArray offered_;      // CAP LS replies so far
-  int requestsOpen_ = 0;    // CAP REQs not answered yet
-  bool saslAcked_ = false;
-  bool stamps_ = false;     // server-time
-  bool batches_ = false;    // batch
+  // Capabilities, SASL and the limits on registering.
+  IrcSignOn signOn_{{options_.saslAccount, options_.saslPassword, {"server-time", "batch"}, options_.capAnswer,
+                     options_.registration}};
   std::optional<Time> ctcpAnsweredAt_;
   // Channels left while their JOIN was unanswered, by folded name: a late
   // answer is followed by a PART, so that nobody sits where no one sees.

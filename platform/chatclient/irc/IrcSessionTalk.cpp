@@ -52,7 +52,7 @@ void IrcSession::OnPrivmsg(const IrcMessage& m, Time now) {
   // Requests to a whole channel are not answered: a flood of them would
   // make us flood in turn.
   if (said.kind == PrivmsgText::Kind::Ctcp) return;
-  const IrcHistory::Kind when = history_.Classify(m, *channel, now, stamps_, batches_);
+  const IrcHistory::Kind when = history_.Classify(m, *channel, now, signOn_.Acked("server-time"), signOn_.Acked("batch"));
   // A replay is shown as one, never as a line said now: the owner's own
   // earlier lines would be taken as commands again. In the first second
   // after a join without the server's markers, only the owner's own lines

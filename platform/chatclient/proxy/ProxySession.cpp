@@ -119,16 +119,12 @@ void ProxySession::UpstreamConnected(Clock::time_point now) {
   if (state_ != State::Connecting) return;
   queue_.Clear();
   state_ = State::Relaying;
-  registrationDeadline_ = now + options_.registration;
-  if (localCap_) {
-    upCap_ = UpCap::Listing;
-    ToUpstream("CAP LS 302");
-  }
-  if (!options_.saslAccount.isEmpty()) {
-    registrationHeld_ = true;
-    capDeadline_ = now + options_.capAnswer;
-    return;
-  }
+  std::vector<QByteArray> lines;
+  const bool registerNow = signOn_.Start(now, localCap_, lines);
+  for (QByteArray& line : lines) ToUpstream(std::move(line));
+  // With an account of Morva's own, NICK and USER wait for the capability list.
+  registrationHeld_ = !registerNow;
+  if (registrationHeld_) return;
   SendRegistration(now);
 }
 
@@ -155,9 +151,7 @@ void ProxySession::FromUpstream(const QByteArray& line, Clock::time_point now) {
 
 bool ProxySession::ReadFromUpstream(const IrcMessage& m, std::vector<QByteArray>* after, Clock::time_point now) {
   const QByteArray& command = m.command;
-  if (upCap_ != UpCap::Off && upCap_ != UpCap::Done) {
-    if (UpstreamCap(m, now)) return true;
-  }
+  if ((command == "001" || signOn_.negotiating()) && UpstreamSignOn(m, now)) return true;
   if (command == "001") {
     if (registered_) return false;
     registered_ = true;
@@ -167,7 +161,7 @@ bool ProxySession::ReadFromUpstream(const IrcMessage& m, std::vector<QByteArray>
     // The client had Morva's capabilities; now it may have the network's.
     if (localCap_ && clientCapNotify_) {
       QByteArrayList offered;
-      for (const QByteArray& cap : upCaps_.split(' '))
+      for (const QByteArray& cap : signOn_.offered().split(' '))
         if (!cap.isEmpty() && cap != "sasl" && !cap.startsWith("sasl=") && cap != "cap-notify") offered.push_back(cap);
       *after = CapLines((m.prefix.isEmpty() ? QByteArray() : ':' + m.prefix + ' ') + "CAP " + nick_ + " NEW :",
                         offered);
@@ -371,15 +365,8 @@ void ProxySession::Flush(Clock::time_point now) {
 
 void ProxySession::Tick(Clock::time_point now) {
   if (state_ == State::BeforePassword && now >= passwordDeadline_) return RefuseClient("no password in time");
-  if (state_ == State::Relaying && registrationHeld_ && upCaps_.isEmpty() && now >= capDeadline_) {
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options_.capAnswer).count();
-    return UpstreamSaslFailed(QStringLiteral("the server offers no SASL (no answer to CAP LS in %1 s)").arg(seconds));
-  }
-  if (state_ == State::Relaying && !registered_ && now >= registrationDeadline_) {
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options_.registration).count();
-    const QString reason = QStringLiteral("the server did not let us sign on in %1 s").arg(seconds);
-    Notice("Connection to the network given up: " + reason);
-    return EndSession(reason);
+  if (state_ == State::Relaying && !registered_) {
+    if (const IrcSignOn::Step step = signOn_.Tick(now); !step.failed.isEmpty()) return SignOnFailed(step);
   }
   if (state_ == State::Relaying) tracker_.ReportMembers(now, out_.events);
   Flush(now);
@@ -388,9 +375,9 @@ void ProxySession::Tick(Clock::time_point now) {
 std::optional<ProxySession::Clock::time_point> ProxySession::NextDeadline() const {
   std::optional<Clock::time_point> next;
   if (state_ == State::BeforePassword) next = passwordDeadline_;
-  if (state_ == State::Relaying && registrationHeld_ && upCaps_.isEmpty()) next = capDeadline_;
-  if (state_ == State::Relaying && !registered_)
-    next = next ? std::min(*next, registrationDeadline_) : registrationDeadline_;
+  if (state_ == State::Relaying && !registered_) {
+    if (const std::optional<Clock::time_point> due = signOn_.NextDeadline()) next = next ? std::min(*next, *due) : *due;
+  }
   if (state_ == State::Relaying && registered_) {
     if (const std::optional<Clock::time_point> due = queue_.NextDue()) next = next ? std::min(*next, *due) : *due;
     if (!relayed_.empty()) next = next ? std::min(*next, queue_.RoomAt()) : queue_.RoomAt();

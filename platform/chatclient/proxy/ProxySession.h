@@ -14,6 +14,7 @@
 #include "platform/chatclient/irc/IrcChannelTracker.h"
 #include "platform/chatclient/irc/IrcEvent.h"
 #include "platform/chatclient/irc/IrcMessage.h"
+#include "platform/chatclient/irc/IrcSignOn.h"
 #include "platform/chatclient/irc/SendQueue.h"
 
 namespace irc {
@@ -127,7 +128,6 @@ class ProxySession {
 
  private:
   enum class State { Idle, BeforePassword, Connecting, Relaying, Closed };
-  enum class UpCap { Off, Listing, Requested, Authenticating, Done };
 
   void BeforePassword(const QByteArray& line, const IrcMessage* message);
   void LocalCap(const IrcMessage& message);
@@ -140,8 +140,10 @@ class ProxySession {
   // Whether Morva keeps the network's line to itself.
   // Anything for the client after the line goes into `after`.
   bool ReadFromUpstream(const IrcMessage& message, std::vector<QByteArray>* after, Clock::time_point now);
-  bool UpstreamCap(const IrcMessage& message, Clock::time_point now);
-  void UpstreamSaslFailed(const QString& reason);
+  // The network's CAP and SASL lines while Morva signs on for the client,
+  // and its 001: true when the line is the sign-on's alone.
+  bool UpstreamSignOn(const IrcMessage& message, Clock::time_point now);
+  void SignOnFailed(const IrcSignOn::Step& step);
   // PASS, NICK and USER, then the client's lines that waited.
   void SendRegistration(Clock::time_point now);
   void OnOwnLine(const IrcMessage& message);
@@ -193,8 +195,10 @@ class ProxySession {
   QByteArray userLine_;
   QByteArray clientNick_;
   std::vector<QByteArray> waiting_;  // the client's lines while the network is not there yet
-  UpCap upCap_ = UpCap::Off;
-  QByteArray upCaps_;  // what the network offers
+  // Morva's own CAP (and SASL) with the network, for a client it answered itself.
+  IrcSignOn signOn_{{options_.saslAccount, options_.saslPassword, {},
+                     std::chrono::duration_cast<std::chrono::milliseconds>(options_.capAnswer),
+                     std::chrono::duration_cast<std::chrono::milliseconds>(options_.registration)}};
   bool registered_ = false;
   QByteArray nick_;
   QByteArray user_;
@@ -209,8 +213,6 @@ class ProxySession {
   // capability list, so that it never signs the owner on without; the
   // client's lines wait with them.
   bool registrationHeld_ = false;
-  Clock::time_point capDeadline_{};
-  Clock::time_point registrationDeadline_{};
   QString openRoom_;  // kept from one client to the next
   std::deque<QString> heldNotices_;  // the same
 };

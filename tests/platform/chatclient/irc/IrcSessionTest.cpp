@@ -71,7 +71,7 @@ TEST(IrcSession, RegistersWithCapabilitiesNickRetriesAndSasl) {
         "= notice The server takes the screen name Jo_ for an erroneous nick (Erroneous); trying J__",
         "= notice Signed on as J__", "= signed on J__"}},
       {"registration that never ends is a lost connection, tried again",
-       {"connect", "+60000"}, {"= lost, retry: the server did not let us sign on in time"}},
+       {"connect", "+60000"}, {"= lost, retry: the server did not let us sign on in 60 s"}},
       {"SASL: NICK and USER only once CAP is known, then PLAIN, then CAP END",
        {"connect", "< :s CAP * LS * :server-time", "< :s CAP * LS :sasl=PLAIN,EXTERNAL", "< :s CAP * ACK :server-time",
         "< :s CAP * ACK :sasl", "< AUTHENTICATE +", "< :s 900 Joe Joe!u@h joe :logged in", "< :s 903 Joe :ok",
