@@ -1,4 +1,4 @@
-// Registration: capabilities, SASL, the welcome, ISUPPORT and nick refusals.
+// Registration: the sign-on's lines (IrcSignOn), the welcome and nick refusals.
 
 #include <utility>
 #include <vector>
