@@ -41,20 +41,17 @@ void IrcSession::Connected(Time now) {
   connected_ = true;
   lost_ = false;
   registered_ = false;
-  connectedAt_ = heardAt_ = now;
+  heardAt_ = now;
   pingSentAt_.reset();
   nickTries_ = 0;
   nick_ = NickFromScreenName(screenName_);
-  offered_.clear();
-  requestsOpen_ = 0;
-  saslAcked_ = stamps_ = batches_ = false;
   history_.Clear();
   // Capabilities first: server-time and batch where the server has them,
-  // and SASL when asked for. With SASL, NICK and USER wait until the server
-  // has shown that it knows CAP, so that it never signs us on without.
-  cap_ = Cap::Listing;
-  Write("CAP LS 302");
-  if (options_.saslAccount.isEmpty()) Register();
+  // and SASL when asked for.
+  std::vector<QByteArray> lines;
+  const bool registerNow = signOn_.Start(now, true, lines);
+  for (const QByteArray& line : lines) Write(line);
+  if (registerNow) Register();
 }
 
 void IrcSession::Register() {
@@ -72,28 +69,20 @@ void IrcSession::Receive(const IrcMessage& message, Time now) {
   } else if (message.command.size() == 3 && (message.command[0] == '4' || message.command[0] == '5')) {
     OnOtherError(message, now);
   }
-  ReportMembers(now);
+  tracker_.ReportMembers(now, out_.events);
   FlushQueue(now);
 }
 
 void IrcSession::Tick(Time now) {
   if (!connected_ || lost_) return;
-  if (SaslWaitsForCap() && now - connectedAt_ >= options_.capAnswer)
-    return Lose(QStringLiteral("SASL sign-in failed: the server offers no SASL (no answer to CAP LS in %1 s)")
-                    .arg(std::chrono::duration_cast<std::chrono::seconds>(options_.capAnswer).count()),
-                false);
-  if (!registered_ && now - connectedAt_ >= options_.registration)
-    return Lose(cap_ != Cap::Done && !options_.saslAccount.isEmpty()
-                    ? "SASL sign-in failed: the server did not answer CAP in time"
-                    : "the server did not let us sign on in time",
-                cap_ == Cap::Done || options_.saslAccount.isEmpty());
+  if (!SignOnStep(signOn_.Tick(now))) return;
   if (pingSentAt_ && now - *pingSentAt_ >= options_.pingAnswer) return Lose("the server stopped answering", true);
   if (!pingSentAt_ && now - heardAt_ >= options_.quietBeforePing) {
     Write("PING :morva");
     pingSentAt_ = now;
   }
   if (registered_) {
-    for (auto& [key, channel] : channels_.all()) {
+    for (auto& [key, channel] : channels().all()) {
       if (channel.state == IrcChannel::State::Asked && now - channel.askedAt >= options_.joinAnswer) {
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options_.joinAnswer).count();
         Notice(QStringLiteral("No answer from the server to joining %1 in %2 s; asking again")
@@ -107,7 +96,7 @@ void IrcSession::Tick(Time now) {
       }
     }
   }
-  ReportMembers(now);
+  tracker_.ReportMembers(now, out_.events);
   FlushQueue(now);
 }
 
@@ -118,10 +107,10 @@ void IrcSession::Disconnected() {
   }
   connected_ = registered_ = lost_ = false;
   pingSentAt_.reset();
-  cap_ = Cap::Done;
+  signOn_.Stop();
   history_.Clear();
   partWhenJoined_.clear();
-  for (auto& [key, channel] : channels_.all()) {
+  for (auto& [key, channel] : channels().all()) {
     channel.state = IrcChannel::State::Waiting;
     channel.rejoinAt.reset();
     channel.namesComing.clear();
@@ -147,47 +136,23 @@ void IrcSession::FlushQueue(Time now) {
   for (const QByteArray& line : queue_.TakeDue(now)) Write(line);
 }
 
-void IrcSession::ReportMembers(Time now) {
-  if (membersReportedAt_ && now - *membersReportedAt_ < options_.membersEvery) return;
-  bool reported = false;
-  for (auto& [key, channel] : channels_.all()) {
-    if (!channel.membersChanged || channel.state != IrcChannel::State::Joined) continue;
-    Report(channel, now);
-    reported = true;
-  }
-  if (reported) membersReportedAt_ = now;
-}
-
-void IrcSession::Report(IrcChannel& channel, Time now) {
-  channel.membersChanged = false;
-  membersReportedAt_ = now;
-  Emit({IrcEvent::Kind::Members, channel.room, {}, {}, IrcChannels::MemberList(channel), true});
-}
-
 std::optional<IrcSession::Time> IrcSession::NextDeadline() const {
   std::optional<Time> next;
   if (!connected_ || lost_) return next;
-  if (!registered_) Earliest(next, connectedAt_ + options_.registration);
-  if (SaslWaitsForCap()) Earliest(next, connectedAt_ + options_.capAnswer);
+  if (const auto signOn = signOn_.NextDeadline()) Earliest(next, *signOn);
   Earliest(next, pingSentAt_ ? *pingSentAt_ + options_.pingAnswer : heardAt_ + options_.quietBeforePing);
   if (!registered_) return next;
   if (const auto due = queue_.NextDue()) Earliest(next, *due);
-  bool membersWait = false;
-  for (const auto& [key, channel] : channels_.all()) {
+  for (const auto& [key, channel] : channels().all()) {
     if (channel.state == IrcChannel::State::Asked) Earliest(next, channel.askedAt + options_.joinAnswer);
     if (channel.rejoinAt) Earliest(next, *channel.rejoinAt);
-    membersWait |= channel.membersChanged && channel.state == IrcChannel::State::Joined;
   }
-  if (membersWait && membersReportedAt_) Earliest(next, *membersReportedAt_ + options_.membersEvery);
+  if (const auto report = tracker_.NextReport()) Earliest(next, *report);
   return next;
 }
 
-bool IrcSession::SaslWaitsForCap() const {
-  return !registered_ && !options_.saslAccount.isEmpty() && cap_ == Cap::Listing && offered_.isEmpty();
-}
-
 bool IrcSession::IsOwn(QStringView nick) const {
-  return server_.Fold(nick) == server_.Fold(DecodeIrcText(nick_));
+  return server().Fold(nick) == server().Fold(DecodeIrcText(nick_));
 }
 
 QString IrcSession::NetworkName(const QString& room) const { return ChannelFromRoom(room); }

@@ -7,11 +7,11 @@
 #include <QSet>
 #include <QString>
 
-#include "platform/chatclient/irc/IrcChannels.h"
+#include "platform/chatclient/irc/IrcChannelTracker.h"
 #include "platform/chatclient/irc/IrcEvent.h"
 #include "platform/chatclient/irc/IrcHistory.h"
 #include "platform/chatclient/irc/IrcMessage.h"
-#include "platform/chatclient/irc/IrcServerInfo.h"
+#include "platform/chatclient/irc/IrcSignOn.h"
 #include "platform/chatclient/irc/SendQueue.h"
 
 namespace irc {
@@ -87,7 +87,6 @@ class IrcSession {
   QString NetworkName(const QString& room) const;
 
  private:
-  enum class Cap { Listing, Requesting, Authenticating, Done };
   using Handler = void (IrcSession::*)(const IrcMessage&, Time);
   static const Handler* Find(const QByteArray& command);
 
@@ -100,34 +99,22 @@ class IrcSession {
   // queue is so long that the oldest are dropped.
   void Queue(QByteArray line);
   void FlushQueue(Time now);
-  void ReportMembers(Time now);
-  void Report(IrcChannel& channel, Time now);
 
   // Registration and capabilities (IrcSessionRegistration.cpp).
   void Register();
-  void OnCap(const IrcMessage& m, Time now);
-  void OnAuthenticate(const IrcMessage& m, Time now);
-  void OnSaslNumeric(const IrcMessage& m, Time now);
+  // CAP, AUTHENTICATE and SASL's numerics: the sign-on's.
+  void OnSignOnLine(const IrcMessage& m, Time now);
+  bool SignOnStep(const IrcSignOn::Step& step, const std::vector<QByteArray>& lines = {});
   void OnCapUnknown(const IrcMessage& m, Time now);
-  void CapabilitiesSettled();
   void OnWelcome(const IrcMessage& m, Time now);
-  void OnIsupport(const IrcMessage& m, Time now);
   void OnNickRefused(const IrcMessage& m, Time now);
 
   // Channels and members (IrcSessionChannels.cpp).
   void SendJoin(IrcChannel& channel, Time now);
-  void OnJoin(const IrcMessage& m, Time now);
-  void OnPart(const IrcMessage& m, Time now);
-  void OnQuit(const IrcMessage& m, Time now);
-  void OnKick(const IrcMessage& m, Time now);
-  void OnNick(const IrcMessage& m, Time now);
-  void OnNames(const IrcMessage& m, Time now);
-  void OnNamesEnd(const IrcMessage& m, Time now);
+  // JOIN, PART, KICK, QUIT, NICK, NAMES, TOPIC, MODE, 005: the tracker's.
+  void OnChannelLine(const IrcMessage& m, Time now);
+  void OnOwnJoin(const IrcMessage& m, IrcChannel* channel, const QString& name, Time now);
   void OnJoinRefused(const IrcMessage& m, Time now);
-  void OnTopic(const IrcMessage& m, Time now);
-  void OnTopicReply(const IrcMessage& m, Time now);
-  void OnMode(const IrcMessage& m, Time now);
-  void ReportMarks(const IrcChannel& channel);
 
   // What others say (IrcSessionTalk.cpp).
   void OnPrivmsg(const IrcMessage& m, Time now);
@@ -139,13 +126,15 @@ class IrcSession {
   void OnOtherError(const IrcMessage& m, Time now);
 
   bool IsOwn(QStringView nick) const;
-  // SASL is asked for and the server has said nothing yet of its capabilities.
-  bool SaslWaitsForCap() const;
+  IrcServerInfo& server() { return tracker_.server(); }
+  const IrcServerInfo& server() const { return tracker_.server(); }
+  IrcChannels& channels() { return tracker_.channels(); }
+  const IrcChannels& channels() const { return tracker_.channels(); }
 
   IrcSessionOptions options_;
   IrcOutput out_;
-  IrcServerInfo server_;
-  IrcChannels channels_{server_};
+  // The server's 005, the channels and their members.
+  IrcChannelTracker tracker_{options_.membersEvery};
   IrcHistory history_;
   SendQueue queue_;
 
@@ -160,17 +149,12 @@ class IrcSession {
   bool connected_ = false;
   bool registered_ = false;
   bool lost_ = false;  // a Lost event is out: nothing more until Disconnected
-  Time connectedAt_{};
   Time heardAt_{};
   std::optional<Time> pingSentAt_;
-  Cap cap_ = Cap::Done;
-  QByteArray offered_;      // CAP LS replies so far
-  int requestsOpen_ = 0;    // CAP REQs not answered yet
-  bool saslAcked_ = false;
-  bool stamps_ = false;     // server-time
-  bool batches_ = false;    // batch
+  // Capabilities, SASL and the limits on registering.
+  IrcSignOn signOn_{{options_.saslAccount, options_.saslPassword, {"server-time", "batch"}, options_.capAnswer,
+                     options_.registration}};
   std::optional<Time> ctcpAnsweredAt_;
-  std::optional<Time> membersReportedAt_;
   // Channels left while their JOIN was unanswered, by folded name: a late
   // answer is followed by a PART, so that nobody sits where no one sees.
   QSet<QString> partWhenJoined_;

@@ -35,7 +35,7 @@ void IrcSession::OnOtherError(const IrcMessage& m, Time) {
 }
 
 void IrcSession::OnPrivmsg(const IrcMessage& m, Time now) {
-  if (!FromPerson(m, server_) || m.params.size() < 2) return;
+  if (!FromPerson(m, server()) || m.params.size() < 2) return;
   const QString target = Text(m.Param(0));
   const QString nick = Text(m.nick);
   const PrivmsgText said = ClassifyPrivmsg(Text(m.Param(1)));
@@ -47,12 +47,12 @@ void IrcSession::OnPrivmsg(const IrcMessage& m, Time now) {
     if (said.kind == PrivmsgText::Kind::Action) return Notice("* " + nick + " (to you only) " + text);
     return Notice(nick + " (to you only): " + text);
   }
-  IrcChannel* channel = channels_.Find(target);
+  IrcChannel* channel = channels().Find(target);
   if (!channel || channel->state != IrcChannel::State::Joined) return;
   // Requests to a whole channel are not answered: a flood of them would
   // make us flood in turn.
   if (said.kind == PrivmsgText::Kind::Ctcp) return;
-  const IrcHistory::Kind when = history_.Classify(m, *channel, now, stamps_, batches_);
+  const IrcHistory::Kind when = history_.Classify(m, *channel, now, signOn_.Acked("server-time"), signOn_.Acked("batch"));
   // A replay is shown as one, never as a line said now: the owner's own
   // earlier lines would be taken as commands again. In the first second
   // after a join without the server's markers, only the owner's own lines
@@ -71,14 +71,14 @@ void IrcSession::OnNotice(const IrcMessage& m, Time) {
   const QString target = Text(m.Param(0));
   QString text = StripIrcFormatting(Text(m.Param(1)));
   text.remove(QChar(u'\x01'));
-  if (FromPerson(m, server_) && server_.IsChannel(target)) {
-    IrcChannel* channel = channels_.Find(target);
+  if (FromPerson(m, server()) && server().IsChannel(target)) {
+    IrcChannel* channel = channels().Find(target);
     if (channel && channel->state == IrcChannel::State::Joined)
       Emit({IrcEvent::Kind::RoomNotice, channel->room, Text(m.nick), "-" + Text(m.nick) + "- " + text, {}, true});
     return;
   }
-  if (!FromPerson(m, server_) || IsOwn(target) || target == u"*" || target == u"AUTH")
-    Notice(FromPerson(m, server_) ? "-" + Text(m.nick) + "- " + text : text);
+  if (!FromPerson(m, server()) || IsOwn(target) || target == u"*" || target == u"AUTH")
+    Notice(FromPerson(m, server()) ? "-" + Text(m.nick) + "- " + text : text);
 }
 
 void IrcSession::AnswerCtcp(const IrcMessage& m, const QString& command, const QString& argument, Time now) {

@@ -119,16 +119,12 @@ void ProxySession::UpstreamConnected(Clock::time_point now) {
   if (state_ != State::Connecting) return;
   queue_.Clear();
   state_ = State::Relaying;
-  registrationDeadline_ = now + options_.registration;
-  if (localCap_) {
-    upCap_ = UpCap::Listing;
-    ToUpstream("CAP LS 302");
-  }
-  if (!options_.saslAccount.isEmpty()) {
-    registrationHeld_ = true;
-    capDeadline_ = now + options_.capAnswer;
-    return;
-  }
+  std::vector<QByteArray> lines;
+  const bool registerNow = signOn_.Start(now, localCap_, lines);
+  for (QByteArray& line : lines) ToUpstream(std::move(line));
+  // With an account of Morva's own, NICK and USER wait for the capability list.
+  registrationHeld_ = !registerNow;
+  if (registrationHeld_) return;
   SendRegistration(now);
 }
 
@@ -145,7 +141,7 @@ void ProxySession::FromUpstream(const QByteArray& line, Clock::time_point now) {
   const std::optional<IrcMessage> message = IrcMessage::Parse(line);
   std::vector<QByteArray> after;
   const bool kept = message && ReadFromUpstream(*message, &after, now);
-  ReportMembers(now);
+  tracker_.ReportMembers(now, out_.events);
   if (kept) return;
   out_.toClient.push_back(line);
   for (QByteArray& line : after) out_.toClient.push_back(std::move(line));
@@ -155,9 +151,7 @@ void ProxySession::FromUpstream(const QByteArray& line, Clock::time_point now) {
 
 bool ProxySession::ReadFromUpstream(const IrcMessage& m, std::vector<QByteArray>* after, Clock::time_point now) {
   const QByteArray& command = m.command;
-  if (upCap_ != UpCap::Off && upCap_ != UpCap::Done) {
-    if (UpstreamCap(m, now)) return true;
-  }
+  if ((command == "001" || signOn_.negotiating()) && UpstreamSignOn(m, now)) return true;
   if (command == "001") {
     if (registered_) return false;
     registered_ = true;
@@ -167,7 +161,7 @@ bool ProxySession::ReadFromUpstream(const IrcMessage& m, std::vector<QByteArray>
     // The client had Morva's capabilities; now it may have the network's.
     if (localCap_ && clientCapNotify_) {
       QByteArrayList offered;
-      for (const QByteArray& cap : upCaps_.split(' '))
+      for (const QByteArray& cap : signOn_.offered().split(' '))
         if (!cap.isEmpty() && cap != "sasl" && !cap.startsWith("sasl=") && cap != "cap-notify") offered.push_back(cap);
       *after = CapLines((m.prefix.isEmpty() ? QByteArray() : ':' + m.prefix + ' ') + "CAP " + nick_ + " NEW :",
                         offered);
@@ -185,40 +179,13 @@ bool ProxySession::ReadFromUpstream(const IrcMessage& m, std::vector<QByteArray>
     }
     return false;
   }
-  if (command == "005") {
-    if (server_.Read(m)) channels_.Refold();
-    return false;
-  }
-  if (!registered_) return false;
-  if (command == "NICK" && IsOwn(m.nick)) {
-    OnNick(Text(m.nick), Text(m.Param(0)));
-    nick_ = m.Param(0);
-    clientNick_ = nick_;
-    Emit(IrcEvent::Kind::OwnNameChanged, {}, {}, Text(nick_));
-  } else if (command == "NICK") {
-    OnNick(Text(m.nick), Text(m.Param(0)));
-  } else if (command == "JOIN") {
-    OnJoin(m);
-  } else if (command == "PART" || command == "KICK" || command == "QUIT") {
-    OnLeft(m);
-  } else if (command == "MODE") {
-    OnMode(m);
-  } else if (command == "TOPIC" || command == "332") {
-    OnTopic(m);
-  } else if (command == "353" || command == "366") {
-    OnNames(m, command == "366");
-  } else if (command == "PRIVMSG") {
+  if (!registered_ && command != "005") return false;
+  if (command == "PRIVMSG") {
     OnPrivmsg(m);
   } else if (command == "NOTICE") {
     OnChannelNotice(m);
-  } else if (IsJoinRefusal(command)) {
-    IrcChannel* channel = Find(Text(m.Param(1)));
-    // Only an answer to a JOIN of Morva's: the client's own are his to read.
-    if (channel && channel->state == IrcChannel::State::Asked) {
-      const QString room = channel->room;
-      channels_.Remove(channel->name);
-      Emit(IrcEvent::Kind::JoinRefused, room, {}, Text(Last(m)));
-    }
+  } else {
+    OnChannelLine(m, now);
   }
   return false;
 }
@@ -299,7 +266,7 @@ void ProxySession::RelayFromClient(const QByteArray& line, Clock::time_point now
 
 void ProxySession::OnOwnLine(const IrcMessage& m) {
   const QByteArray target = m.Param(0);
-  if (!server_.IsChannel(Text(target)) || m.params.size() < 2) return;
+  if (!server().IsChannel(Text(target)) || m.params.size() < 2) return;
   IrcChannel* channel = Find(Text(target));
   if (!channel || channel->state != IrcChannel::State::Joined) return;
   const PrivmsgText said = ClassifyPrivmsg(Text(m.Param(1)));
@@ -345,14 +312,14 @@ void ProxySession::Join(const QString& room) {
     if (known->room == openRoom_) return Emit(IrcEvent::Kind::Joined, known->room);
     return OpenRoom(known->room);
   }
-  IrcChannel& channel = channels_.Add(room, name);
+  IrcChannel& channel = channels().Add(room, name);
   // The open room again, after the network came back: the owner's client
   // joins its channels itself, and one JOIN is enough.
   if (room == openRoom_) return;
   if (state_ != State::Relaying) return;
   const QByteArray line = "JOIN " + WireSafe(name.toUtf8());
   if (line.size() > 510) {
-    channels_.Remove(name);
+    channels().Remove(name);
     return Emit(IrcEvent::Kind::JoinRefused, room, {}, "the name is too long for the network");
   }
   channel.state = IrcChannel::State::Asked;
@@ -398,40 +365,29 @@ void ProxySession::Flush(Clock::time_point now) {
 
 void ProxySession::Tick(Clock::time_point now) {
   if (state_ == State::BeforePassword && now >= passwordDeadline_) return RefuseClient("no password in time");
-  if (state_ == State::Relaying && registrationHeld_ && upCaps_.isEmpty() && now >= capDeadline_) {
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options_.capAnswer).count();
-    return UpstreamSaslFailed(QStringLiteral("the server offers no SASL (no answer to CAP LS in %1 s)").arg(seconds));
+  if (state_ == State::Relaying && !registered_) {
+    if (const IrcSignOn::Step step = signOn_.Tick(now); !step.failed.isEmpty()) return SignOnFailed(step);
   }
-  if (state_ == State::Relaying && !registered_ && now >= registrationDeadline_) {
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options_.registration).count();
-    const QString reason = QStringLiteral("the server did not let us sign on in %1 s").arg(seconds);
-    Notice("Connection to the network given up: " + reason);
-    return EndSession(reason);
-  }
-  if (state_ == State::Relaying) ReportMembers(now);
+  if (state_ == State::Relaying) tracker_.ReportMembers(now, out_.events);
   Flush(now);
 }
 
 std::optional<ProxySession::Clock::time_point> ProxySession::NextDeadline() const {
   std::optional<Clock::time_point> next;
   if (state_ == State::BeforePassword) next = passwordDeadline_;
-  if (state_ == State::Relaying && registrationHeld_ && upCaps_.isEmpty()) next = capDeadline_;
-  if (state_ == State::Relaying && !registered_)
-    next = next ? std::min(*next, registrationDeadline_) : registrationDeadline_;
+  if (state_ == State::Relaying && !registered_) {
+    if (const std::optional<Clock::time_point> due = signOn_.NextDeadline()) next = next ? std::min(*next, *due) : *due;
+  }
   if (state_ == State::Relaying && registered_) {
     if (const std::optional<Clock::time_point> due = queue_.NextDue()) next = next ? std::min(*next, *due) : *due;
     if (!relayed_.empty()) next = next ? std::min(*next, queue_.RoomAt()) : queue_.RoomAt();
   }
-  if (state_ == State::Relaying && membersReportedAt_) {
-    const bool waiting = std::any_of(channels_.all().begin(), channels_.all().end(), [](const auto& entry) {
-      return entry.second.state == IrcChannel::State::Joined && entry.second.membersChanged;
-    });
-    const Clock::time_point due = *membersReportedAt_ + options_.membersEvery;
-    if (waiting) next = next ? std::min(*next, due) : due;
+  if (state_ == State::Relaying) {
+    if (const std::optional<Clock::time_point> due = tracker_.NextReport()) next = next ? std::min(*next, *due) : *due;
   }
   return next;
 }
 
-bool ProxySession::IsOwn(QByteArrayView nick) const { return server_.Fold(Text(nick)) == server_.Fold(Text(nick_)); }
+bool ProxySession::IsOwn(QByteArrayView nick) const { return server().Fold(Text(nick)) == server().Fold(Text(nick_)); }
 
 }  // namespace irc

@@ -11,10 +11,10 @@
 #include <QString>
 #include <QStringList>
 
-#include "platform/chatclient/irc/IrcChannels.h"
+#include "platform/chatclient/irc/IrcChannelTracker.h"
 #include "platform/chatclient/irc/IrcEvent.h"
 #include "platform/chatclient/irc/IrcMessage.h"
-#include "platform/chatclient/irc/IrcServerInfo.h"
+#include "platform/chatclient/irc/IrcSignOn.h"
 #include "platform/chatclient/irc/SendQueue.h"
 
 namespace irc {
@@ -128,7 +128,6 @@ class ProxySession {
 
  private:
   enum class State { Idle, BeforePassword, Connecting, Relaying, Closed };
-  enum class UpCap { Off, Listing, Requested, Authenticating, Done };
 
   void BeforePassword(const QByteArray& line, const IrcMessage* message);
   void LocalCap(const IrcMessage& message);
@@ -141,21 +140,17 @@ class ProxySession {
   // Whether Morva keeps the network's line to itself.
   // Anything for the client after the line goes into `after`.
   bool ReadFromUpstream(const IrcMessage& message, std::vector<QByteArray>* after, Clock::time_point now);
-  bool UpstreamCap(const IrcMessage& message, Clock::time_point now);
-  void UpstreamSaslFailed(const QString& reason);
+  // The network's CAP and SASL lines while Morva signs on for the client,
+  // and its 001: true when the line is the sign-on's alone.
+  bool UpstreamSignOn(const IrcMessage& message, Clock::time_point now);
+  void SignOnFailed(const IrcSignOn::Step& step);
   // PASS, NICK and USER, then the client's lines that waited.
   void SendRegistration(Clock::time_point now);
   void OnOwnLine(const IrcMessage& message);
-  void OnJoin(const IrcMessage& message);
-  // PART, KICK and QUIT.
-  void OnLeft(const IrcMessage& message);
-  void OnMode(const IrcMessage& message);
-  void ReportMarks(const IrcChannel& channel);
-  void OnTopic(const IrcMessage& message);
-  void OnNames(const IrcMessage& message, bool end);
-  void OnNick(const QString& from, const QString& to);
-  // Every joined room whose members changed, unless the last report was too recent.
-  void ReportMembers(Clock::time_point now);
+  // JOIN, PART, KICK, QUIT, NICK, NAMES, TOPIC, MODE, 005, join refusals:
+  // the tracker's, but for what the owner's own lines mean here.
+  void OnChannelLine(const IrcMessage& message, Clock::time_point now);
+  void OnOwnJoin(const IrcMessage& message, IrcChannel* known, const QString& name);
   void OnPrivmsg(const IrcMessage& message);
   void OnChannelNotice(const IrcMessage& message);
   void OpenRoom(const QString& room);
@@ -172,7 +167,9 @@ class ProxySession {
   void Notice(const QString& text) { Emit(IrcEvent::Kind::Notice, {}, {}, text); }
   void NoticeToClient(const QString& text);
   void TellHeldNotices();
-  IrcChannel* Find(const QString& channel) { return channels_.Find(channel); }
+  IrcChannel* Find(const QString& channel) { return channels().Find(channel); }
+  IrcChannels& channels() { return tracker_.channels(); }
+  const IrcServerInfo& server() const { return tracker_.server(); }
   bool IsOwn(QByteArrayView nick) const;
   QByteArray ClientNick() const;
 
@@ -198,16 +195,17 @@ class ProxySession {
   QByteArray userLine_;
   QByteArray clientNick_;
   std::vector<QByteArray> waiting_;  // the client's lines while the network is not there yet
-  UpCap upCap_ = UpCap::Off;
-  QByteArray upCaps_;  // what the network offers
+  // Morva's own CAP (and SASL) with the network, for a client it answered itself.
+  IrcSignOn signOn_{{options_.saslAccount, options_.saslPassword, {},
+                     std::chrono::duration_cast<std::chrono::milliseconds>(options_.capAnswer),
+                     std::chrono::duration_cast<std::chrono::milliseconds>(options_.registration)}};
   bool registered_ = false;
   QByteArray nick_;
   QByteArray user_;
   QByteArray host_;
   // What the network says of itself (005), and the owner's channels by
   // its case mapping.
-  IrcServerInfo server_;
-  IrcChannels channels_{server_};
+  IrcChannelTracker tracker_{std::chrono::duration_cast<std::chrono::milliseconds>(options_.membersEvery)};
   bool paced_ = true;
   // The client was sent away for not reading: nothing more is written to it.
   bool clientDropped_ = false;
@@ -215,9 +213,6 @@ class ProxySession {
   // capability list, so that it never signs the owner on without; the
   // client's lines wait with them.
   bool registrationHeld_ = false;
-  Clock::time_point capDeadline_{};
-  Clock::time_point registrationDeadline_{};
-  std::optional<Clock::time_point> membersReportedAt_;
   QString openRoom_;  // kept from one client to the next
   std::deque<QString> heldNotices_;  // the same
 };

@@ -31,7 +31,7 @@ void ProxySession::Act(const QString& room, const QString& html, Clock::time_poi
 void ProxySession::SayTo(const QString& nick, const QString& html, Clock::time_point now) {
   const QByteArray target = nick.toUtf8();
   const QString irc = HtmlToIrc(html);
-  if (target.isEmpty() || server_.IsChannel(nick) || target.contains(',') ||
+  if (target.isEmpty() || server().IsChannel(nick) || target.contains(',') ||
       target.contains(' ') || target.contains('!') || target.contains('@'))
     return Notice("/msg goes to one member's name, not to " + nick + ": not sent");
   if (!registered_ || state_ != State::Relaying)

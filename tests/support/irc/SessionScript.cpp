@@ -13,13 +13,11 @@ void SessionScript::Run(const std::vector<std::string>& steps) {
 }
 
 void SessionScript::Step(const std::string& step) {
-  const QString text = QString::fromStdString(step);
-  const QString word = text.section(' ', 0, 0);
-  const QString rest = text.section(' ', 1);
-  if (text.startsWith("< ")) {
+  const auto [word, rest] = ReadIrcScriptStep(step);
+  if (word == "<") {
     if (auto message = irc::IrcMessage::Parse(rest.toUtf8())) session_.Receive(*message, now_);
-  } else if (text.startsWith('+')) {
-    now_ += std::chrono::milliseconds(text.mid(1).toLongLong());
+  } else if (word == "+") {
+    now_ += std::chrono::milliseconds(rest.toLongLong());
     session_.Tick(now_);
   } else if (word == "connect") {
     session_.Connected(now_);
@@ -44,26 +42,7 @@ void SessionScript::Step(const std::string& step) {
 void SessionScript::Collect() {
   irc::IrcOutput out = session_.Take();
   for (const QByteArray& line : out.lines) entries_.push_back("> " + QString::fromUtf8(line));
-  // By kind, in the order of IrcEvent::Kind.
-  static const char* const kHeads[] = {"signed on ", "now ",    "joined ", "refused ", "line ",   "room ",
-                                       "members ",   "notice ", "lost, ",  "joins ",   "parts ",  "quits ",
-                                       "renames ",   "kicked ", "topic ",  "marks "};
-  for (const irc::IrcEvent& e : out.events) {
-    QString entry = QString("= ") + kHeads[static_cast<int>(e.kind)] + e.room;
-    // The room's news: "= kicked Lobby: Bob by Op: flood".
-    if (e.kind >= irc::IrcEvent::Kind::MemberJoined && e.kind != irc::IrcEvent::Kind::Marks) {
-      QString news = e.nick;
-      if (e.kind == irc::IrcEvent::Kind::MemberKicked) news += " by " + e.members.value(0);
-      if (!e.text.isEmpty()) news += (news.isEmpty() ? "" : ": ") + e.text;
-      entries_.push_back(entry + ": " + news);
-      continue;
-    }
-    if (e.kind == irc::IrcEvent::Kind::Line) entry += " " + e.nick;
-    if (!e.room.isEmpty()) entry += ": ";
-    if (e.kind == irc::IrcEvent::Kind::Lost) entry += e.retry ? "retry: " : "final: ";
-    const bool list = e.kind == irc::IrcEvent::Kind::Members || e.kind == irc::IrcEvent::Kind::Marks;
-    entries_.push_back(entry + (list ? e.members.join(' ') : e.text));
-  }
+  for (const irc::IrcEvent& e : out.events) entries_.push_back(IrcEventEntry(e));
 }
 
 std::vector<std::string> SessionScript::InLobby(const std::string& caps) {

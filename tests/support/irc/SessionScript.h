@@ -7,13 +7,10 @@
 #include <QString>
 
 #include "platform/chatclient/irc/IrcSession.h"
+#include "tests/support/irc/IrcScript.h"
 
-// Plays a script at an IRC session and writes down what it does, one entry
-// per line written ("> JOIN #Lobby") or event ("= joined Lobby"). Steps:
-//   "< LINE"        the server sends LINE
-//   "+MS"           MS milliseconds pass, then the session's Tick
-//   "connect", "lost", "join ROOM", "part ROOM", "say ROOM TEXT"
-// The clock is the script's own: nothing waits for real time.
+// Plays a script (IrcScript.h) at an IRC session and writes down what it
+// does, one entry per line written ("> JOIN #Lobby") or event ("= joined Lobby").
 class SessionScript {
  public:
   explicit SessionScript(irc::IrcSessionOptions options = {}, QString screenName = "Joe");

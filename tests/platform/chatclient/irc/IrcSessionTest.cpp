@@ -20,12 +20,6 @@ struct Row {
   bool sasl = false;
 };
 
-std::string Dump(const std::vector<QString>& entries) {
-  std::string all;
-  for (const QString& e : entries) all += "  " + e.toStdString() + "\n";
-  return all;
-}
-
 void Play(const std::vector<Row>& rows, bool inLobby) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -39,11 +33,11 @@ void Play(const std::vector<Row>& rows, bool inLobby) {
     std::size_t at = 0;
     for (const std::string& wanted : row.expect) {
       while (at < entries.size() && !entries[at].contains(QString::fromStdString(wanted))) ++at;
-      ASSERT_LT(at, entries.size()) << "no \"" << wanted << "\" (in order) in\n" << Dump(entries);
+      ASSERT_LT(at, entries.size()) << "no \"" << wanted << "\" (in order) in\n" << DumpIrcEntries(entries);
       ++at;
     }
     for (const std::string& unwanted : row.never)
-      for (const QString& e : entries) EXPECT_FALSE(e.contains(QString::fromStdString(unwanted))) << Dump(entries);
+      for (const QString& e : entries) EXPECT_FALSE(e.contains(QString::fromStdString(unwanted))) << DumpIrcEntries(entries);
     for (const QString& e : entries) {
       const qsizetype bytes = e.startsWith("> ") ? e.toUtf8().size() - 2 : 0;
       EXPECT_LE(bytes, 510) << e.left(60).toStdString();
@@ -71,7 +65,7 @@ TEST(IrcSession, RegistersWithCapabilitiesNickRetriesAndSasl) {
         "= notice The server takes the screen name Jo_ for an erroneous nick (Erroneous); trying J__",
         "= notice Signed on as J__", "= signed on J__"}},
       {"registration that never ends is a lost connection, tried again",
-       {"connect", "+60000"}, {"= lost, retry: the server did not let us sign on in time"}},
+       {"connect", "+60000"}, {"= lost, retry: the server did not let us sign on in 60 s"}},
       {"SASL: NICK and USER only once CAP is known, then PLAIN, then CAP END",
        {"connect", "< :s CAP * LS * :server-time", "< :s CAP * LS :sasl=PLAIN,EXTERNAL", "< :s CAP * ACK :server-time",
         "< :s CAP * ACK :sasl", "< AUTHENTICATE +", "< :s 900 Joe Joe!u@h joe :logged in", "< :s 903 Joe :ok",
@@ -234,7 +228,7 @@ TEST(IrcSession, ANamesReplyWithoutEndIsBounded) {
   }
   script.Forget();
   script.Step("< :s 366 Joe #Lobby :End");
-  ASSERT_EQ(script.entries().size(), 2u) << Dump(script.entries());
+  ASSERT_EQ(script.entries().size(), 2u) << DumpIrcEntries(script.entries());
   EXPECT_EQ(script.entries()[0], "= notice #Lobby has more than 100000 members; the list shows 100000");
   EXPECT_EQ(script.entries()[1].count(' '), 100000 + 2);
 }
