@@ -10,6 +10,8 @@ namespace stream {
 inline constexpr long kRate = 44100;
 inline constexpr int kChannels = 2;
 inline constexpr int kBitrateKbps = 128;
+// Samples in one MPEG-1 Layer III frame.
+inline constexpr long kMpegFrameSamples = 1152;
 
 // Whether an MPEG audio frame header (its first four bytes, big-endian) is
 // of the stream's format, so that the frame can go out as it is: MPEG-1,

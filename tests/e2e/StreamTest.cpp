@@ -268,7 +268,8 @@ TEST_F(StreamTest, AfterIcecastIsKilledAndStartedAgainTheListenerHearsTheTrack) 
   const std::vector<sound::Run> gaps = sound::SilentRuns(heard, from, now, sound::FramesOf(0.005));
   EXPECT_TRUE(gaps.empty()) << gaps.size() << " gaps in the owner's sound, the first at "
                             << sound::SecondsOf(gaps.front().begin) << " s, "
-                            << sound::SecondsOf(gaps.front().frames) * 1000 << " ms long";
+                            << sound::SecondsOf(gaps.front().frames) * 1000 << " ms long; Icecast was killed at "
+                            << sound::SecondsOf(killed) << " s";
   Say(".pause", Morva("MP3 Player Paused"));
   EXPECT_EQ(morva_.errors().count("stream: lost"), 1);
   EXPECT_FALSE(morva_.errors().contains(IcecastServer::kSourcePassword));
