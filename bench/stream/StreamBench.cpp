@@ -241,6 +241,8 @@ void Latency(const QString& music, IcecastServer& icecast) {
 void Listeners(const QString& music, IcecastServer& icecast, int seconds) {
   Morva morva(music, {"--stream", icecast.SourceAddress()});
   morva.Type(".play long");
+  if (!morva.WaitFor("Playing [long]")) std::printf("4. the track does not play\n");
+  QThread::sleep(2);  // past the start of the track and of the stream
   std::vector<std::unique_ptr<QTcpSocket>> sockets;
   const auto measure = [&](int wanted) {
     sockets.resize(std::min<std::size_t>(sockets.size(), static_cast<std::size_t>(wanted)));
@@ -265,8 +267,12 @@ void Listeners(const QString& music, IcecastServer& icecast, int seconds) {
   double hundred = 0.0;
   std::vector<double> ratios;
   for (int at = 0; at < seconds; at += 2 * kWindowSeconds) {
-    const double oneWindow = measure(1);
-    const double hundredWindow = measure(100);
+    // Which comes first changes each time, so that a drift counts for neither.
+    const bool oneFirst = (at / (2 * kWindowSeconds)) % 2 == 0;
+    const double firstWindow = measure(oneFirst ? 1 : 100);
+    const double secondWindow = measure(oneFirst ? 100 : 1);
+    const double oneWindow = oneFirst ? firstWindow : secondWindow;
+    const double hundredWindow = oneFirst ? secondWindow : firstWindow;
     one += oneWindow;
     hundred += hundredWindow;
     ratios.push_back(hundredWindow / oneWindow);
