@@ -19,6 +19,7 @@ packages=(
   libtag1-dev  # the tags of the collection
   libshout-dev libmp3lame-dev libsoxr-dev  # the stream: Icecast source, MP3 encoder, resampler
   icecast2 ffmpeg  # the tests' own Icecast server, and a listener nobody here wrote
+  chromium-headless-shell qt6-websockets-dev  # a real browser as a listener, driven over DevTools
 )
 
 missing=()

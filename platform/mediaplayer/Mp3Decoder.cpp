@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "src/seams/ControlError.h"
 
@@ -127,23 +128,47 @@ constexpr int kFramesPerCount = 4096;
 
 }  // namespace
 
-// Counts the file's frames with a handle of its own on the same descriptor.
-// Its reader keeps its own place in the file (pread), so the playing handle
-// is left where it is.
+// Counts the file's frames (or walks them for the stream) with a handle of
+// its own on the same descriptor. Its reader keeps its own place in the file
+// (pread), so the playing handle is left where it is, and reads ahead a block
+// at a time: the library asks for a frame's header and then its body, which
+// would otherwise be two system calls for every frame.
 struct Mp3Decoder::Counter {
+  static constexpr std::size_t kAhead = 64 * 1024;
+
+  Counter(int file, HandlePtr reader) : fd(file), handle(std::move(reader)) {}
+
   int fd;
   std::int64_t position = 0;
   std::int64_t samples = 0;  // of the frames counted so far
   HandlePtr handle;
+  std::vector<unsigned char> ahead;  // the file's bytes from aheadAt on
+  std::int64_t aheadAt = 0;
 
   static mpg123_ssize_t Read(void* self, void* buffer, std::size_t bytes) {
     auto& counter = *static_cast<Counter*>(self);
-    ssize_t got = 0;
-    do {
-      got = ::pread(counter.fd, buffer, bytes, counter.position);
-    } while (got < 0 && errno == EINTR);
-    if (got > 0) counter.position += got;
-    return got;
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::size_t done = 0;
+    while (done < bytes) {
+      const std::int64_t offset = counter.position - counter.aheadAt;
+      if (offset < 0 || offset >= static_cast<std::int64_t>(counter.ahead.size())) {
+        counter.ahead.resize(kAhead);
+        ssize_t got = 0;
+        do {
+          got = ::pread(counter.fd, counter.ahead.data(), kAhead, counter.position);
+        } while (got < 0 && errno == EINTR);
+        counter.ahead.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        counter.aheadAt = counter.position;
+        if (got < 0) return done > 0 ? static_cast<mpg123_ssize_t>(done) : -1;
+        if (got == 0) break;  // the end of the file
+        continue;
+      }
+      const std::size_t take = std::min(bytes - done, counter.ahead.size() - static_cast<std::size_t>(offset));
+      std::memcpy(out + done, counter.ahead.data() + offset, take);
+      done += take;
+      counter.position += static_cast<std::int64_t>(take);
+    }
+    return static_cast<mpg123_ssize_t>(done);
   }
 
   static off_t Seek(void* self, off_t offset, int whence) {
@@ -218,7 +243,7 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(const std::string& path, bool repla
 void Mp3Decoder::CountFrames() {
   if (lengthSettled_) return;
   if (!counter_) {
-    counter_ = std::make_unique<Counter>(Counter{fd_, 0, 0, NewHandle()});
+    counter_ = std::make_unique<Counter>(fd_, NewHandle());
     mpg123_handle* handle = counter_->handle.get();
     if (!handle || mpg123_replace_reader_handle(handle, &Counter::Read, &Counter::Seek, nullptr) != MPG123_OK ||
         mpg123_open_handle(handle, counter_.get()) != MPG123_OK) {
@@ -283,7 +308,7 @@ void Mp3Decoder::TakeFrames() {
   frames_.clear();
   if (!keepFrames_ || frameReaderFailed_) return;
   if (!frameReader_) {
-    frameReader_ = std::make_unique<Counter>(Counter{fd_, 0, 0, NewHandle()});
+    frameReader_ = std::make_unique<Counter>(fd_, NewHandle());
     mpg123_handle* handle = frameReader_->handle.get();
     if (!handle || mpg123_replace_reader_handle(handle, &Counter::Read, &Counter::Seek, nullptr) != MPG123_OK ||
         mpg123_open_handle(handle, frameReader_.get()) != MPG123_OK) {

@@ -130,8 +130,7 @@ void Stream::Run() {
       // Silence, up to the full lead again.
       const auto wanted = std::chrono::duration<double>(Clock::now() + options_.lead - sentUntil).count();
       const auto frames = std::max(kSilenceFrames, static_cast<long>(wanted * kRate));
-      encoder->Silence(static_cast<std::size_t>(frames), out);
-      length = static_cast<double>(frames) / kRate;
+      length = static_cast<double>(encoder->Silence(static_cast<std::size_t>(frames), out)) / kRate;
     }
     sentUntil = std::max(sentUntil, Clock::now()) + Seconds(length);
     // A network that cannot keep up gets no more until it has taken what it holds.

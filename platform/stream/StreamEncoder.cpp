@@ -82,10 +82,47 @@ void StreamEncoder::Encode(const std::int16_t* samples, std::size_t frames, long
   EncodeStereo(resampled_.data(), made, out);
 }
 
-void StreamEncoder::Silence(std::size_t frames, std::vector<unsigned char>& out) {
-  stereo_.assign(frames * kChannels, 0);
-  // Silence is at the stream's rate; the resampler's tail of the last track is let go.
-  EncodeStereo(stereo_.data(), frames, out);
+void StreamEncoder::MakeSilentFrame() {
+  // LAME's start is behind it after a few frames; one from there on is the
+  // silence every later one would be.
+  constexpr std::size_t kFrames = 8;
+  std::vector<unsigned char> encoded;
+  stereo_.assign(kFrames * kMpegFrameSamples * kChannels, 0);
+  EncodeStereo(stereo_.data(), kFrames * kMpegFrameSamples, encoded);
+  Flush(encoded);
+  std::size_t at = 0;
+  for (std::size_t frame = 0; frame < kFrames / 2; ++frame) {
+    const std::size_t bytes =
+        at + 4 > encoded.size()
+            ? 0
+            : StreamFrameBytes(std::uint32_t{encoded[at]} << 24 | std::uint32_t{encoded[at + 1]} << 16 |
+                               std::uint32_t{encoded[at + 2]} << 8 | std::uint32_t{encoded[at + 3]});
+    if (bytes == 0 || at + bytes > encoded.size()) {
+      silentFrame_.clear();  // not whole frames: silence is encoded each time
+      return;
+    }
+    silentFrame_.assign(encoded.begin() + static_cast<std::ptrdiff_t>(at),
+                        encoded.begin() + static_cast<std::ptrdiff_t>(at + bytes));
+    at += bytes;
+  }
+}
+
+std::size_t StreamEncoder::Silence(std::size_t frames, std::vector<unsigned char>& out) {
+  // What was encoded before ends first: the silent frames stand alone.
+  Flush(out);
+  if (!triedSilentFrame_) {
+    triedSilentFrame_ = true;
+    MakeSilentFrame();
+  }
+  if (silentFrame_.empty()) {
+    stereo_.assign(frames * kChannels, 0);
+    EncodeStereo(stereo_.data(), frames, out);
+    return frames;
+  }
+  const std::size_t count = (frames + kMpegFrameSamples - 1) / kMpegFrameSamples;
+  out.reserve(out.size() + count * silentFrame_.size());
+  for (std::size_t i = 0; i < count; ++i) out.insert(out.end(), silentFrame_.begin(), silentFrame_.end());
+  return count * kMpegFrameSamples;
 }
 
 void StreamEncoder::EncodeStereo(const std::int16_t* samples, std::size_t frames, std::vector<unsigned char>& out) {

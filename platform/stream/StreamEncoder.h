@@ -26,7 +26,9 @@ class StreamEncoder {
   // Appends to `out` the MP3 frames that are ready.
   void Encode(const std::int16_t* samples, std::size_t frames, long rate, int channels,
               std::vector<unsigned char>& out);
-  void Silence(std::size_t frames, std::vector<unsigned char>& out);
+  // Silence for at least `frames`, as whole MPEG frames of it: one silent
+  // frame, encoded once, is repeated. Returns the frames of sound it lasts.
+  std::size_t Silence(std::size_t frames, std::vector<unsigned char>& out);
   // Ends what was encoded so far, so that frames from elsewhere can follow;
   // encoding may go on after it.
   void Flush(std::vector<unsigned char>& out);
@@ -36,11 +38,14 @@ class StreamEncoder {
  private:
   void EncodeStereo(const std::int16_t* samples, std::size_t frames, std::vector<unsigned char>& out);
   void Resampler(long rate);
+  void MakeSilentFrame();
 
   lame_global_struct* lame_ = nullptr;
   soxr* soxr_ = nullptr;  // for resamplerRate_, when it is not the stream's
   long resamplerRate_ = 0;
   bool pending_ = false;
+  std::vector<unsigned char> silentFrame_;  // empty until the first Silence
+  bool triedSilentFrame_ = false;
   std::vector<std::int16_t> stereo_;
   std::vector<std::int16_t> resampled_;
 };

@@ -63,6 +63,9 @@ class StreamQueue : public SoundTap {
   double queuedSeconds_ = 0.0;
   double droppedSeconds_ = 0.0;
   bool titled_ = false;  // a title waits
+  // The last sound went out as its MPEG frames, with this many channels.
+  bool passing_ = false;
+  int passingChannels_ = 0;
   bool closed_ = false;
 };
 

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <iostream>
 #include <memory>
 #include <optional>
 
@@ -14,13 +15,18 @@
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include "tests/e2e/ConsoleLines.h"
+#include "tests/e2e/HeadlessBrowser.h"
 #include "tests/e2e/IcecastServer.h"
 #include "tests/e2e/MorvaProcess.h"
 #include "tests/e2e/MusicFolder.h"
+#include "tests/e2e/SoundAnalysis.h"
+#include "tests/e2e/SoundServer.h"
 #include "tests/e2e/StreamListener.h"
 #include "tests/platform/cdplayer/DiscImage.h"
+#include "tests/support/DBusSession.h"
 #include "tests/support/WaitUntil.h"
 
 namespace {
@@ -30,15 +36,26 @@ using e2e::Morva;
 
 constexpr int kCdHz = 1200;
 
-// A tone as an MP3 file: sox makes it, lame encodes it at 128 kbit/s.
-bool WriteTone(const QString& path, int rate, int channels, double hz, int seconds) {
+// An MP3 file of tones one after the other, each `seconds` long: sox makes
+// them, lame encodes them at 128 kbit/s.
+bool WriteTones(const QString& path, int rate, int channels, const QList<double>& tones, int seconds) {
+  QStringList parts;
+  bool made = true;
+  for (const double hz : tones) {
+    parts << path + "." + QString::number(parts.size()) + ".wav";
+    made = made && QProcess::execute("sox", {"-n", "-r", QString::number(rate), "-c", QString::number(channels), "-b",
+                                             "16", parts.last(), "synth", QString::number(seconds), "sine",
+                                             QString::number(hz), "vol", "0.5"}) == 0;
+  }
   const QString wav = path + ".wav";
-  const bool made =
-      QProcess::execute("sox", {"-n", "-r", QString::number(rate), "-c", QString::number(channels), "-b", "16", wav,
-                                "synth", QString::number(seconds), "sine", QString::number(hz), "vol", "0.5"}) == 0 &&
-      QProcess::execute("lame", {"--quiet", "-b", "128", wav, path}) == 0;
-  QFile::remove(wav);
+  made = made && QProcess::execute("sox", parts + QStringList{wav}) == 0 &&
+         QProcess::execute("lame", {"--quiet", "-b", "128", wav, path}) == 0;
+  for (const QString& part : parts + QStringList{wav}) QFile::remove(part);
   return made;
+}
+
+bool WriteTone(const QString& path, int rate, int channels, double hz, int seconds) {
+  return WriteTones(path, rate, channels, {hz}, seconds);
 }
 
 // What ffprobe reads of a stream: the ICY title and every frame's format.
@@ -62,7 +79,10 @@ class StreamTest : public ::testing::Test {
                                              QFileDevice::ExeGroup | QFileDevice::ExeOther);
     if (!WriteTone(folder.music + "Low Tone.mp3", 44100, 2, 440, 30) ||
         !WriteTone(folder.music + "High Tone.mp3", 44100, 2, 880, 30) ||
-        !WriteTone(folder.music + "Mono Tone.mp3", 48000, 1, 660, 30)) {
+        !WriteTone(folder.music + "Mono Tone.mp3", 48000, 1, 660, 30) ||
+        !WriteTone(folder.music + "Long Tone.mp3", 44100, 2, 440, 90) ||
+        !WriteTones(folder.music + "Halves Stereo.mp3", 44100, 2, {440, 880}, 20) ||
+        !WriteTones(folder.music + "Halves At 48k.mp3", 48000, 1, {440, 880}, 20)) {
       problem_ = "cannot make MP3 files (are sox and lame installed?)";
       return;
     }
@@ -83,13 +103,19 @@ class StreamTest : public ::testing::Test {
     return problem.isEmpty() ? std::move(server) : nullptr;
   }
 
-  void StartMorva(const QStringList& more, const QByteArray& password = IcecastServer::kSourcePassword) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  // On the bus when given, with the desktop's player interface; else
+  // without. Into the sound server when given; else to no sound output.
+  void StartMorva(const QStringList& more, const QByteArray& password = IcecastServer::kSourcePassword,
+                  const DBusSession* bus = nullptr, const SoundServer* sound = nullptr) {
+    QProcessEnvironment environment = sound ? sound->Environment() : QProcessEnvironment::systemEnvironment();
     environment.remove("DBUS_SESSION_BUS_ADDRESS");
+    if (bus) environment.insert("DBUS_SESSION_BUS_ADDRESS", bus->address());
     environment.insert("MORVA_STREAM_PASSWORD", password);
     morva_.SetEnvironment(environment);
     morva_.KeepErrors();
-    ASSERT_TRUE(morva_.Start(program_, QStringList{"--audio", "null", "--no-mpris", "--screen-name", "Joe"} + more,
+    const QStringList mpris = bus ? QStringList{} : QStringList{"--no-mpris"};
+    const QStringList audio{"--audio", sound ? "pulse" : "null"};
+    ASSERT_TRUE(morva_.Start(program_, QStringList{"--screen-name", "Joe"} + audio + mpris + more,
                              root_->path() + "/music"));
     ASSERT_TRUE(morva_.WaitForLine("Joe: " + e2e::kBullet + " Loaded By:Joe")) << morva_.errors().toStdString();
   }
@@ -173,16 +199,53 @@ TEST_F(StreamTest, TheListenerHearsEveryTrackThePauseAndTheCdAtOneFormat) {
   EXPECT_TRUE(listener.Running()) << "the listener stayed connected throughout";
 }
 
-TEST_F(StreamTest, AfterIcecastIsKilledAndStartedAgainTheListenerHearsTheTrack) {
+// Tracks of 440 Hz for 20 s, then 880 Hz: a seek from the desktop to the
+// second half is heard at once, where playing on would take 10 s or more.
+// One track goes out as its own frames, the other is encoded.
+TEST_F(StreamTest, ASeekFromTheDesktopMovesTheStream) {
+  DBusSession bus;
+  ASSERT_TRUE(bus.problem().isEmpty()) << bus.problem().toStdString();
   std::unique_ptr<IcecastServer> icecast = StartIcecast("icecast");
   ASSERT_TRUE(icecast);
-  StartMorva({"--stream", icecast->SourceAddress()});
-  Say(".play low", Morva("Playing [Low Tone]"));
+  StartMorva({"--stream", icecast->SourceAddress()}, IcecastServer::kSourcePassword, &bus);
+  StreamListener listener;
+  ASSERT_TRUE(listener.Start(icecast->Url(), folder_ + "/heard-seek.raw"));
+  struct Case {
+    QByteArray play;
+    QByteArray title;
+    QStringList seek;  // playerctl's: SetPosition, then Seek
+  };
+  const Case cases[] = {{".play halves stereo", "Halves Stereo", {"position", "25"}},
+                        {".play halves at 48k", "Halves At 48k", {"position", "22+"}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title.toStdString());
+    Say(c.play, Morva("Playing [" + c.title + "]"));
+    ASSERT_TRUE(Hears(listener, 440));
+    const double before = bus.Playerctl("morva", {"position"}).toDouble();
+    ASSERT_LT(before, 10.0) << "too late to tell a seek from playing on";
+    int status = -1;
+    bus.Playerctl("morva", c.seek, &status);
+    ASSERT_EQ(status, 0);
+    EXPECT_TRUE(Hears(listener, 880, 5.0)) << "the seek from " << before << " s is not heard";
+  }
+}
+
+// The owner's own sound, recorded from a private PulseAudio server's sink,
+// goes on without a gap while Icecast is down and when it is back.
+TEST_F(StreamTest, AfterIcecastIsKilledAndStartedAgainTheListenerHearsTheTrack) {
+  SoundServer speakers(folder_ + "/s");
+  const QString notRunning = speakers.Start();
+  ASSERT_TRUE(notRunning.isEmpty()) << "the sound server does not run: " << notRunning.toStdString();
+  std::unique_ptr<IcecastServer> icecast = StartIcecast("icecast");
+  ASSERT_TRUE(icecast);
+  StartMorva({"--stream", icecast->SourceAddress()}, IcecastServer::kSourcePassword, nullptr, &speakers);
+  Say(".play long", Morva("Playing [Long Tone]"));
   {
     StreamListener listener;
     ASSERT_TRUE(listener.Start(icecast->Url(), folder_ + "/heard2.raw"));
     ASSERT_TRUE(Hears(listener, 440));
   }
+  const std::size_t killed = speakers.Frames();
   icecast->Kill();
   ASSERT_TRUE(morva_.WaitForErrorLine("morva: stream: lost Icecast at 127.0.0.1:" +
                                       QByteArray::number(icecast->Port()) +
@@ -195,7 +258,18 @@ TEST_F(StreamTest, AfterIcecastIsKilledAndStartedAgainTheListenerHearsTheTrack) 
   StreamListener listener;
   ASSERT_TRUE(listener.Start(icecast->Url(), folder_ + "/heard3.raw"));
   EXPECT_TRUE(Hears(listener, 440));
-  // The owner's player went on all along.
+  // The owner heard the track all along: from a second before the kill to now.
+  const std::size_t now = speakers.Frames();
+  const sound::Samples heard = speakers.Left();
+  const std::size_t from = killed - std::min(killed, sound::FramesOf(1.0));
+  ASSERT_GT(sound::SecondsOf(now - from), 2.0);
+  std::cout << "the owner's sound measured over " << sound::SecondsOf(now - from) << " s around the outage\n";
+  EXPECT_NEAR(sound::ToneHz(heard, from, now), 440.0, 2.0);
+  const std::vector<sound::Run> gaps = sound::SilentRuns(heard, from, now, sound::FramesOf(0.005));
+  EXPECT_TRUE(gaps.empty()) << gaps.size() << " gaps in the owner's sound, the first at "
+                            << sound::SecondsOf(gaps.front().begin) << " s, "
+                            << sound::SecondsOf(gaps.front().frames) * 1000 << " ms long; Icecast was killed at "
+                            << sound::SecondsOf(killed) << " s";
   Say(".pause", Morva("MP3 Player Paused"));
   EXPECT_EQ(morva_.errors().count("stream: lost"), 1);
   EXPECT_FALSE(morva_.errors().contains(IcecastServer::kSourcePassword));
@@ -243,6 +317,47 @@ TEST_F(StreamTest, LocalStartsAPrivateServerAndStopsItAtTheEnd) {
   ASSERT_EQ(morva_.WaitForExit(), 0);
   QTcpServer again;
   EXPECT_TRUE(again.listen(QHostAddress::LocalHost, static_cast<quint16>(port))) << "icecast2 was left running";
+}
+
+// A real browser: the stream in a page's <audio> element plays on, with no
+// media error.
+TEST_F(StreamTest, ABrowserPlaysTheStreamInAnAudioElement) {
+  std::unique_ptr<IcecastServer> icecast = StartIcecast("icecast");
+  ASSERT_TRUE(icecast);
+  StartMorva({"--stream", icecast->SourceAddress()});
+  Say(".play low", Morva("Playing [Low Tone]"));
+  const QString page = folder_ + "/listen.html";
+  QFile file(page);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QStringLiteral("<!doctype html><title>Listen along</title>\n"
+                            "<audio id=\"stream\" src=\"%1\" autoplay></audio>\n"
+                            "<script>\n"
+                            "const errors = [];\n"
+                            "const audio = document.getElementById('stream');\n"
+                            "audio.addEventListener('error', () => errors.push(audio.error ? audio.error.code : 0));\n"
+                            "</script>\n")
+                 .arg(icecast->Url())
+                 .toUtf8());
+  file.close();
+
+  HeadlessBrowser browser(folder_ + "/browser");
+  bool cannotStart = false;
+  const QString problem = browser.Start(&cannotStart);
+  if (cannotStart) GTEST_SKIP() << "Chromium cannot run here: " << problem.toStdString();
+  ASSERT_TRUE(problem.isEmpty()) << problem.toStdString();
+  ASSERT_TRUE(browser.Navigate(QUrl::fromLocalFile(page).toString()));
+  const auto currentTime = [&] { return browser.Evaluate("audio.currentTime").toDouble(-1.0); };
+  double first = -1.0;
+  const auto failed = [&] { return browser.Evaluate("errors.length").toInt() > 0; };
+  ASSERT_TRUE(WaitUntil([&] { return (first = currentTime()) > 1.0 || failed(); }, 30s) && !failed())
+      << "currentTime stays at " << first << "; errors: "
+      << browser.Evaluate("JSON.stringify(errors)").toString().toStdString();
+  // And it goes on moving: the stream keeps coming.
+  double later = first;
+  EXPECT_TRUE(WaitUntil([&] { return (later = currentTime()) > first + 2.0; }, 30s))
+      << "currentTime went from " << first << " to " << later;
+  EXPECT_EQ(browser.Evaluate("JSON.stringify(errors)").toString(), "[]");
+  EXPECT_EQ(browser.Evaluate("audio.paused").toBool(true), false);
 }
 
 // Faults of the command line end the start with status 2.

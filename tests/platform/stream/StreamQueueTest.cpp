@@ -53,4 +53,39 @@ TEST(StreamQueueTest, PassesStreamFramesKeepsTitlesAndDropsTheOldestSound) {
   EXPECT_TRUE(queue.Take(until).empty());
 }
 
+// A player's chunks, each a little shorter than an MPEG frame, go out as the
+// frames handed over with them: a chunk that brings no new frame adds its
+// time and nothing to encode. Chunks in a row make one piece. After a title,
+// sound without frames (a CD) is sound again.
+TEST(StreamQueueTest, ChunksOfAFileGoAsItsFramesAndTheirTimeOnly) {
+  StreamQueue queue(10.0);
+  const std::vector<std::int16_t> chunk(1102 * 2, 7);
+  const auto frame = Header(0, 1);
+  queue.Sound(chunk.data(), 1102, 44100, 2, frame);
+  queue.Sound(chunk.data(), 1102, 44100, 2, {});  // its sound is in the frame before
+  queue.Sound(chunk.data(), 1102, 44100, 2, frame);
+  queue.Title("Track 1");
+  queue.Sound(chunk.data(), 1102, 44100, 2, {});
+  queue.Sound(chunk.data(), 1102, 44100, 2, {});
+
+  const std::vector<Piece> taken = queue.Take(StreamQueue::Clock::now());
+  ASSERT_EQ(taken.size(), 3u);
+  EXPECT_EQ(taken[0].kind, Piece::Kind::Mpeg);
+  EXPECT_EQ(taken[0].mpeg.size(), 8u) << "two frames, nothing else";
+  EXPECT_DOUBLE_EQ(taken[0].seconds, 3 * 1102 / 44100.0);
+  EXPECT_EQ(taken[1].title, "Track 1");
+  EXPECT_EQ(taken[2].kind, Piece::Kind::Pcm);
+  EXPECT_EQ(taken[2].samples.size(), 2u * 1102 * 2);
+
+  // Taken in between, the frameless chunk still counts its time.
+  queue.Sound(chunk.data(), 1102, 44100, 2, frame);
+  ASSERT_EQ(queue.Take(StreamQueue::Clock::now()).size(), 1u);
+  queue.Sound(chunk.data(), 1102, 44100, 2, {});
+  const std::vector<Piece> time = queue.Take(StreamQueue::Clock::now());
+  ASSERT_EQ(time.size(), 1u);
+  EXPECT_EQ(time[0].kind, Piece::Kind::Mpeg);
+  EXPECT_TRUE(time[0].mpeg.empty());
+  EXPECT_DOUBLE_EQ(time[0].seconds, 1102 / 44100.0);
+}
+
 }  // namespace
