@@ -64,14 +64,27 @@ class RawSocket {
     }
     return sent;
   }
-  // Reads until what was read holds the part; false after limitMs.
+  // Reads until a line holds the part, and forgets what came up to the end
+  // of that line; false after limitMs.
   bool ReadUntil(const std::string& part, int limitMs = 20000) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-    while (buffer_.find(part) == std::string::npos) {
+    for (;;) {
+      const size_t found = buffer_.find(part);
+      if (found != std::string::npos) {
+        const size_t end = buffer_.find('\n', found);
+        buffer_.erase(0, end == std::string::npos ? buffer_.size() : end + 1);
+        return true;
+      }
       if (std::chrono::steady_clock::now() > deadline || !ReadFor(50)) return false;
     }
-    return true;
   }
+  // Reads what has come, answering the server's PINGs, without waiting.
+  void Drain() {
+    while (ReadFor(0)) {
+    }
+    buffer_.clear();
+  }
+  void Write(const std::string& bytes) { WriteSome(bytes); }
   // Everything until the peer closes or nothing comes for a second.
   std::string ReadAll() {
     while (ReadFor(1000)) {
@@ -83,18 +96,26 @@ class RawSocket {
   bool closed() const { return closed_; }
 
  private:
-  // Reads what comes within ms; false at the end or when nothing came.
+  // Reads what comes within ms and answers a PING in it; false at the end,
+  // and when nothing came within 0 or 1,000 ms or more.
   bool ReadFor(int ms) {
     pollfd readable{fd_, POLLIN, 0};
     if (fd_ < 0) return false;
-    if (::poll(&readable, 1, ms) <= 0) return ms < 1000;
+    if (::poll(&readable, 1, ms) <= 0) return ms > 0 && ms < 1000;
     char chunk[65536];
     const ssize_t n = ::recv(fd_, chunk, sizeof chunk, 0);
     if (n <= 0) {
       closed_ = true;
       return false;
     }
+    // From the start of the line that was not whole yet.
+    const size_t from = buffer_.empty() ? 0 : buffer_.rfind('\n') + 1;
     buffer_.append(chunk, static_cast<size_t>(n));
+    for (size_t ping = buffer_.find("PING :", from); ping != std::string::npos; ping = buffer_.find("PING :", ping + 1)) {
+      if (ping != 0 && buffer_[ping - 1] != '\n') continue;
+      const size_t end = buffer_.find('\n', ping);
+      if (end != std::string::npos) WriteSome("PONG " + buffer_.substr(ping + 5, end - ping - 5) + "\n");
+    }
     return true;
   }
 
