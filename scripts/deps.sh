@@ -20,6 +20,8 @@ packages=(
   libshout-dev libmp3lame-dev libsoxr-dev  # the stream: Icecast source, MP3 encoder, resampler
   icecast2 ffmpeg  # the tests' own Icecast server, and a listener nobody here wrote
   chromium-headless-shell qt6-websockets-dev  # a real browser as a listener, driven over DevTools
+  inspircd  # a second IRC server, stricter with floods, for the proxy's paced paste
+  znc  # the bouncer the proxy's relay is measured against
 )
 
 missing=()
@@ -58,7 +60,7 @@ trap remove_policy EXIT
 
 # Should a packaged daemon run anyway, stop it and keep it from starting at
 # boot. Only the packaged ones: test servers have their own pid files.
-for daemon in icecast2; do
+for daemon in icecast2 inspircd znc; do
   if [ -x "/etc/init.d/$daemon" ]; then
     "${sudo_cmd[@]}" "/etc/init.d/$daemon" stop >/dev/null 2>&1 || true
     if command -v systemctl >/dev/null && [ -d /run/systemd/system ]; then

@@ -272,7 +272,7 @@ void ChatClient::OnRoomNews(const QString& room, const QString& text) {
 }
 
 void ChatClient::AddToOpenRoom(ChatLine line) {
-  line.time = QTime::currentTime();
+  line.time = clock_.Now();
   const ChatRoom::Said kept = openRoom_->Add(std::move(line));
   emit lineAdded(kept.line);
 }
@@ -303,7 +303,7 @@ void ChatClient::SayInOpenRoom(const QString& name, const QString& said) {
   const qsizetype before = openRoom_->members().size();
   // The line as said, whole, even when the room keeps it cut.
   openRoom_->Join(ChatRoom::SingleLine(name));
-  const ChatRoom::Said line = openRoom_->Add({name, said, ChatLine::Kind::Said, QTime::currentTime()});
+  const ChatRoom::Said line = openRoom_->Add({name, said, ChatLine::Kind::Said, clock_.Now()});
   const QString& speaker = line.line.screenName;
   const QString& text = line.line.text;
   const qsizetype keptCharacters = openRoom_->lines().back().text.size();

@@ -11,6 +11,7 @@
 #include "platform/chatclient/ChatClientOptions.h"
 #include "platform/chatclient/ChatRoom.h"
 #include "platform/chatclient/ChatTransport.h"
+#include "platform/chatclient/LineClock.h"
 #include "platform/win32/WindowSystem.h"
 
 // The chat client: its windows in the window system, the transcript of its
@@ -164,6 +165,7 @@ class ChatClient : public QObject {
   // The room to enter once signed on for the first time; empty for none.
   QString firstRoom_;
   RoomHub rooms_;
+  LineClock clock_;
   ChatRoom* openRoom_ = nullptr;
   HWND frame_ = kNullWindow;
   HWND mdi_ = kNullWindow;

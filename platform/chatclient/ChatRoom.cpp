@@ -1,17 +1,28 @@
 #include "platform/chatclient/ChatRoom.h"
 
+#include <algorithm>
+
 void ChatRoom::Join(const QString& member) {
   if (!members_.contains(member)) members_.append(member);
 }
 
 void ChatRoom::Leave(const QString& member) { members_.removeAll(member); }
 
+namespace {
+
+bool BreaksLine(QChar c) {
+  const char16_t u = c.unicode();
+  return (u < 0x20 && u != '\t') || u == 0x7F || u == 0x2028 || u == 0x2029;
+}
+
+}  // namespace
+
 QString ChatRoom::SingleLine(const QString& text) {
+  // Most lines have nothing to replace: they keep sharing their characters.
+  if (std::none_of(text.cbegin(), text.cend(), BreaksLine)) return text;
   QString line = text;
-  for (QChar& c : line) {
-    const char16_t u = c.unicode();
-    if ((u < 0x20 && u != '\t') || u == 0x7F || u == 0x2028 || u == 0x2029) c = QChar(' ');
-  }
+  for (QChar& c : line)
+    if (BreaksLine(c)) c = QChar(' ');
   return line;
 }
 

@@ -25,13 +25,17 @@ struct ChatLine {
 };
 
 // One chat room: the lines said in it and its members (whoever is in it and
-// whoever has spoken). It keeps the latest kKeptLines lines, and of them no
-// more than kKeptBytes of characters: the oldest lines go first. A line that
-// is longer than that on its own is kept cut to it; the line as said is still
-// what Say gives back, whole, for whoever shows or reads it.
+// whoever has spoken). It keeps the latest kKeptLines lines, as a chat
+// window's scrollback does, and of them no more than kKeptBytes of
+// characters: the oldest lines go first. A line that is longer than that on
+// its own is kept cut to it; the line as said is still what Say gives back,
+// whole, for whoever shows or reads it. A room that talks for days thus
+// costs what its last lines take, and no more.
 class ChatRoom {
  public:
-  static constexpr std::size_t kKeptLines = 10000;
+  // What the room window shows of a room it opens: of plain IRC lines (512
+  // bytes at most), about 2 MiB a room.
+  static constexpr std::size_t kKeptLines = 2000;
   // 16 MiB of the kept lines' speakers and texts, at two bytes a character
   // (UTF-16), as they lie in memory.
   static constexpr std::size_t kKeptBytes = 16 * 1024 * 1024;

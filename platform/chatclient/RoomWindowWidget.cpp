@@ -19,8 +19,8 @@
 
 namespace {
 
-// The desktop keeps the transcript readable; the room keeps more.
-constexpr int kShownBlocks = 2000;
+// The window shows whatever the room keeps, and no more.
+constexpr int kShownBlocks = static_cast<int>(ChatRoom::kKeptLines);
 // Text whose contrast with the background is lower than this is hard to read.
 constexpr double kLeastContrast = 3.0;
 

@@ -45,6 +45,7 @@ class MorvaProcess {
   QByteArray output() const { return output_; }
   QByteArray errors() const { return errors_; }
   bool Running() const { return process_.state() == QProcess::Running; }
+  qint64 pid() const { return process_.processId(); }
   QList<QByteArray> lines() const;
 
  private:

@@ -102,6 +102,10 @@ void IrcConnection::WriteLine(const QByteArray& line) {
   socket_->write(WireSafe(line) + "\r\n");
 }
 
+void IrcConnection::Flush() {
+  if (socket_ && open_) socket_->flush();
+}
+
 void IrcConnection::OnReadable() {
   if (!socket_) return;
   const QByteArray bytes = socket_->readAll();

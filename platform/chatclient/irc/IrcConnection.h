@@ -52,6 +52,9 @@ class IrcConnection : public QObject {
   bool IsOpen() const { return open_; }
   // Writes one line; CR, LF and NUL inside become blanks, and CR LF is added.
   void WriteLine(const QByteArray& line);
+  // Hands what was written to the system now, instead of when the event
+  // loop next runs (after whatever the caller does next).
+  void Flush();
 
  signals:
   void connected();

@@ -198,10 +198,17 @@ void IrcProxyTransport::OnClientGone() {
 void IrcProxyTransport::Apply() { Apply(session_.Take()); }
 
 void IrcProxyTransport::Apply(irc::ProxySession::Output out) {
-  if (upstream_.IsOpen())
+  // Relayed lines leave before the chat client hears of them: its room,
+  // scanner and commands run on this thread and would hold them back.
+  if (upstream_.IsOpen() && !out.toUpstream.empty()) {
     for (const QByteArray& line : out.toUpstream) upstream_.WriteLine(line);
+    upstream_.Flush();
+  }
   if (out.closeUpstream) upstream_.FlushAndClose(std::chrono::milliseconds(200));
-  if (client_) WriteLines(*client_, out.toClient);
+  if (client_ && !out.toClient.empty()) {
+    WriteLines(*client_, out.toClient);
+    client_->flush();
+  }
   bool clientClosed = false;
   if (out.closeClient && client_) {
     CloseGently(std::move(client_), this);

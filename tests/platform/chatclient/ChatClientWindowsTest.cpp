@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QSignalSpy>
+
+#include "platform/chatclient/LineClock.h"
 
 #include "tests/support/ChatFixture.h"
 
@@ -169,6 +172,26 @@ TEST_F(ChatClientWindowsTest, CloseRemovesEveryWindow) {
   aol_.SendRoomLine("nobody hears");
   client_->SayAs("Ann", "nor this");
   EXPECT_TRUE(shown_.empty());
+}
+
+// A line's time of day is the local time, read from the zone once a minute:
+// across midnight, a change to summer time and back, and a clock set back.
+TEST(LineClockTest, GivesTheLocalTimeOfDayAcrossMidnightAndTheClockChanges) {
+  const QByteArray zone = qgetenv("TZ");
+  qputenv("TZ", "Europe/Berlin");
+  const auto at = [](const char* utc) { return QDateTime::fromString(utc, Qt::ISODate).toMSecsSinceEpoch(); };
+  LineClock clock;
+  for (const char* utc : {"2026-03-28T22:59:59Z", "2026-03-28T23:00:01Z", "2026-03-29T00:59:00Z",
+                          "2026-03-29T01:00:00Z", "2026-10-25T00:59:00Z", "2026-10-25T01:00:00Z",
+                          "2026-10-24T12:00:00Z"}) {
+    EXPECT_EQ(clock.At(at(utc)), QDateTime::fromMSecsSinceEpoch(at(utc)).time()) << utc;
+  }
+  // Within the minute the offset is not read again, and the time still moves on.
+  EXPECT_EQ(clock.At(at("2026-10-24T12:00:30Z")), QTime(14, 0, 30));
+  if (zone.isNull())
+    qunsetenv("TZ");
+  else
+    qputenv("TZ", zone);
 }
 
 TEST(ChatRoomTest, KeepsTheLatestLinesOnly) {
