@@ -213,4 +213,23 @@ TEST(Mp3CollectionTest, ManyTagsAreReadAsideAndChangesCallBack) {
   EXPECT_EQ(third.tracks.size(), 4u);
 }
 
+// A folder's tracks lie together in path order, and no neighbour of a
+// similar name ("A/B2", "A/B/" as a file's own start) is taken for them.
+TEST(CollectionIndexTest, ForEachGivesTheTracksUnderAFolderInPathOrder) {
+  CollectionIndex index;
+  for (const char* path : {"A/B/2.mp3", "A/B2.mp3", "C.mp3", "A/B/1.mp3", "A/B/C/3.mp3", "A/A.mp3"})
+    index.Add(path, {1, 2}, std::string(path) + '\0');
+  index.Finish();
+  std::vector<std::string> got;
+  index.ForEach("A/B/", [&](std::string_view path, CollectionIndex::Stamp stamp, std::string_view tags) {
+    EXPECT_EQ(stamp, (CollectionIndex::Stamp{1, 2}));
+    EXPECT_EQ(std::string(tags), std::string(path) + '\0');
+    got.emplace_back(path);
+  });
+  EXPECT_EQ(got, (std::vector<std::string>{"A/B/1.mp3", "A/B/2.mp3", "A/B/C/3.mp3"}));
+  int all = 0;
+  index.ForEach("", [&](std::string_view, CollectionIndex::Stamp, std::string_view) { ++all; });
+  EXPECT_EQ(all, 6);
+}
+
 }  // namespace
