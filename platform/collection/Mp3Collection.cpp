@@ -1,8 +1,11 @@
 #include "platform/collection/Mp3Collection.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <system_error>
 #include <cstdint>
 #include <vector>
 
@@ -12,6 +15,7 @@
 
 #include "platform/collection/CollectionWork.h"
 #include "platform/collection/Mp3TagText.h"
+#include "src/seams/ControlError.h"
 #include "src/seams/Diagnostic.h"
 
 Mp3Collection::Mp3Collection(QString cacheFolder, std::size_t readAtOnce)
@@ -63,8 +67,11 @@ void Mp3Collection::ListWithTags(const std::string& root, const QString& folder,
       checkOwed_ = root;
   };
   kept_.Open(root);
-  // What was kept stands for the folder; the follower's walk tells what differs.
+  // What was kept stands for the folder, when the folder is still there to
+  // be read; the follower's walk tells what differs.
   if (kept_.Warm()) {
+    if (::access(root.c_str(), R_OK | X_OK) != 0)
+      throw ControlError("cannot read the folder " + root + " (" + std::generic_category().message(errno) + ")");
     kept_.ForEach([&sink](std::string_view path, std::string_view tags) { sink.Track(path, tags); });
     checkLater();
     return;
