@@ -1,5 +1,6 @@
 #include "platform/collection/TreeFollower.h"
 
+#include <dirent.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/stat.h>
@@ -7,7 +8,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <ctime>
 #include <map>
+#include <memory>
+#include <set>
 #include <string_view>
 
 #include <QFile>
@@ -25,6 +29,15 @@ namespace {
 constexpr auto kSaveAfter = std::chrono::seconds(10);
 
 using Stamp = CollectionIndex::Stamp;
+
+// A file system may stamp a change with a coarse clock, up to a tick behind.
+constexpr std::int64_t kClockSlackNs = 1000000000;
+
+std::int64_t NowNs() {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return std::int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
+}
 
 Stamp StampOf(const struct stat& info) {
   return {std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec, info.st_size};
@@ -163,6 +176,7 @@ void TreeFollower::CheckTree(const std::string& root) {
   };
   std::vector<std::string> folders;
   WalkFaults faults;
+  const std::int64_t walkStart = NowNs();
   try {
     faults = WalkMp3Files(
         QFile::decodeName(QByteArray::fromStdString(root)),
@@ -181,10 +195,17 @@ void TreeFollower::CheckTree(const std::string& root) {
   const std::string line = FaultLine(root, faults);
   if (!line.empty() && line != lastFaults_) Diagnose(line);
   lastFaults_ = line;
-  // Watched before what they hold is compared: a change from here on comes
-  // as an event, one from before shows in the comparison.
-  for (const std::string& folder : folders)
+  // Watched from here on: a change now comes as an event. One made while
+  // the walk went on, after it had read the folder, shows in the folder's
+  // time: such a folder is looked at again, by itself, once the rest is
+  // compared.
+  std::vector<std::string> changedSince;
+  for (const std::string& folder : folders) {
     if (Watch(folder) == -1 && givenUp_) break;
+    struct stat info {};
+    if (::stat((root + '/' + folder).c_str(), &info) == 0 && StampOf(info).modifiedNs >= walkStart - kClockSlackNs)
+      changedSince.push_back(folder);
+  }
 
   // What is kept with the same stamp stands; the rest is read, on every core.
   CollectionIndex next;
@@ -209,9 +230,29 @@ void TreeFollower::CheckTree(const std::string& root) {
     next.ForEach(path, [&](std::string_view p, Stamp, std::string_view) { found = found || p == path; });
     if (!found) changes.removed.emplace_back(path);
   });
+  std::vector<FolderWatch::Event> since;
+  for (const std::string& folder : changedSince) LookAgain(folder, next, since);
   kept_.Replace(std::move(next));
   saveAt_.reset();
   Give(std::move(changes));
+  if (!since.empty()) Apply(since);
+}
+
+void TreeFollower::LookAgain(const std::string& folder, const CollectionIndex& walked,
+                             std::vector<FolderWatch::Event>& events) const {
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir((root_ + '/' + folder).c_str()), ::closedir);
+  if (!dir) return;
+  std::set<std::string, std::less<>> there;
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const std::string path = folder + entry->d_name;
+    if (entry->d_name[0] == '.') continue;
+    there.insert(path);
+    events.push_back({entry->d_type == DT_DIR ? FolderWatch::Event::kFolderCame : FolderWatch::Event::kFileCame, path});
+  }
+  walked.ForEach(folder, [&](std::string_view path, Stamp, std::string_view) {
+    if (path.find('/', folder.size()) == std::string_view::npos && !there.contains(path))
+      events.push_back({FolderWatch::Event::kFileGone, std::string(path)});
+  });
 }
 
 void TreeFollower::Apply(const std::vector<FolderWatch::Event>& events) {

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/collection/CollectionIndex.h"
 #include "platform/collection/FolderWatch.h"
 #include "platform/collection/KeptTracks.h"
 #include "src/seams/MusicCollection.h"
@@ -45,6 +46,10 @@ class TreeFollower {
   void Wake();
   void CheckTree(const std::string& root);
   void Apply(const std::vector<FolderWatch::Event>& events);
+  // What a folder holds now, as events: each name in it as come, each track
+  // the walk found in it and that is no longer there as gone.
+  void LookAgain(const std::string& folder, const CollectionIndex& walked,
+                 std::vector<FolderWatch::Event>& events) const;
   // Watches the folder; false, and nothing watched any more, at the kernel's limit.
   int Watch(const std::string& relative);
   void Give(TrackChanges changes);
