@@ -112,6 +112,7 @@ void TreeFollower::Wake() {
 }
 
 void TreeFollower::Run(std::stop_token stop) {
+  stop_ = stop;
   while (!stop.stop_requested()) {
     int timeout = -1;
     if (saveAt_)
@@ -218,7 +219,10 @@ void TreeFollower::CheckTree(const std::string& root) {
       unknown.push_back(i);
   }
   std::vector<std::string> read(unknown.size());
-  OnEveryCore(unknown.size(), [&](std::size_t k) { read[k] = ReadMp3TagText(root + '/' + std::string(pathAt(unknown[k]))); });
+  OnEveryCore(unknown.size(), [&](std::size_t k) {
+    if (!stop_.stop_requested()) read[k] = ReadMp3TagText(root + '/' + std::string(pathAt(unknown[k])));
+  });
+  if (stop_.stop_requested()) return;  // the program ends: what was kept stays as it was
   TrackChanges changes;
   for (std::size_t k = 0; k < unknown.size(); ++k) {
     next.Add(pathAt(unknown[k]), stamps[unknown[k]], read[k]);

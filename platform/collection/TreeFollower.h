@@ -50,7 +50,8 @@ class TreeFollower {
   // the walk found in it and that is no longer there as gone.
   void LookAgain(const std::string& folder, const CollectionIndex& walked,
                  std::vector<FolderWatch::Event>& events) const;
-  // Watches the folder; false, and nothing watched any more, at the kernel's limit.
+  // Watches the folder below the root: FolderWatch::Add's answer, but at
+  // the kernel's limit -1, with nothing watched any more (said once).
   int Watch(const std::string& relative);
   void Give(TrackChanges changes);
 
@@ -65,5 +66,7 @@ class TreeFollower {
   bool givenUp_ = false;
   std::string lastFaults_;
   std::optional<std::chrono::steady_clock::time_point> saveAt_;
+  // Asked at the end: a check in hand stops reading tags.
+  std::stop_token stop_;
   std::jthread thread_;
 };
