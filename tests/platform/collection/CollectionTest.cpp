@@ -256,6 +256,15 @@ TEST(Mp3CollectionTest, ChangesComeAsTheyHappenAndTheIndexListsTheNextStart) {
           {"In/Deep/x.mp3", "\0Moved\0\0"s}, {"In/Deep/y.mp3", "Y\0\0\0"s}});
     step("a folder moved out", [&] { fs::rename(music / "In", outside); },
          {{"A1/renamed.mp3", "Late\0\0\0"s}, {"A1/t.mp3", band}, {"A2/t.mp3", band}});
+    // A link to a folder outside lists what it holds; one to a folder listed
+    // already lists nothing twice, as the next change shows.
+    step("a link to a folder outside", [&] { fs::create_directory_symlink(outside / "Deep", music / "Linked"); },
+         {{"A1/renamed.mp3", "Late\0\0\0"s}, {"A1/t.mp3", band}, {"A2/t.mp3", band}, {"Linked/x.mp3", "\0Moved\0\0"s},
+          {"Linked/y.mp3", "Y\0\0\0"s}});
+    fs::create_directory_symlink("../A1", music / "A2/again");
+    step("a link removed, after a link to a folder listed already", [&] { fs::remove(music / "Linked"); },
+         {{"A1/renamed.mp3", "Late\0\0\0"s}, {"A1/t.mp3", band}, {"A2/t.mp3", band}});
+    fs::remove(music / "A2/again");  // the next walk might take either path first
   }
   // While nothing watches, one file goes and one comes.
   fs::remove(music / "A2/t.mp3");
