@@ -178,3 +178,8 @@ bool CollectionIndex::SameAs(const CollectionIndex& other) const {
   }
   return true;
 }
+
+std::vector<CollectionIndex::Record>::const_iterator CollectionIndex::LowerBound(std::string_view path) const {
+  return std::lower_bound(records_.begin(), records_.end(), path,
+                          [this](const Record& r, std::string_view p) { return PathOf(r) < p; });
+}

@@ -35,6 +35,18 @@ class CollectionIndex {
   // Whether the two hold the same tracks with the same stamps and tags.
   bool SameAs(const CollectionIndex& other) const;
 
+  // Calls visit(path, stamp, tags) for each track whose path starts with
+  // `prefix` (every track for the empty one), in path order; a finished
+  // index only.
+  template <typename Visit>
+  void ForEach(std::string_view prefix, const Visit& visit) const {
+    for (auto at = LowerBound(prefix); at != records_.end(); ++at) {
+      const std::string_view path = PathOf(*at);
+      if (path.substr(0, prefix.size()) != prefix) break;
+      visit(path, Stamp{at->modifiedNs, at->size}, TagsOf(*at));
+    }
+  }
+
  private:
   struct Record {
     std::uint32_t path, pathSize, tags, tagsSize;
@@ -48,4 +60,7 @@ class CollectionIndex {
 
   std::vector<Record> records_;
   std::string blob_;
+
+  // The first track whose path is not before `path`.
+  std::vector<Record>::const_iterator LowerBound(std::string_view path) const;
 };

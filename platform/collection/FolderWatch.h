@@ -1,38 +1,52 @@
 #pragma once
 
-#include <functional>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
-#include <QObject>
-#include <QSocketNotifier>
-#include <QTimer>
-
-// Watches folders with inotify, one watch a folder, and calls `changed` on
-// the user-interface thread a quarter of a second after the first change in
-// any of them (a file created, written and closed, removed, renamed, a folder
-// that goes away). Qt's QFileSystemWatcher does not report a file closed
-// after writing, which is when a copied track is whole; hence inotify itself.
-class FolderWatch : public QObject {
+// inotify on the folders of one tree, one watch a folder, each known by its
+// path below the tree's root; read on whichever thread owns it, which waits
+// on Fd(). Qt's QFileSystemWatcher reports neither a file closed after
+// writing (when a copied track is whole) nor what came or went by name;
+// hence inotify itself.
+class FolderWatch {
  public:
-  explicit FolderWatch(std::function<void()> changed);
-  ~FolderWatch() override;
+  // What happened to one name in a watched folder, by its path below the root.
+  struct Event {
+    enum Kind {
+      kFileCame,    // created, closed after writing, or moved in; a link too
+      kFileGone,    // deleted or moved out
+      kFolderCame,  // a folder created or moved in
+      kFolderGone,  // a folder deleted or moved out
+      kOverflow,    // the kernel dropped events: anything may have changed
+    };
+    Kind kind;
+    std::string path;
+  };
+
+  FolderWatch();
+  ~FolderWatch();
   FolderWatch(const FolderWatch&) = delete;
   FolderWatch& operator=(const FolderWatch&) = delete;
 
-  // Watches these folders and no others. False when the kernel allows no
-  // more watches (or none at all): the watch then stops altogether, and
-  // `problem` says why.
-  bool WatchOnly(const std::vector<std::string>& folders, std::string& problem);
+  // The descriptor to wait on for Read(); -1 when inotify cannot be used.
+  int Fd() const { return fd_; }
+  // Watches the folder `root`/`relative` ("" for the root, else ending in
+  // "/"). Gives 1 when it is watched now, 0 when it was watched already
+  // (under this or another path: a folder reached twice), -1 when it cannot
+  // be (gone, or inotify unusable) and -2 at the kernel's limit, with
+  // `problem` saying why.
+  int Add(const std::string& root, const std::string& relative, std::string& problem);
+  // Stops watching the folder and every folder below it ("a/b/").
+  void DropUnder(const std::string& relative);
+  void Clear();
+  std::size_t Count() const { return folders_.size(); }
+
+  // What has happened since the last read, oldest first, without waiting.
+  std::vector<Event> Read();
 
  private:
-  void Read();
-  void StopAll();
-
-  std::function<void()> changed_;
   int fd_ = -1;
-  QSocketNotifier* notifier_ = nullptr;
-  QTimer settle_;
-  std::unordered_map<std::string, int> watches_;  // folder -> watch descriptor
+  std::unordered_map<int, std::string> folders_;  // watch descriptor -> folder below the root
 };

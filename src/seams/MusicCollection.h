@@ -1,7 +1,10 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include <QString>
 
@@ -17,6 +20,19 @@ class TrackSink {
   virtual void Track(std::string_view relativePath, std::string_view tags) = 0;
 };
 
+// What changed under a watched folder since the list was made, to be taken
+// in this order: first what went, then what came.
+struct TrackChanges {
+  // Paths below the folder of tracks that are gone; a path ending in "/" is
+  // a folder, and every track below it is gone.
+  std::vector<std::string> removed;
+  // Tracks that are new or changed, as a TrackSink is given them: path and
+  // tag text. A track listed already under that path is replaced.
+  std::vector<std::pair<std::string, std::string>> added;
+
+  bool Empty() const { return removed.empty() && added.empty(); }
+};
+
 // The MP3 files of a music folder and of every folder below it.
 class MusicCollection {
  public:
@@ -27,6 +43,10 @@ class MusicCollection {
   // are followed, a folder reached again is not walked again, and a folder
   // that cannot be read is left out (and said once). Throws ControlError when
   // the folder itself cannot be read.
+  // With the tags, what was kept of the folder from an earlier listing may be
+  // given instead, without looking at the disk; the folder is then checked
+  // on a thread of its own once it is watched, and what differs comes to the
+  // watch's callback as changes.
   virtual void ListTracks(const QString& folder, bool withTags, TrackSink& sink) = 0;
 
   // How many "*.mp3" files ListTracks would find, looking into no more than
@@ -39,8 +59,9 @@ class MusicCollection {
   };
   virtual Count CountTracks(const QString& folder, int folderLimit) = 0;
 
-  // From now on calls `changed` on the user-interface thread a short while
-  // after files under the folder were added, removed or changed; the empty
-  // folder ends the watch. One folder is watched at a time.
-  virtual void Watch(const QString& folder, std::function<void()> changed) = 0;
+  // From now on calls `changed` on the user-interface thread with what
+  // changed under the folder, the tags of new tracks read, soon after files
+  // were added, removed or changed; the empty folder ends the watch. One
+  // folder is watched at a time, and only the one listed last with its tags.
+  virtual void Watch(const QString& folder, std::function<void(const TrackChanges&)> changed) = 0;
 };

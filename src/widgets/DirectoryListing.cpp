@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <unordered_set>
 #include <vector>
 
 #include <QFile>
@@ -324,4 +325,113 @@ FileNames ListCollectionFiles(MusicCollection& collection, const QString& direct
   ListingSink sink(listing, pattern);
   collection.ListTracks(directory, withTags, sink);
   return InListOrder(listing);
+}
+
+namespace {
+
+// The key a list sorts a name by: its case-folded form.
+std::string ListKey(std::string_view name) {
+  if (IsAscii(name)) {
+    std::string key(name);
+    for (char& c : key) c = AsciiLower(c);
+    return key;
+  }
+  return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())).toCaseFolded().toUtf8().toStdString();
+}
+
+// The order of InListOrder: by key, then by name.
+int CompareInListOrder(std::string_view a, std::string_view b) {
+  if (IsAscii(a) && IsAscii(b)) {
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+      const char x = AsciiLower(a[i]), y = AsciiLower(b[i]);
+      if (x != y) return x < y ? -1 : 1;
+    }
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    return CompareAsUtf16(a, b);
+  }
+  const int byKey = CompareAsUtf16(ListKey(a), ListKey(b));
+  return byKey != 0 ? byKey : CompareAsUtf16(a, b);
+}
+
+// What the changes take out of the list: names, and folders.
+struct Removals {
+  explicit Removals(const TrackChanges& changes) {
+    for (const std::string& removed : changes.removed) {
+      if (removed.ends_with('/'))
+        folders.push_back(removed);
+      else
+        names.insert(removed);
+    }
+  }
+  bool Take(std::string_view name) const {
+    return names.contains(name) ||
+           std::any_of(folders.begin(), folders.end(), [&](std::string_view f) { return name.starts_with(f); });
+  }
+  std::unordered_set<std::string_view> names;
+  std::vector<std::string_view> folders;
+};
+
+}  // namespace
+
+FileNames ListAddedTracks(const TrackChanges& changes, const QString& pattern) {
+  Listing listing;
+  ListingSink sink(listing, pattern);
+  for (const auto& [path, tags] : changes.added) sink.Track(path, tags);
+  return InListOrder(listing);
+}
+
+int ListPosition(const FileNames& names, std::string_view name) {
+  int low = 0, high = names.Count();
+  while (low < high) {
+    const int middle = low + (high - low) / 2;
+    if (CompareInListOrder(names.NameBytes(middle), name) < 0)
+      low = middle + 1;
+    else
+      high = middle;
+  }
+  return low;
+}
+
+std::vector<std::pair<int, int>> EntriesUnder(const FileNames& names, std::string_view folder) {
+  // Every name below the folder has a key that starts with the folder's, and
+  // those lie together; some of them may be of another folder whose name
+  // differs only in letter case.
+  const std::string key = ListKey(folder);
+  int low = 0, high = names.Count();
+  while (low < high) {
+    const int middle = low + (high - low) / 2;
+    if (CompareAsUtf16(ListKey(names.NameBytes(middle)), key) < 0)
+      low = middle + 1;
+    else
+      high = middle;
+  }
+  std::vector<std::pair<int, int>> runs;
+  for (int row = low; row < names.Count(); ++row) {
+    const std::string_view name = names.NameBytes(row);
+    if (!ListKey(name).starts_with(key)) break;
+    if (!name.starts_with(folder)) continue;
+    if (!runs.empty() && runs.back().second == row)
+      ++runs.back().second;
+    else
+      runs.emplace_back(row, row + 1);
+  }
+  std::reverse(runs.begin(), runs.end());
+  return runs;
+}
+
+FileNames MergeChanges(const FileNames& names, const TrackChanges& changes, const FileNames& added) {
+  const Removals removals(changes);
+  FileNames merged;
+  int next = 0;
+  for (int row = 0; row < names.Count(); ++row) {
+    const std::string_view name = names.NameBytes(row);
+    if (removals.Take(name)) continue;
+    while (next < added.Count() && CompareInListOrder(added.NameBytes(next), name) < 0) merged.Add(added, next++);
+    if (next < added.Count() && added.NameBytes(next) == name) continue;  // replaced by its new entry
+    merged.Add(names, row);
+  }
+  while (next < added.Count()) merged.Add(added, next++);
+  merged.ShrinkToFit();
+  return merged;
 }

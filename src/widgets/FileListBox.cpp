@@ -21,6 +21,24 @@ void FileListBox::Model::Fill(FileNames names) {
   endResetModel();
 }
 
+void FileListBox::Model::Remove(int row, int count) {
+  beginRemoveRows(QModelIndex(), row, row + count - 1);
+  names_.Remove(row, count);
+  endRemoveRows();
+}
+
+void FileListBox::Model::Insert(int row, const FileNames& from, int entry) {
+  beginInsertRows(QModelIndex(), row, row);
+  names_.Insert(row, from, entry);
+  endInsertRows();
+}
+
+void FileListBox::Model::Replace(int row, const FileNames& from, int entry) {
+  names_.Remove(row, 1);
+  names_.Insert(row, from, entry);
+  emit dataChanged(index(row), index(row));
+}
+
 FileListBox::FileListBox(QWidget* parent)
     : QListView(parent), model_(new Model(this)), path_(QDir::currentPath()) {
   setModel(model_);
@@ -99,9 +117,42 @@ void FileListBox::FollowChanges() {
   // A list not read yet follows nothing: there is nothing to keep up to date.
   if (!collection_ || owed_) return;
   if (subfolders_)
-    collection_->Watch(path_, [this] { Refresh(); });
+    collection_->Watch(path_, [this](const TrackChanges& changes) { Apply(changes); });
   else
     collection_->Watch(QString(), {});
+}
+
+void FileListBox::Apply(const TrackChanges& changes) {
+  // A list still owed is read whole when first needed, changes and all.
+  if (owed_) return;
+  const FileNames added = ListAddedTracks(changes, pattern_);
+  const FileNames& names = model_->names();
+  // Beyond so many, one pass over the list costs less than a row each.
+  constexpr std::size_t kInPlace = 200;
+  if (changes.removed.size() + static_cast<std::size_t>(added.Count()) > kInPlace) {
+    const int selected = ListIndex();
+    const std::string name = selected >= 0 ? std::string(names.NameBytes(selected)) : std::string();
+    model_->Fill(MergeChanges(names, changes, added));
+    if (selected < 0) return;
+    const int row = ListPosition(names, name);
+    if (row < names.Count() && names.NameBytes(row) == name) setCurrentIndex(model_->index(row));
+    return;
+  }
+  for (const std::string& removed : changes.removed) {
+    if (removed.ends_with('/')) {
+      for (const auto& [first, end] : EntriesUnder(names, removed)) model_->Remove(first, end - first);
+      continue;
+    }
+    const int row = ListPosition(names, removed);
+    if (row < names.Count() && names.NameBytes(row) == removed) model_->Remove(row, 1);
+  }
+  for (int entry = 0; entry < added.Count(); ++entry) {
+    const int row = ListPosition(names, added.NameBytes(entry));
+    if (row < names.Count() && names.NameBytes(row) == added.NameBytes(entry))
+      model_->Replace(row, added, entry);
+    else
+      model_->Insert(row, added, entry);
+  }
 }
 
 void FileListBox::SetPattern(const QString& pattern) {

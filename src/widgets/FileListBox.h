@@ -17,7 +17,7 @@
 // are ever made into text. With subfolders on (and a collection to walk),
 // the list holds every matching file at any depth, as its path below the
 // directory, searched by its tags as well, and follows changes on disk by
-// itself. A directory that nothing has yet looked at (the
+// itself, change by change. A directory that nothing has yet looked at (the
 // working directory it starts with, or a new pattern) is read when the list is
 // first read or shown.
 class FileListBox : public QListView {
@@ -79,6 +79,11 @@ class FileListBox : public QListView {
     QVariant data(const QModelIndex& index, int role) const override;
     const FileNames& names() const { return names_; }
     void Fill(FileNames names);
+    // Rows taken out, put in or replaced by the entry of another list, as
+    // the view is told: what is selected stays selected.
+    void Remove(int row, int count);
+    void Insert(int row, const FileNames& from, int entry);
+    void Replace(int row, const FileNames& from, int entry);
 
    private:
     FileNames names_;
@@ -93,6 +98,9 @@ class FileListBox : public QListView {
   FileNames Read(const QString& directory, bool subfolders, bool chosen) const;
   // Watches the directory while subfolders are listed, and nothing else.
   void FollowChanges();
+  // Makes the collection's changes in the list: each in place, row by row,
+  // when they are few; many at once in one pass, the selected entry kept.
+  void Apply(const TrackChanges& changes);
 
   Model* model_;
   QString path_;

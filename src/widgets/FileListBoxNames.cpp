@@ -78,6 +78,37 @@ void FileNames::Add(std::string_view utf8Name, std::string_view tagFields) {
   formEnds_.push_back(static_cast<std::uint32_t>(forms_.size()));
 }
 
+void FileNames::Add(const FileNames& from, int entry) { Insert(Count(), from, entry); }
+
+void FileNames::Insert(int index, const FileNames& from, int entry) {
+  const std::string_view name = from.NameBytes(entry), form = from.FormBytes(entry);
+  if (names_.size() + name.size() > kMostBytes || forms_.size() + form.size() > kMostBytes)
+    throw ControlError("too many file names to list");
+  const std::size_t nameAt = NameStart(index), formAt = FormStart(index);
+  names_.insert(nameAt, name);
+  forms_.insert(formAt, form);
+  const auto i = static_cast<std::ptrdiff_t>(index);
+  nameEnds_.insert(nameEnds_.begin() + i, static_cast<std::uint32_t>(nameAt));
+  formEnds_.insert(formEnds_.begin() + i, static_cast<std::uint32_t>(formAt));
+  // This entry's ends, and those of every entry after it, move on by its size.
+  for (auto at = nameEnds_.begin() + i; at != nameEnds_.end(); ++at) *at += static_cast<std::uint32_t>(name.size());
+  for (auto at = formEnds_.begin() + i; at != formEnds_.end(); ++at) *at += static_cast<std::uint32_t>(form.size());
+}
+
+void FileNames::Remove(int index, int count) {
+  if (count <= 0) return;
+  const std::size_t nameAt = NameStart(index), formAt = FormStart(index);
+  const auto i = static_cast<std::ptrdiff_t>(index), end = i + count;
+  const std::size_t nameSize = nameEnds_[static_cast<std::size_t>(end) - 1] - nameAt;
+  const std::size_t formSize = formEnds_[static_cast<std::size_t>(end) - 1] - formAt;
+  names_.erase(nameAt, nameSize);
+  forms_.erase(formAt, formSize);
+  nameEnds_.erase(nameEnds_.begin() + i, nameEnds_.begin() + end);
+  formEnds_.erase(formEnds_.begin() + i, formEnds_.begin() + end);
+  for (auto at = nameEnds_.begin() + i; at != nameEnds_.end(); ++at) *at -= static_cast<std::uint32_t>(nameSize);
+  for (auto at = formEnds_.begin() + i; at != formEnds_.end(); ++at) *at -= static_cast<std::uint32_t>(formSize);
+}
+
 void FileNames::ShrinkToFit() {
   names_.shrink_to_fit();
   nameEnds_.shrink_to_fit();

@@ -31,6 +31,12 @@ class FileNames {
   // NUL, so that a search matches the name or one field, never text across
   // two.
   void Add(std::string_view utf8Name, std::string_view tagFields);
+  // Adds the other list's entry at the end, or puts it at `index` (those
+  // from there on move up by one), with its search forms as they are there.
+  void Add(const FileNames& from, int entry);
+  void Insert(int index, const FileNames& from, int entry);
+  // Takes `count` entries out from `index` on.
+  void Remove(int index, int count);
   // Gives back the room reserved and not used.
   void ShrinkToFit();
 
@@ -57,6 +63,13 @@ class FileNames {
     const std::size_t i = static_cast<std::size_t>(index);
     const std::size_t start = i == 0 ? 0 : ends[i - 1];
     return std::string_view(bytes).substr(start, ends[i] - start - terminator);
+  }
+
+  // Where the entry's name starts in names_.
+  std::size_t NameStart(int index) const { return index == 0 ? 0 : nameEnds_[static_cast<std::size_t>(index) - 1]; }
+  // The entry's search forms with their NUL.
+  std::string_view FormBytes(int index) const {
+    return std::string_view(forms_).substr(FormStart(index), formEnds_[static_cast<std::size_t>(index)] - FormStart(index));
   }
 
   std::string names_;

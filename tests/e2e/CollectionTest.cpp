@@ -51,6 +51,19 @@ class CollectionTest : public ::testing::Test {
                                           << "\n" << morva.output().toStdString() << morva.errors().toStdString();
   }
 
+  // Types the line until it is answered so: a change on disk reaches the
+  // list a moment after it is made. Gives up after 10 s.
+  static void SayUntil(MorvaProcess& morva, const QByteArray& line, const QByteArray& reply) {
+    QElapsedTimer waited;
+    waited.start();
+    QByteArray got;
+    while (got != reply && waited.elapsed() < 10000) {
+      morva.Type(line);
+      got = morva.WaitForLineStartingWith("Joe: " + kBullet + " Morva MP3 ").value_or("");
+    }
+    EXPECT_EQ(got, reply) << line.toStdString() << "\n" << morva.errors().toStdString();
+  }
+
   static void Quit(MorvaProcess& morva) {
     Say(morva, ".stop", Morva("MP3 Now Stopped"));
     morva.Type("/quit");
@@ -85,27 +98,42 @@ TEST_F(CollectionTest, SubfoldersAreListedSearchedByTagAndToldApartAndTheSwitchI
     Say(morva, ".play intro", "Joe: " + kBullet + " Morva MP3  [Type ''.play'' And 0 - 1 Or ''.cancel'']");
     EXPECT_TRUE(morva.output().contains("Joe: " + kBullet + "  [0) Artist One/Album A/01 - Intro.mp3]\n" + "Joe: " +
                                         kBullet + "  [1) Artist One/Album B/01 - Intro.mp3]\n"));
+    // A track added while the choice waits, in the list without .refresh,
+    // takes nothing from the choice.
+    ASSERT_TRUE(QFile::copy(music_ + "Misc/track.mp3", music_ + "Misc/new one.mp3"));
+    SayUntil(morva, ".total", Morva("Total MP3s [4]"));
     Say(morva, ".play 1", Morva("Now Playing [Artist One/Album B/01 - Intro]"));
     // One piece: words of two fields do not match together.
     Say(morva, ".play zed gems", "Joe: " + kBullet + " Morva MP3  [No Strings Found]");
-
-    // A track added while the program runs is in the list without .refresh.
-    ASSERT_TRUE(QFile::copy(music_ + "Misc/track.mp3", music_ + "Misc/new one.mp3"));
-    QElapsedTimer waited;
-    waited.start();
-    QByteArray total;
-    while (total != Morva("Total MP3s [4]") && waited.elapsed() < 10000) {
-      morva.Type(".total");
-      total = morva.WaitForLineStartingWith(Morva("Total MP3s [")).value_or("");
-    }
-    EXPECT_EQ(total, Morva("Total MP3s [4]"));
     Say(morva, ".play new one", Morva("Playing [Misc/new one]"));
+    Say(morva, ".stop", Morva("MP3 Now Stopped"));
+
+    // Renamed, removed, a folder of tracks moved in from outside.
+    ASSERT_TRUE(QFile::rename(music_ + "Misc/new one.mp3", music_ + "Misc/renamed.mp3"));
+    SayUntil(morva, ".play renamed", Morva("Playing [Misc/renamed]"));
+    Say(morva, ".stop", Morva("MP3 Now Stopped"));
+    ASSERT_TRUE(QFile::remove(music_ + "Misc/renamed.mp3"));
+    SayUntil(morva, ".total", Morva("Total MP3s [3]"));
+    const QString outside = folder_.root->path() + "/Artist Two";
+    QDir().mkpath(outside + "/Album C");
+    ASSERT_TRUE(QFile::copy(music_ + "Misc/track.mp3", outside + "/Album C/song c.mp3"));
+    ASSERT_TRUE(QDir().rename(outside, music_ + "Artist Two"));
+    SayUntil(morva, ".total", Morva("Total MP3s [4]"));
+    Say(morva, ".play song c", Morva("Playing [Artist Two/Album C/song c]"));
     Quit(morva);
   }
+  // Added while Morva was not running: the list comes from the index at
+  // once (its tags too), and the file is found by the check that follows.
+  ASSERT_TRUE(QFile::copy(music_ + "Misc/track.mp3", music_ + "Misc/while away.mp3"));
   {
     MorvaProcess morva;
     Start(morva);
-    Say(morva, ".total", Morva("Total MP3s [4]"));
+    morva.Type(".play zed leppelin");
+    ASSERT_TRUE(morva.WaitForLineStartingWith("Joe: " + kBullet + " Morva MP3  [Type ''.play'' And 0 - "))
+        << morva.output().toStdString();
+    Say(morva, ".cancel", "Joe: .cancel");
+    SayUntil(morva, ".total", Morva("Total MP3s [5]"));
+    Say(morva, ".play while away", Morva("Playing [Misc/while away]"));
     Say(morva, ".xdeep", Morva("MP3 List " + kDot + " Subfolders are Now Disabled"));
     Say(morva, ".total", Morva("Total MP3s [0]"));
     Quit(morva);

@@ -8,6 +8,7 @@
 #include <compare>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -146,10 +147,17 @@ TEST(Mp3CollectionTest, TheIndexSparesUnchangedFilesAndADamagedOneIsNotTrusted) 
   ASSERT_EQ(::utimensat(AT_FDCWD, kept.c_str(), times, 0), 0);
   Write(changed, Tagged(Frame("TPE1", "Second!")));
   {
+    // The listing is the index's; the check once watched reads the one
+    // that changed, and only that one.
     Mp3Collection collection(cacheFolder);
     Collected got;
     collection.ListTracks(folder, true, got);
-    EXPECT_EQ(got.tracks, (std::set<Track>{{"A/kept.mp3", "Old Artist\0\0\0"s}, {"B/changed.mp3", "Second!\0\0\0"s}}));
+    EXPECT_EQ(got.tracks, (std::set<Track>{{"A/kept.mp3", "Old Artist\0\0\0"s}, {"B/changed.mp3", "First\0\0\0"s}}));
+    std::vector<TrackChanges> changes;
+    collection.Watch(folder, [&changes](const TrackChanges& c) { changes.push_back(c); });
+    ASSERT_TRUE(WaitUntil([&] { return !changes.empty(); }));
+    EXPECT_TRUE(changes[0].removed.empty());
+    EXPECT_EQ(changes[0].added, (std::vector<std::pair<std::string, std::string>>{{"B/changed.mp3", "Second!\0\0\0"s}}));
   }
 
   // Damaged, cut or of another version: read as no index, so every tag is
@@ -185,32 +193,115 @@ TEST(Mp3CollectionTest, TheIndexSparesUnchangedFilesAndADamagedOneIsNotTrusted) 
   }
 }
 
-// More unknown tags than a listing reads at once: the names come at once,
-// the tags on a thread of their own, and the watch's callback asks for the
-// list again when they are in. A file added later calls it too.
-TEST(Mp3CollectionTest, ManyTagsAreReadAsideAndChangesCallBack) {
-  const fs::path root = FreshTestFolder("collection-aside");
-  const fs::path music = root / "music";
+// What the watch's callback was given, gathered: the tracks now, as a list
+// made of the first listing and every change since would hold them.
+struct Followed {
+  std::set<Track> tracks;
+  int calls = 0;
+  void Take(const TrackChanges& changes) {
+    ++calls;
+    for (const std::string& removed : changes.removed)
+      std::erase_if(tracks, [&](const Track& t) {
+        return removed.ends_with('/') ? t.path.starts_with(removed) : t.path == removed;
+      });
+    for (const auto& [path, tags] : changes.added) {
+      std::erase_if(tracks, [&](const Track& t) { return t.path == path; });
+      tracks.insert({path, tags});
+    }
+  }
+};
+
+// More unknown tags than a first listing reads at once come from the
+// follower's check once the folder is watched; then each change comes by
+// itself, tags read: a file added, renamed, removed, a folder moved in with
+// its tracks and moved out again. The next listing comes from the index
+// alone, and the check tells what changed while nothing watched.
+TEST(Mp3CollectionTest, ChangesComeAsTheyHappenAndTheIndexListsTheNextStart) {
+  const fs::path root = FreshTestFolder("collection-follow");
+  const fs::path music = root / "music", outside = root / "outside";
   for (int i = 0; i < 3; ++i) Write(music / ("A" + std::to_string(i)) / "t.mp3", Tagged(Frame("TPE1", "Band")));
   const QString folder = QString::fromStdString(music.string());
-  Mp3Collection collection(QString::fromStdString((root / "cache").string()), 1);
-  int calls = 0;
-  Collected first;
-  collection.ListTracks(folder, true, first);
-  collection.Watch(folder, [&calls] { ++calls; });
-  ASSERT_EQ(first.tracks.size(), 3u);
-  EXPECT_EQ(first.tracks.begin()->tags, "");
+  const QString cache = QString::fromStdString((root / "cache").string());
+  const std::string band = "Band\0\0\0"s;
+  {
+    Mp3Collection collection(cache, 1);
+    Followed followed;
+    Collected first;
+    collection.ListTracks(folder, true, first);
+    for (const Track& track : first.tracks) followed.tracks.insert(track);
+    ASSERT_EQ(first.tracks.size(), 3u);
+    EXPECT_EQ(first.tracks.begin()->tags, "");
+    collection.Watch(folder, [&followed](const TrackChanges& changes) { followed.Take(changes); });
+    ASSERT_TRUE(WaitUntil([&] { return followed.calls == 1; }));
+    EXPECT_EQ(followed.tracks, (std::set<Track>{{"A0/t.mp3", band}, {"A1/t.mp3", band}, {"A2/t.mp3", band}}));
 
-  ASSERT_TRUE(WaitUntil([&] { return calls == 1; }));
-  Collected second;
-  collection.ListTracks(folder, true, second);
-  for (const Track& track : second.tracks) EXPECT_EQ(track.tags, "Band\0\0\0"s) << track.path;
+    // Each step waits for its own change, so each is seen by itself.
+    auto step = [&](const char* what, const std::function<void()>& change, const std::set<Track>& then) {
+      const int before = followed.calls;
+      change();
+      EXPECT_TRUE(WaitUntil([&] { return followed.calls > before && followed.tracks == then; })) << what;
+    };
+    step("a file added", [&] { Write(music / "A1/new.mp3", Tagged(Frame("TPE1", "Late"))); },
+         {{"A0/t.mp3", band}, {"A1/new.mp3", "Late\0\0\0"s}, {"A1/t.mp3", band}, {"A2/t.mp3", band}});
+    step("a file renamed", [&] { fs::rename(music / "A1/new.mp3", music / "A1/renamed.mp3"); },
+         {{"A0/t.mp3", band}, {"A1/renamed.mp3", "Late\0\0\0"s}, {"A1/t.mp3", band}, {"A2/t.mp3", band}});
+    step("a file removed", [&] { fs::remove(music / "A0/t.mp3"); },
+         {{"A1/renamed.mp3", "Late\0\0\0"s}, {"A1/t.mp3", band}, {"A2/t.mp3", band}});
+    Write(outside / "Deep/x.mp3", Tagged(Frame("TALB", "Moved")));
+    step("a folder moved in", [&] { fs::rename(outside, music / "In"); },
+         {{"A1/renamed.mp3", "Late\0\0\0"s}, {"A1/t.mp3", band}, {"A2/t.mp3", band}, {"In/Deep/x.mp3", "\0Moved\0\0"s}});
+    // Its folders are watched: a file added deep inside it comes too.
+    step("a file added in it", [&] { Write(music / "In/Deep/y.mp3", Tagged(Frame("TPE1", "Y"))); },
+         {{"A1/renamed.mp3", "Late\0\0\0"s}, {"A1/t.mp3", band}, {"A2/t.mp3", band},
+          {"In/Deep/x.mp3", "\0Moved\0\0"s}, {"In/Deep/y.mp3", "Y\0\0\0"s}});
+    step("a folder moved out", [&] { fs::rename(music / "In", outside); },
+         {{"A1/renamed.mp3", "Late\0\0\0"s}, {"A1/t.mp3", band}, {"A2/t.mp3", band}});
+    // A link to a folder outside lists what it holds; one to a folder listed
+    // already lists nothing twice, as the next change shows.
+    step("a link to a folder outside", [&] { fs::create_directory_symlink(outside / "Deep", music / "Linked"); },
+         {{"A1/renamed.mp3", "Late\0\0\0"s}, {"A1/t.mp3", band}, {"A2/t.mp3", band}, {"Linked/x.mp3", "\0Moved\0\0"s},
+          {"Linked/y.mp3", "Y\0\0\0"s}});
+    fs::create_directory_symlink("../A1", music / "A2/again");
+    step("a link removed, after a link to a folder listed already", [&] { fs::remove(music / "Linked"); },
+         {{"A1/renamed.mp3", "Late\0\0\0"s}, {"A1/t.mp3", band}, {"A2/t.mp3", band}});
+    fs::remove(music / "A2/again");  // the next walk might take either path first
+  }
+  // While nothing watches, one file goes and one comes.
+  fs::remove(music / "A2/t.mp3");
+  Write(music / "A0/back.mp3", Tagged(Frame("TPE1", "Back")));
+  {
+    Mp3Collection collection(cache, 1);
+    Collected warm;
+    collection.ListTracks(folder, true, warm);
+    EXPECT_EQ(warm.tracks, (std::set<Track>{{"A1/renamed.mp3", "Late\0\0\0"s}, {"A1/t.mp3", band}, {"A2/t.mp3", band}}))
+        << "the index as the last run left it";
+    Followed followed;
+    followed.tracks = warm.tracks;
+    collection.Watch(folder, [&followed](const TrackChanges& changes) { followed.Take(changes); });
+    EXPECT_TRUE(WaitUntil([&] {
+      return followed.tracks ==
+             std::set<Track>{{"A0/back.mp3", "Back\0\0\0"s}, {"A1/renamed.mp3", "Late\0\0\0"s}, {"A1/t.mp3", band}};
+    }));
+  }
+}
 
-  Write(music / "A1" / "new.mp3", Tagged(Frame("TPE1", "Late")));
-  ASSERT_TRUE(WaitUntil([&] { return calls == 2; }));
-  Collected third;
-  collection.ListTracks(folder, true, third);
-  EXPECT_EQ(third.tracks.size(), 4u);
+// A folder's tracks lie together in path order, and no neighbour of a
+// similar name ("A/B2", "A/B/" as a file's own start) is taken for them.
+TEST(CollectionIndexTest, ForEachGivesTheTracksUnderAFolderInPathOrder) {
+  CollectionIndex index;
+  for (const char* path : {"A/B/2.mp3", "A/B2.mp3", "C.mp3", "A/B/1.mp3", "A/B/C/3.mp3", "A/A.mp3"})
+    index.Add(path, {1, 2}, std::string(path) + '\0');
+  index.Finish();
+  std::vector<std::string> got;
+  index.ForEach("A/B/", [&](std::string_view path, CollectionIndex::Stamp stamp, std::string_view tags) {
+    EXPECT_EQ(stamp, (CollectionIndex::Stamp{1, 2}));
+    EXPECT_EQ(std::string(tags), std::string(path) + '\0');
+    got.emplace_back(path);
+  });
+  EXPECT_EQ(got, (std::vector<std::string>{"A/B/1.mp3", "A/B/2.mp3", "A/B/C/3.mp3"}));
+  int all = 0;
+  index.ForEach("", [&](std::string_view, CollectionIndex::Stamp, std::string_view) { ++all; });
+  EXPECT_EQ(all, 6);
 }
 
 }  // namespace

@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +17,7 @@
 #include <QTest>
 
 #include "src/seams/ControlError.h"
+#include "src/seams/MusicCollection.h"
 #include "src/widgets/ClickLabel.h"
 #include "src/widgets/FileListBox.h"
 #include "src/widgets/ListBox.h"
@@ -203,6 +209,78 @@ TEST_F(FileListBoxTest, SelectionInCodeAndByClickBothRaiseClick) {
   EXPECT_EQ(files.FileName(), "b.mp3");
   QTest::keyClick(&files, Qt::Key_Down);
   EXPECT_EQ(clicks.count(), 3);
+}
+
+// A collection that lists what the test says and hands its changes on.
+class ScriptedCollection : public MusicCollection {
+ public:
+  std::vector<std::pair<std::string, std::string>> tracks;
+  std::function<void(const TrackChanges&)> changed;
+
+  void ListTracks(const QString&, bool, TrackSink& sink) override {
+    for (const auto& [path, tags] : tracks) sink.Track(path, tags);
+  }
+  Count CountTracks(const QString&, int) override { return {}; }
+  void Watch(const QString& folder, std::function<void(const TrackChanges&)> then) override {
+    changed = folder.isEmpty() ? nullptr : std::move(then);
+  }
+};
+
+// Changes go into the list in place: it stays in list order (case-folded,
+// then by name), a removed folder takes only its own tracks (not those of a
+// folder whose name differs in case), a changed track's tags are searched,
+// and the entry selected stays selected without a Click. Many changes at
+// once (one pass over the list) do the same.
+TEST_F(FileListBoxTest, ChangesGoInPlaceInListOrderAndTheSelectionStays) {
+  using namespace std::string_literals;
+  ScriptedCollection collection;
+  collection.tracks = {{"B/two.mp3", ""}, {"a/one.mp3", ""}, {"C/x.mp3", ""}};
+  FileListBox files;
+  files.SetPattern("*.mp3");
+  files.SetCollection(&collection);
+  files.SetSubfolders(true);
+  files.SetPath(dir.path());
+  ASSERT_TRUE(collection.changed);
+  std::set<QString> now = {"B/two.mp3", "a/one.mp3", "C/x.mp3"};
+  auto expectListed = [&](const char* what) {
+    std::vector<QString> sorted(now.begin(), now.end());
+    std::sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) {
+      const int byFold = a.toCaseFolded().compare(b.toCaseFolded());
+      return byFold != 0 ? byFold < 0 : a < b;
+    });
+    ASSERT_EQ(files.ListCount(), static_cast<int>(sorted.size())) << what;
+    ASSERT_EQ(files.model()->rowCount(), files.ListCount()) << what;
+    for (int row = 0; row < files.ListCount(); ++row) EXPECT_EQ(files.List(row), sorted[row]) << what << " " << row;
+  };
+
+  collection.changed({{"C/x.mp3"}, {{"A/zero.mp3", "Artist\0\0\0"s}, {"b/three.mp3", ""}, {"notes.txt", ""}}});
+  now = {"B/two.mp3", "a/one.mp3", "A/zero.mp3", "b/three.mp3"};
+  expectListed("added and removed");
+  for (int row = 0; row < files.ListCount(); ++row)
+    if (files.List(row) == "b/three.mp3") files.SetListIndex(row);
+  ASSERT_EQ(files.FileName(), "b/three.mp3");
+  QSignalSpy clicks(&files, &FileListBox::Click);
+
+  collection.changed({{"B/"}, {}});
+  now.erase("B/two.mp3");
+  expectListed("a folder removed");
+  collection.changed({{}, {{"A/zero.mp3", "Other\0\0\0"s}}});
+  expectListed("a track's tags changed");
+  ASSERT_EQ(files.List(1), "A/zero.mp3");
+  EXPECT_NE(files.Names().SearchForm(1).find("other"), std::string_view::npos);
+  EXPECT_EQ(files.FileName(), "b/three.mp3");
+
+  TrackChanges many{{"a/"}, {}};
+  for (int i = 0; i < 300; ++i) {
+    const std::string path = "M/" + std::to_string(i) + ".mp3";
+    many.added.emplace_back(path, "");
+    now.insert(QString::fromStdString(path));
+  }
+  now.erase("a/one.mp3");
+  collection.changed(many);
+  expectListed("many at once");
+  EXPECT_EQ(files.FileName(), "b/three.mp3");
+  EXPECT_EQ(clicks.count(), 0);
 }
 
 }  // namespace

@@ -1,0 +1,356 @@
+#include "platform/collection/TreeFollower.h"
+
+#include <dirent.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <ctime>
+#include <map>
+#include <memory>
+#include <set>
+#include <string_view>
+
+#include <QFile>
+#include <QString>
+
+#include "platform/collection/CollectionWork.h"
+#include "platform/collection/Mp3TagText.h"
+#include "platform/collection/TreeWalk.h"
+#include "src/seams/ControlError.h"
+#include "src/seams/Diagnostic.h"
+
+namespace {
+
+// Changes are written to the index this long after the first of them.
+constexpr auto kSaveAfter = std::chrono::seconds(10);
+
+using Stamp = CollectionIndex::Stamp;
+
+// A file system may stamp a change with a coarse clock, up to a tick behind.
+constexpr std::int64_t kClockSlackNs = 1000000000;
+
+std::int64_t NowNs() {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return std::int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
+}
+
+Stamp StampOf(const struct stat& info) {
+  return {std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec, info.st_size};
+}
+
+std::string_view NameOf(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+// A name the walk would have taken: not hidden, valid UTF-8.
+bool Listable(std::string_view path) {
+  const std::string_view name = NameOf(path);
+  if (name.empty() || name.front() == '.') return false;
+  const QByteArray bytes(name.data(), static_cast<qsizetype>(name.size()));
+  return QString::fromUtf8(bytes).toUtf8() == bytes;
+}
+
+// Tracks found, each with its stamp, and its tags once read.
+struct Found {
+  std::string path;
+  Stamp stamp;
+  std::string tags;
+};
+
+// Reads the tags of those tracks the kept ones do not know with that stamp,
+// on every core; gives back which were read.
+std::vector<std::size_t> ReadNewTags(const std::string& root, const KeptTracks& kept, std::vector<Found>& found) {
+  std::vector<std::size_t> unknown;
+  for (std::size_t i = 0; i < found.size(); ++i)
+    if (!kept.Find(found[i].path, found[i].stamp, found[i].tags)) unknown.push_back(i);
+  OnEveryCore(unknown.size(), [&](std::size_t k) {
+    Found& track = found[unknown[k]];
+    track.tags = ReadMp3TagText(root + '/' + track.path);
+  });
+  return unknown;
+}
+
+}  // namespace
+
+TreeFollower::TreeFollower(KeptTracks& kept, TreeFollower::Deliver deliver)
+    : kept_(kept), deliver_(std::move(deliver)), wake_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+  thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
+}
+
+TreeFollower::~TreeFollower() {
+  thread_.request_stop();
+  Wake();
+  thread_.join();
+  if (wake_ >= 0) ::close(wake_);
+}
+
+void TreeFollower::Check(const std::string& root) {
+  {
+    const std::lock_guard lock(mutex_);
+    jobs_.push_back({root});
+  }
+  Wake();
+}
+
+void TreeFollower::Stop() {
+  {
+    const std::lock_guard lock(mutex_);
+    jobs_.push_back({});
+  }
+  Wake();
+}
+
+void TreeFollower::Wake() {
+  const std::uint64_t one = 1;
+  if (wake_ >= 0) [[maybe_unused]] const ssize_t written = ::write(wake_, &one, sizeof one);
+}
+
+void TreeFollower::Run(std::stop_token stop) {
+  stop_ = stop;
+  while (!stop.stop_requested()) {
+    int timeout = -1;
+    if (saveAt_)
+      timeout = static_cast<int>(std::max<std::int64_t>(
+          0, std::chrono::duration_cast<std::chrono::milliseconds>(*saveAt_ - std::chrono::steady_clock::now()).count()));
+    pollfd waits[2] = {{wake_, POLLIN, 0}, {watch_.Fd(), POLLIN, 0}};
+    ::poll(waits, watch_.Fd() >= 0 ? 2 : 1, timeout);
+    if (stop.stop_requested()) break;
+    std::uint64_t count;
+    [[maybe_unused]] const ssize_t read = ::read(wake_, &count, sizeof count);
+    for (;;) {
+      Job job;
+      {
+        const std::lock_guard lock(mutex_);
+        if (jobs_.empty()) break;
+        job = std::move(jobs_.front());
+        jobs_.pop_front();
+      }
+      if (job.root.empty()) {
+        watch_.Clear();
+        root_.clear();
+      } else {
+        CheckTree(job.root);
+      }
+    }
+    const std::vector<FolderWatch::Event> events = watch_.Read();
+    if (!root_.empty() && !events.empty()) Apply(events);
+    if (saveAt_ && std::chrono::steady_clock::now() >= *saveAt_) {
+      saveAt_.reset();
+      kept_.SaveChanges();
+    }
+  }
+  if (kept_.Changed()) kept_.SaveChanges();
+}
+
+int TreeFollower::Watch(const std::string& relative) {
+  if (givenUp_) return -1;
+  std::string problem;
+  const int added = watch_.Add(root_, relative, problem);
+  if (added != -2) return added;
+  givenUp_ = true;
+  watch_.Clear();
+  Diagnose("changes in the music folder are not followed: " + problem + "; use .refresh after changing it");
+  return -1;
+}
+
+void TreeFollower::CheckTree(const std::string& root) {
+  // A check for a folder listed before another is no longer wanted.
+  if (kept_.Root() != root) return;
+  if (root != root_) {
+    watch_.Clear();
+    root_ = root;
+    givenUp_ = false;
+  }
+  // The paths one after the other, as a million of them take little room.
+  std::string paths;
+  std::vector<std::uint32_t> ends;
+  std::vector<Stamp> stamps;
+  auto pathAt = [&](std::size_t i) {
+    const std::uint32_t start = i == 0 ? 0 : ends[i - 1];
+    return std::string_view(paths).substr(start, ends[i] - start);
+  };
+  std::vector<std::string> folders;
+  WalkFaults faults;
+  const std::int64_t walkStart = NowNs();
+  try {
+    faults = WalkMp3Files(
+        QFile::decodeName(QByteArray::fromStdString(root)),
+        [&](std::string_view relative, int folderFd, const char* name) {
+          struct stat info {};
+          if (::fstatat(folderFd, name, &info, 0) != 0) return;  // gone since it was listed
+          if (paths.size() + relative.size() > UINT32_MAX) return;
+          paths.append(relative);
+          ends.push_back(static_cast<std::uint32_t>(paths.size()));
+          stamps.push_back(StampOf(info));
+        },
+        &folders);
+  } catch (const ControlError&) {
+    return;  // the folder itself has gone: the next listing says so
+  }
+  const std::string line = FaultLine(root, faults);
+  if (!line.empty() && line != lastFaults_) Diagnose(line);
+  lastFaults_ = line;
+  // Watched from here on: a change now comes as an event. One made while
+  // the walk went on, after it had read the folder, shows in the folder's
+  // time: such a folder is looked at again, by itself, once the rest is
+  // compared.
+  std::vector<std::string> changedSince;
+  for (const std::string& folder : folders) {
+    if (Watch(folder) == -1 && givenUp_) break;
+    struct stat info {};
+    if (::stat((root + '/' + folder).c_str(), &info) == 0 && StampOf(info).modifiedNs >= walkStart - kClockSlackNs)
+      changedSince.push_back(folder);
+  }
+
+  // What is kept with the same stamp stands; the rest is read, on every core.
+  CollectionIndex next;
+  std::vector<std::size_t> unknown;
+  std::string tags;
+  for (std::size_t i = 0; i < ends.size(); ++i) {
+    if (kept_.Find(pathAt(i), stamps[i], tags))
+      next.Add(pathAt(i), stamps[i], tags);
+    else
+      unknown.push_back(i);
+  }
+  std::vector<std::string> read(unknown.size());
+  OnEveryCore(unknown.size(), [&](std::size_t k) {
+    if (!stop_.stop_requested()) read[k] = ReadMp3TagText(root + '/' + std::string(pathAt(unknown[k])));
+  });
+  if (stop_.stop_requested()) return;  // the program ends: what was kept stays as it was
+  TrackChanges changes;
+  for (std::size_t k = 0; k < unknown.size(); ++k) {
+    next.Add(pathAt(unknown[k]), stamps[unknown[k]], read[k]);
+    changes.added.emplace_back(pathAt(unknown[k]), std::move(read[k]));
+  }
+  next.Finish();
+  kept_.ForEach([&](std::string_view path, std::string_view) {
+    bool found = false;
+    next.ForEach(path, [&](std::string_view p, Stamp, std::string_view) { found = found || p == path; });
+    if (!found) changes.removed.emplace_back(path);
+  });
+  std::vector<FolderWatch::Event> since;
+  for (const std::string& folder : changedSince) LookAgain(folder, next, since);
+  kept_.Replace(std::move(next));
+  saveAt_.reset();
+  Give(std::move(changes));
+  if (!since.empty()) Apply(since);
+}
+
+void TreeFollower::LookAgain(const std::string& folder, const CollectionIndex& walked,
+                             std::vector<FolderWatch::Event>& events) const {
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir((root_ + '/' + folder).c_str()), ::closedir);
+  if (!dir) return;
+  std::set<std::string, std::less<>> there;
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const std::string path = folder + entry->d_name;
+    if (entry->d_name[0] == '.') continue;
+    there.insert(path);
+    events.push_back({entry->d_type == DT_DIR ? FolderWatch::Event::kFolderCame : FolderWatch::Event::kFileCame, path});
+  }
+  walked.ForEach(folder, [&](std::string_view path, Stamp, std::string_view) {
+    if (path.find('/', folder.size()) == std::string_view::npos && !there.contains(path))
+      events.push_back({FolderWatch::Event::kFileGone, std::string(path)});
+  });
+}
+
+void TreeFollower::Apply(const std::vector<FolderWatch::Event>& events) {
+  if (kept_.Root() != root_) return;
+  // What happened to each file, the last event telling: its stamp when it
+  // is there, nothing when it has gone.
+  std::map<std::string, std::optional<Stamp>> files;
+  TrackChanges changes;
+  auto folderGone = [&](const std::string& path) {
+    const std::string folder = path + '/';
+    watch_.DropUnder(folder);
+    for (auto at = files.lower_bound(folder); at != files.end() && at->first.starts_with(folder);)
+      at = files.erase(at);
+    if (kept_.RemoveUnder(folder)) changes.removed.push_back(folder);
+  };
+  auto folderCame = [&](const std::string& path) {
+    const std::string folder = path + '/';
+    if (Watch(folder) != 1) return;  // gone again, or reached already by another path
+    std::vector<std::string> inside;
+    std::vector<Found> found;
+    try {
+      WalkMp3Files(
+          QFile::decodeName(QByteArray::fromStdString(root_ + '/' + path)),
+          [&](std::string_view relative, int folderFd, const char* name) {
+            struct stat info {};
+            if (::fstatat(folderFd, name, &info, 0) == 0) found.push_back({folder + std::string(relative), StampOf(info), {}});
+          },
+          &inside);
+    } catch (const ControlError&) {
+      return;
+    }
+    // A folder inside that is watched already was reached by a link: its
+    // tracks are listed under the path they were first found at.
+    std::vector<std::string> again;
+    for (const std::string& relative : inside)
+      if (!relative.empty() && Watch(folder + relative) == 0) again.push_back(folder + relative);
+    for (Found& track : found)
+      if (std::none_of(again.begin(), again.end(), [&](const std::string& a) { return track.path.starts_with(a); }))
+        files[track.path] = track.stamp;
+  };
+
+  for (const FolderWatch::Event& event : events) {
+    if (event.kind == FolderWatch::Event::kOverflow) {
+      Diagnose("too many changes at once in the music folder: it is walked again");
+      CheckTree(root_);
+      return;
+    }
+    if (!Listable(event.path)) continue;
+    switch (event.kind) {
+      case FolderWatch::Event::kFileCame: {
+        struct stat info {};
+        const std::string full = root_ + '/' + event.path;
+        if (::stat(full.c_str(), &info) != 0) {
+          if (HasMp3Extension(event.path)) files[event.path] = std::nullopt;
+        } else if (S_ISDIR(info.st_mode)) {
+          folderCame(event.path);  // a link to a folder
+        } else if (S_ISREG(info.st_mode) && HasMp3Extension(event.path)) {
+          files[event.path] = StampOf(info);
+        }
+        break;
+      }
+      case FolderWatch::Event::kFileGone:
+        if (HasMp3Extension(event.path))
+          files[event.path] = std::nullopt;
+        else
+          folderGone(event.path);  // a link to a folder goes as a file
+        break;
+      case FolderWatch::Event::kFolderCame:
+        folderCame(event.path);
+        break;
+      case FolderWatch::Event::kFolderGone:
+        folderGone(event.path);
+        break;
+      case FolderWatch::Event::kOverflow:
+        break;
+    }
+  }
+
+  std::vector<Found> came;
+  for (const auto& [path, stamp] : files) {
+    if (stamp)
+      came.push_back({path, *stamp, {}});
+    else if (kept_.Remove(path))
+      changes.removed.push_back(path);
+  }
+  for (const std::size_t i : ReadNewTags(root_, kept_, came)) {
+    kept_.Put(came[i].path, came[i].stamp, came[i].tags);
+    changes.added.emplace_back(came[i].path, came[i].tags);
+  }
+  if (changes.Empty()) return;
+  if (!saveAt_) saveAt_ = std::chrono::steady_clock::now() + kSaveAfter;
+  Give(std::move(changes));
+}
+
+void TreeFollower::Give(TrackChanges changes) {
+  if (!changes.Empty()) deliver_(root_, std::move(changes));
+}
