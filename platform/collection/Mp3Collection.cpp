@@ -14,7 +14,7 @@
 #include <QFile>
 #include <QStandardPaths>
 
-#include "platform/collection/Mp3TagText.h"
+#include "platform/collection/TagReader.h"
 #include "platform/collection/TreeWalk.h"
 #include "src/seams/Diagnostic.h"
 
@@ -32,19 +32,6 @@ struct FoundTracks {
     return std::string_view(bytes).substr(start, ends[i] - start);
   }
 };
-
-// Calls work(i) for every i below count, on as many threads as there are cores.
-template <typename Work>
-void OnEveryCore(std::size_t count, const Work& work) {
-  const std::size_t threads = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), count);
-  std::atomic<std::size_t> next{0};
-  auto run = [&] {
-    for (std::size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < count;) work(i);
-  };
-  std::vector<std::jthread> helpers;
-  for (std::size_t t = 1; t < threads; ++t) helpers.emplace_back(run);
-  run();
-}
 
 std::string FaultLine(const std::string& root, const WalkFaults& faults) {
   std::string line;
@@ -150,10 +137,11 @@ void Mp3Collection::ListWithTags(const std::string& root, const QString& folder,
     if (!job_) StartTagJob(root, found.bytes, found.ends, found.stamps, tags, unknown);
     for (std::size_t i = 0; i < count; ++i) sink.Track(found.At(i), tags[i]);
   } else {
-    std::vector<std::string> read(unknown.size());
-    OnEveryCore(unknown.size(), [&](std::size_t k) {
-      read[k] = ReadMp3TagText(root + '/' + std::string(found.At(unknown[k])));
-    });
+    std::vector<std::string_view> paths;
+    paths.reserve(unknown.size());
+    for (const std::size_t i : unknown) paths.push_back(found.At(i));
+    std::vector<std::string> read;
+    ReadTagTexts(root, paths, read);
     for (std::size_t k = 0; k < unknown.size(); ++k) tags[unknown[k]] = read[k];
     for (std::size_t i = 0; i < count; ++i) sink.Track(found.At(i), tags[i]);
     CollectionIndex next;
@@ -193,11 +181,12 @@ void Mp3Collection::StartTagJob(const std::string& root, const std::string& path
   Diagnose("reading the tags of " + std::to_string(unknown.size()) + " tracks under " + root +
            " in the background; .play finds them by artist, album and title once that is done");
   job.thread = std::jthread([this, &job](std::stop_token stop) {
-    OnEveryCore(job.unknown.size(), [&](std::size_t k) {
-      if (stop.stop_requested()) return;
-      const std::size_t i = job.unknown[k];
-      job.tags[i] = ReadMp3TagText(job.root + '/' + std::string(job.At(i)));
-    });
+    std::vector<std::string_view> paths;
+    paths.reserve(job.unknown.size());
+    for (const std::size_t i : job.unknown) paths.push_back(job.At(i));
+    std::vector<std::string> read;
+    ReadTagTexts(job.root, paths, read, stop);
+    for (std::size_t k = 0; k < read.size(); ++k) job.tags[job.unknown[k]] = std::move(read[k]);
     if (!stop.stop_requested()) QMetaObject::invokeMethod(&uiThread_, [this] { FinishTagJob(); }, Qt::QueuedConnection);
   });
 }
