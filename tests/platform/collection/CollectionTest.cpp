@@ -8,6 +8,7 @@
 #include <compare>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -121,6 +122,51 @@ TEST(TreeWalkTest, LinksAreFollowedOnceAndOddNamesCounted) {
   const MusicCollection::Count all = collection.CountTracks(QString::fromStdString(root.string()), 100);
   EXPECT_FALSE(all.more);
   EXPECT_EQ(all.tracks, 2);
+}
+
+// Tracks changed one at a time keep the index sorted and findable, and what
+// is saved is what was left, lengths and all, without the bytes of tracks
+// changed or gone.
+TEST(CollectionIndexTest, TracksChangedOneAtATimeAreSavedAndLoadedAsLeft) {
+  const fs::path file = FreshTestFolder("collection-index-update") / "index";
+  CollectionIndex index;
+  index.Add("b.mp3", {2, 20}, "B\0\0\0"s, 2000);
+  index.Add("a.mp3", {1, 10}, "A\0\0\0"s, 1000);
+  index.Add("d.mp3", {4, 40}, "", 0);
+  index.Finish();
+
+  index.Update("c.mp3", {3, 30}, "C\0\0\0"s, 3000);        // new, between two
+  index.Update("a.mp3", {5, 11}, "A2\0\0\0"s, 1100);       // changed tags
+  index.Update("b.mp3", {6, 21}, index.At(1).tags, 2100);  // same tags, given from the index itself
+  const std::string_view own = index.At(0).path;
+  index.Update(own, {7, 12}, "A3\0\0\0"s, 1200);           // its path, from the index itself
+  EXPECT_TRUE(index.Remove("d.mp3"));
+  EXPECT_FALSE(index.Remove("d.mp3"));
+  EXPECT_FALSE(index.Find("a.mp3", {5, 11}).has_value());  // an old stamp is not trusted
+
+  const std::vector<CollectionIndex::Entry> expected = {
+      {"a.mp3", {7, 12}, "A3\0\0\0"s, 1200}, {"b.mp3", {6, 21}, "B\0\0\0"s, 2100}, {"c.mp3", {3, 30}, "C\0\0\0"s, 3000}};
+  auto expectHolds = [&expected](const CollectionIndex& i, const char* which) {
+    ASSERT_EQ(i.Count(), expected.size()) << which;
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+      const std::optional<CollectionIndex::Entry> found = i.Find(expected[k].path, expected[k].stamp);
+      ASSERT_TRUE(found) << which << " " << expected[k].path;
+      EXPECT_EQ(i.At(k).path, expected[k].path) << which;
+      EXPECT_EQ(found->tags, expected[k].tags) << which << " " << expected[k].path;
+      EXPECT_EQ(found->lengthMs, expected[k].lengthMs) << which << " " << expected[k].path;
+    }
+  };
+  expectHolds(index, "changed");
+
+  std::string problem;
+  ASSERT_TRUE(index.Save(file.string(), problem)) << problem;
+  CollectionIndex loaded;
+  ASSERT_TRUE(loaded.Load(file.string(), problem)) << problem;
+  expectHolds(loaded, "loaded");
+  EXPECT_TRUE(loaded.SameAs(index));
+  std::size_t bytes = 32 + expected.size() * 32;
+  for (const CollectionIndex::Entry& e : expected) bytes += e.path.size() + e.tags.size();
+  EXPECT_EQ(fs::file_size(file), bytes);
 }
 
 TEST(Mp3CollectionTest, TheIndexSparesUnchangedFilesAndADamagedOneIsNotTrusted) {
