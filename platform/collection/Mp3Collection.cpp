@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <stop_token>
 #include <thread>
 #include <vector>
@@ -64,6 +65,7 @@ struct Mp3Collection::TagJob {
   std::vector<std::uint32_t> ends;
   std::vector<CollectionIndex::Stamp> stamps;
   std::vector<std::string> tags;
+  std::vector<std::uint32_t> lengths;
   std::vector<std::size_t> unknown;
   std::jthread thread;
 
@@ -130,22 +132,32 @@ void Mp3Collection::ListWithTags(const std::string& root, const QString& folder,
   // names, and the list is made again when it is done.
   const std::size_t count = found.Count();
   std::vector<std::string_view> tags(count);
+  std::vector<std::uint32_t> lengths(count);
   std::vector<std::size_t> unknown;
-  for (std::size_t i = 0; i < count; ++i)
-    if (!index_.Find(found.At(i), found.stamps[i], tags[i])) unknown.push_back(i);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (const std::optional<CollectionIndex::Entry> known = index_.Find(found.At(i), found.stamps[i])) {
+      tags[i] = known->tags;
+      lengths[i] = known->lengthMs;
+    } else {
+      unknown.push_back(i);
+    }
+  }
   if (unknown.size() > readAtOnce_) {
-    if (!job_) StartTagJob(root, found.bytes, found.ends, found.stamps, tags, unknown);
+    if (!job_) StartTagJob(root, found.bytes, found.ends, found.stamps, tags, lengths, unknown);
     for (std::size_t i = 0; i < count; ++i) sink.Track(found.At(i), tags[i]);
   } else {
     std::vector<std::string_view> paths;
     paths.reserve(unknown.size());
     for (const std::size_t i : unknown) paths.push_back(found.At(i));
-    std::vector<std::string> read;
-    ReadTagTexts(root, paths, read);
-    for (std::size_t k = 0; k < unknown.size(); ++k) tags[unknown[k]] = read[k];
+    std::vector<Mp3Track> read;
+    ReadTracks(root, paths, read);
+    for (std::size_t k = 0; k < unknown.size(); ++k) {
+      tags[unknown[k]] = read[k].tags;
+      lengths[unknown[k]] = read[k].lengthMs;
+    }
     for (std::size_t i = 0; i < count; ++i) sink.Track(found.At(i), tags[i]);
     CollectionIndex next;
-    for (std::size_t i = 0; i < count; ++i) next.Add(found.At(i), found.stamps[i], tags[i]);
+    for (std::size_t i = 0; i < count; ++i) next.Add(found.At(i), found.stamps[i], tags[i], lengths[i]);
     next.Finish();
     Keep(std::move(next));
   }
@@ -169,7 +181,8 @@ void Mp3Collection::Keep(CollectionIndex next) {
 void Mp3Collection::StartTagJob(const std::string& root, const std::string& paths,
                                 const std::vector<std::uint32_t>& ends,
                                 const std::vector<CollectionIndex::Stamp>& stamps,
-                                const std::vector<std::string_view>& known, const std::vector<std::size_t>& unknown) {
+                                const std::vector<std::string_view>& known, const std::vector<std::uint32_t>& lengths,
+                                const std::vector<std::size_t>& unknown) {
   job_ = std::make_unique<TagJob>();
   TagJob& job = *job_;
   job.root = root;
@@ -177,6 +190,7 @@ void Mp3Collection::StartTagJob(const std::string& root, const std::string& path
   job.ends = ends;
   job.stamps = stamps;
   job.tags.assign(known.begin(), known.end());
+  job.lengths = lengths;
   job.unknown = unknown;
   Diagnose("reading the tags of " + std::to_string(unknown.size()) + " tracks under " + root +
            " in the background; .play finds them by artist, album and title once that is done");
@@ -184,9 +198,12 @@ void Mp3Collection::StartTagJob(const std::string& root, const std::string& path
     std::vector<std::string_view> paths;
     paths.reserve(job.unknown.size());
     for (const std::size_t i : job.unknown) paths.push_back(job.At(i));
-    std::vector<std::string> read;
-    ReadTagTexts(job.root, paths, read, stop);
-    for (std::size_t k = 0; k < read.size(); ++k) job.tags[job.unknown[k]] = std::move(read[k]);
+    std::vector<Mp3Track> read;
+    ReadTracks(job.root, paths, read, stop);
+    for (std::size_t k = 0; k < read.size(); ++k) {
+      job.tags[job.unknown[k]] = std::move(read[k].tags);
+      job.lengths[job.unknown[k]] = read[k].lengthMs;
+    }
     if (!stop.stop_requested()) QMetaObject::invokeMethod(&uiThread_, [this] { FinishTagJob(); }, Qt::QueuedConnection);
   });
 }
@@ -197,7 +214,7 @@ void Mp3Collection::FinishTagJob() {
   const std::unique_ptr<TagJob> job = std::move(job_);
   if (job->root != indexRoot_) return;
   CollectionIndex next;
-  for (std::size_t i = 0; i < job->stamps.size(); ++i) next.Add(job->At(i), job->stamps[i], job->tags[i]);
+  for (std::size_t i = 0; i < job->stamps.size(); ++i) next.Add(job->At(i), job->stamps[i], job->tags[i], job->lengths[i]);
   next.Finish();
   Keep(std::move(next));
   // The list is made again, now with every tag, as after a change.

@@ -49,7 +49,7 @@ class Mp3Collection : public MusicCollection {
   struct TagJob;
   void StartTagJob(const std::string& root, const std::string& paths, const std::vector<std::uint32_t>& ends,
                    const std::vector<CollectionIndex::Stamp>& stamps, const std::vector<std::string_view>& known,
-                   const std::vector<std::size_t>& unknown);
+                   const std::vector<std::uint32_t>& lengths, const std::vector<std::size_t>& unknown);
   void FinishTagJob();
   void FollowFolders();
 

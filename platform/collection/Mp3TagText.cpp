@@ -1,5 +1,8 @@
 #include "platform/collection/Mp3TagText.h"
 
+#include <algorithm>
+
+#include <taglib/audioproperties.h>
 #include <taglib/mpegfile.h>
 #include <taglib/tag.h>
 #include <taglib/tstring.h>
@@ -22,17 +25,28 @@ void AppendField(const TagLib::String& field, std::string& out) {
   out.push_back('\0');
 }
 
-}  // namespace
-
-std::string ReadMp3TagText(const std::string& path) {
-  // Tags only: no audio properties, so no frame of sound is read.
-  TagLib::MPEG::File file(path.c_str(), false);
-  if (!file.isValid()) return {};
-  const TagLib::Tag* tag = file.tag();
+std::string TagText(const TagLib::Tag* tag) {
   if (!tag || tag->isEmpty()) return {};
   std::string text;
   AppendField(tag->artist(), text);
   AppendField(tag->album(), text);
   AppendField(tag->title(), text);
   return text;
+}
+
+}  // namespace
+
+std::string ReadMp3TagText(const std::string& path) {
+  // Tags only: no audio properties, so no frame of sound is read.
+  TagLib::MPEG::File file(path.c_str(), false);
+  return file.isValid() ? TagText(file.tag()) : std::string();
+}
+
+Mp3Track ReadMp3Track(const std::string& path) {
+  TagLib::MPEG::File file(path.c_str(), true, TagLib::AudioProperties::Fast);
+  if (!file.isValid()) return {};
+  Mp3Track track{TagText(file.tag())};
+  if (const TagLib::AudioProperties* audio = file.audioProperties())
+    track.lengthMs = static_cast<std::uint32_t>(std::max(audio->lengthInMilliseconds(), 0));
+  return track;
 }

@@ -4,7 +4,6 @@
 #include <atomic>
 #include <thread>
 
-#include "platform/collection/Mp3TagText.h"
 
 namespace {
 
@@ -23,11 +22,11 @@ void OnEveryCore(std::size_t count, const Work& work) {
 
 }  // namespace
 
-void ReadTagTexts(const std::string& root, const std::vector<std::string_view>& paths, std::vector<std::string>& out,
-                  std::stop_token stop) {
+void ReadTracks(const std::string& root, const std::vector<std::string_view>& paths, std::vector<Mp3Track>& out,
+                std::stop_token stop) {
   out.resize(std::max(out.size(), paths.size()));
   OnEveryCore(paths.size(), [&](std::size_t k) {
     if (stop.stop_requested()) return;
-    out[k] = ReadMp3TagText(root + '/' + std::string(paths[k]));
+    out[k] = ReadMp3Track(root + '/' + std::string(paths[k]));
   });
 }

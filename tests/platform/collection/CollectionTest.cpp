@@ -77,6 +77,57 @@ TEST(Mp3TagTextTest, TagsOfAnyShapeGiveTextOrNothingAndNeverEndTheProgram) {
   }
 }
 
+// MPEG-1 Layer III frames at 44.1 kHz, stereo, of the bit rate (kbit/s, one
+// of 128 and 320), silent; the first holds a Xing header that counts
+// `xingFrames` frames when that is not 0.
+std::string Frames(int count, int kbits, std::uint32_t xingFrames = 0) {
+  const int index = kbits == 128 ? 9 : 14;
+  const std::size_t size = 144 * static_cast<std::size_t>(kbits) * 1000 / 44100;
+  std::string frame(size, '\0');
+  frame[0] = '\xff';
+  frame[1] = '\xfb';
+  frame[2] = static_cast<char>(index << 4);
+  std::string frames;
+  for (int i = 0; i < count; ++i) frames += frame;
+  if (xingFrames != 0) {
+    std::string xing = "Xing"s + "\0\0\0\x03"s;  // frames and bytes given
+    for (const std::uint32_t n : {xingFrames, static_cast<std::uint32_t>(frames.size())})
+      for (int shift = 24; shift >= 0; shift -= 8) xing.push_back(static_cast<char>((n >> shift) & 0xff));
+    frames.replace(4 + 32, xing.size(), xing);
+  }
+  return frames;
+}
+
+// One open of the file gives the tags and the length: from the bit rate when
+// the rate is constant, from the Xing header's count of frames when it has one.
+TEST(Mp3TagTextTest, TheLengthComesWithTheTagsFromTheRateOrTheXingHeader) {
+  const fs::path file = FreshTestFolder("collection-length") / "track.mp3";
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::string tags;
+    std::uint32_t lengthMs;
+  };
+  const auto TagAlone = [](const std::string& frames) {
+    const std::string tagged = Tagged(frames);
+    return tagged.substr(0, tagged.size() - 256);
+  };
+  const std::vector<Case> cases = {
+      // 100 frames of 417 bytes at 128 kbit/s: 2.606 s by the rate.
+      {"constant rate, tagged", TagAlone(Frame("TIT2", "Song")) + Frames(100, 128),
+       "\0\0Song\0"s, 2606},
+      // The header's 1,000 frames of 1,152 samples: 26.122 s, whatever the rate says.
+      {"variable rate, a Xing header", Frames(10, 320, 1000), "", 26122},
+      {"no sound at all", Tagged(Frame("TPE1", "Band")), "Band\0\0\0"s, 0},
+  };
+  for (const Case& c : cases) {
+    Write(file, c.bytes);
+    const Mp3Track track = ReadMp3Track(file.string());
+    EXPECT_EQ(track.tags, c.tags) << c.what;
+    EXPECT_NEAR(track.lengthMs, c.lengthMs, 5) << c.what;
+  }
+}
+
 struct Track {
   std::string path, tags;
   auto operator<=>(const Track&) const = default;
