@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <grp.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,6 +21,7 @@
 #include "platform/collection/Mp3Collection.h"
 #include "platform/collection/Mp3TagText.h"
 #include "platform/collection/TreeWalk.h"
+#include "src/seams/Diagnostic.h"
 #include "tests/support/TestFolder.h"
 #include "tests/support/WaitUntil.h"
 
@@ -280,6 +283,57 @@ TEST(Mp3CollectionTest, TheIndexSparesUnchangedFilesAndADamagedOneIsNotTrusted) 
     collection.ListTracks(folder, true, got);
     EXPECT_EQ(got.tracks.begin()->tags, "New Artist\0\0\0"s) << damage.what;
   }
+}
+
+// The tests run as root, whom no folder's mode stops: a child process that
+// has become nobody meets a locked folder as the owner's program would. The
+// walk leaves it out, goes on with the rest, and the line says so once for
+// two listings.
+TEST(Mp3CollectionTest, AFolderThatCannotBeReadIsLeftOutAndSaidOnce) {
+  const fs::path music = FreshTestFolder("collection-locked");
+  Write(music / "open/a.mp3", Tagged(Frame("TPE1", "Band")));
+  Write(music / "locked/b.mp3", "x");
+  Write(music / "locked/deeper/c.mp3", "x");
+  fs::permissions(music / "locked", fs::perms::none);
+  int pipeFds[2];
+  ASSERT_EQ(::pipe(pipeFds), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::alarm(20);  // a child that hangs ends
+    ::close(pipeFds[0]);
+    const gid_t none[1] = {65534};
+    if (::chdir(music.c_str()) != 0 ||
+        (::geteuid() == 0 && (::setgroups(1, none) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)))
+      ::_exit(77);
+    std::string report;
+    {
+      const DiagnosticListener listener([&report](const QString& line) { report += line.toStdString() + "\n"; });
+      Mp3Collection collection{QString()};
+      for (int i = 0; i < 2; ++i) {
+        Collected got;
+        collection.ListTracks(".", true, got);
+        for (const Track& track : got.tracks) report += track.path + " " + track.tags.substr(0, 4) + "\n";
+      }
+    }
+    const bool written = ::write(pipeFds[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
+    ::_exit(written ? 0 : 1);
+  }
+  ::close(pipeFds[1]);
+  std::string report;
+  char buffer[4096];
+  for (ssize_t got; (got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, static_cast<std::size_t>(got));
+  ::close(pipeFds[0]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  fs::permissions(music / "locked", fs::perms::owner_all);
+  ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot become another user here";
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(report,
+            "1 folder(s) under . left out: they cannot be read, first locked/ (Permission denied)\n"
+            "open/a.mp3 Band\n"
+            "open/a.mp3 Band\n");
 }
 
 // More unknown tags than a listing reads at once: the names come at once,
