@@ -49,6 +49,11 @@ std::string Tagged(const std::string& frames, long claimedSize = -1) {
   return tag + frames + std::string(256, '\x55');
 }
 
+std::string Padded(std::string text, std::size_t size) {
+  text.resize(size, '\0');
+  return text;
+}
+
 void Write(const fs::path& path, const std::string& bytes) {
   fs::create_directories(path.parent_path());
   std::ofstream(path, std::ios::binary) << bytes;
@@ -72,6 +77,13 @@ TEST(Mp3TagTextTest, TagsOfAnyShapeGiveTextOrNothingAndNeverEndTheProgram) {
       {"a frame longer than the tag", Tagged(Frame("TPE1", "Queen", 1 << 26)), ""},
       {"a tag longer than the file: what is there", Tagged(Frame("TPE1", "Queen"), 1 << 27), "Queen\0\0\0"s},
       {"an empty file", "", ""},
+      // Read past what is kept of the file's head and tail.
+      {"a title behind a 100 KB frame", Tagged(Frame("TXXX", std::string(100000, 'p')) + Frame("TIT2", "Late")),
+       "\0\0Late\0"s},
+      {"an ID3v1 tag alone, behind 50 KB",
+       std::string(50000, '\x55') + "TAG" + Padded("Title", 30) + Padded("Artist", 30) + Padded("Album", 30) +
+           std::string(34, ' ') + '\xff',
+       "Artist\0Album\0Title\0"s},
   };
   for (const Case& c : cases) {
     const fs::path file = folder / "track.mp3";
