@@ -165,8 +165,7 @@ class Morva {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   }
   // Whether the tags are all read: the one track tagged "Zebra" is found.
-  // Found, it cannot be opened (the files are no sound) and nothing is
-  // said, so ".total" follows to close the answer.
+  // ".total" follows to close the answer, whatever playing it says.
   bool TagsRead() {
     process_.write(".play zebra\n.total\n");
     const std::optional<QByteArray> line = LineWith("MP3  [No Strings Found]", "Total MP3s [");
