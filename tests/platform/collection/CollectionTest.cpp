@@ -29,6 +29,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using namespace std::string_view_literals;
 
 // An ID3v2.3 frame of Latin-1 text; `claimedSize` overrides the size the
 // frame header gives.
@@ -211,7 +212,7 @@ TEST(CollectionIndexTest, TracksChangedOneAtATimeAreSavedAndLoadedAsLeft) {
   EXPECT_FALSE(index.Find("a.mp3", {5, 11}).has_value());  // an old stamp is not trusted
 
   const std::vector<CollectionIndex::Entry> expected = {
-      {"a.mp3", {7, 12}, "A3\0\0\0"s, 1200}, {"b.mp3", {6, 21}, "B\0\0\0"s, 2100}, {"c.mp3", {3, 30}, "C\0\0\0"s, 3000}};
+      {"a.mp3", {7, 12}, "A3\0\0\0"sv, 1200}, {"b.mp3", {6, 21}, "B\0\0\0"sv, 2100}, {"c.mp3", {3, 30}, "C\0\0\0"sv, 3000}};
   auto expectHolds = [&expected](const CollectionIndex& i, const char* which) {
     ASSERT_EQ(i.Count(), expected.size()) << which;
     for (std::size_t k = 0; k < expected.size(); ++k) {
