@@ -1,6 +1,7 @@
 #include "platform/collection/CollectionIndex.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,6 +61,16 @@ bool ReadFully(int fd, void* to, std::size_t size) {
   return true;
 }
 
+// Asks for huge pages under a big buffer before it is filled: a fault per
+// 2 MB instead of one per 4 KB, which (in a virtual machine above all) is
+// most of what reading a million tracks costs.
+void AdviseHugePages(const void* data, std::size_t bytes) {
+  constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
+  const auto begin = reinterpret_cast<std::uintptr_t>(data);
+  const std::uintptr_t start = (begin + kHuge - 1) & ~(kHuge - 1), end = (begin + bytes) & ~(kHuge - 1);
+  if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+}
+
 struct FileCloser {
   const int fd;
   ~FileCloser() { ::close(fd); }
@@ -92,6 +103,10 @@ bool CollectionIndex::Load(const std::string& file, std::string& problem) {
     problem = file + " is damaged (its size does not add up)";
     return false;
   }
+  records_.reserve(header.count);
+  blob_.reserve(header.blobSize);
+  AdviseHugePages(records_.data(), records_.capacity() * sizeof(Record));
+  AdviseHugePages(blob_.data(), blob_.capacity());
   records_.resize(header.count);
   blob_.resize(header.blobSize);
   read = ReadFully(fd, records_.data(), records_.size() * sizeof(Record)) && ReadFully(fd, blob_.data(), blob_.size());
