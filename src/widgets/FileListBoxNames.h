@@ -31,7 +31,8 @@ class FileNames {
   // NUL, so that a search matches the name or one field, never text across
   // two.
   void Add(std::string_view utf8Name, std::string_view tagFields);
-  // Gives back the room reserved and not used.
+  // Gives back the room reserved and not used, when it is more than an
+  // eighth of what was reserved.
   void ShrinkToFit();
 
   int Count() const { return static_cast<int>(nameEnds_.size()); }
