@@ -1,20 +1,29 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 // What was last read of a collection's tracks: each track's path below the
-// folder, its modification time and size, and its tag text. Kept in one
-// block as it lies in the index file, sorted by path, so that loading it is
-// one read and finding a track a binary search.
+// folder, its modification time and size, its tag text and how long it
+// plays. Kept in one block as it lies in the index file, sorted by path, so
+// that loading it is one read and finding a track a binary search.
 class CollectionIndex {
  public:
   struct Stamp {
     std::int64_t modifiedNs = 0;
     std::int64_t size = 0;
     bool operator==(const Stamp&) const = default;
+  };
+  // One track as the index holds it; the views live as long as the index
+  // is not changed.
+  struct Entry {
+    std::string_view path;
+    Stamp stamp;
+    std::string_view tags;
+    std::uint32_t lengthMs = 0;  // 0: not known
   };
 
   // Reads the file. A missing file is an empty index; one that is damaged,
@@ -25,14 +34,23 @@ class CollectionIndex {
   // false, with the reason, when it cannot.
   bool Save(const std::string& file, std::string& problem) const;
 
-  // Gives the tag text of the track when the index holds it with that stamp.
+  // The track when the index holds it with that stamp.
+  std::optional<Entry> Find(std::string_view path, Stamp stamp) const;
+  // The same, its tag text alone.
   bool Find(std::string_view path, Stamp stamp, std::string_view& tags) const;
   std::size_t Count() const { return records_.size(); }
+  // The tracks in the order of their paths' bytes, from 0 to Count() - 1.
+  Entry At(std::size_t i) const;
 
   // Building a new index: tracks in any order, then Finish sorts them.
-  void Add(std::string_view path, Stamp stamp, std::string_view tags);
+  void Add(std::string_view path, Stamp stamp, std::string_view tags, std::uint32_t lengthMs = 0);
   void Finish();
-  // Whether the two hold the same tracks with the same stamps and tags.
+  // Changing a finished index one track at a time: a new track, or what
+  // changed of a known one; a track gone. Remove is false when the index
+  // did not hold the track.
+  void Update(std::string_view path, Stamp stamp, std::string_view tags, std::uint32_t lengthMs = 0);
+  bool Remove(std::string_view path);
+  // Whether the two hold the same tracks with the same stamps, tags and lengths.
   bool SameAs(const CollectionIndex& other) const;
 
   // Calls visit(path, stamp, tags) for each track whose path starts with
@@ -48,19 +66,24 @@ class CollectionIndex {
   }
 
  private:
+  // A track's tag text follows its path in the blob.
   struct Record {
-    std::uint32_t path, pathSize, tags, tagsSize;
+    std::uint32_t path, pathSize, tagsSize, lengthMs;
     std::int64_t modifiedNs, size;
   };
   static_assert(sizeof(Record) == 32);
 
   std::string_view PathOf(const Record& r) const { return std::string_view(blob_).substr(r.path, r.pathSize); }
-  std::string_view TagsOf(const Record& r) const { return std::string_view(blob_).substr(r.tags, r.tagsSize); }
+  std::string_view TagsOf(const Record& r) const {
+    return std::string_view(blob_).substr(std::size_t{r.path} + r.pathSize, r.tagsSize);
+  }
+  std::vector<Record>::const_iterator LowerBound(std::string_view path) const;
+  // The record of a track put at the end of the blob; nothing when it is full.
+  std::optional<Record> Append(std::string_view path, Stamp stamp, std::string_view tags, std::uint32_t lengthMs);
   bool Consistent(std::string& problem) const;
 
   std::vector<Record> records_;
   std::string blob_;
-
-  // The first track whose path is not before `path`.
-  std::vector<Record>::const_iterator LowerBound(std::string_view path) const;
+  // Bytes of the blob that no record uses any more (a track changed or gone).
+  std::size_t unused_ = 0;
 };

@@ -15,6 +15,7 @@
 
 #include "platform/collection/CollectionWork.h"
 #include "platform/collection/Mp3TagText.h"
+#include "platform/collection/TagReader.h"
 #include "src/seams/ControlError.h"
 #include "src/seams/Diagnostic.h"
 
@@ -95,12 +96,15 @@ void Mp3Collection::ListWithTags(const std::string& root, const QString& folder,
              " in the background; .play finds them by artist, album and title once that is done");
     for (const Found& track : found) sink.Track(track.path, {});
   } else {
-    std::vector<std::string> tags(found.size());
-    OnEveryCore(found.size(), [&](std::size_t i) { tags[i] = ReadMp3TagText(root + '/' + found[i].path); });
+    std::vector<std::string_view> paths;
+    paths.reserve(found.size());
+    for (const Found& track : found) paths.push_back(track.path);
+    std::vector<Mp3Track> read;
+    ReadTracks(root, paths, read);
     CollectionIndex next;
     for (std::size_t i = 0; i < found.size(); ++i) {
-      sink.Track(found[i].path, tags[i]);
-      next.Add(found[i].path, found[i].stamp, tags[i]);
+      sink.Track(found[i].path, read[i].tags);
+      next.Add(found[i].path, found[i].stamp, read[i].tags, read[i].lengthMs);
     }
     next.Finish();
     kept_.Replace(std::move(next));

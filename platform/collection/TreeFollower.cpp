@@ -19,6 +19,7 @@
 
 #include "platform/collection/CollectionWork.h"
 #include "platform/collection/Mp3TagText.h"
+#include "platform/collection/TagReader.h"
 #include "platform/collection/TreeWalk.h"
 #include "src/seams/ControlError.h"
 #include "src/seams/Diagnostic.h"
@@ -218,15 +219,16 @@ void TreeFollower::CheckTree(const std::string& root) {
     else
       unknown.push_back(i);
   }
-  std::vector<std::string> read(unknown.size());
-  OnEveryCore(unknown.size(), [&](std::size_t k) {
-    if (!stop_.stop_requested()) read[k] = ReadMp3TagText(root + '/' + std::string(pathAt(unknown[k])));
-  });
+  std::vector<std::string_view> unknownPaths;
+  unknownPaths.reserve(unknown.size());
+  for (const std::size_t i : unknown) unknownPaths.push_back(pathAt(i));
+  std::vector<Mp3Track> read;
+  ReadTracks(root, unknownPaths, read, stop_);
   if (stop_.stop_requested()) return;  // the program ends: what was kept stays as it was
   TrackChanges changes;
   for (std::size_t k = 0; k < unknown.size(); ++k) {
-    next.Add(pathAt(unknown[k]), stamps[unknown[k]], read[k]);
-    changes.added.emplace_back(pathAt(unknown[k]), std::move(read[k]));
+    next.Add(pathAt(unknown[k]), stamps[unknown[k]], read[k].tags, read[k].lengthMs);
+    changes.added.emplace_back(pathAt(unknown[k]), std::move(read[k].tags));
   }
   next.Finish();
   kept_.ForEach([&](std::string_view path, std::string_view) {

@@ -37,7 +37,8 @@ class FileNames {
   void Insert(int index, const FileNames& from, int entry);
   // Takes `count` entries out from `index` on.
   void Remove(int index, int count);
-  // Gives back the room reserved and not used.
+  // Gives back the room reserved and not used, when it is more than an
+  // eighth of what was reserved.
   void ShrinkToFit();
 
   int Count() const { return static_cast<int>(nameEnds_.size()); }

@@ -128,11 +128,12 @@ TEST_F(CollectionTest, SubfoldersAreListedSearchedByTagAndToldApartAndTheSwitchI
   {
     MorvaProcess morva;
     Start(morva);
+    // The check runs in the background: the count says when it is done.
+    SayUntil(morva, ".total", Morva("Total MP3s [5]"));
     morva.Type(".play zed leppelin");
     ASSERT_TRUE(morva.WaitForLineStartingWith("Joe: " + kBullet + " Morva MP3  [Type ''.play'' And 0 - "))
         << morva.output().toStdString();
     Say(morva, ".cancel", "Joe: .cancel");
-    SayUntil(morva, ".total", Morva("Total MP3s [5]"));
     Say(morva, ".play while away", Morva("Playing [Misc/while away]"));
     Say(morva, ".xdeep", Morva("MP3 List " + kDot + " Subfolders are Now Disabled"));
     Say(morva, ".total", Morva("Total MP3s [0]"));

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <grp.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -19,6 +22,7 @@
 #include "platform/collection/Mp3Collection.h"
 #include "platform/collection/Mp3TagText.h"
 #include "platform/collection/TreeWalk.h"
+#include "src/seams/Diagnostic.h"
 #include "tests/support/TestFolder.h"
 #include "tests/support/WaitUntil.h"
 
@@ -26,6 +30,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using namespace std::string_view_literals;
 
 // An ID3v2.3 frame of Latin-1 text; `claimedSize` overrides the size the
 // frame header gives.
@@ -44,6 +49,11 @@ std::string Tagged(const std::string& frames, long claimedSize = -1) {
   std::string tag = "ID3\x03\x00\x00"s;
   for (int shift = 21; shift >= 0; shift -= 7) tag.push_back(static_cast<char>((size >> shift) & 0x7f));
   return tag + frames + std::string(256, '\x55');
+}
+
+std::string Padded(std::string text, std::size_t size) {
+  text.resize(size, '\0');
+  return text;
 }
 
 void Write(const fs::path& path, const std::string& bytes) {
@@ -69,11 +79,69 @@ TEST(Mp3TagTextTest, TagsOfAnyShapeGiveTextOrNothingAndNeverEndTheProgram) {
       {"a frame longer than the tag", Tagged(Frame("TPE1", "Queen", 1 << 26)), ""},
       {"a tag longer than the file: what is there", Tagged(Frame("TPE1", "Queen"), 1 << 27), "Queen\0\0\0"s},
       {"an empty file", "", ""},
+      // Read past what is kept of the file's head and tail.
+      {"a title behind a 100 KB frame", Tagged(Frame("TXXX", std::string(100000, 'p')) + Frame("TIT2", "Late")),
+       "\0\0Late\0"s},
+      {"an ID3v1 tag alone, behind 50 KB",
+       std::string(50000, '\x55') + "TAG" + Padded("Title", 30) + Padded("Artist", 30) + Padded("Album", 30) +
+           std::string(34, ' ') + '\xff',
+       "Artist\0Album\0Title\0"s},
   };
   for (const Case& c : cases) {
     const fs::path file = folder / "track.mp3";
     Write(file, c.bytes);
     EXPECT_EQ(Tags(file), c.tags) << c.what;
+  }
+}
+
+// MPEG-1 Layer III frames at 44.1 kHz, stereo, of the bit rate (kbit/s, one
+// of 128 and 320), silent; the first holds a Xing header that counts
+// `xingFrames` frames when that is not 0.
+std::string Frames(int count, int kbits, std::uint32_t xingFrames = 0) {
+  const int index = kbits == 128 ? 9 : 14;
+  const std::size_t size = 144 * static_cast<std::size_t>(kbits) * 1000 / 44100;
+  std::string frame(size, '\0');
+  frame[0] = '\xff';
+  frame[1] = '\xfb';
+  frame[2] = static_cast<char>(index << 4);
+  std::string frames;
+  for (int i = 0; i < count; ++i) frames += frame;
+  if (xingFrames != 0) {
+    std::string xing = "Xing"s + "\0\0\0\x03"s;  // frames and bytes given
+    for (const std::uint32_t n : {xingFrames, static_cast<std::uint32_t>(frames.size())})
+      for (int shift = 24; shift >= 0; shift -= 8) xing.push_back(static_cast<char>((n >> shift) & 0xff));
+    frames.replace(4 + 32, xing.size(), xing);
+  }
+  return frames;
+}
+
+// One open of the file gives the tags and the length: from the bit rate when
+// the rate is constant, from the Xing header's count of frames when it has one.
+TEST(Mp3TagTextTest, TheLengthComesWithTheTagsFromTheRateOrTheXingHeader) {
+  const fs::path file = FreshTestFolder("collection-length") / "track.mp3";
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::string tags;
+    std::uint32_t lengthMs;
+  };
+  const auto TagAlone = [](const std::string& frames) {
+    const std::string tagged = Tagged(frames);
+    return tagged.substr(0, tagged.size() - 256);
+  };
+  const std::vector<Case> cases = {
+      // 100 frames of 417 bytes at 128 kbit/s: 2.606 s by the rate.
+      {"constant rate, tagged", TagAlone(Frame("TIT2", "Song")) + Frames(100, 128),
+       "\0\0Song\0"s, 2606},
+      // The header's 1,000 frames of 1,152 samples: 26.122 s, whatever the rate says.
+      {"variable rate, a Xing header", Frames(10, 320, 1000), "", 26122},
+      {"no sound at all", Tagged(Frame("TPE1", "Band")), "Band\0\0\0"s, 0},
+  };
+  for (const Case& c : cases) {
+    Write(file, c.bytes);
+    const Mp3Track track = ReadMp3Track(file.string());
+    EXPECT_EQ(track.tags, c.tags) << c.what;
+    EXPECT_NEAR(track.lengthMs, c.lengthMs, 5) << c.what;
   }
 }
 
@@ -122,6 +190,51 @@ TEST(TreeWalkTest, LinksAreFollowedOnceAndOddNamesCounted) {
   const MusicCollection::Count all = collection.CountTracks(QString::fromStdString(root.string()), 100);
   EXPECT_FALSE(all.more);
   EXPECT_EQ(all.tracks, 2);
+}
+
+// Tracks changed one at a time keep the index sorted and findable, and what
+// is saved is what was left, lengths and all, without the bytes of tracks
+// changed or gone.
+TEST(CollectionIndexTest, TracksChangedOneAtATimeAreSavedAndLoadedAsLeft) {
+  const fs::path file = FreshTestFolder("collection-index-update") / "index";
+  CollectionIndex index;
+  index.Add("b.mp3", {2, 20}, "B\0\0\0"s, 2000);
+  index.Add("a.mp3", {1, 10}, "A\0\0\0"s, 1000);
+  index.Add("d.mp3", {4, 40}, "", 0);
+  index.Finish();
+
+  index.Update("c.mp3", {3, 30}, "C\0\0\0"s, 3000);        // new, between two
+  index.Update("a.mp3", {5, 11}, "A2\0\0\0"s, 1100);       // changed tags
+  index.Update("b.mp3", {6, 21}, index.At(1).tags, 2100);  // same tags, given from the index itself
+  const std::string_view own = index.At(0).path;
+  index.Update(own, {7, 12}, "A3\0\0\0"s, 1200);           // its path, from the index itself
+  EXPECT_TRUE(index.Remove("d.mp3"));
+  EXPECT_FALSE(index.Remove("d.mp3"));
+  EXPECT_FALSE(index.Find("a.mp3", {5, 11}).has_value());  // an old stamp is not trusted
+
+  const std::vector<CollectionIndex::Entry> expected = {
+      {"a.mp3", {7, 12}, "A3\0\0\0"sv, 1200}, {"b.mp3", {6, 21}, "B\0\0\0"sv, 2100}, {"c.mp3", {3, 30}, "C\0\0\0"sv, 3000}};
+  auto expectHolds = [&expected](const CollectionIndex& i, const char* which) {
+    ASSERT_EQ(i.Count(), expected.size()) << which;
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+      const std::optional<CollectionIndex::Entry> found = i.Find(expected[k].path, expected[k].stamp);
+      ASSERT_TRUE(found) << which << " " << expected[k].path;
+      EXPECT_EQ(i.At(k).path, expected[k].path) << which;
+      EXPECT_EQ(found->tags, expected[k].tags) << which << " " << expected[k].path;
+      EXPECT_EQ(found->lengthMs, expected[k].lengthMs) << which << " " << expected[k].path;
+    }
+  };
+  expectHolds(index, "changed");
+
+  std::string problem;
+  ASSERT_TRUE(index.Save(file.string(), problem)) << problem;
+  CollectionIndex loaded;
+  ASSERT_TRUE(loaded.Load(file.string(), problem)) << problem;
+  expectHolds(loaded, "loaded");
+  EXPECT_TRUE(loaded.SameAs(index));
+  std::size_t bytes = 32 + expected.size() * 32;
+  for (const CollectionIndex::Entry& e : expected) bytes += e.path.size() + e.tags.size();
+  EXPECT_EQ(fs::file_size(file), bytes);
 }
 
 TEST(Mp3CollectionTest, TheIndexSparesUnchangedFilesAndADamagedOneIsNotTrusted) {
@@ -191,6 +304,57 @@ TEST(Mp3CollectionTest, TheIndexSparesUnchangedFilesAndADamagedOneIsNotTrusted) 
     collection.ListTracks(folder, true, got);
     EXPECT_EQ(got.tracks.begin()->tags, "New Artist\0\0\0"s) << damage.what;
   }
+}
+
+// The tests run as root, whom no folder's mode stops: a child process that
+// has become nobody meets a locked folder as the owner's program would. The
+// walk leaves it out, goes on with the rest, and the line says so once for
+// two listings.
+TEST(Mp3CollectionTest, AFolderThatCannotBeReadIsLeftOutAndSaidOnce) {
+  const fs::path music = FreshTestFolder("collection-locked");
+  Write(music / "open/a.mp3", Tagged(Frame("TPE1", "Band")));
+  Write(music / "locked/b.mp3", "x");
+  Write(music / "locked/deeper/c.mp3", "x");
+  fs::permissions(music / "locked", fs::perms::none);
+  int pipeFds[2];
+  ASSERT_EQ(::pipe(pipeFds), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::alarm(20);  // a child that hangs ends
+    ::close(pipeFds[0]);
+    const gid_t none[1] = {65534};
+    if (::chdir(music.c_str()) != 0 ||
+        (::geteuid() == 0 && (::setgroups(1, none) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)))
+      ::_exit(77);
+    std::string report;
+    {
+      const DiagnosticListener listener([&report](const QString& line) { report += line.toStdString() + "\n"; });
+      Mp3Collection collection{QString()};
+      for (int i = 0; i < 2; ++i) {
+        Collected got;
+        collection.ListTracks(".", true, got);
+        for (const Track& track : got.tracks) report += track.path + " " + track.tags.substr(0, 4) + "\n";
+      }
+    }
+    const bool written = ::write(pipeFds[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
+    ::_exit(written ? 0 : 1);
+  }
+  ::close(pipeFds[1]);
+  std::string report;
+  char buffer[4096];
+  for (ssize_t got; (got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, static_cast<std::size_t>(got));
+  ::close(pipeFds[0]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  fs::permissions(music / "locked", fs::perms::owner_all);
+  ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot become another user here";
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(report,
+            "1 folder(s) under . left out: they cannot be read, first locked/ (Permission denied)\n"
+            "open/a.mp3 Band\n"
+            "open/a.mp3 Band\n");
 }
 
 // What the watch's callback was given, gathered: the tracks now, as a list
