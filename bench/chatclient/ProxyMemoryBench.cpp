@@ -18,7 +18,6 @@
 #include <vector>
 
 #include <QCoreApplication>
-#include <QProcessEnvironment>
 
 #include "bench/chatclient/ProxyBenchTools.h"
 #include "bench/foundation/BenchTools.h"
@@ -62,15 +61,8 @@ int main(int argc, char** argv) {
   const ProgramFolder folder = MakeProgramFolder("bench-proxy-memory");
   const quint16 listen = IrcServer::FreePort();
   MorvaProcess morva;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.remove("DBUS_SESSION_BUS_ADDRESS");
-  environment.insert("MORVA_PROXY_PASSWORD", QString::fromLatin1(kPassword));
-  morva.SetEnvironment(environment);
   const QString url = "irc://" + server.host() + ":" + QString::number(server.port());
-  if (!morva.Start(folder.program,
-                   {"--irc", url, "--irc-listen", "127.0.0.1:" + QString::number(listen), "--audio", "null",
-                    "--no-room", "--no-mpris"},
-                   folder.music) ||
+  if (!morva.StartProxy(folder.program, url, listen, QString::fromLatin1(kPassword), folder.music) ||
       !WaitUntilAccepting(listen))
     return std::fprintf(stderr, "Morva did not start\n"), 1;
   const qint64 pid = morva.pid();

@@ -30,7 +30,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include "bench/chatclient/ProxyBenchTools.h"
@@ -143,15 +142,8 @@ int main(int argc, char** argv) {
   const ProgramFolder folder = MakeProgramFolder("bench-relay-latency");
   const quint16 listen = IrcServer::FreePort();
   MorvaProcess morva;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.remove("DBUS_SESSION_BUS_ADDRESS");
-  environment.insert("MORVA_PROXY_PASSWORD", QString::fromLatin1(kPassword));
-  morva.SetEnvironment(environment);
   const QString url = "irc://" + server.host() + ":" + QString::number(server.port());
-  if (!morva.Start(folder.program,
-                   {"--irc", url, "--irc-listen", "127.0.0.1:" + QString::number(listen), "--audio", "null",
-                    "--no-room", "--no-mpris"},
-                   folder.music) ||
+  if (!morva.StartProxy(folder.program, url, listen, QString::fromLatin1(kPassword), folder.music) ||
       !WaitUntilAccepting(listen))
     return std::fprintf(stderr, "Morva did not start\n"), 1;
   RawSocket throughMorva(listen, 0);

@@ -35,15 +35,8 @@ TEST(IrcProxyFloodTest, APasteIsPacedSoTheServerKeepsTheOwnerAndMorvasAnswerGoes
   ASSERT_TRUE(folder.problem.isEmpty()) << folder.problem.toStdString();
   const quint16 listen = IrcServer::FreePort();
   MorvaProcess morva;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.remove("DBUS_SESSION_BUS_ADDRESS");
-  environment.insert("MORVA_PROXY_PASSWORD", QString::fromLatin1(kPassword));
-  morva.SetEnvironment(environment);
   const QString url = "irc://" + server.host() + ":" + QString::number(server.port());
-  ASSERT_TRUE(morva.Start(folder.program,
-                          {"--irc", url, "--irc-listen", "127.0.0.1:" + QString::number(listen), "--audio", "null",
-                           "--no-room", "--no-mpris"},
-                          folder.music));
+  ASSERT_TRUE(morva.StartProxy(folder.program, url, listen, QString::fromLatin1(kPassword), folder.music));
 
   QTcpSocket owner;
   ASSERT_TRUE(WaitUntil([&] {

@@ -25,6 +25,18 @@ bool MorvaProcess::Start(const QString& program, const QStringList& arguments, c
   return process_.waitForStarted(10000);
 }
 
+bool MorvaProcess::StartProxy(const QString& program, const QString& serverUrl, quint16 listen,
+                              const QString& password, const QString& workingDirectory) {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.remove("DBUS_SESSION_BUS_ADDRESS");
+  environment.insert("MORVA_PROXY_PASSWORD", password);
+  SetEnvironment(environment);
+  return Start(program,
+               {"--irc", serverUrl, "--irc-listen", "127.0.0.1:" + QString::number(listen), "--audio", "null",
+                "--no-room", "--no-mpris"},
+               workingDirectory);
+}
+
 void MorvaProcess::Type(const QByteArray& line) { TypeRaw(line + '\n'); }
 
 void MorvaProcess::TypeRaw(const QByteArray& bytes) {

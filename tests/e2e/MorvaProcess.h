@@ -26,6 +26,11 @@ class MorvaProcess {
   void KeepErrors() { keepErrors_ = true; }
 
   bool Start(const QString& program, const QStringList& arguments, const QString& workingDirectory);
+  // Starts the program as the proxy of the owner's own IRC client: signed on
+  // to `serverUrl`, listening on 127.0.0.1:`listen` behind `password`, with
+  // no room window, no sound card and no desktop bus.
+  bool StartProxy(const QString& program, const QString& serverUrl, quint16 listen, const QString& password,
+                  const QString& workingDirectory);
   // Types one line (a line feed is added).
   void Type(const QByteArray& line);
   void TypeRaw(const QByteArray& bytes);
