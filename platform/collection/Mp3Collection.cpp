@@ -10,7 +10,7 @@
 #include <vector>
 
 #include <QFile>
-#include <QMetaObject>
+#include <QCoreApplication>
 #include <QStandardPaths>
 
 #include "platform/collection/CollectionWork.h"
@@ -23,13 +23,25 @@ Mp3Collection::Mp3Collection(QString cacheFolder, std::size_t readAtOnce)
     : readAtOnce_(readAtOnce),
       kept_(std::move(cacheFolder)),
       follower_(kept_, [this](const std::string& root, TrackChanges changes) {
-        QMetaObject::invokeMethod(
-            &uiThread_,
-            [this, root, changes = std::move(changes)] {
-              if (changed_ && root == watchedRoot_) changed_(changes);
-            },
-            Qt::QueuedConnection);
+        bool first = false;
+        {
+          const std::lock_guard lock(changesLock_);
+          first = changesWaiting_.empty();
+          changesWaiting_.emplace_back(root, std::move(changes));
+        }
+        // The application takes the event and deletes it.
+        if (first) QCoreApplication::postEvent(&uiThread_, new QEvent(QEvent::User));
       }) {}
+
+void Mp3Collection::TakeChanges() {
+  std::vector<std::pair<std::string, TrackChanges>> taken;
+  {
+    const std::lock_guard lock(changesLock_);
+    taken.swap(changesWaiting_);
+  }
+  for (const auto& [root, changes] : taken)
+    if (changed_ && root == watchedRoot_) changed_(changes);
+}
 
 Mp3Collection::~Mp3Collection() = default;
 
