@@ -23,14 +23,10 @@ Mp3Collection::Mp3Collection(QString cacheFolder, std::size_t readAtOnce)
     : readAtOnce_(readAtOnce),
       kept_(std::move(cacheFolder)),
       follower_(kept_, [this](const std::string& root, TrackChanges changes) {
-        bool first = false;
-        {
-          const std::lock_guard lock(changesLock_);
-          first = changesWaiting_.empty();
-          changesWaiting_.emplace_back(root, std::move(changes));
-        }
+        const std::lock_guard lock(changesLock_);
         // The application takes the event and deletes it.
-        if (first) QCoreApplication::postEvent(&uiThread_, new QEvent(QEvent::User));
+        if (changesWaiting_.empty()) QCoreApplication::postEvent(&uiThread_, new QEvent(QEvent::User));
+        changesWaiting_.emplace_back(root, std::move(changes));
       }) {}
 
 void Mp3Collection::TakeChanges() {

@@ -50,22 +50,25 @@ class Mp3Collection : public MusicCollection {
   // The changes wait here, under their own lock, until the user-interface
   // thread takes them; the event only wakes it. (Qt's own queue is not seen
   // by the thread sanitizer, so nothing the follower made is read through it.)
+  // The event is made under that lock, and read only after taking it.
   class Wake : public QObject {
    public:
-    explicit Wake(std::function<void()> woken) : woken_(std::move(woken)) {}
+    Wake(std::mutex& lock, std::function<void()> woken) : lock_(lock), woken_(std::move(woken)) {}
     bool event(QEvent* event) override {
+      { const std::lock_guard made(lock_); }
       if (event->type() != QEvent::User) return QObject::event(event);
       woken_();
       return true;
     }
 
    private:
+    std::mutex& lock_;
     std::function<void()> woken_;
   };
   void TakeChanges();
   std::mutex changesLock_;
   std::vector<std::pair<std::string, TrackChanges>> changesWaiting_;
-  Wake uiThread_{[this] { TakeChanges(); }};
+  Wake uiThread_{changesLock_, [this] { TakeChanges(); }};
   KeptTracks kept_;
   // The watch: its folder and what to call.
   std::string watchedRoot_;
