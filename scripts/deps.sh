@@ -22,6 +22,7 @@ packages=(
   chromium-headless-shell qt6-websockets-dev  # a real browser as a listener, driven over DevTools
   inspircd  # a second IRC server, stricter with floods, for the proxy's paced paste
   znc  # the bouncer the proxy's relay is measured against
+  lld  # a faster linker for the test builds
 )
 
 missing=()

@@ -4,7 +4,7 @@
 
 namespace {
 // How often a device that is not there is asked for while sound is written.
-constexpr std::chrono::milliseconds kRetryInterval{500};
+constexpr std::chrono::milliseconds kAbsentDeviceRetry{500};
 }  // namespace
 
 LateDeviceSink::LateDeviceSink(Opener opener) : opener_(std::move(opener)) {}
@@ -58,7 +58,7 @@ void LateDeviceSink::Close() {
 bool LateDeviceSink::TryToOpen() {
   const Clock::time_point now = Clock::now();
   if (now < nextTry_) return false;
-  nextTry_ = now + kRetryInterval;
+  nextTry_ = now + kAbsentDeviceRetry;
   std::unique_ptr<AudioSink> device = opener_();
   if (!device) return false;
   device->Open(rate_, channels_);

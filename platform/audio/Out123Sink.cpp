@@ -13,7 +13,7 @@ namespace {
 // without dropouts.
 constexpr double kDeviceBufferSeconds = 0.2;
 // How often a lost device is tried again.
-constexpr std::chrono::milliseconds kRetryInterval{500};
+constexpr std::chrono::milliseconds kLostDeviceRetry{500};
 
 // Why the driver does not work, asked of the layer below where libout123
 // says no more than that it failed.
@@ -114,7 +114,7 @@ void Out123Sink::Lose() {
   out123_stop(handle_.get());
   lost_ = true;
   silent_.Open(rate_, channels_);
-  nextTry_ = Clock::now() + kRetryInterval;
+  nextTry_ = Clock::now() + kLostDeviceRetry;
   Diagnose(driver_ + " sound output lost (" + why + "), playing silently until it is back");
 }
 
@@ -122,7 +122,7 @@ bool Out123Sink::TryToRecover() {
   const Clock::time_point now = Clock::now();
   if (now < nextTry_) return false;
   if (out123_start(handle_.get(), rate_, channels_, MPG123_ENC_SIGNED_16) != OUT123_OK) {
-    nextTry_ = now + kRetryInterval;
+    nextTry_ = now + kLostDeviceRetry;
     return false;
   }
   lost_ = false;

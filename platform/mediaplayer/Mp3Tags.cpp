@@ -16,13 +16,13 @@ struct HandleGone {
   void operator()(mpg123_handle* handle) const { mpg123_delete(handle); }
 };
 
-struct Descriptor {
-  explicit Descriptor(int fd) : fd(fd) {}
-  ~Descriptor() {
+struct OpenedFile {
+  explicit OpenedFile(int fd) : fd(fd) {}
+  ~OpenedFile() {
     if (fd >= 0) ::close(fd);
   }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
+  OpenedFile(const OpenedFile&) = delete;
+  OpenedFile& operator=(const OpenedFile&) = delete;
   const int fd;
 };
 
@@ -40,7 +40,7 @@ QString FromId3v1(const char* field, std::size_t size) {
 
 Mp3Tags ReadMp3Tags(const QString& path) {
   Mp3Tags tags;
-  const Descriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  const OpenedFile file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   const int fd = file.fd;
   if (fd < 0) return tags;
   struct stat info {};

@@ -18,7 +18,7 @@
 
 namespace {
 
-const QByteArray kPassword = "owner-secret";
+const QByteArray kProxyPassword = "owner-secret";
 
 bool IsPasteLine(const QByteArray& line) { return line.startsWith(":Joe!") && line.contains(":paste line "); }
 
@@ -36,7 +36,7 @@ TEST(IrcProxyFloodTest, APasteIsPacedSoTheServerKeepsTheOwnerAndMorvasAnswerGoes
   const quint16 listen = IrcServer::FreePort();
   MorvaProcess morva;
   const QString url = "irc://" + server.host() + ":" + QString::number(server.port());
-  ASSERT_TRUE(morva.StartProxy(folder.program, url, listen, QString::fromLatin1(kPassword), folder.music));
+  ASSERT_TRUE(morva.StartProxy(folder.program, url, listen, QString::fromLatin1(kProxyPassword), folder.music));
 
   QTcpSocket owner;
   ASSERT_TRUE(WaitUntil([&] {
@@ -48,7 +48,7 @@ TEST(IrcProxyFloodTest, APasteIsPacedSoTheServerKeepsTheOwnerAndMorvasAnswerGoes
   const auto ownerGot = [&](const QByteArray& part) {
     return WaitUntil([&] { return (toOwner += owner.readAll()).contains(part); }, std::chrono::seconds(20));
   };
-  owner.write("PASS :" + kPassword + "\r\nNICK Joe\r\nUSER joe 0 * :Joe\r\n");
+  owner.write("PASS :" + kProxyPassword + "\r\nNICK Joe\r\nUSER joe 0 * :Joe\r\n");
   ASSERT_TRUE(ownerGot(" 376 ")) << toOwner.toStdString() << server.log().toStdString();
   owner.write("JOIN #music\r\n");
   ASSERT_TRUE(ann.WaitForLine("Loaded By:Joe", 20000)) << toOwner.toStdString();

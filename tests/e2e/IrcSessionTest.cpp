@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "tests/e2e/ConsoleLines.h"
 #include "tests/e2e/MorvaProcess.h"
 #include "tests/e2e/MusicFolder.h"
 #include "tests/support/TestFolder.h"
@@ -18,7 +19,6 @@
 
 namespace {
 
-const QByteArray kBullet = "\xE2\x80\xA2";
 const QByteArray kRed = "\x03" "04";
 
 // The text of the next PRIVMSG to the channel that the member receives.

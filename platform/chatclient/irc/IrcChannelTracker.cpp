@@ -8,9 +8,6 @@ namespace irc {
 
 namespace {
 
-QString Text(QByteArrayView bytes) { return DecodeIrcText(bytes); }
-QString Last(const IrcMessage& m) { return Text(m.params.empty() ? QByteArray() : m.params.back()); }
-
 void Emit(std::vector<IrcEvent>& events, IrcEvent::Kind kind, QString room, QString nick = {}, QString text = {},
           QStringList members = {}) {
   events.push_back({kind, std::move(room), std::move(nick), std::move(text), std::move(members)});
@@ -22,7 +19,7 @@ IrcChannelTracker::Own IrcChannelTracker::Read(const IrcMessage& m, const QByteA
                                                std::vector<IrcEvent>& events) {
   Own result;
   const QByteArray& command = m.command;
-  auto isOwn = [&](QByteArrayView nick) { return server_.Fold(Text(nick)) == server_.Fold(Text(ownNick)); };
+  auto isOwn = [&](QByteArrayView nick) { return server_.Fold(DecodeIrcText(nick)) == server_.Fold(DecodeIrcText(ownNick)); };
   if (command == "JOIN") {
     OnJoin(m, isOwn(m.nick), result, events);
   } else if (command == "PART") {
@@ -50,19 +47,19 @@ IrcChannelTracker::Own IrcChannelTracker::Read(const IrcMessage& m, const QByteA
 }
 
 IrcChannel* IrcChannelTracker::Joined(QByteArrayView name) {
-  IrcChannel* channel = channels_.Find(Text(name));
+  IrcChannel* channel = channels_.Find(DecodeIrcText(name));
   return channel && channel->state == IrcChannel::State::Joined ? channel : nullptr;
 }
 
 void IrcChannelTracker::OnJoin(const IrcMessage& m, bool own, Own& result, std::vector<IrcEvent>& events) {
-  const QString name = Text(m.Param(0));
+  const QString name = DecodeIrcText(m.Param(0));
   if (own) {
     result = {Own::Kind::Joined, channels_.Find(name), name};
     return;
   }
   IrcChannel* channel = Joined(m.Param(0));
   if (!channel || m.nick.isEmpty()) return;
-  const QString nick = Text(m.nick);
+  const QString nick = DecodeIrcText(m.nick);
   channels_.AddMember(*channel, nick);
   Emit(events, IrcEvent::Kind::MemberJoined, channel->room, nick);
 }
@@ -90,23 +87,23 @@ void IrcChannelTracker::OnPartOrKick(const IrcMessage& m, bool kick, bool own, O
     result = {kick ? Own::Kind::Kicked : Own::Kind::Left, channel, {}};
     return;
   }
-  const QString who = Text(kick ? m.Param(1) : m.nick);
+  const QString who = DecodeIrcText(kick ? m.Param(1) : m.nick);
   if (!channels_.RemoveMember(*channel, who)) return;
-  if (kick) return Emit(events, IrcEvent::Kind::MemberKicked, channel->room, who, Text(m.Param(2)), {Text(m.nick)});
-  Emit(events, IrcEvent::Kind::MemberParted, channel->room, who, Text(m.Param(1)));
+  if (kick) return Emit(events, IrcEvent::Kind::MemberKicked, channel->room, who, DecodeIrcText(m.Param(2)), {DecodeIrcText(m.nick)});
+  Emit(events, IrcEvent::Kind::MemberParted, channel->room, who, DecodeIrcText(m.Param(1)));
 }
 
 void IrcChannelTracker::OnQuit(const IrcMessage& m, std::vector<IrcEvent>& events) {
-  const QString nick = Text(m.nick);
+  const QString nick = DecodeIrcText(m.nick);
   for (auto& [key, channel] : channels_.all()) {
     if (channels_.RemoveMember(channel, nick) && channel.state == IrcChannel::State::Joined)
-      Emit(events, IrcEvent::Kind::MemberQuit, channel.room, nick, Text(m.Param(0)));
+      Emit(events, IrcEvent::Kind::MemberQuit, channel.room, nick, DecodeIrcText(m.Param(0)));
   }
 }
 
 void IrcChannelTracker::OnNick(const IrcMessage& m, bool own, Own& result, std::vector<IrcEvent>& events) {
-  const QString from = Text(m.nick);
-  const QString to = Text(m.Param(0));
+  const QString from = DecodeIrcText(m.nick);
+  const QString to = DecodeIrcText(m.Param(0));
   if (from.isEmpty() || to.isEmpty()) return;
   const QString key = server_.Fold(from);
   for (auto& [name, channel] : channels_.all()) {
@@ -120,7 +117,7 @@ void IrcChannelTracker::OnNick(const IrcMessage& m, bool own, Own& result, std::
 
 void IrcChannelTracker::OnNames(const IrcMessage& m) {
   // 353: me = channel :names
-  if (IrcChannel* channel = Joined(m.Param(2))) channels_.AddNames(*channel, Text(m.Param(3)));
+  if (IrcChannel* channel = Joined(m.Param(2))) channels_.AddNames(*channel, DecodeIrcText(m.Param(3)));
 }
 
 void IrcChannelTracker::OnNamesEnd(const IrcMessage& m, Time now, std::vector<IrcEvent>& events) {
@@ -143,8 +140,8 @@ void IrcChannelTracker::OnTopic(const IrcMessage& m, std::vector<IrcEvent>& even
   // TOPIC #channel :text;  332: me #channel :text (on entering, by no one)
   const bool entering = m.command == "332";
   if (IrcChannel* channel = Joined(m.Param(entering ? 1 : 0)))
-    Emit(events, IrcEvent::Kind::Topic, channel->room, entering ? QString() : Text(m.nick),
-         Text(m.Param(entering ? 2 : 1)));
+    Emit(events, IrcEvent::Kind::Topic, channel->room, entering ? QString() : DecodeIrcText(m.nick),
+         DecodeIrcText(m.Param(entering ? 2 : 1)));
 }
 
 void IrcChannelTracker::OnMode(const IrcMessage& m, std::vector<IrcEvent>& events) {
@@ -157,11 +154,11 @@ void IrcChannelTracker::OnMode(const IrcMessage& m, std::vector<IrcEvent>& event
 }
 
 void IrcChannelTracker::JoinRefused(const IrcMessage& m, std::vector<IrcEvent>& events) {
-  IrcChannel* channel = channels_.Find(Text(m.Param(1)));
+  IrcChannel* channel = channels_.Find(DecodeIrcText(m.Param(1)));
   if (!channel || channel->state != IrcChannel::State::Asked) return;
   const QString room = channel->room;
   channels_.Remove(channel->name);
-  Emit(events, IrcEvent::Kind::JoinRefused, room, {}, Last(m));
+  Emit(events, IrcEvent::Kind::JoinRefused, room, {}, LastText(m));
 }
 
 void IrcChannelTracker::ReportMembers(Time now, std::vector<IrcEvent>& events) {

@@ -12,8 +12,6 @@ namespace irc {
 
 namespace {
 
-QString Text(QByteArrayView bytes) { return DecodeIrcText(bytes); }
-
 // RFC 1459's longest channel name, while the server has not said its own.
 constexpr int kChannelLengthUnknown = 200;
 // Below this many bytes of text per line, a channel name leaves too little
@@ -116,7 +114,7 @@ void IrcSession::OnChannelLine(const IrcMessage& m, Time now) {
     case Own::Kind::Kicked: {
       own.channel->rejoinAt = now + options_.rejoinAfterKick;
       const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options_.rejoinAfterKick).count();
-      return Notice(Text(m.nick) + " put you out of " + own.channel->room + " (" + Text(m.Param(2)) + "); back in " +
+      return Notice(DecodeIrcText(m.nick) + " put you out of " + own.channel->room + " (" + DecodeIrcText(m.Param(2)) + "); back in " +
                     QString::number(seconds) + " s");
     }
     case Own::Kind::Renamed:
@@ -132,7 +130,7 @@ void IrcSession::OnOwnJoin(const IrcMessage& m, IrcChannel* channel, const QStri
   if (!channel || channel->state == IrcChannel::State::Joined) return;
   user_ = m.user;
   host_ = m.host;
-  tracker_.Enter(*channel, name, Text(m.nick));
+  tracker_.Enter(*channel, name, DecodeIrcText(m.nick));
   channel->joinedAt = now;
   channel->joinedServerTime = IrcHistory::Stamp(m);
   Emit({IrcEvent::Kind::Joined, channel->room, {}, {}, {}, true});
@@ -140,7 +138,7 @@ void IrcSession::OnOwnJoin(const IrcMessage& m, IrcChannel* channel, const QStri
 }
 
 void IrcSession::OnJoinRefused(const IrcMessage& m, Time) {
-  partWhenJoined_.remove(server().Fold(Text(m.Param(1))));
+  partWhenJoined_.remove(server().Fold(DecodeIrcText(m.Param(1))));
   tracker_.JoinRefused(m, out_.events);
 }
 

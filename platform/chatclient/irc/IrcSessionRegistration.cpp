@@ -9,13 +9,6 @@
 
 namespace irc {
 
-namespace {
-
-QString Text(QByteArrayView bytes) { return DecodeIrcText(bytes); }
-QString Last(const IrcMessage& m) { return Text(m.params.empty() ? QByteArray() : m.params.back()); }
-
-}  // namespace
-
 void IrcSession::OnSignOnLine(const IrcMessage& m, Time) {
   std::vector<QByteArray> lines;
   const IrcSignOn::Step step = signOn_.Read(m, lines);
@@ -44,7 +37,7 @@ void IrcSession::OnWelcome(const IrcMessage& m, Time now) {
   if (!SignOnStep(signOn_.Read(m, lines), lines)) return;
   registered_ = true;
   if (!m.Param(0).isEmpty() && m.Param(0) != "*") nick_ = m.Param(0);
-  const QString nick = Text(nick_);
+  const QString nick = DecodeIrcText(nick_);
   if (nick != screenName_) Notice("Signed on as " + nick);
   Emit({IrcEvent::Kind::SignedOn, {}, {}, nick, {}, true});
   for (auto& [key, channel] : channels().all())
@@ -57,7 +50,7 @@ void IrcSession::ChangeNick(const QString& screenName) {
   if (!registered_) return Notice("Not connected: /nick not sent");
   if (server().nickLength() > 0 && nick.size() > server().nickLength())
     return Notice(QStringLiteral("The nick %1 is longer than this network allows (%2)")
-                      .arg(Text(nick))
+                      .arg(DecodeIrcText(nick))
                       .arg(server().nickLength()));
   nickAsked_ = true;
   Write("NICK " + nick);
@@ -66,19 +59,19 @@ void IrcSession::ChangeNick(const QString& screenName) {
 void IrcSession::OnNickRefused(const IrcMessage& m, Time now) {
   if (registered_) {
     // "437 me #channel :unavailable": a channel that cannot be joined now.
-    if (m.command == "437" && server().IsChannel(Text(m.Param(1)))) return OnJoinRefused(m, now);
+    if (m.command == "437" && server().IsChannel(DecodeIrcText(m.Param(1)))) return OnJoinRefused(m, now);
     // The answer to the owner's /nick, if he asked; otherwise nothing was asked.
-    if (std::exchange(nickAsked_, false)) Notice("The nick " + Text(m.Param(1)) + " is refused: " + Last(m));
+    if (std::exchange(nickAsked_, false)) Notice("The nick " + DecodeIrcText(m.Param(1)) + " is refused: " + LastText(m));
     return;
   }
   constexpr int kNickTries = 5;
   if (++nickTries_ > kNickTries) return Lose("every screen name tried is refused", true);
   const QByteArray next = NextNick(NickFromScreenName(screenName_), nickTries_, server().nickLength());
   if (m.command == "432") {
-    Notice("The server takes the screen name " + Text(nick_) + " for an erroneous nick (" + Last(m) + "); trying " +
-           Text(next));
+    Notice("The server takes the screen name " + DecodeIrcText(nick_) + " for an erroneous nick (" + LastText(m) + "); trying " +
+           DecodeIrcText(next));
   } else {
-    Notice("The screen name " + Text(nick_) + " is taken here; trying " + Text(next));
+    Notice("The screen name " + DecodeIrcText(nick_) + " is taken here; trying " + DecodeIrcText(next));
   }
   nick_ = next;
   Write("NICK " + nick_);

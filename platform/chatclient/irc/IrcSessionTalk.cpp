@@ -11,12 +11,9 @@ namespace irc {
 
 namespace {
 
-QString Text(QByteArrayView bytes) { return DecodeIrcText(bytes); }
-QString Last(const IrcMessage& m) { return Text(m.params.empty() ? QByteArray() : m.params.back()); }
-
 // A sender that is a person: "nick!user@host", the nick one name.
 bool FromPerson(const IrcMessage& m, const IrcServerInfo& server) {
-  return !m.nick.isEmpty() && m.prefix.contains('!') && !m.nick.contains(',') && !server.IsChannel(Text(m.nick));
+  return !m.nick.isEmpty() && m.prefix.contains('!') && !m.nick.contains(',') && !server.IsChannel(DecodeIrcText(m.nick));
 }
 
 constexpr std::chrono::seconds kCtcpEvery{1};
@@ -25,20 +22,20 @@ constexpr std::chrono::seconds kCtcpEvery{1};
 
 void IrcSession::OnPing(const IrcMessage& m, Time) { Write("PONG :" + m.Param(0).left(400)); }
 
-void IrcSession::OnError(const IrcMessage& m, Time) { Notice("The server says: " + Text(m.Param(0))); }
+void IrcSession::OnError(const IrcMessage& m, Time) { Notice("The server says: " + DecodeIrcText(m.Param(0))); }
 
 // Read even where "batch" was not granted: it can only hold lines back.
 void IrcSession::OnBatch(const IrcMessage& m, Time) { history_.Batch(m); }
 
 void IrcSession::OnOtherError(const IrcMessage& m, Time) {
-  if (registered_ && m.params.size() >= 2) Notice(Last(m));
+  if (registered_ && m.params.size() >= 2) Notice(LastText(m));
 }
 
 void IrcSession::OnPrivmsg(const IrcMessage& m, Time now) {
   if (!FromPerson(m, server()) || m.params.size() < 2) return;
-  const QString target = Text(m.Param(0));
-  const QString nick = Text(m.nick);
-  const PrivmsgText said = ClassifyPrivmsg(Text(m.Param(1)));
+  const QString target = DecodeIrcText(m.Param(0));
+  const QString nick = DecodeIrcText(m.nick);
+  const PrivmsgText said = ClassifyPrivmsg(DecodeIrcText(m.Param(1)));
   const QString text = StripIrcFormatting(said.text);
   // What others say in a room keeps its formatting: the client shows it.
   const QString formatted = said.text;
@@ -68,17 +65,17 @@ void IrcSession::OnPrivmsg(const IrcMessage& m, Time now) {
 }
 
 void IrcSession::OnNotice(const IrcMessage& m, Time) {
-  const QString target = Text(m.Param(0));
-  QString text = StripIrcFormatting(Text(m.Param(1)));
+  const QString target = DecodeIrcText(m.Param(0));
+  QString text = StripIrcFormatting(DecodeIrcText(m.Param(1)));
   text.remove(QChar(u'\x01'));
   if (FromPerson(m, server()) && server().IsChannel(target)) {
     IrcChannel* channel = channels().Find(target);
     if (channel && channel->state == IrcChannel::State::Joined)
-      Emit({IrcEvent::Kind::RoomNotice, channel->room, Text(m.nick), "-" + Text(m.nick) + "- " + text, {}, true});
+      Emit({IrcEvent::Kind::RoomNotice, channel->room, DecodeIrcText(m.nick), "-" + DecodeIrcText(m.nick) + "- " + text, {}, true});
     return;
   }
   if (!FromPerson(m, server()) || IsOwn(target) || target == u"*" || target == u"AUTH")
-    Notice(FromPerson(m, server()) ? "-" + Text(m.nick) + "- " + text : text);
+    Notice(FromPerson(m, server()) ? "-" + DecodeIrcText(m.nick) + "- " + text : text);
 }
 
 void IrcSession::AnswerCtcp(const IrcMessage& m, const QString& command, const QString& argument, Time now) {

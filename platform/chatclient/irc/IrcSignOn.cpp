@@ -7,8 +7,6 @@ namespace irc {
 
 namespace {
 
-QString Last(const IrcMessage& m) { return DecodeIrcText(m.params.empty() ? QByteArray() : m.params.back()); }
-
 constexpr qsizetype kLongestCapList = 8192;  // what a server's CAP LS may grow to
 constexpr const char* kNoPlain = "SASL sign-in failed: the server offers no SASL PLAIN sign-in";
 
@@ -129,7 +127,7 @@ IrcSignOn::Step IrcSignOn::OnSasl(const IrcMessage& m, std::vector<QByteArray>& 
   if (code == "904")
     return Failed("SASL sign-in failed: the server refused the account or password; check the account and "
                   "password in MORVA_IRC_SASL (account:password)");
-  if (code == "902" || code == "905" || code == "906" || code == "907") return Failed("SASL sign-in failed: " + Last(m));
+  if (code == "902" || code == "905" || code == "906" || code == "907") return Failed("SASL sign-in failed: " + LastText(m));
   return {};
 }
 

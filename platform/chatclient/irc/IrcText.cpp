@@ -1,6 +1,7 @@
 #include "platform/chatclient/irc/IrcText.h"
 
 #include "platform/chatclient/irc/IrcFormatCode.h"
+#include "platform/chatclient/irc/IrcMessage.h"
 
 namespace irc {
 
@@ -37,6 +38,10 @@ bool IsValidUtf8(QByteArrayView bytes) {
 
 QString DecodeIrcText(QByteArrayView bytes) {
   return IsValidUtf8(bytes) ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+}
+
+QString LastText(const IrcMessage& message) {
+  return DecodeIrcText(message.params.empty() ? QByteArray() : message.params.back());
 }
 
 QString StripIrcFormatting(QStringView text) {

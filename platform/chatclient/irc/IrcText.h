@@ -5,6 +5,8 @@
 
 namespace irc {
 
+struct IrcMessage;
+
 // Whether the bytes are well-formed UTF-8: no overlong forms, no surrogates,
 // nothing above U+10FFFF, no sequence cut short.
 bool IsValidUtf8(QByteArrayView bytes);
@@ -13,6 +15,10 @@ bool IsValidUtf8(QByteArrayView bytes);
 // UTF-8 are read as Latin-1 instead, the whole piece at once, as common
 // clients do for the older clients that still send Latin-1.
 QString DecodeIrcText(QByteArrayView bytes);
+
+// The message's last parameter (most often the trailing one), decoded; empty
+// when it has none.
+QString LastText(const IrcMessage& message);
 
 // The text without the formatting codes of IRC (bold, colours with their
 // digits, hex colours, reset, monospace, reverse, italic, strikethrough,

@@ -8,11 +8,6 @@
 #include "platform/chatclient/irc/IrcText.h"
 
 namespace irc {
-namespace {
-
-QString Text(QByteArrayView bytes) { return DecodeIrcText(bytes); }
-
-}  // namespace
 
 void ProxySession::OnChannelLine(const IrcMessage& m, Clock::time_point now) {
   using Own = IrcChannelTracker::Own;
@@ -26,7 +21,7 @@ void ProxySession::OnChannelLine(const IrcMessage& m, Clock::time_point now) {
     case Own::Kind::Kicked:
       // Out of the channel, but its room keeps its name for when he is back.
       own.channel->putOut = true;
-      return Notice(Text(m.nick) + " put you out of " + own.channel->room + " (" + Text(m.Param(2)) +
+      return Notice(DecodeIrcText(m.nick) + " put you out of " + own.channel->room + " (" + DecodeIrcText(m.Param(2)) +
                     "); Morva says nothing there until your client joins it again");
     case Own::Kind::Renamed:
       nick_ = own.name.toUtf8();
@@ -47,7 +42,7 @@ void ProxySession::OnOwnJoin(const IrcMessage& m, IrcChannel* known, const QStri
                            : name;
   IrcChannel& channel = known ? *known : channels().Add(room, name);
   const bool asked = channel.state == IrcChannel::State::Asked;  // by Morva (.pr)
-  tracker_.Enter(channel, name, Text(m.nick));
+  tracker_.Enter(channel, name, DecodeIrcText(m.nick));
   channel.membersChanged = false;  // its NAMES follows
   const bool loads = openRoom_.isEmpty() && (options_.loadRoom.isEmpty() ||
                                              server.Fold(ChannelFromRoom(options_.loadRoom)) == server.Fold(name));

@@ -27,7 +27,7 @@ using namespace std::chrono_literals;
 enum class FrontEnd { Console, RoomWindow };
 
 // Own lines paced in milliseconds.
-IrcOptions Quick(const QString& host, quint16 port) {
+IrcOptions QuickPacing(const QString& host, quint16 port) {
   IrcOptions options;
   options.host = host;
   options.port = port;
@@ -43,7 +43,7 @@ class SlashCommandsTest : public ::testing::TestWithParam<FrontEnd> {
     chat.screenName = "Joe";
     chat.room = "Lobby";
     client = std::make_unique<ChatClient>(windows, chat,
-                                          std::make_unique<IrcTransport>(Quick(server.host(), server.port())));
+                                          std::make_unique<IrcTransport>(QuickPacing(server.host(), server.port())));
     QObject::connect(client.get(), &ChatClient::notice, [this](const QString& text) { notices.push_back(text); });
     ASSERT_TRUE(WaitUntil([this] { return client->openRoomName() == "Lobby"; }));
     for (auto [peer, nick] : {std::pair{&ann, "Ann"}, std::pair{&bob, "Bob"}}) {
