@@ -12,9 +12,14 @@
 //  4. the program's CPU while it streams with 100 listeners on Icecast,
 //     against 1 listener, in turns.
 //
-// The CPU figures are of the program's own process alone, and each is also
-// given as the median of the ratios of windows of a few seconds, which a busy
-// machine moves less than the totals.
+// The CPU figures are of the program's own process alone (every thread, those
+// that ended too; not Icecast's), and each is also given as the median of the
+// ratios of windows of a few seconds, which a busy machine moves less than
+// the totals. The first also gives each process's wake-ups a second: on a
+// busy or virtual machine a wake-up costs more than the work it does, and
+// their count does not depend on the load.
+//
+//   bench_stream SECONDS 1     (the first figure alone)
 
 #include <sys/resource.h>
 #include <time.h>
@@ -41,13 +46,22 @@
 
 namespace {
 
-// CPU time of every thread of a process, to the nanosecond.
+// CPU time of a process, every thread that ran in it counted, to the
+// nanosecond.
 double CpuSeconds(qint64 pid) {
+  clockid_t clock{};
+  timespec used{};
+  if (clock_getcpuclockid(static_cast<pid_t>(pid), &clock) != 0 || clock_gettime(clock, &used) != 0) return 0.0;
+  return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
+}
+
+// The times the threads of a process now running were put on a processor.
+double WakeUps(qint64 pid) {
   const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
   double total = 0.0;
   for (const QString& tid : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
     QFile file(tasks + '/' + tid + "/schedstat");
-    if (file.open(QIODevice::ReadOnly)) total += file.readAll().split(' ').value(0).toDouble() / 1e9;
+    if (file.open(QIODevice::ReadOnly)) total += file.readAll().split(' ').value(2).toDouble();
   }
   return total;
 }
@@ -135,6 +149,8 @@ void PassThrough(const QString& music, IcecastServer& icecast, int seconds) {
   double streamingCpu = 0.0;
   double aloneCpu = 0.0;
   std::vector<double> ratios;
+  const double streamingWakeUps = WakeUps(streaming.Pid());
+  const double aloneWakeUps = WakeUps(alone.Pid());
   for (int at = 0; at < seconds; at += kWindowSeconds) {
     const double streamingStart = CpuSeconds(streaming.Pid());
     const double aloneStart = CpuSeconds(alone.Pid());
@@ -146,9 +162,11 @@ void PassThrough(const QString& music, IcecastServer& icecast, int seconds) {
     ratios.push_back(streamingWindow / aloneWindow);
   }
   std::printf("1. %d s of a 128 kbit/s MP3, frames passed through: CPU %.3f s streaming, %.3f s alone: %.2f times "
-              "(median of %zu windows of %d s: %.2f)\n",
+              "(median of %zu windows of %d s: %.2f); wake-ups a second %.1f streaming, %.1f alone\n",
               seconds, streamingCpu, aloneCpu, streamingCpu / aloneCpu, ratios.size(), kWindowSeconds,
-              Median(ratios));
+              Median(ratios), (WakeUps(streaming.Pid()) - streamingWakeUps) / seconds,
+              (WakeUps(alone.Pid()) - aloneWakeUps) / seconds);
+  std::fflush(stdout);
 }
 
 void Encoding(const QString& folder, int seconds) {
@@ -287,6 +305,7 @@ void Listeners(const QString& music, IcecastServer& icecast, int seconds) {
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   const int seconds = argc > 1 ? std::max(5, std::atoi(argv[1])) : 60;
+  const bool firstAlone = argc > 2 && std::atoi(argv[2]) == 1;
   QTemporaryDir folder;
   QFile::setPermissions(folder.path(), QFileDevice::Permissions(0x7755));
   const QString music = folder.path() + "/music";
@@ -302,6 +321,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   PassThrough(music, icecast, seconds);
+  if (firstAlone) return 0;
   Encoding(folder.path(), seconds);
   Latency(music, icecast);
   Listeners(music, icecast, std::max(2 * kWindowSeconds, seconds * 2 / 3));
