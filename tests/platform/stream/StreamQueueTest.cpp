@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <vector>
 
 #include "platform/stream/StreamQueue.h"
@@ -86,6 +87,30 @@ TEST(StreamQueueTest, ChunksOfAFileGoAsItsFramesAndTheirTimeOnly) {
   EXPECT_EQ(time[0].kind, Piece::Kind::Mpeg);
   EXPECT_TRUE(time[0].mpeg.empty());
   EXPECT_DOUBLE_EQ(time[0].seconds, 1102 / 44100.0);
+}
+
+// Sound waits for the taker's own time, however much of it there is; a new
+// title wakes the taker once a little sound follows it.
+TEST(StreamQueueTest, OnlyANewTitleWithSoundWakesTheTaker) {
+  using namespace std::chrono_literals;
+  StreamQueue queue(10.0);
+  const std::vector<std::int16_t> second(44100 * 2, 7);
+  queue.Sound(second.data(), 44100, 44100, 2, {});
+  auto start = StreamQueue::Clock::now();
+  EXPECT_EQ(queue.Take(start + 30ms).size(), 1u);
+  EXPECT_GE(StreamQueue::Clock::now() - start, 30ms) << "sound alone does not wake";
+
+  queue.Title("next");
+  queue.Sound(second.data(), 2205, 44100, 2, {});
+  start = StreamQueue::Clock::now();
+  EXPECT_EQ(queue.Take(start + 30ms).size(), 2u);
+  EXPECT_GE(StreamQueue::Clock::now() - start, 30ms) << "too little sound after the title";
+
+  queue.Title("after");
+  queue.Sound(second.data(), 22050, 44100, 2, {});
+  start = StreamQueue::Clock::now();
+  EXPECT_EQ(queue.Take(start + 5s).size(), 2u);
+  EXPECT_LT(StreamQueue::Clock::now() - start, 2s) << "a title with sound after it wakes the taker";
 }
 
 }  // namespace
