@@ -2,6 +2,7 @@
 
 #include <array>
 #include <chrono>
+#include <thread>
 #include <vector>
 
 #include "platform/stream/StreamQueue.h"
@@ -106,11 +107,21 @@ TEST(StreamQueueTest, OnlyANewTitleWithSoundWakesTheTaker) {
   EXPECT_EQ(queue.Take(start + 30ms).size(), 2u);
   EXPECT_GE(StreamQueue::Clock::now() - start, 30ms) << "too little sound after the title";
 
-  queue.Title("after");
-  queue.Sound(second.data(), 22050, 44100, 2, {});
+  // From a player's thread, in chunks, as it plays.
   start = StreamQueue::Clock::now();
-  EXPECT_EQ(queue.Take(start + 5s).size(), 2u);
+  std::thread player([&] {
+    queue.Title("after");
+    for (int chunk = 0; chunk < 20; ++chunk) queue.Sound(second.data(), 1102, 44100, 2, {});
+  });
+  std::vector<Piece> taken = queue.Take(start + 5s);
   EXPECT_LT(StreamQueue::Clock::now() - start, 2s) << "a title with sound after it wakes the taker";
+  player.join();
+  for (Piece& piece : queue.Take(StreamQueue::Clock::now())) taken.push_back(std::move(piece));
+  ASSERT_FALSE(taken.empty());
+  EXPECT_EQ(taken[0].title, "after");
+  double seconds = 0.0;
+  for (const Piece& piece : taken) seconds += piece.seconds;
+  EXPECT_DOUBLE_EQ(seconds, 20 * 1102 / 44100.0);
 }
 
 }  // namespace
