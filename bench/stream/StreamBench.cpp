@@ -146,7 +146,7 @@ constexpr int kWindowSeconds = 5;
 // from fresh processes each round, started in turn in either order, as the
 // median of the rounds' ratios; a twin that plays alone beside them gauges
 // the noise in the same run.
-constexpr int kRoundSeconds = 10;
+constexpr int kRoundSeconds = 5;
 
 void PassThrough(const QString& music, IcecastServer& icecast, int seconds) {
   const int rounds = std::max(1, seconds / kRoundSeconds);
