@@ -12,9 +12,15 @@
 //  4. the program's CPU while it streams with 100 listeners on Icecast,
 //     against 1 listener, in turns.
 //
-// The CPU figures are of the program's own process alone, and each is also
-// given as the median of the ratios of windows of a few seconds, which a busy
-// machine moves less than the totals.
+// The CPU figures are of the program's own process alone (every thread, those
+// that ended too; not Icecast's). The first is the median of rounds of fresh
+// processes, beside a twin that gauges the noise, and also gives each
+// process's wake-ups a second: on a busy or virtual machine a wake-up costs
+// more than the work it does, and their count does not depend on the load.
+// The fourth is also given as the median of the ratios of windows of a few
+// seconds, which a busy machine moves less than the totals.
+//
+//   bench_stream SECONDS 1     (the first figure alone)
 
 #include <sys/resource.h>
 #include <time.h>
@@ -24,6 +30,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <QCoreApplication>
@@ -41,13 +48,22 @@
 
 namespace {
 
-// CPU time of every thread of a process, to the nanosecond.
+// CPU time of a process, every thread that ran in it counted, to the
+// nanosecond.
 double CpuSeconds(qint64 pid) {
+  clockid_t clock{};
+  timespec used{};
+  if (clock_getcpuclockid(static_cast<pid_t>(pid), &clock) != 0 || clock_gettime(clock, &used) != 0) return 0.0;
+  return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
+}
+
+// The times the threads of a process now running were put on a processor.
+double WakeUps(qint64 pid) {
   const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
   double total = 0.0;
   for (const QString& tid : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
     QFile file(tasks + '/' + tid + "/schedstat");
-    if (file.open(QIODevice::ReadOnly)) total += file.readAll().split(' ').value(0).toDouble() / 1e9;
+    if (file.open(QIODevice::ReadOnly)) total += file.readAll().split(' ').value(2).toDouble();
   }
   return total;
 }
@@ -125,30 +141,59 @@ double Median(std::vector<double> values) {
 // their median is what a busy machine moves least.
 constexpr int kWindowSeconds = 5;
 
+// Two processes that do the same work differ by as much as a fifth on a busy
+// machine, and keep their difference while they live. So the figure comes
+// from fresh processes each round, started in turn in either order, as the
+// median of the rounds' ratios; a twin that plays alone beside them gauges
+// the noise in the same run.
+constexpr int kRoundSeconds = 5;
+
 void PassThrough(const QString& music, IcecastServer& icecast, int seconds) {
-  Morva streaming(music, {"--stream", icecast.SourceAddress()});
-  Morva alone(music, {});
-  streaming.Type(".play long");
-  alone.Type(".play long");
-  if (!streaming.WaitFor("Playing [long]") || !alone.WaitFor("Playing [long]")) std::printf("1. the track does not play\n");
-  QThread::sleep(1);  // past the start of both
+  const int rounds = std::max(1, seconds / kRoundSeconds);
   double streamingCpu = 0.0;
   double aloneCpu = 0.0;
+  double streamingWakeUps = 0.0;
+  double aloneWakeUps = 0.0;
   std::vector<double> ratios;
-  for (int at = 0; at < seconds; at += kWindowSeconds) {
-    const double streamingStart = CpuSeconds(streaming.Pid());
-    const double aloneStart = CpuSeconds(alone.Pid());
-    QThread::sleep(static_cast<unsigned long>(std::min(kWindowSeconds, seconds - at)));
-    const double streamingWindow = CpuSeconds(streaming.Pid()) - streamingStart;
-    const double aloneWindow = CpuSeconds(alone.Pid()) - aloneStart;
-    streamingCpu += streamingWindow;
-    aloneCpu += aloneWindow;
-    ratios.push_back(streamingWindow / aloneWindow);
+  std::vector<double> twinRatios;
+  for (int round = 0; round < rounds; ++round) {
+    std::optional<Morva> streaming;
+    std::optional<Morva> alone;
+    std::optional<Morva> twin;
+    for (int which = 0; which < 3; ++which) {
+      switch ((which + round) % 3) {
+        case 0: streaming.emplace(music, QStringList{"--stream", icecast.SourceAddress()}); break;
+        case 1: alone.emplace(music, QStringList{}); break;
+        default: twin.emplace(music, QStringList{}); break;
+      }
+    }
+    for (Morva* morva : {&*streaming, &*alone, &*twin}) morva->Type(".play long");
+    for (Morva* morva : {&*streaming, &*alone, &*twin})
+      if (!morva->WaitFor("Playing [long]")) std::printf("1. the track does not play\n");
+    QThread::sleep(1);  // past the start of all three
+    const double streamingStart = CpuSeconds(streaming->Pid());
+    const double aloneStart = CpuSeconds(alone->Pid());
+    const double twinStart = CpuSeconds(twin->Pid());
+    const double streamingWoken = WakeUps(streaming->Pid());
+    const double aloneWoken = WakeUps(alone->Pid());
+    QThread::sleep(static_cast<unsigned long>(seconds / rounds));
+    const double streamingRound = CpuSeconds(streaming->Pid()) - streamingStart;
+    const double aloneRound = CpuSeconds(alone->Pid()) - aloneStart;
+    const double twinRound = CpuSeconds(twin->Pid()) - twinStart;
+    streamingWakeUps += WakeUps(streaming->Pid()) - streamingWoken;
+    aloneWakeUps += WakeUps(alone->Pid()) - aloneWoken;
+    streamingCpu += streamingRound;
+    aloneCpu += aloneRound;
+    ratios.push_back(streamingRound / aloneRound);
+    twinRatios.push_back(twinRound / aloneRound);
   }
-  std::printf("1. %d s of a 128 kbit/s MP3, frames passed through: CPU %.3f s streaming, %.3f s alone: %.2f times "
-              "(median of %zu windows of %d s: %.2f)\n",
-              seconds, streamingCpu, aloneCpu, streamingCpu / aloneCpu, ratios.size(), kWindowSeconds,
-              Median(ratios));
+  const double measured = seconds / rounds * rounds;
+  std::printf("1. %d s of a 128 kbit/s MP3, frames passed through: CPU %.3f s streaming, %.3f s alone: %.2f times; "
+              "median of %d rounds: %.2f (the same program twice: %.2f); wake-ups a second %.1f streaming, "
+              "%.1f alone\n",
+              seconds, streamingCpu, aloneCpu, streamingCpu / aloneCpu, rounds, Median(ratios), Median(twinRatios),
+              streamingWakeUps / measured, aloneWakeUps / measured);
+  std::fflush(stdout);
 }
 
 void Encoding(const QString& folder, int seconds) {
@@ -287,6 +332,7 @@ void Listeners(const QString& music, IcecastServer& icecast, int seconds) {
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   const int seconds = argc > 1 ? std::max(5, std::atoi(argv[1])) : 60;
+  const bool firstAlone = argc > 2 && std::atoi(argv[2]) == 1;
   QTemporaryDir folder;
   QFile::setPermissions(folder.path(), QFileDevice::Permissions(0x7755));
   const QString music = folder.path() + "/music";
@@ -302,6 +348,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   PassThrough(music, icecast, seconds);
+  if (firstAlone) return 0;
   Encoding(folder.path(), seconds);
   Latency(music, icecast);
   Listeners(music, icecast, std::max(2 * kWindowSeconds, seconds * 2 / 3));

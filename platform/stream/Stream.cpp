@@ -17,8 +17,6 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::seconds;
 
 constexpr seconds kLongestDelay{60};
-// Silence goes out in pieces this long at least.
-constexpr long kSilenceFrames = kRate / 10;
 // What libshout may hold unsent (about 4 s at 128 kbit/s); beyond it the
 // network is behind and new sound is dropped.
 constexpr std::size_t kBacklogLimit = 64 * 1024;
@@ -31,7 +29,7 @@ Clock::duration Seconds(double value) {
 
 Stream::Stream(Options options)
     : options_(std::move(options)),
-      queue_(options_.queueSeconds, options_.batchSeconds),
+      queue_(options_.queueSeconds),
       worker_([this] { Run(); }) {}
 
 Stream::~Stream() {
@@ -98,10 +96,10 @@ void Stream::Run() {
       continue;
     }
 
-    // Connected: silence is due once the sound sent ahead of the clock runs
-    // low; else the next try.
-    const Clock::time_point until = connected ? sentUntil - options_.lead / 2 : nextTry;
-    std::vector<Piece> pieces = queue_.Take(until);
+    // What gathered goes out each period; without a server it is let go as
+    // often, so that none of it is stale once the server is back.
+    const Clock::time_point tick = Clock::now() + options_.period;
+    std::vector<Piece> pieces = queue_.Take(connected ? tick : std::min(tick, nextTry));
     if (quit_) break;
     out.clear();
     double length = 0.0;
@@ -126,11 +124,11 @@ void Stream::Run() {
       }
     }
     if (!connected) continue;
-    if (pieces.empty()) {
-      // Silence, up to the full lead again.
+    if (length <= 0.0) {
+      // Nothing plays: silence, up to the full lead again.
       const auto wanted = std::chrono::duration<double>(Clock::now() + options_.lead - sentUntil).count();
-      const auto frames = std::max(kSilenceFrames, static_cast<long>(wanted * kRate));
-      length = static_cast<double>(encoder->Silence(static_cast<std::size_t>(frames), out)) / kRate;
+      if (wanted > 0)
+        length = static_cast<double>(encoder->Silence(static_cast<std::size_t>(wanted * kRate), out)) / kRate;
     }
     sentUntil = std::max(sentUntil, Clock::now()) + Seconds(length);
     // A network that cannot keep up gets no more until it has taken what it holds.

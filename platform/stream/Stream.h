@@ -26,9 +26,11 @@ class Stream {
     // Sound waiting to be sent, at most; more is dropped.
     double queueSeconds = 2.0;
     // How far ahead of the clock silence is sent.
-    std::chrono::milliseconds lead{500};
-    // Sound gathered before the stream wakes to send it (well under `lead`).
-    double batchSeconds = 0.2;
+    std::chrono::milliseconds lead{1000};
+    // How often the stream wakes to send what gathered (under `lead`, so
+    // that silence goes out before the last of it has played); a new track
+    // wakes it at once.
+    std::chrono::milliseconds period{500};
   };
 
   explicit Stream(Options options);

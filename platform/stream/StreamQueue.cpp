@@ -4,12 +4,15 @@
 
 namespace stream {
 
-StreamQueue::StreamQueue(double limitSeconds, double batchSeconds)
-    : limitSeconds_(limitSeconds), batchSeconds_(batchSeconds) {}
+StreamQueue::StreamQueue(double limitSeconds) : limitSeconds_(limitSeconds) {}
 
-bool StreamQueue::Due() const {
-  return closed_ || titled_ || (!pieces_.empty() && queuedSeconds_ >= batchSeconds_);
-}
+namespace {
+// Sound after a new title that wakes the taker: enough for a listener's
+// player to start on, past the near silence a file begins with.
+constexpr double kTitledSeconds = 0.25;
+}  // namespace
+
+bool StreamQueue::Due() const { return closed_ || titledSeconds_ >= kTitledSeconds; }
 
 void StreamQueue::Title(const std::string& title) {
   Piece piece;
@@ -41,9 +44,14 @@ void StreamQueue::Sound(const std::int16_t* samples, std::size_t frames, long ra
   const double seconds = static_cast<double>(frames) / static_cast<double>(rate);
   const bool passes = PassesAsItIs(mpeg);
   const std::size_t count = frames * static_cast<std::size_t>(channels);
+  bool wake = false;  // the taker, once the lock is let go
   {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     if (closed_) return;
+    // Sound after a new title wakes the taker.
+    const bool wasDue = Due();
+    if (titled_) titledSeconds_ += seconds;
+    wake = Due() && !wasDue;
     // A player's chunk is shorter than an MPEG frame now and then, and its
     // sound then lies in the frame handed over with the chunk before: it
     // goes out in that frame, and only its time is counted here.
@@ -61,14 +69,15 @@ void StreamQueue::Sound(const std::int16_t* samples, std::size_t frames, long ra
       if (!passes && !covered) last->samples.insert(last->samples.end(), samples, samples + count);
       last->seconds += seconds;
       queuedSeconds_ += seconds;
-      if (Due()) ready_.notify_one();
-      return;
-    }
-    if (covered) {
+    } else if (covered) {
       Piece time;  // no bytes: the time of frames already queued or taken
       time.kind = Piece::Kind::Mpeg;
       time.seconds = seconds;
       Push(std::move(time));
+    }
+    if (joins || covered) {
+      lock.unlock();
+      if (wake) ready_.notify_one();
       return;
     }
   }
@@ -88,8 +97,11 @@ void StreamQueue::Sound(const std::int16_t* samples, std::size_t frames, long ra
     piece.rate = rate;
     piece.channels = channels;
   }
-  std::lock_guard lock(mutex_);
-  Push(std::move(piece));
+  {
+    std::lock_guard lock(mutex_);
+    Push(std::move(piece));
+  }
+  if (wake) ready_.notify_one();
 }
 
 void StreamQueue::Push(Piece piece) {
@@ -107,7 +119,6 @@ void StreamQueue::Push(Piece piece) {
     droppedSeconds_ += it->seconds;
     it = pieces_.erase(it);
   }
-  if (Due()) ready_.notify_one();
 }
 
 std::vector<Piece> StreamQueue::Take(std::optional<Clock::time_point> until) {
@@ -124,6 +135,7 @@ std::vector<Piece> StreamQueue::Take(std::optional<Clock::time_point> until) {
   pieces_.clear();
   queuedSeconds_ = 0.0;
   titled_ = false;
+  titledSeconds_ = 0.0;
   return taken;
 }
 

@@ -27,23 +27,24 @@ struct Piece {
 
 // The hand-over from the players' threads to the stream's: the players push
 // (never waiting for more than the queue's own lock), the stream takes what
-// has gathered, woken once a batch of sound (or a title) is there rather
-// than for every chunk a player writes. It
-// holds at most `limitSeconds` of sound: when the stream cannot keep up, the
-// oldest sound is dropped, so the stream catches up with what plays and
-// memory stays bounded.
+// has gathered when its own clock says so. Sound never wakes the stream: on
+// a busy machine a wake-up costs more than the sending it leads to. Only a
+// new title with a little sound after it does, so that a new track reaches
+// listeners at once. It holds at most `limitSeconds` of sound: when the
+// stream cannot keep up, the oldest sound is dropped, so the stream catches
+// up with what plays and memory stays bounded.
 class StreamQueue : public SoundTap {
  public:
   using Clock = std::chrono::steady_clock;
 
-  explicit StreamQueue(double limitSeconds, double batchSeconds = 0.0);
+  explicit StreamQueue(double limitSeconds);
 
   void Title(const std::string& title) override;
   void Sound(const std::int16_t* samples, std::size_t frames, long rate, int channels,
              std::span<const unsigned char> mpeg) override;
 
-  // Every piece there is, once a batch or a title is there, or `until`
-  // passes (none: for ever); nothing once the queue is closed.
+  // Every piece there is, once `until` passes (none: for ever) or a title
+  // with a little sound after it is there; nothing once the queue is closed.
   std::vector<Piece> Take(std::optional<Clock::time_point> until);
   // Wakes the taker for good.
   void Close();
@@ -52,17 +53,16 @@ class StreamQueue : public SoundTap {
 
  private:
   void Push(Piece piece);  // with mutex_ held
-
   bool Due() const;  // with mutex_ held
 
   const double limitSeconds_;
-  const double batchSeconds_;
   mutable std::mutex mutex_;
   std::condition_variable ready_;
   std::deque<Piece> pieces_;
   double queuedSeconds_ = 0.0;
   double droppedSeconds_ = 0.0;
-  bool titled_ = false;  // a title waits
+  bool titled_ = false;         // a title waits
+  double titledSeconds_ = 0.0;  // and this much sound came after it
   // The last sound went out as its MPEG frames, with this many channels.
   bool passing_ = false;
   int passingChannels_ = 0;

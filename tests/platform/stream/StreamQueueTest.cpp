@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "platform/stream/StreamQueue.h"
@@ -86,6 +88,40 @@ TEST(StreamQueueTest, ChunksOfAFileGoAsItsFramesAndTheirTimeOnly) {
   EXPECT_EQ(time[0].kind, Piece::Kind::Mpeg);
   EXPECT_TRUE(time[0].mpeg.empty());
   EXPECT_DOUBLE_EQ(time[0].seconds, 1102 / 44100.0);
+}
+
+// Sound waits for the taker's own time, however much of it there is; a new
+// title wakes the taker once a little sound follows it.
+TEST(StreamQueueTest, OnlyANewTitleWithSoundWakesTheTaker) {
+  using namespace std::chrono_literals;
+  StreamQueue queue(10.0);
+  const std::vector<std::int16_t> second(44100 * 2, 7);
+  queue.Sound(second.data(), 44100, 44100, 2, {});
+  auto start = StreamQueue::Clock::now();
+  EXPECT_EQ(queue.Take(start + 30ms).size(), 1u);
+  EXPECT_GE(StreamQueue::Clock::now() - start, 30ms) << "sound alone does not wake";
+
+  queue.Title("next");
+  queue.Sound(second.data(), 2205, 44100, 2, {});
+  start = StreamQueue::Clock::now();
+  EXPECT_EQ(queue.Take(start + 30ms).size(), 2u);
+  EXPECT_GE(StreamQueue::Clock::now() - start, 30ms) << "too little sound after the title";
+
+  // From a player's thread, in chunks, as it plays.
+  start = StreamQueue::Clock::now();
+  std::thread player([&] {
+    queue.Title("after");
+    for (int chunk = 0; chunk < 20; ++chunk) queue.Sound(second.data(), 1102, 44100, 2, {});
+  });
+  std::vector<Piece> taken = queue.Take(start + 5s);
+  EXPECT_LT(StreamQueue::Clock::now() - start, 2s) << "a title with sound after it wakes the taker";
+  player.join();
+  for (Piece& piece : queue.Take(StreamQueue::Clock::now())) taken.push_back(std::move(piece));
+  ASSERT_FALSE(taken.empty());
+  EXPECT_EQ(taken[0].title, "after");
+  double seconds = 0.0;
+  for (const Piece& piece : taken) seconds += piece.seconds;
+  EXPECT_DOUBLE_EQ(seconds, 20 * 1102 / 44100.0);
 }
 
 }  // namespace
