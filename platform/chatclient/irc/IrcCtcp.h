@@ -21,7 +21,7 @@ struct PrivmsgText {
 };
 
 // Classifies a received PRIVMSG text. The closing \x01 is optional, since
-// some clients leave it out.
-PrivmsgText ClassifyPrivmsg(QStringView text);
+// some clients leave it out. A plain text is given back as it is, not copied.
+PrivmsgText ClassifyPrivmsg(QString text);
 
 }  // namespace irc
