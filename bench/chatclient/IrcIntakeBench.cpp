@@ -1,16 +1,21 @@
 // Lines per second from other members, through the whole path a line takes
 // in a busy room: the chat client shows it, the scanner reports it and the
 // intake reads the owner's name and looks at it. The same 100,000 lines come
-// once from a loopback IRC server and once in the local room, in one run.
+// once from a loopback IRC server and once in the local room, in one run;
+// by the wall clock, and in CPU time (which a busy machine disturbs less, and
+// which leaves out the waits between passes of the event loop).
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include <QCoreApplication>
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include "bench/foundation/CpuTime.h"
 #include "platform/chatclient/ChatClient.h"
 #include "platform/chatclient/IrcTransport.h"
 #include "platform/chatclient/LocalRooms.h"
@@ -23,6 +28,17 @@ namespace {
 
 constexpr int kLines = 100000;
 using Clock = std::chrono::steady_clock;
+
+struct Rate {
+  double wall = 0;  // lines a second
+  double cpu = 0;   // lines a CPU second
+};
+
+// From a start taken by the wall clock and in CPU time, to now.
+Rate RateSince(Clock::time_point start, double cpuStart) {
+  const double cpu = ProcessCpuSeconds() - cpuStart;
+  return {kLines / std::chrono::duration<double>(Clock::now() - start).count(), kLines / cpu};
+}
 
 // Counts the lines that reach the intake.
 struct Intake {
@@ -39,11 +55,12 @@ struct Intake {
   int seen = 0;
 };
 
-double IrcLinesPerSecond() {
+Rate IrcLines() {
   QTcpServer server;
   server.listen(QHostAddress::LocalHost);
   std::unique_ptr<QTcpSocket> peer;
   Clock::time_point start;
+  double cpuStart = 0;
   QObject::connect(&server, &QTcpServer::newConnection, [&] {
     peer.reset(server.nextPendingConnection());
     peer->write(":irc.bench 001 Joe :welcome\r\n");
@@ -52,6 +69,7 @@ double IrcLinesPerSecond() {
       QByteArray flood = ":Joe!joe@bench JOIN #Lobby\r\n";
       for (int i = 0; i < kLines; ++i) flood += ":Ann!ann@bench PRIVMSG #Lobby :.play song " + QByteArray::number(i) + "\r\n";
       start = Clock::now();
+      cpuStart = ProcessCpuSeconds();
       peer->write(flood);
     });
   });
@@ -63,30 +81,47 @@ double IrcLinesPerSecond() {
   chat.screenName = "Joe";
   ChatClient client(windows, chat, std::make_unique<IrcTransport>(options));
   Intake intake(windows, client);
-  if (!WaitUntil([&] { return intake.seen == kLines; }, std::chrono::minutes(2))) return 0;
-  return kLines / std::chrono::duration<double>(Clock::now() - start).count();
+  if (!WaitUntil([&] { return intake.seen == kLines; }, std::chrono::minutes(2))) return {};
+  return RateSince(start, cpuStart);
 }
 
-double LocalLinesPerSecond() {
+Rate LocalLines() {
   WindowSystem windows;
   ChatClientOptions chat;
   chat.screenName = "Joe";
   ChatClient client(windows, chat);
   Intake intake(windows, client);
   const auto start = Clock::now();
+  const double cpuStart = ProcessCpuSeconds();
   for (int i = 0; i < kLines; ++i) client.SayAs("Ann", ".play song " + QString::number(i));
   WaitUntil([&] { return intake.seen == kLines; }, std::chrono::minutes(2));
-  return kLines / std::chrono::duration<double>(Clock::now() - start).count();
+  return RateSince(start, cpuStart);
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  const double local = LocalLinesPerSecond();
-  const double irc = IrcLinesPerSecond();
-  std::printf("%d lines from another member, shown, scanned and taken in:\n", kLines);
-  std::printf("  local room  %9.0f lines/s\n", local);
-  std::printf("  IRC         %9.0f lines/s  (%.2f of the local room; aim: 100,000 lines/s)\n", irc, irc / local);
-  return irc > 0 ? 0 : 1;
+  constexpr int kRounds = 5;
+  std::vector<double> localWall, localCpu, ircWall, ircCpu;
+  for (int round = 0; round < kRounds; ++round) {
+    const Rate local = LocalLines();
+    const Rate irc = IrcLines();
+    if (irc.wall <= 0) return 1;
+    localWall.push_back(local.wall), localCpu.push_back(local.cpu);
+    ircWall.push_back(irc.wall), ircCpu.push_back(irc.cpu);
+  }
+  const Rate local{Median(localWall), Median(localCpu)};
+  const Rate irc{Median(ircWall), Median(ircCpu)};
+  std::printf("%d lines from another member, shown, scanned and taken in (medians of %d rounds):\n", kLines, kRounds);
+  std::printf("  local room  %9.0f lines/s, %9.0f lines a CPU second\n", local.wall, local.cpu);
+  std::printf("  IRC         %9.0f lines/s, %9.0f lines a CPU second  (%.2f of the local room, in CPU time %.2f; "
+              "aim: 100,000 lines/s)\n",
+              irc.wall, irc.cpu, irc.wall / local.wall, irc.cpu / local.cpu);
+  return 0;
 }

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include <QScopeGuard>
+#include <QStringEncoder>
 
 #include "platform/chathtml/ChatHtml.h"
 #include "platform/chatclient/LocalRooms.h"
@@ -23,6 +24,18 @@ QString CleanScreenName(const QString& requested) {
     name.remove('!');
   }
   return name.isEmpty() ? DefaultScreenName() : name;
+}
+
+// "NAME: TEXT" in UTF-8, made in one piece: the transcript's title changes
+// with every line of a busy room.
+std::string SaidTitle(const QString& speaker, const QString& text) {
+  QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+  std::string title(static_cast<std::size_t>(utf8.requiredSpace(speaker.size() + 2 + text.size())), '\0');
+  char* end = utf8.appendToBuffer(title.data(), speaker);
+  end = utf8.appendToBuffer(end, u": ");
+  end = utf8.appendToBuffer(end, text);
+  title.resize(static_cast<std::size_t>(end - title.data()));
+  return title;
 }
 
 // A line of chat HTML as the owner reads it in a notice: the text without tags.
@@ -307,7 +320,7 @@ void ChatClient::SayInOpenRoom(const QString& name, const QString& said) {
   const QString& speaker = line.line.screenName;
   const QString& text = line.line.text;
   const qsizetype keptCharacters = openRoom_->lines().back().text.size();
-  windows_.SetTitle(room_.transcript, Bytes(speaker + ": " + text));
+  windows_.SetTitle(room_.transcript, SaidTitle(speaker, text));
   if (openRoom_->members().size() != before) {
     UpdateMemberWindows();
     emit membersChanged();

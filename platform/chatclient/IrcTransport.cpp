@@ -32,6 +32,7 @@ IrcTransport::IrcTransport(IrcOptions options, QObject* parent)
     : ChatTransport(parent), options_(std::move(options)), session_(options_.session), retry_(options_.firstRetry) {
   deadline_.setSingleShot(true);
   connect(&deadline_, &QTimer::timeout, this, [this] {
+    deadlineAt_.reset();
     session_.Tick(Now());
     Drain();
   });
@@ -136,10 +137,18 @@ void IrcTransport::Drain() {
     if (event.kind == irc::IrcEvent::Kind::SignedOn) signedOn_ = true;
     if (!EmitIrcEvent(*this, event)) return OnLost(event.text, event.retry);
   }
-  if (const auto next = session_.NextDeadline()) {
-    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(*next - Now());
-    deadline_.start(std::max(wait, std::chrono::milliseconds(0)));
-  } else {
+  const auto next = session_.NextDeadline();
+  if (!next) {
     deadline_.stop();
+    deadlineAt_.reset();
+    return;
   }
+  // Every line heard moves the keepalive's deadline later. The timer is set
+  // again only for an earlier deadline: one set too early finds nothing due,
+  // and is then set for the next. Setting it anew for every line of a busy
+  // room would cost more than the line.
+  if (deadlineAt_ && *deadlineAt_ <= *next && deadline_.isActive()) return;
+  deadlineAt_ = *next;
+  const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(*next - Now());
+  deadline_.start(std::max(wait, std::chrono::milliseconds(0)));
 }

@@ -88,6 +88,8 @@ class IrcTransport : public ChatTransport {
   irc::IrcSession session_;
   irc::IrcConnection connection_;
   QTimer deadline_;
+  // When deadline_ fires: the session's next deadline, or one before it.
+  std::optional<irc::IrcSession::Time> deadlineAt_;
   QTimer reconnect_;
   std::chrono::milliseconds retry_;
   std::optional<irc::IrcSession::Time> connectedAt_;

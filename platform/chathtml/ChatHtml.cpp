@@ -157,15 +157,24 @@ std::vector<ChatRun> ReadChatHtml(QStringView html) {
   return reader.Finish();
 }
 
-QString ChatHtmlText(QStringView html) {
-  // Most lines hold no tag, reference or control character: they are their own text.
-  if (std::none_of(html.begin(), html.end(),
-                   [](QChar c) { return c == u'<' || c == u'&' || IsControl(c.unicode()); }))
-    return html.toString();
+namespace {
+
+bool IsPlainText(QStringView html) {
+  return std::none_of(html.begin(), html.end(),
+                      [](QChar c) { return c == u'<' || c == u'&' || IsControl(c.unicode()); });
+}
+
+QString ReadText(QStringView html) {
   QString text;
   for (const ChatRun& run : ReadChatHtml(html)) text += run.text;
   return text;
 }
+
+}  // namespace
+
+QString ChatHtmlText(QStringView html) { return IsPlainText(html) ? html.toString() : ReadText(html); }
+
+QString ChatHtmlText(const QString& html) { return IsPlainText(html) ? html : ReadText(html); }
 
 QString EscapeChatHtml(QStringView text) {
   QString escaped;

@@ -51,6 +51,9 @@ std::vector<ChatRun> ReadChatHtml(QStringView html);
 
 // The visible text of the line: its runs, one after another.
 QString ChatHtmlText(QStringView html);
+// The same; a line without tags, references or control characters (most
+// lines) is its own text, and is given back without a copy.
+QString ChatHtmlText(const QString& html);
 
 // The text as chat HTML that reads back as that same text: '&', '<' and '>'
 // as references.

@@ -7,6 +7,14 @@
 namespace irc {
 
 IrcChannel* IrcChannels::Find(QStringView name) {
+  // Every line of a busy room looks up its channel. With the few channels
+  // one is in, comparing the name with each key costs less than folding a
+  // copy of it to look it up.
+  if (channels_.size() <= kComparedOneByOne) {
+    for (auto& [key, channel] : channels_)
+      if (server_.Same(name, key)) return &channel;
+    return nullptr;
+  }
   auto it = channels_.find(server_.Fold(name));
   return it == channels_.end() ? nullptr : &it->second;
 }

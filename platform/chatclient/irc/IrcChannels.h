@@ -47,6 +47,8 @@ class IrcChannels {
  public:
   // The most names one NAMES reply may bring; the rest are not kept.
   static constexpr qsizetype kMostNames = 100000;
+  // Up to this many channels, Find compares the name with each.
+  static constexpr std::size_t kComparedOneByOne = 8;
 
   explicit IrcChannels(const IrcServerInfo& server) : server_(server) {}
   IrcChannels(const IrcChannels&) = delete;

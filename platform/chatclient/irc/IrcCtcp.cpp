@@ -2,10 +2,10 @@
 
 namespace irc {
 
-PrivmsgText ClassifyPrivmsg(QStringView text) {
+PrivmsgText ClassifyPrivmsg(QString text) {
   constexpr QChar kDelimiter(u'\x01');
-  if (!text.startsWith(kDelimiter)) return {PrivmsgText::Kind::Plain, {}, text.toString()};
-  QStringView body = text.sliced(1);
+  if (!text.startsWith(kDelimiter)) return {PrivmsgText::Kind::Plain, {}, std::move(text)};
+  QStringView body = QStringView(text).sliced(1);
   if (body.endsWith(kDelimiter)) body.chop(1);
   const qsizetype blank = body.indexOf(u' ');
   const QString word = (blank < 0 ? body : body.first(blank)).toString().toUpper();

@@ -21,7 +21,8 @@ struct PrivmsgText {
 };
 
 // Classifies a received PRIVMSG text. The closing \x01 is optional, since
-// some clients leave it out.
-PrivmsgText ClassifyPrivmsg(QStringView text);
+// some clients leave it out. A plain text is given back as it is, not copied.
+PrivmsgText ClassifyPrivmsg(QString text);
+inline PrivmsgText ClassifyPrivmsg(QStringView text) { return ClassifyPrivmsg(text.toString()); }
 
 }  // namespace irc

@@ -31,7 +31,8 @@ class Cursor {
   // Up to the next blank or the end.
   QByteArrayView Word() {
     const qsizetype start = pos_;
-    while (!AtEnd() && Peek() != ' ') ++pos_;
+    const qsizetype blank = line_.indexOf(' ', pos_);
+    pos_ = blank < 0 ? line_.size() : blank;
     return line_.sliced(start, pos_ - start);
   }
   QByteArrayView Rest() {
@@ -102,11 +103,10 @@ QByteArray IrcMessage::Param(std::size_t index) const {
 }
 
 std::optional<IrcMessage> IrcMessage::Parse(QByteArrayView line) {
-  for (char c : line) {
-    if (c == '\0' || c == '\r' || c == '\n') return std::nullopt;
-  }
+  if (line.contains('\0') || line.contains('\r') || line.contains('\n')) return std::nullopt;
   Cursor in(line);
   IrcMessage message;
+  message.params.reserve(4);  // enough for most lines
   if (!in.AtEnd() && in.Peek() == '@') {
     in.Skip();
     ReadTags(in.Word(), message);

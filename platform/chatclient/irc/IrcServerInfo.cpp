@@ -40,21 +40,40 @@ bool IrcServerInfo::Read(const IrcMessage& isupport) {
   return caseMapping_ != before;
 }
 
+char16_t IrcServerInfo::FoldChar(char16_t c) const {
+  if (c >= 'A' && c <= 'Z') return static_cast<char16_t>(c + ('a' - 'A'));
+  if (caseMapping_ == CaseMapping::Ascii) return c;
+  if (c == '[') return '{';
+  if (c == ']') return '}';
+  if (c == '\\') return '|';
+  if (c == '~' && caseMapping_ == CaseMapping::Rfc1459) return '^';
+  return c;
+}
+
 QString IrcServerInfo::Fold(QStringView name) const {
   QString folded(name.size(), Qt::Uninitialized);
-  for (qsizetype i = 0; i < name.size(); ++i) {
-    char16_t c = name[i].unicode();
-    if (c >= 'A' && c <= 'Z') {
-      c += 'a' - 'A';
-    } else if (caseMapping_ != CaseMapping::Ascii) {
-      if (c == '[') c = '{';
-      else if (c == ']') c = '}';
-      else if (c == '\\') c = '|';
-      else if (c == '~' && caseMapping_ == CaseMapping::Rfc1459) c = '^';
-    }
-    folded[i] = QChar(c);
-  }
+  for (qsizetype i = 0; i < name.size(); ++i) folded[i] = QChar(FoldChar(name[i].unicode()));
   return folded;
+}
+
+namespace {
+
+template <typename Folder, typename A, typename B>
+bool SameFolded(const Folder& fold, A a, B b) {
+  if (a.size() != b.size()) return false;
+  for (qsizetype i = 0; i < a.size(); ++i)
+    if (fold(a[i].unicode()) != fold(b[i].unicode())) return false;
+  return true;
+}
+
+}  // namespace
+
+bool IrcServerInfo::Same(QStringView a, QStringView b) const {
+  return SameFolded([this](char16_t c) { return FoldChar(c); }, a, b);
+}
+
+bool IrcServerInfo::Same(QStringView a, QLatin1StringView b) const {
+  return SameFolded([this](char16_t c) { return FoldChar(c); }, a, b);
 }
 
 bool IrcServerInfo::IsChannel(QStringView target) const {

@@ -23,6 +23,9 @@ class IrcServerInfo {
   // The key under which a nick or channel is kept: equal for names the
   // server takes as the same.
   QString Fold(QStringView name) const;
+  // Whether the server takes the two names as the same; Fold without a copy.
+  bool Same(QStringView a, QStringView b) const;
+  bool Same(QStringView a, QLatin1StringView b) const;
   bool IsChannel(QStringView target) const;
   // A NAMES entry without its status signs ("@+Ann" -> "Ann").
   QString WithoutStatus(QStringView entry) const;
@@ -33,6 +36,8 @@ class IrcServerInfo {
   const QString& channelTypes() const { return channelTypes_; }
 
  private:
+  char16_t FoldChar(char16_t c) const;
+
   CaseMapping caseMapping_ = CaseMapping::Rfc1459;
   QString channelTypes_ = QStringLiteral("#&");
   QString statusSigns_ = QStringLiteral("@+");

@@ -152,7 +152,10 @@ std::optional<IrcSession::Time> IrcSession::NextDeadline() const {
 }
 
 bool IrcSession::IsOwn(QStringView nick) const {
-  return server().Fold(nick) == server().Fold(DecodeIrcText(nick_));
+  // Asked for every line in a busy room; the nick in use is nearly always
+  // ASCII, and then compared without decoding it.
+  const bool ascii = std::all_of(nick_.cbegin(), nick_.cend(), [](char c) { return (c & 0x80) == 0; });
+  return ascii ? server().Same(nick, QLatin1StringView(nick_)) : server().Same(nick, DecodeIrcText(nick_));
 }
 
 QString IrcSession::NetworkName(const QString& room) const { return ChannelFromRoom(room); }

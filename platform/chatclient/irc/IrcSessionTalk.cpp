@@ -11,10 +11,11 @@ namespace irc {
 
 namespace {
 
-// A sender that is a person: "nick!user@host", the nick one name.
-bool FromPerson(const IrcMessage& m, const IrcServerInfo& server) {
-  return !m.nick.isEmpty() && m.prefix.contains('!') && !m.nick.contains(',') && !server.IsChannel(DecodeIrcText(m.nick));
+// A sender that is a person: "nick!user@host", the nick (as decoded) one name.
+bool FromPerson(const IrcMessage& m, QStringView nick, const IrcServerInfo& server) {
+  return !nick.isEmpty() && m.prefix.contains('!') && !nick.contains(u',') && !server.IsChannel(nick);
 }
+bool FromPerson(const IrcMessage& m, const IrcServerInfo& server) { return FromPerson(m, DecodeIrcText(m.nick), server); }
 
 constexpr std::chrono::seconds kCtcpEvery{1};
 
@@ -32,15 +33,16 @@ void IrcSession::OnOtherError(const IrcMessage& m, Time) {
 }
 
 void IrcSession::OnPrivmsg(const IrcMessage& m, Time now) {
-  if (!FromPerson(m, server()) || m.params.size() < 2) return;
-  const QString target = DecodeIrcText(m.Param(0));
-  const QString nick = DecodeIrcText(m.nick);
-  const PrivmsgText said = ClassifyPrivmsg(DecodeIrcText(m.Param(1)));
-  const QString text = StripIrcFormatting(said.text);
-  // What others say in a room keeps its formatting: the client shows it.
-  const QString formatted = said.text;
+  if (m.params.size() < 2) return;
+  // Every line of a busy room comes here: each piece is decoded once, and
+  // nothing is made that the line does not need.
+  QString nick = DecodeIrcText(m.nick);
+  if (!FromPerson(m, nick, server())) return;
+  const QString target = DecodeIrcText(m.params[0]);
+  PrivmsgText said = ClassifyPrivmsg(DecodeIrcText(m.params[1]));
   if (IsOwn(target)) {
     if (said.kind == PrivmsgText::Kind::Ctcp) return AnswerCtcp(m, said.command, said.text, now);
+    const QString text = StripIrcFormatting(said.text);
     if (said.kind == PrivmsgText::Kind::Action) return Notice("* " + nick + " (to you only) " + text);
     return Notice(nick + " (to you only): " + text);
   }
@@ -55,13 +57,17 @@ void IrcSession::OnPrivmsg(const IrcMessage& m, Time now) {
   // after a join without the server's markers, only the owner's own lines
   // are held back, since only they can be commands.
   const bool replay = when == IrcHistory::Kind::Replay || (when == IrcHistory::Kind::Unsure && IsOwn(nick));
+  // What others say in a room keeps its formatting: the client shows it.
+  QString& formatted = said.text;
   if (said.kind == PrivmsgText::Kind::Action) {
-    return Emit({IrcEvent::Kind::RoomNotice, channel->room, nick,
-                 (replay ? "(earlier) * " : "* ") + nick + " " + formatted, {}, true});
+    QString shown = (replay ? "(earlier) * " : "* ") + nick + " " + formatted;
+    return Emit({IrcEvent::Kind::RoomNotice, channel->room, std::move(nick), std::move(shown), {}, true});
   }
-  if (replay)
-    return Emit({IrcEvent::Kind::RoomNotice, channel->room, nick, "(earlier) " + nick + ": " + formatted, {}, true});
-  Emit({IrcEvent::Kind::Line, channel->room, nick, formatted, {}, true});
+  if (replay) {
+    QString shown = "(earlier) " + nick + ": " + formatted;
+    return Emit({IrcEvent::Kind::RoomNotice, channel->room, std::move(nick), std::move(shown), {}, true});
+  }
+  Emit({IrcEvent::Kind::Line, channel->room, std::move(nick), std::move(formatted), {}, true});
 }
 
 void IrcSession::OnNotice(const IrcMessage& m, Time) {

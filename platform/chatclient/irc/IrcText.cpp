@@ -1,5 +1,7 @@
 #include "platform/chatclient/irc/IrcText.h"
 
+#include <algorithm>
+
 #include "platform/chatclient/irc/IrcFormatCode.h"
 #include "platform/chatclient/irc/IrcMessage.h"
 
@@ -37,6 +39,8 @@ bool IsValidUtf8(QByteArrayView bytes) {
 }
 
 QString DecodeIrcText(QByteArrayView bytes) {
+  // Most text is ASCII, which reads the same either way, and fastest as Latin-1.
+  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; })) return QString::fromLatin1(bytes);
   return IsValidUtf8(bytes) ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
 }
 

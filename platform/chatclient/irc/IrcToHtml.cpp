@@ -1,5 +1,6 @@
 #include "platform/chatclient/irc/IrcToHtml.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "platform/chathtml/ChatHtml.h"
@@ -108,6 +109,14 @@ QString IrcToChatHtml(QStringView irc) {
   }
   Write(out, format, irc.sliced(start));
   return out;
+}
+
+QString IrcToChatHtml(const QString& irc) {
+  // Every formatting code is a control character.
+  const bool plain = std::none_of(irc.cbegin(), irc.cend(), [](QChar c) {
+    return c.unicode() < 0x20 || c == u'&' || c == u'<' || c == u'>';
+  });
+  return plain ? irc : IrcToChatHtml(QStringView(irc));
 }
 
 }  // namespace irc

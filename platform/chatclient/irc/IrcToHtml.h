@@ -15,5 +15,8 @@ namespace irc {
 // formatted piece is closed where it ends, so the result nests no deeper
 // than four tags. Runs in linear time.
 QString IrcToChatHtml(QStringView irc);
+// The same; a line with no formatting and nothing to escape (most lines) is
+// its own chat HTML, and is given back without a copy.
+QString IrcToChatHtml(const QString& irc);
 
 }  // namespace irc

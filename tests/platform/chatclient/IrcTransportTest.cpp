@@ -293,6 +293,37 @@ TEST(IrcScriptedServerTest, AServerThatThrowsUsOutAtOnceGetsAGrowingWait) {
             static_cast<long>(server.connections()));
 }
 
+// Every line heard moves the keepalive later; the timer set for the first is
+// not set again for each, so it may wake early: then it must neither ping
+// too soon nor forget to ping.
+TEST(IrcScriptedServerTest, TheKeepaliveWaitsForSilenceAfterTheLastLineHeard) {
+  using Clock = ScriptedIrcServer::Clock;
+  std::optional<Clock::time_point> heard;
+  ScriptedIrcServer server([](int) { return QByteArray(":s 001 Joe :hi\r\n"); },
+                           [&](const QByteArray& line) {
+                             if (line.startsWith("JOIN #Lobby")) return QByteArray(":Joe!j@h JOIN #Lobby\r\n");
+                             if (!line.startsWith("PRIVMSG #Lobby")) return QByteArray();
+                             heard = Clock::now();
+                             return QByteArray(":Ann!a@h PRIVMSG #Lobby :heard\r\n");
+                           });
+  IrcOptions options = Quick("127.0.0.1", server.port());
+  options.session.quietBeforePing = 300ms;
+  Joe joe(options);
+  ASSERT_TRUE(joe.InLobby()) << joe.Notices();
+  auto pinged = [&] { return server.received().contains("PING :morva"); };
+  for (int i = 0; i < 5; ++i) {
+    const int answers = static_cast<int>(joe.client->Lines().size());
+    joe.client->TypeLine("line " + QString::number(i));
+    ASSERT_TRUE(WaitUntil([&] { return static_cast<int>(joe.client->Lines().size()) >= answers + 2; }));
+    WaitUntil([] { return false; }, 100ms);
+  }
+  EXPECT_FALSE(pinged()) << "a ping while the room talks";
+  const Clock::time_point last = *heard;
+  ASSERT_TRUE(WaitUntil(pinged, 3s)) << joe.Notices();
+  // A coarse timer may fire up to 5% early.
+  EXPECT_GE(Clock::now() - last, 300ms - 15ms);
+}
+
 TEST(IrcScriptedServerTest, ATlsHandshakeToAPlainPortIsNamedAndTriedAgain) {
   struct Case {
     const char* what;
