@@ -243,7 +243,14 @@ void CollectionIndex::Add(std::string_view path, Stamp stamp, std::string_view t
 }
 
 void CollectionIndex::Finish() {
-  std::sort(records_.begin(), records_.end(), [this](const Record& a, const Record& b) { return PathOf(a) < PathOf(b); });
+  const auto before = [this](const Record& a, const Record& b) { return PathOf(a) < PathOf(b); };
+  if (!std::is_sorted(records_.begin(), records_.end(), before)) std::sort(records_.begin(), records_.end(), before);
+}
+
+std::optional<std::size_t> CollectionIndex::Position(std::string_view path) const {
+  const auto at = LowerBound(path);
+  if (at == records_.end() || PathOf(*at) != path) return std::nullopt;
+  return static_cast<std::size_t>(at - records_.begin());
 }
 
 void CollectionIndex::Update(std::string_view path, Stamp stamp, std::string_view tags, std::uint32_t lengthMs) {

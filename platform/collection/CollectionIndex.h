@@ -38,11 +38,14 @@ class CollectionIndex {
   std::optional<Entry> Find(std::string_view path, Stamp stamp) const;
   // The same, its tag text alone.
   bool Find(std::string_view path, Stamp stamp, std::string_view& tags) const;
+  // Where the index holds a track of that path, whatever its stamp.
+  std::optional<std::size_t> Position(std::string_view path) const;
   std::size_t Count() const { return records_.size(); }
   // The tracks in the order of their paths' bytes, from 0 to Count() - 1.
   Entry At(std::size_t i) const;
 
-  // Building a new index: tracks in any order, then Finish sorts them.
+  // Building a new index: tracks in any order, then Finish sorts them
+  // (unless they came in order).
   void Add(std::string_view path, Stamp stamp, std::string_view tags, std::uint32_t lengthMs = 0);
   void Finish();
   // Changing a finished index one track at a time: a new track, or what

@@ -63,6 +63,10 @@ void Write(const fs::path& path, const std::string& bytes) {
 
 std::string Tags(const fs::path& path) { return ReadMp3TagText(path.string()); }
 
+// A first listing waits for the follower's walk this long: long enough for
+// a loaded machine.
+constexpr std::chrono::seconds kWalkWait{30};
+
 TEST(Mp3TagTextTest, TagsOfAnyShapeGiveTextOrNothingAndNeverEndTheProgram) {
   const fs::path folder = FreshTestFolder("collection-tags");
   struct Case {
@@ -246,7 +250,7 @@ TEST(Mp3CollectionTest, TheIndexSparesUnchangedFilesAndADamagedOneIsNotTrusted) 
   const QString folder = QString::fromStdString(music.string());
   const QString cacheFolder = QString::fromStdString(cache.string());
   {
-    Mp3Collection collection(cacheFolder);
+    Mp3Collection collection(cacheFolder, Mp3Collection::kReadAtOnce, kWalkWait);
     Collected got;
     collection.ListTracks(folder, true, got);
     EXPECT_EQ(got.tracks, (std::set<Track>{{"A/kept.mp3", "Old Artist\0\0\0"s}, {"B/changed.mp3", "First\0\0\0"s}}));
@@ -262,7 +266,7 @@ TEST(Mp3CollectionTest, TheIndexSparesUnchangedFilesAndADamagedOneIsNotTrusted) 
   {
     // The listing is the index's; the check once watched reads the one
     // that changed, and only that one.
-    Mp3Collection collection(cacheFolder);
+    Mp3Collection collection(cacheFolder, Mp3Collection::kReadAtOnce, kWalkWait);
     Collected got;
     collection.ListTracks(folder, true, got);
     EXPECT_EQ(got.tracks, (std::set<Track>{{"A/kept.mp3", "Old Artist\0\0\0"s}, {"B/changed.mp3", "First\0\0\0"s}}));
@@ -299,7 +303,7 @@ TEST(Mp3CollectionTest, TheIndexSparesUnchangedFilesAndADamagedOneIsNotTrusted) 
     EXPECT_EQ(index.Count(), 0u) << damage.what;
     EXPECT_FALSE(problem.empty()) << damage.what;
 
-    Mp3Collection collection(cacheFolder);
+    Mp3Collection collection(cacheFolder, Mp3Collection::kReadAtOnce, kWalkWait);
     Collected got;
     collection.ListTracks(folder, true, got);
     EXPECT_EQ(got.tracks.begin()->tags, "New Artist\0\0\0"s) << damage.what;
@@ -330,7 +334,7 @@ TEST(Mp3CollectionTest, AFolderThatCannotBeReadIsLeftOutAndSaidOnce) {
     std::string report;
     {
       const DiagnosticListener listener([&report](const QString& line) { report += line.toStdString() + "\n"; });
-      Mp3Collection collection{QString()};
+      Mp3Collection collection(QString(), Mp3Collection::kReadAtOnce, kWalkWait);
       for (int i = 0; i < 2; ++i) {
         Collected got;
         collection.ListTracks(".", true, got);
@@ -388,7 +392,7 @@ TEST(Mp3CollectionTest, ChangesComeAsTheyHappenAndTheIndexListsTheNextStart) {
   const QString cache = QString::fromStdString((root / "cache").string());
   const std::string band = "Band\0\0\0"s;
   {
-    Mp3Collection collection(cache, 1);
+    Mp3Collection collection(cache, 1, kWalkWait);
     Followed followed;
     Collected first;
     collection.ListTracks(folder, true, first);
@@ -434,7 +438,7 @@ TEST(Mp3CollectionTest, ChangesComeAsTheyHappenAndTheIndexListsTheNextStart) {
   fs::remove(music / "A2/t.mp3");
   Write(music / "A0/back.mp3", Tagged(Frame("TPE1", "Back")));
   {
-    Mp3Collection collection(cache, 1);
+    Mp3Collection collection(cache, 1, kWalkWait);
     Collected warm;
     collection.ListTracks(folder, true, warm);
     EXPECT_EQ(warm.tracks, (std::set<Track>{{"A1/renamed.mp3", "Late\0\0\0"s}, {"A1/t.mp3", band}, {"A2/t.mp3", band}}))
