@@ -409,7 +409,8 @@ TEST(Mp3CollectionTest, ChangesComeAsTheyHappenAndTheIndexListsTheNextStart) {
       change();
       EXPECT_TRUE(WaitUntil([&] { return followed.calls > before && followed.tracks == then; })) << what;
     };
-    step("a file added", [&] { Write(music / "A1/new.mp3", Tagged(Frame("TPE1", "Late"))); },
+    // 2.6 s of sound, by the rate.
+    step("a file added", [&] { Write(music / "A1/new.mp3", Tagged(Frame("TPE1", "Late")) + Frames(100, 128)); },
          {{"A0/t.mp3", band}, {"A1/new.mp3", "Late\0\0\0"s}, {"A1/t.mp3", band}, {"A2/t.mp3", band}});
     step("a file renamed", [&] { fs::rename(music / "A1/new.mp3", music / "A1/renamed.mp3"); },
          {{"A0/t.mp3", band}, {"A1/renamed.mp3", "Late\0\0\0"s}, {"A1/t.mp3", band}, {"A2/t.mp3", band}});
@@ -434,6 +435,18 @@ TEST(Mp3CollectionTest, ChangesComeAsTheyHappenAndTheIndexListsTheNextStart) {
          {{"A1/renamed.mp3", "Late\0\0\0"s}, {"A1/t.mp3", band}, {"A2/t.mp3", band}});
     fs::remove(music / "A2/again");  // the next walk might take either path first
   }
+  // The index written at the end keeps the length of a track the follower
+  // read by itself, and the next start's check keeps it.
+  const auto keptLength = [&](std::string_view path) {
+    for (const auto& entry : fs::directory_iterator(root / "cache")) {
+      CollectionIndex index;
+      std::string problem;
+      if (entry.path().extension() == ".index" && index.Load(entry.path().string(), problem))
+        if (const std::optional<std::size_t> at = index.Position(path)) return index.At(*at).lengthMs;
+    }
+    return std::uint32_t{0};
+  };
+  EXPECT_NEAR(keptLength("A1/renamed.mp3"), 2622, 20);
   // While nothing watches, one file goes and one comes.
   fs::remove(music / "A2/t.mp3");
   Write(music / "A0/back.mp3", Tagged(Frame("TPE1", "Back")));
@@ -451,6 +464,7 @@ TEST(Mp3CollectionTest, ChangesComeAsTheyHappenAndTheIndexListsTheNextStart) {
              std::set<Track>{{"A0/back.mp3", "Back\0\0\0"s}, {"A1/renamed.mp3", "Late\0\0\0"s}, {"A1/t.mp3", band}};
     }));
   }
+  EXPECT_NEAR(keptLength("A1/renamed.mp3"), 2622, 20);
 }
 
 // A folder's tracks lie together in path order, and no neighbour of a
