@@ -66,6 +66,9 @@ CollectionIndex KeptTracks::Load() const {
     return false;
   };
   CollectionIndex next;
+  std::size_t bytes = index.TextBytes();
+  for (const auto& [path, entry] : changes_) bytes += path.size() + (entry ? entry->tags.size() : 0);
+  next.Reserve(index.Count() + changes_.size(), bytes);
   auto change = changes_.begin();
   const auto addChangesBefore = [&](const std::string_view* path) {
     for (; change != changes_.end() && (!path || change->first < *path); ++change)

@@ -85,6 +85,7 @@ void Mp3Collection::ListWithTags(const std::string& root, TrackSink& sink) {
     // watched, tells what differs. The index is let go once listed.
     const CollectionIndex kept = kept_.Current();
     if (kept.Count() > 0) {
+      sink.Expect(kept.Count(), kept.TextBytes());
       kept.ForEach("", [&sink](std::string_view path, CollectionIndex::Stamp, std::string_view tags) {
         sink.Track(path, tags);
       });
@@ -108,6 +109,9 @@ void Mp3Collection::ListWithTags(const std::string& root, TrackSink& sink) {
     Diagnose("the music folder " + root + " is still being walked; its tracks come into the list once that is done");
     return;
   }
+  std::size_t bytes = 0;
+  for (const auto& [path, tags] : tracks->added) bytes += path.size() + tags.size();
+  sink.Expect(tracks->added.size(), bytes);
   for (const auto& [path, tags] : tracks->added) sink.Track(path, tags);
 }
 

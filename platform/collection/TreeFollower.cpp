@@ -1,6 +1,7 @@
 #include "platform/collection/TreeFollower.h"
 
 #include <dirent.h>
+#include <malloc.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/stat.h>
@@ -55,6 +56,23 @@ bool Listable(std::string_view path) {
   if (name.empty() || name.front() == '.') return false;
   const QByteArray bytes(name.data(), static_cast<qsizetype>(name.size()));
   return QString::fromUtf8(bytes).toUtf8() == bytes;
+}
+
+// A check or a save holds the index, a walk and the next index for a
+// moment: in pieces that the allocator keeps for this thread unless told to
+// give them back.
+void GiveBackMemory() { ::malloc_trim(0); }
+
+// An empty buffer with room reserved for its own mapping: the allocator maps
+// a block of 32 MB or more by itself and gives it back to the system when
+// freed, where the heap of a thread keeps what it grew to. A walk's buffers
+// take that much room at a million tracks; the room not filled costs no
+// memory.
+template <typename T, typename Buffer = std::vector<T>>
+Buffer OwnMapping() {
+  Buffer buffer;
+  buffer.reserve((std::size_t{32} << 20) / sizeof(T));
+  return buffer;
 }
 
 // A track found, with its stamp.
@@ -120,6 +138,7 @@ void TreeFollower::Run(std::stop_token stop) {
         root_.clear();
       } else {
         CheckTree(job.root, job.listing);
+        GiveBackMemory();
       }
     }
     const std::vector<FolderWatch::Event> events = watch_.Read();
@@ -127,6 +146,7 @@ void TreeFollower::Run(std::stop_token stop) {
     if (saveAt_ && std::chrono::steady_clock::now() >= *saveAt_) {
       saveAt_.reset();
       kept_.SaveChanges();
+      GiveBackMemory();
     }
   }
   if (kept_.HasChanges()) kept_.SaveChanges();
@@ -165,9 +185,9 @@ void TreeFollower::CheckTree(const std::string& root, bool listing) {
     givenUp_ = false;
   }
   // The paths one after the other, as a million of them take little room.
-  std::string paths;
-  std::vector<std::uint32_t> ends;
-  std::vector<Stamp> stamps;
+  std::string paths = OwnMapping<char, std::string>();
+  std::vector<std::uint32_t> ends = OwnMapping<std::uint32_t>();
+  std::vector<Stamp> stamps = OwnMapping<Stamp>();
   auto pathAt = [&](std::size_t i) {
     const std::uint32_t start = i == 0 ? 0 : ends[i - 1];
     return std::string_view(paths).substr(start, ends[i] - start);
@@ -206,22 +226,22 @@ void TreeFollower::CheckTree(const std::string& root, bool listing) {
   }
 
   // What is kept with the same stamp stands; the rest is read, on every
-  // core. What was kept is read from the index file for this comparison
-  // alone.
+  // core. What was kept is read from the index file for this check alone.
   TrackChanges listed, changes;
-  CollectionIndex next;
+  const CollectionIndex known = kept_.Current();
+  std::vector<std::uint32_t> keptAt = OwnMapping<std::uint32_t>();  // of each track found: its place in the index
   std::vector<std::size_t> unknown;
   std::vector<bool> renewed;  // of the unknown: whether the path was known, with another stamp
   {
-    const CollectionIndex known = kept_.Current();
     std::vector<bool> seen(known.Count());
+    keptAt.resize(ends.size(), UINT32_MAX);
     for (std::size_t i = 0; i < ends.size(); ++i) {
       const std::optional<std::size_t> at = known.Position(pathAt(i));
       if (at) {
         seen[*at] = true;
         const CollectionIndex::Entry entry = known.At(*at);
         if (entry.stamp == stamps[i]) {
-          next.Add(entry.path, entry.stamp, entry.tags, entry.lengthMs);
+          keptAt[i] = static_cast<std::uint32_t>(*at);
           if (listing) listed.added.emplace_back(entry.path, entry.tags);
           continue;
         }
@@ -260,16 +280,30 @@ void TreeFollower::CheckTree(const std::string& root, bool listing) {
     return endListing(std::move(listed));
   }
   for (std::size_t k = 0; k < unknown.size(); ++k) {
-    next.Add(pathAt(unknown[k]), stamps[unknown[k]], read[k].tags, read[k].lengthMs);
     if (listing)
       listed.added.emplace_back(pathAt(unknown[k]), read[k].tags);
     else
-      changes.added.emplace_back(pathAt(unknown[k]), std::move(read[k].tags));
+      changes.added.emplace_back(pathAt(unknown[k]), read[k].tags);
   }
-  next.Finish();
+  // The index is made anew only when the tree differs from it.
+  CollectionIndex next;
+  if (differs) {
+    std::size_t bytes = known.TextBytes() + paths.size();
+    for (const Mp3Track& track : read) bytes += track.tags.size();
+    next.Reserve(ends.size(), bytes);
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+      if (keptAt[i] == UINT32_MAX) continue;
+      const CollectionIndex::Entry entry = known.At(keptAt[i]);
+      next.Add(entry.path, entry.stamp, entry.tags, entry.lengthMs);
+    }
+    for (std::size_t k = 0; k < unknown.size(); ++k)
+      next.Add(pathAt(unknown[k]), stamps[unknown[k]], read[k].tags, read[k].lengthMs);
+    next.Finish();
+  }
+  const CollectionIndex& now = differs ? next : known;
   std::vector<FolderWatch::Event> since;
-  for (const std::string& folder : changedSince) LookAgain(folder, next, since);
-  kept_.Replace(next, differs);
+  for (const std::string& folder : changedSince) LookAgain(folder, now, since);
+  kept_.Replace(now, differs);
   saveAt_.reset();
   if (listing)
     endListing(std::move(listed));
