@@ -467,6 +467,25 @@ TEST(Mp3CollectionTest, ChangesComeAsTheyHappenAndTheIndexListsTheNextStart) {
   EXPECT_NEAR(keptLength("A1/renamed.mp3"), 2622, 20);
 }
 
+// A first walk that takes longer than the listing waits gives its tracks,
+// tags read, to the watch's callback once it is done; none is lost between
+// the two, whichever way each comes.
+TEST(Mp3CollectionTest, AWalkLongerThanTheListingWaitsGivesItsTracksAsChanges) {
+  const fs::path music = FreshTestFolder("collection-slow-walk");
+  for (int i = 0; i < 3; ++i) Write(music / ("A" + std::to_string(i)) / "t.mp3", Tagged(Frame("TPE1", "Band")));
+  const QString folder = QString::fromStdString(music.string());
+  Mp3Collection collection(QString(), Mp3Collection::kReadAtOnce, std::chrono::milliseconds(0));
+  Collected first;
+  collection.ListTracks(folder, true, first);
+  Followed followed;
+  followed.tracks = first.tracks;
+  collection.Watch(folder, [&followed](const TrackChanges& changes) { followed.Take(changes); });
+  const std::string band = "Band\0\0\0"s;
+  EXPECT_TRUE(WaitUntil([&] {
+    return followed.tracks == std::set<Track>{{"A0/t.mp3", band}, {"A1/t.mp3", band}, {"A2/t.mp3", band}};
+  }));
+}
+
 // A folder's tracks lie together in path order, and no neighbour of a
 // similar name ("A/B2", "A/B/" as a file's own start) is taken for them.
 TEST(CollectionIndexTest, ForEachGivesTheTracksUnderAFolderInPathOrder) {
