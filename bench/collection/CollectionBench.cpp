@@ -14,9 +14,14 @@
 //    file that holds the same text;
 //  - the real program's start with a warm index to its answer to ".total",
 //    and its resident memory, against the same start in an empty folder;
-//  - how long a file added to the tree takes to be in the running program's list.
+//  - how long a file added to the tree takes to be in the running program's
+//    list, while the start's check of the tree runs and once it is done, and
+//    the program's resident memory then.
 //
-//   bench_collection [COUNT]      (default: 100000)
+//   bench_collection [COUNT] [--start-only] [--also PROGRAM]...
+// COUNT: 100000 unless given. --start-only: the real program's figures
+// alone. --also: another build of the program whose start is measured in the
+// same run, before this build's (to compare two builds on a shared machine).
 #include <taglib/mpegfile.h>
 #include <taglib/tag.h>
 #include <unistd.h>
@@ -141,11 +146,12 @@ long ReadTagsInOneThread(const fs::path& music) {
 // The real program with subfolders on, its index in a cache folder of its own.
 class Morva {
  public:
-  Morva(const fs::path& bin, const fs::path& music, const fs::path& cache) : music_(music) {
+  Morva(const fs::path& bin, const fs::path& music, const fs::path& cache, const std::string& binary = MORVA_BINARY)
+      : music_(music) {
     fs::create_directories(bin);
     program_ = QString::fromStdString((bin / "morva").string());
-    if (!QFile::exists(program_) && !QFile::copy(MORVA_BINARY, program_))
-      std::fprintf(stderr, "cannot copy %s\n", MORVA_BINARY);
+    if (!QFile::exists(program_) && !QFile::copy(QString::fromStdString(binary), program_))
+      std::fprintf(stderr, "cannot copy %s\n", binary.c_str());
     std::ofstream(bin / "mp3.ini") << "[mp3dir]\nDIR=" << music.string() << "\nDEEP=1\n";
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_CACHE_HOME", QString::fromStdString(cache.string()));
@@ -211,11 +217,9 @@ class Morva {
   qsizetype at_ = 0;
 };
 
-void Measure(const fs::path& root, int count) {
-  std::printf("%d tracks in %d folders\n", count, kFolders);
-  Collection collection(root, count);
+// The figures measured in this process: the scans, the search and the index.
+void MeasureInProcess(const fs::path& root, const Collection& collection, int count) {
   const QString music = QString::fromStdString(collection.music.string());
-
   const bool subset = count > 200000;
   const fs::path tagged = subset ? collection.music / "Artist 0" : collection.music;
   const QString taggedFolder = QString::fromStdString(tagged.string());
@@ -223,7 +227,7 @@ void Measure(const fs::path& root, int count) {
   int listed = 0, listedTagged = 0;
   long named = 0;
   for (int r = 0; r < 3; ++r) {
-    Mp3Collection noIndex(QString(), SIZE_MAX);
+    Mp3Collection noIndex(QString(), SIZE_MAX, std::chrono::hours(1));
     find.push_back(Seconds([&] { Run("find " + Quoted(collection.music.string()) + " -name '*.mp3' > /dev/null"); }));
     scan.push_back(Seconds([&] { listed = ListCollectionFiles(noIndex, music, "*.mp3", false).Count(); }));
     plain.push_back(Seconds([&] { named = ReadTagsInOneThread(tagged); }));
@@ -237,7 +241,7 @@ void Measure(const fs::path& root, int count) {
               std::thread::hardware_concurrency(), Median(tags), Median(plain), Median(tags) / Median(plain));
 
   {
-    Mp3Collection noIndex(QString(), SIZE_MAX);
+    Mp3Collection noIndex(QString(), SIZE_MAX, std::chrono::hours(1));
     const FileNames names = ListCollectionFiles(noIndex, music, "*.mp3", true);
     std::vector<double> search, grep;
     std::size_t found = 0;
@@ -250,10 +254,9 @@ void Measure(const fs::path& root, int count) {
                 Median(search), found, Median(grep), Median(search) / Median(grep));
   }
 
-  const fs::path cache = root / "cache";
   {
     // In process: the list made again with the index of a first listing.
-    Mp3Collection indexed(QString::fromStdString((root / "cache-in-process").string()), SIZE_MAX);
+    Mp3Collection indexed(QString::fromStdString((root / "cache-in-process").string()), SIZE_MAX, std::chrono::hours(1));
     ListCollectionFiles(indexed, music, "*.mp3", true);
     std::vector<double> again;
     for (int r = 0; r < 3; ++r) again.push_back(Seconds([&] { ListCollectionFiles(indexed, music, "*.mp3", true); }));
@@ -284,24 +287,60 @@ void Measure(const fs::path& root, int count) {
                 "%.3f s\n",
                 loaded, static_cast<double>(fs::file_size(indexFile)) / 1e6, Median(load), Median(fill));
   }
-  Morva withTracks(root / "bin", collection.music, cache);
-  fs::create_directories(root / "empty");
-  Morva empty(root / "bin-empty", root / "empty", root / "cache-empty");
-  long total = 0;
-  // The first start reads every tag and writes the index.
-  const std::optional<double> cold = withTracks.StartToTotal(total);
-  double allTags = -1;
-  const auto coldStart = std::chrono::steady_clock::now();
-  while (cold && std::chrono::steady_clock::now() - coldStart < std::chrono::minutes(30)) {
-    if (withTracks.TagsRead()) {
-      allTags = *cold + std::chrono::duration<double>(std::chrono::steady_clock::now() - coldStart).count();
-      break;
+}
+
+void MeasureProgram(const fs::path& root, const Collection& collection, const std::string& program, std::size_t p,
+                    long& onDisk);
+
+// `programs`: the binaries whose start is measured; `inProcess`: whether the
+// figures measured in this process are taken too.
+void Measure(const fs::path& root, int count, const std::vector<std::string>& programs, bool inProcess) {
+  std::printf("%d tracks in %d folders\n", count, kFolders);
+  Collection collection(root, count);
+  const fs::path cache = root / "cache";
+  if (inProcess) MeasureInProcess(root, collection, count);
+  // The first start reads every tag and writes the index, which every
+  // program measured then starts with.
+  {
+    Morva first(root / "bin", collection.music, cache);
+    long total = 0;
+    const std::optional<double> cold = first.StartToTotal(total);
+    double allTags = -1;
+    const auto coldStart = std::chrono::steady_clock::now();
+    while (cold && std::chrono::steady_clock::now() - coldStart < std::chrono::minutes(30)) {
+      if (first.TagsRead()) {
+        allTags = *cold + std::chrono::duration<double>(std::chrono::steady_clock::now() - coldStart).count();
+        break;
+      }
+      QThread::msleep(200);
     }
-    QThread::msleep(200);
+    if (!cold) {
+      std::printf("  the program did not start and answer as it should\n");
+      return;
+    }
+    std::printf("  the program's first start to .total: %.3f s (%ld tracks then), to every tag read: %.1f s\n", *cold,
+                total, allTags);
   }
-  withTracks.Stop();
+  // The tracks on disk: each program's run adds two.
+  long onDisk = count;
+  for (std::size_t p = 0; p < programs.size(); ++p) MeasureProgram(root, collection, programs[p], p, onDisk);
+}
+
+// The real program's start with the warm index to ".total", and its
+// resident memory then, against the same start in an empty folder; then a
+// file added while it runs, asked for every 50 ms: first while the start's
+// check of the tree still runs (the file shows once it is done), then once
+// it is done, with the memory then.
+void MeasureProgram(const fs::path& root, const Collection& collection, const std::string& program, std::size_t p,
+                    long& onDisk) {
+  const std::string name = std::to_string(p);
+  std::printf("  %s:\n", program.c_str());
+  Morva withTracks(root / ("bin" + name), collection.music, root / "cache", program);
+  fs::create_directories(root / "empty");
+  Morva empty(root / ("bin-empty" + name), root / "empty", root / "cache-empty", program);
+  long total = 0;
   std::vector<double> warm, bare, memory, bareMemory;
-  for (int r = 0; r < 3 && cold; ++r) {
+  for (int r = 0; r < 3; ++r) {
     long none = 0;
     const auto e = empty.StartToTotal(none);
     bareMemory.push_back(empty.ResidentMb());
@@ -313,30 +352,33 @@ void Measure(const fs::path& root, int count) {
     bare.push_back(*e);
     warm.push_back(*w);
   }
-  if (!cold || warm.size() < 3) {
+  if (warm.size() < 3) {
     std::printf("  the program did not start and answer as it should\n");
     return;
   }
-  std::printf("  the program's first start to .total: %.3f s, to every tag read: %.1f s\n", *cold, allTags);
-  std::printf("  start with a warm index to .total: %.3f s (%ld tracks), empty folder: %.3f s, beyond it %+.3f s "
+  std::printf("    start with a warm index to .total: %.3f s (%ld tracks), empty folder: %.3f s, beyond it %+.3f s "
               "(aim: +0.5 s)\n",
               Median(warm), total, Median(bare), Median(warm) - Median(bare));
-  std::printf("  resident memory then: %.1f MB, empty folder: %.1f MB, beyond it %+.1f MB (aim: +150 MB)\n",
+  std::printf("    resident memory then: %.1f MB, empty folder: %.1f MB, beyond it %+.1f MB (aim: +150 MB)\n",
               Median(memory), Median(bareMemory), Median(memory) - Median(bareMemory));
 
-  // A file added while it runs, asked for every 50 ms.
-  const fs::path added = collection.music / "Artist 0" / "Album 0" / "Added late.mp3";
-  fs::copy_file(collection.seeds / "0", added);  // a copy: a new file, not a link
-  const auto start = std::chrono::steady_clock::now();
-  double seen = -1;
-  while (std::chrono::steady_clock::now() - start < std::chrono::seconds(30)) {
-    if (withTracks.Total() == count + 1) {
-      seen = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-      break;
+  const auto addedAfter = [&](const std::string& file) {
+    const long expected = ++onDisk;
+    fs::copy_file(collection.seeds / "0", collection.music / "Artist 0" / "Album 0" / file);  // a copy: a new file
+    const auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < std::chrono::seconds(60)) {
+      if (withTracks.Total() == expected) return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      QThread::msleep(50);
     }
-    QThread::msleep(50);
-  }
-  std::printf("  a file added is in the list after %.2f s (aim: within 2 s)\n", seen);
+    return -1.0;
+  };
+  const double duringCheck = addedAfter("Added late " + name + ".mp3");
+  const double checked = withTracks.ResidentMb();
+  const double afterCheck = addedAfter("Added later " + name + ".mp3");
+  std::printf("    resident memory once the start's check is done: %.1f MB, beyond the empty folder %+.1f MB\n", checked,
+              checked - Median(bareMemory));
+  std::printf("    a file added is in the list after %.2f s during the start's check, %.2f s after it (aim: within 2 s)\n",
+              duringCheck, afterCheck);
   withTracks.Stop();
 }
 
@@ -344,8 +386,20 @@ void Measure(const fs::path& root, int count) {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
+  int count = 100000;
+  bool inProcess = true;
+  std::vector<std::string> programs;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--start-only")
+      inProcess = false;
+    else if (arg == "--also" && i + 1 < argc)
+      programs.push_back(argv[++i]);
+    else
+      count = std::atoi(argv[i]);
+  }
+  programs.push_back(MORVA_BINARY);
   QTemporaryDir root;
-  Measure(root.path().toStdString(), count);
+  Measure(root.path().toStdString(), count, programs, inProcess);
   return 0;
 }

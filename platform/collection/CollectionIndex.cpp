@@ -61,16 +61,6 @@ bool ReadFully(int fd, void* to, std::size_t size) {
   return true;
 }
 
-// Asks for huge pages under a big buffer before it is filled: a fault per
-// 2 MB instead of one per 4 KB, which (in a virtual machine above all) is
-// most of what reading a million tracks costs.
-void AdviseHugePages(const void* data, std::size_t bytes) {
-  constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
-  const auto begin = reinterpret_cast<std::uintptr_t>(data);
-  const std::uintptr_t start = (begin + kHuge - 1) & ~(kHuge - 1), end = (begin + bytes) & ~(kHuge - 1);
-  if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-}
-
 struct FileCloser {
   const int fd;
   ~FileCloser() { ::close(fd); }
@@ -78,10 +68,10 @@ struct FileCloser {
 
 }  // namespace
 
+CollectionIndex::Mapping::~Mapping() { ::munmap(data, size); }
+
 bool CollectionIndex::Load(const std::string& file, std::string& problem) {
-  records_.clear();
-  blob_.clear();
-  unused_ = 0;
+  *this = CollectionIndex();
   const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT) return true;
@@ -89,51 +79,60 @@ bool CollectionIndex::Load(const std::string& file, std::string& problem) {
     return false;
   }
   const FileCloser closer{fd};
-  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   Header header{};
-  bool read = ReadFully(fd, &header, sizeof header);
+  const bool read = ReadFully(fd, &header, sizeof header);
   if (read && (std::memcmp(header.magic, kMagic, sizeof kMagic) != 0 || header.version != kVersion)) {
     problem = file + " is not an index of this version";
     return false;
   }
-  // Sizes are checked against the file before anything is made that big.
+  // Sizes are checked against the file before anything is mapped.
   struct stat info {};
   const std::uint64_t expected = sizeof header + std::uint64_t{header.count} * sizeof(Record) + header.blobSize;
   if (!read || ::fstat(fd, &info) != 0 || static_cast<std::uint64_t>(info.st_size) != expected) {
     problem = file + " is damaged (its size does not add up)";
     return false;
   }
-  records_.reserve(header.count);
-  blob_.reserve(header.blobSize);
-  AdviseHugePages(records_.data(), records_.capacity() * sizeof(Record));
-  AdviseHugePages(blob_.data(), blob_.capacity());
-  records_.resize(header.count);
-  blob_.resize(header.blobSize);
-  read = ReadFully(fd, records_.data(), records_.size() * sizeof(Record)) && ReadFully(fd, blob_.data(), blob_.size());
-  const std::uint64_t sum =
-      Checksum(blob_.data(), blob_.size(),
-               Checksum(reinterpret_cast<const char*>(records_.data()), records_.size() * sizeof(Record)));
-  if (!read || sum != header.checksum) {
+  void* data = ::mmap(nullptr, expected, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+  if (data == MAP_FAILED) {
+    problem = "cannot read " + file + " (" + Why(errno) + ")";
+    return false;
+  }
+  mapping_ = std::make_shared<const Mapping>(data, expected);
+  const char* at = static_cast<const char*>(data) + sizeof header;
+  mappedRecords_ = std::span<const Record>(reinterpret_cast<const Record*>(at), header.count);
+  mappedBlob_ = std::string_view(at + std::size_t{header.count} * sizeof(Record), header.blobSize);
+  const std::uint64_t sum = Checksum(mappedBlob_.data(), mappedBlob_.size(),
+                                     Checksum(at, mappedRecords_.size() * sizeof(Record)));
+  if (sum != header.checksum) {
     problem = file + " is damaged (its checksum does not match)";
   } else if (Consistent(problem)) {
     return true;
   } else {
     problem = file + " is damaged (" + problem + ")";
   }
-  records_.clear();
-  blob_.clear();
+  *this = CollectionIndex();
   return false;
 }
 
+void CollectionIndex::Own() {
+  if (!mapping_) return;
+  records_.assign(mappedRecords_.begin(), mappedRecords_.end());
+  blob_.assign(mappedBlob_);
+  mapping_.reset();
+  mappedRecords_ = {};
+  mappedBlob_ = {};
+}
+
 bool CollectionIndex::Consistent(std::string& problem) const {
-  const std::uint64_t size = blob_.size();
-  for (std::size_t i = 0; i < records_.size(); ++i) {
-    const Record& r = records_[i];
+  const std::span<const Record> records = Records();
+  const std::uint64_t size = Blob().size();
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const Record& r = records[i];
     if (std::uint64_t{r.path} + r.pathSize + r.tagsSize > size) {
       problem = "a track lies outside the file";
       return false;
     }
-    if (i > 0 && !(PathOf(records_[i - 1]) < PathOf(r))) {
+    if (i > 0 && !(PathOf(records[i - 1]) < PathOf(r))) {
       problem = "the tracks are out of order";
       return false;
     }
@@ -159,9 +158,9 @@ bool CollectionIndex::Save(const std::string& file, std::string& problem) const 
   if (unused_ > 0) {
     // Written without the bytes of tracks changed or gone.
     CollectionIndex compact;
-    compact.blob_.reserve(blob_.size() - unused_);
-    compact.records_.reserve(records_.size());
-    for (const Record& r : records_)
+    compact.blob_.reserve(Blob().size() - unused_);
+    compact.records_.reserve(Count());
+    for (const Record& r : Records())
       compact.records_.push_back(*compact.Append(PathOf(r), {r.modifiedNs, r.size}, TagsOf(r), r.lengthMs));
     return compact.Save(file, problem);
   }
@@ -174,13 +173,15 @@ bool CollectionIndex::Save(const std::string& file, std::string& problem) const 
   Header header{};
   std::memcpy(header.magic, kMagic, sizeof kMagic);
   header.version = kVersion;
-  header.count = static_cast<std::uint32_t>(records_.size());
-  header.blobSize = blob_.size();
-  header.checksum = Checksum(blob_.data(), blob_.size(),
-                             Checksum(reinterpret_cast<const char*>(records_.data()), records_.size() * sizeof(Record)));
+  const std::span<const Record> records = Records();
+  const std::string_view blob = Blob();
+  header.count = static_cast<std::uint32_t>(records.size());
+  header.blobSize = blob.size();
+  header.checksum = Checksum(blob.data(), blob.size(),
+                             Checksum(reinterpret_cast<const char*>(records.data()), records.size() * sizeof(Record)));
   bool written = std::fwrite(&header, sizeof header, 1, out) == 1 &&
-                 (records_.empty() || std::fwrite(records_.data(), sizeof(Record), records_.size(), out) == records_.size()) &&
-                 (blob_.empty() || std::fwrite(blob_.data(), 1, blob_.size(), out) == blob_.size());
+                 (records.empty() || std::fwrite(records.data(), sizeof(Record), records.size(), out) == records.size()) &&
+                 (blob.empty() || std::fwrite(blob.data(), 1, blob.size(), out) == blob.size());
   written = std::fclose(out) == 0 && written;
   if (!written || std::rename(temporary.c_str(), file.c_str()) != 0) {
     problem = "cannot write " + file + " (" + Why(errno) + ")";
@@ -190,21 +191,23 @@ bool CollectionIndex::Save(const std::string& file, std::string& problem) const 
   return true;
 }
 
-std::vector<CollectionIndex::Record>::const_iterator CollectionIndex::LowerBound(std::string_view path) const {
-  return std::lower_bound(records_.begin(), records_.end(), path,
+const CollectionIndex::Record* CollectionIndex::LowerBound(std::string_view path) const {
+  const std::span<const Record> records = Records();
+  return std::lower_bound(records.data(), records.data() + records.size(), path,
                           [this](const Record& r, std::string_view p) { return PathOf(r) < p; });
 }
 
 CollectionIndex::Entry CollectionIndex::At(std::size_t i) const {
-  const Record& r = records_[i];
+  const Record& r = Records()[i];
   return {PathOf(r), {r.modifiedNs, r.size}, TagsOf(r), r.lengthMs};
 }
 
 std::optional<CollectionIndex::Entry> CollectionIndex::Find(std::string_view path, Stamp stamp) const {
   const auto at = LowerBound(path);
-  if (at == records_.end() || PathOf(*at) != path || at->modifiedNs != stamp.modifiedNs || at->size != stamp.size)
+  if (at == Records().data() + Count() || PathOf(*at) != path || at->modifiedNs != stamp.modifiedNs ||
+      at->size != stamp.size)
     return std::nullopt;
-  return At(static_cast<std::size_t>(at - records_.begin()));
+  return At(static_cast<std::size_t>(at - Records().data()));
 }
 
 bool CollectionIndex::Find(std::string_view path, Stamp stamp, std::string_view& tags) const {
@@ -238,16 +241,41 @@ std::optional<CollectionIndex::Record> CollectionIndex::Append(std::string_view 
   return r;
 }
 
+void CollectionIndex::Reserve(std::size_t count, std::size_t textBytes) {
+  Own();
+  records_.reserve(count);
+  blob_.reserve(textBytes);
+}
+
 void CollectionIndex::Add(std::string_view path, Stamp stamp, std::string_view tags, std::uint32_t lengthMs) {
+  if (mapping_) {
+    // What is given may lie in the mapping, which goes.
+    const std::string pathCopy(path), tagsCopy(tags);
+    Own();
+    return Add(pathCopy, stamp, tagsCopy, lengthMs);
+  }
   if (const std::optional<Record> r = Append(path, stamp, tags, lengthMs)) records_.push_back(*r);
 }
 
 void CollectionIndex::Finish() {
-  std::sort(records_.begin(), records_.end(), [this](const Record& a, const Record& b) { return PathOf(a) < PathOf(b); });
+  Own();
+  const auto before = [this](const Record& a, const Record& b) { return PathOf(a) < PathOf(b); };
+  if (!std::is_sorted(records_.begin(), records_.end(), before)) std::sort(records_.begin(), records_.end(), before);
+}
+
+std::optional<std::size_t> CollectionIndex::Position(std::string_view path) const {
+  const Record* at = LowerBound(path);
+  if (at == Records().data() + Count() || PathOf(*at) != path) return std::nullopt;
+  return static_cast<std::size_t>(at - Records().data());
 }
 
 void CollectionIndex::Update(std::string_view path, Stamp stamp, std::string_view tags, std::uint32_t lengthMs) {
-  const auto at = records_.begin() + (LowerBound(path) - records_.cbegin());
+  if (mapping_) {
+    const std::string pathCopy(path), tagsCopy(tags);
+    Own();
+    return Update(pathCopy, stamp, tagsCopy, lengthMs);
+  }
+  const auto at = records_.begin() + (LowerBound(path) - records_.data());
   const bool known = at != records_.end() && PathOf(*at) == path;
   if (known && TagsOf(*at) == tags) {
     at->modifiedNs = stamp.modifiedNs;
@@ -266,7 +294,12 @@ void CollectionIndex::Update(std::string_view path, Stamp stamp, std::string_vie
 }
 
 bool CollectionIndex::Remove(std::string_view path) {
-  const auto at = records_.begin() + (LowerBound(path) - records_.cbegin());
+  if (mapping_) {
+    const std::string pathCopy(path);
+    Own();
+    return Remove(pathCopy);
+  }
+  const auto at = records_.begin() + (LowerBound(path) - records_.data());
   if (at == records_.end() || PathOf(*at) != path) return false;
   unused_ += std::size_t{at->pathSize} + at->tagsSize;
   records_.erase(at);
@@ -274,9 +307,9 @@ bool CollectionIndex::Remove(std::string_view path) {
 }
 
 bool CollectionIndex::SameAs(const CollectionIndex& other) const {
-  if (records_.size() != other.records_.size()) return false;
-  for (std::size_t i = 0; i < records_.size(); ++i) {
-    const Record &a = records_[i], &b = other.records_[i];
+  if (Count() != other.Count()) return false;
+  for (std::size_t i = 0; i < Count(); ++i) {
+    const Record &a = Records()[i], &b = other.Records()[i];
     if (a.modifiedNs != b.modifiedNs || a.size != b.size || a.lengthMs != b.lengthMs || PathOf(a) != other.PathOf(b) ||
         TagsOf(a) != other.TagsOf(b))
       return false;

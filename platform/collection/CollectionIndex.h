@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,7 +11,10 @@
 // What was last read of a collection's tracks: each track's path below the
 // folder, its modification time and size, its tag text and how long it
 // plays. Kept in one block as it lies in the index file, sorted by path, so
-// that loading it is one read and finding a track a binary search.
+// that loading it is one mapping of the file and finding a track a binary
+// search. A loaded index reads the file's pages where they lie (in the page
+// cache, shared, nothing copied); it is copied into memory of its own only
+// when it is changed.
 class CollectionIndex {
  public:
   struct Stamp {
@@ -38,11 +43,18 @@ class CollectionIndex {
   std::optional<Entry> Find(std::string_view path, Stamp stamp) const;
   // The same, its tag text alone.
   bool Find(std::string_view path, Stamp stamp, std::string_view& tags) const;
-  std::size_t Count() const { return records_.size(); }
+  // Where the index holds a track of that path, whatever its stamp.
+  std::optional<std::size_t> Position(std::string_view path) const;
+  std::size_t Count() const { return Records().size(); }
+  // The bytes of every track's path and tag text.
+  std::size_t TextBytes() const { return Blob().size() - unused_; }
   // The tracks in the order of their paths' bytes, from 0 to Count() - 1.
   Entry At(std::size_t i) const;
 
-  // Building a new index: tracks in any order, then Finish sorts them.
+  // Building a new index: room made for about so many tracks and bytes of
+  // paths and tags, tracks in any order, then Finish sorts them (unless they
+  // came in order).
+  void Reserve(std::size_t count, std::size_t textBytes);
   void Add(std::string_view path, Stamp stamp, std::string_view tags, std::uint32_t lengthMs = 0);
   void Finish();
   // Changing a finished index one track at a time: a new track, or what
@@ -58,7 +70,7 @@ class CollectionIndex {
   // index only.
   template <typename Visit>
   void ForEach(std::string_view prefix, const Visit& visit) const {
-    for (auto at = LowerBound(prefix); at != records_.end(); ++at) {
+    for (const Record* at = LowerBound(prefix); at != Records().data() + Records().size(); ++at) {
       const std::string_view path = PathOf(*at);
       if (path.substr(0, prefix.size()) != prefix) break;
       visit(path, Stamp{at->modifiedNs, at->size}, TagsOf(*at));
@@ -73,17 +85,34 @@ class CollectionIndex {
   };
   static_assert(sizeof(Record) == 32);
 
-  std::string_view PathOf(const Record& r) const { return std::string_view(blob_).substr(r.path, r.pathSize); }
+  // The file, mapped while a loaded index is not changed.
+  struct Mapping {
+    Mapping(void* d, std::size_t s) : data(d), size(s) {}
+    ~Mapping();
+    Mapping(const Mapping&) = delete;
+    Mapping& operator=(const Mapping&) = delete;
+    void* data;
+    std::size_t size;
+  };
+
+  std::span<const Record> Records() const { return mapping_ ? mappedRecords_ : std::span<const Record>(records_); }
+  std::string_view Blob() const { return mapping_ ? mappedBlob_ : std::string_view(blob_); }
+  // Copies a mapped index into memory of its own, before it is changed.
+  void Own();
+  std::string_view PathOf(const Record& r) const { return Blob().substr(r.path, r.pathSize); }
   std::string_view TagsOf(const Record& r) const {
-    return std::string_view(blob_).substr(std::size_t{r.path} + r.pathSize, r.tagsSize);
+    return Blob().substr(std::size_t{r.path} + r.pathSize, r.tagsSize);
   }
-  std::vector<Record>::const_iterator LowerBound(std::string_view path) const;
+  const Record* LowerBound(std::string_view path) const;
   // The record of a track put at the end of the blob; nothing when it is full.
   std::optional<Record> Append(std::string_view path, Stamp stamp, std::string_view tags, std::uint32_t lengthMs);
   bool Consistent(std::string& problem) const;
 
   std::vector<Record> records_;
   std::string blob_;
+  std::shared_ptr<const Mapping> mapping_;
+  std::span<const Record> mappedRecords_;
+  std::string_view mappedBlob_;
   // Bytes of the blob that no record uses any more (a track changed or gone).
   std::size_t unused_ = 0;
 };

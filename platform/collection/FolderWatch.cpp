@@ -35,7 +35,8 @@ int FolderWatch::Add(const std::string& root, const std::string& relative, std::
   return folders_.emplace(watch, relative).second ? 1 : 0;
 }
 
-void FolderWatch::DropUnder(const std::string& relative) {
+std::size_t FolderWatch::DropUnder(const std::string& relative) {
+  std::size_t dropped = 0;
   for (auto it = folders_.begin(); it != folders_.end();) {
     if (it->second.compare(0, relative.size(), relative) != 0) {
       ++it;
@@ -43,7 +44,9 @@ void FolderWatch::DropUnder(const std::string& relative) {
     }
     ::inotify_rm_watch(fd_, it->first);
     it = folders_.erase(it);
+    ++dropped;
   }
+  return dropped;
 }
 
 void FolderWatch::Clear() {

@@ -38,8 +38,9 @@ class FolderWatch {
   // be (gone, or inotify unusable) and -2 at the kernel's limit, with
   // `problem` saying why.
   int Add(const std::string& root, const std::string& relative, std::string& problem);
-  // Stops watching the folder and every folder below it ("a/b/").
-  void DropUnder(const std::string& relative);
+  // Stops watching the folder and every folder below it ("a/b/"); gives
+  // how many were watched.
+  std::size_t DropUnder(const std::string& relative);
   void Clear();
   std::size_t Count() const { return folders_.size(); }
 

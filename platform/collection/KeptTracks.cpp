@@ -29,13 +29,10 @@ void KeptTracks::Open(const std::string& root) {
   const std::lock_guard lock(mutex_);
   if (root == root_) return;
   root_ = root;
-  index_ = CollectionIndex();
   changes_.clear();
+  lastProblem_.clear();
   file_.clear();
-  if (cacheFolder_.isEmpty()) return;
-  file_ = QFile::encodeName(cacheFolder_).toStdString() + '/' + IndexName(root);
-  std::string problem;
-  if (!index_.Load(file_, problem)) Diagnose(problem + "; every track's tags are read again");
+  if (!cacheFolder_.isEmpty()) file_ = QFile::encodeName(cacheFolder_).toStdString() + '/' + IndexName(root);
 }
 
 std::string KeptTracks::Root() const {
@@ -43,98 +40,95 @@ std::string KeptTracks::Root() const {
   return root_;
 }
 
-bool KeptTracks::Warm() const {
+CollectionIndex KeptTracks::Current() const {
   const std::lock_guard lock(mutex_);
-  if (index_.Count() > 0) return true;
-  for (const auto& [path, entry] : changes_)
-    if (entry) return true;
+  return Load();
+}
+
+CollectionIndex KeptTracks::Load() const {
+  CollectionIndex index;
+  std::string problem;
+  const bool loaded = !file_.empty() && index.Load(file_, problem);
+  if (!problem.empty() && problem != lastProblem_) Diagnose(problem + "; every track's tags are read again");
+  lastProblem_ = problem;
+  // Changes to an index that is not there (never written, or damaged since)
+  // are not the whole folder: nothing is known.
+  if (!loaded || (index.Count() == 0 && !QFile::exists(QFile::decodeName(QByteArray::fromStdString(file_)))))
+    return {};
+  if (changes_.empty()) return index;
+
+  // Both in the order of the paths' bytes: one pass merges them.
+  const auto goneWithFolder = [this](std::string_view path) {
+    for (std::size_t slash = path.find('/'); slash != std::string_view::npos; slash = path.find('/', slash + 1)) {
+      const auto folder = changes_.find(path.substr(0, slash + 1));
+      if (folder != changes_.end() && !folder->second) return true;
+    }
+    return false;
+  };
+  CollectionIndex next;
+  std::size_t bytes = index.TextBytes();
+  for (const auto& [path, entry] : changes_) bytes += path.size() + (entry ? entry->tags.size() : 0);
+  next.Reserve(index.Count() + changes_.size(), bytes);
+  auto change = changes_.begin();
+  const auto addChangesBefore = [&](const std::string_view* path) {
+    for (; change != changes_.end() && (!path || change->first < *path); ++change)
+      if (change->second) next.Add(change->first, change->second->stamp, change->second->tags, change->second->lengthMs);
+  };
+  for (std::size_t i = 0; i < index.Count(); ++i) {
+    const CollectionIndex::Entry entry = index.At(i);
+    addChangesBefore(&entry.path);
+    if (change != changes_.end() && change->first == entry.path) continue;  // added after it, or gone
+    if (goneWithFolder(entry.path)) continue;
+    next.Add(entry.path, entry.stamp, entry.tags, entry.lengthMs);
+  }
+  addChangesBefore(nullptr);
+  next.Finish();
+  return next;
+}
+
+std::optional<KeptTracks::Entry> KeptTracks::Changed(std::string_view path) const {
+  const std::lock_guard lock(mutex_);
+  const auto changed = changes_.find(path);
+  return changed == changes_.end() ? std::nullopt : changed->second;
+}
+
+void KeptTracks::Put(std::string_view path, Stamp stamp, std::string_view tags, std::uint32_t lengthMs) {
+  const std::lock_guard lock(mutex_);
+  changes_.insert_or_assign(std::string(path), Entry{stamp, std::string(tags), lengthMs});
+}
+
+void KeptTracks::Remove(std::string_view path) {
+  const std::lock_guard lock(mutex_);
+  changes_.insert_or_assign(std::string(path), std::nullopt);
+}
+
+void KeptTracks::RemoveUnder(std::string_view folder) {
+  const std::lock_guard lock(mutex_);
+  for (auto at = changes_.lower_bound(folder); at != changes_.end() && Under(at->first, folder);) at = changes_.erase(at);
+  changes_.emplace(std::string(folder), std::nullopt);
+}
+
+bool KeptTracks::CameUnder(std::string_view folder) const {
+  const std::lock_guard lock(mutex_);
+  for (auto at = changes_.lower_bound(folder); at != changes_.end() && Under(at->first, folder); ++at)
+    if (at->second) return true;
   return false;
 }
 
-std::optional<KeptTracks::Entry> KeptTracks::Known(std::string_view path) const {
-  const auto changed = changes_.find(path);
-  if (changed != changes_.end()) return changed->second;
-  std::optional<Entry> found;
-  index_.ForEach(path, [&](std::string_view p, Stamp stamp, std::string_view tags) {
-    if (p == path) found = Entry{stamp, std::string(tags)};
-  });
-  return found;
-}
-
-bool KeptTracks::Find(std::string_view path, Stamp stamp, std::string& tags) const {
+void KeptTracks::Replace(const CollectionIndex& next, bool differs) {
   const std::lock_guard lock(mutex_);
-  const std::optional<Entry> known = Known(path);
-  if (!known || known->stamp != stamp) return false;
-  tags = known->tags;
-  return true;
-}
-
-bool KeptTracks::Has(std::string_view path) const {
-  const std::lock_guard lock(mutex_);
-  return Known(path).has_value();
-}
-
-void KeptTracks::ForEach(const std::function<void(std::string_view, std::string_view)>& visit) const {
-  const std::lock_guard lock(mutex_);
-  index_.ForEach("", [&](std::string_view path, Stamp, std::string_view tags) {
-    if (changes_.empty() || !changes_.contains(path)) visit(path, tags);
-  });
-  for (const auto& [path, entry] : changes_)
-    if (entry) visit(path, entry->tags);
-}
-
-void KeptTracks::Put(std::string_view path, Stamp stamp, std::string_view tags) {
-  const std::lock_guard lock(mutex_);
-  changes_.insert_or_assign(std::string(path), Entry{stamp, std::string(tags)});
-}
-
-bool KeptTracks::Remove(std::string_view path) {
-  const std::lock_guard lock(mutex_);
-  if (!Known(path)) return false;
-  changes_.insert_or_assign(std::string(path), std::nullopt);
-  return true;
-}
-
-bool KeptTracks::RemoveUnder(std::string_view folder) {
-  const std::lock_guard lock(mutex_);
-  bool any = false;
-  std::vector<std::string> gone;
-  index_.ForEach(folder, [&](std::string_view path, Stamp, std::string_view) { gone.emplace_back(path); });
-  for (auto at = changes_.lower_bound(folder); at != changes_.end() && Under(at->first, folder); ++at) {
-    any = any || at->second.has_value();
-    at->second.reset();
-  }
-  for (std::string& path : gone) {
-    const auto [at, added] = changes_.try_emplace(std::move(path), std::nullopt);
-    any = any || added || at->second.has_value();
-    at->second.reset();
-  }
-  return any;
-}
-
-void KeptTracks::Replace(CollectionIndex next) {
-  const std::lock_guard lock(mutex_);
-  if (!next.SameAs(index_)) Write(next);
-  index_ = std::move(next);
+  if (differs || !changes_.empty()) Write(next);
   changes_.clear();
 }
 
 void KeptTracks::SaveChanges() {
   const std::lock_guard lock(mutex_);
   if (changes_.empty()) return;
-  CollectionIndex next;
-  index_.ForEach("", [&](std::string_view path, Stamp stamp, std::string_view tags) {
-    if (!changes_.contains(path)) next.Add(path, stamp, tags);
-  });
-  for (const auto& [path, entry] : changes_)
-    if (entry) next.Add(path, entry->stamp, entry->tags);
-  next.Finish();
-  Write(next);
-  index_ = std::move(next);
+  Write(Load());
   changes_.clear();
 }
 
-bool KeptTracks::Changed() const {
+bool KeptTracks::HasChanges() const {
   const std::lock_guard lock(mutex_);
   return !changes_.empty();
 }

@@ -19,15 +19,27 @@
 #include "src/seams/ControlError.h"
 #include "src/seams/Diagnostic.h"
 
-Mp3Collection::Mp3Collection(QString cacheFolder, std::size_t readAtOnce)
-    : readAtOnce_(readAtOnce),
+Mp3Collection::Mp3Collection(QString cacheFolder, std::size_t readAtOnce, std::chrono::milliseconds walkWait)
+    : walkWait_(walkWait),
       kept_(std::move(cacheFolder)),
-      follower_(kept_, [this](const std::string& root, TrackChanges changes) {
-        const std::lock_guard lock(changesLock_);
-        // The application takes the event and deletes it.
-        if (changesWaiting_.empty()) QCoreApplication::postEvent(&uiThread_, new QEvent(QEvent::User));
-        changesWaiting_.emplace_back(root, std::move(changes));
-      }) {}
+      follower_(kept_, readAtOnce,
+                [this](const std::string& root, TrackChanges changes) { Take(root, std::move(changes)); }) {}
+
+void Mp3Collection::Take(const std::string& root, TrackChanges changes) {
+  {
+    const std::lock_guard lock(listingLock_);
+    if (listing_ && listing_->root == root && !listing_->tracks) {
+      listing_->tracks = std::move(changes);
+      listed_.notify_all();
+      return;
+    }
+  }
+  if (changes.Empty()) return;
+  const std::lock_guard lock(changesLock_);
+  // The application takes the event and deletes it.
+  if (changesWaiting_.empty()) QCoreApplication::postEvent(&uiThread_, new QEvent(QEvent::User));
+  changesWaiting_.emplace_back(root, std::move(changes));
+}
 
 void Mp3Collection::TakeChanges() {
   std::vector<std::pair<std::string, TrackChanges>> taken;
@@ -47,11 +59,9 @@ QString Mp3Collection::DefaultCacheFolder() {
 
 void Mp3Collection::ListTracks(const QString& folder, bool withTags, TrackSink& sink) {
   const std::string root = QFile::encodeName(folder).toStdString();
-  WalkFaults faults;
-  if (!withTags)
-    faults = WalkMp3Files(folder, [&sink](std::string_view relative, int, const char*) { sink.Track(relative, {}); });
-  else
-    ListWithTags(root, folder, sink, faults);
+  if (withTags) return ListWithTags(root, sink);
+  const WalkFaults faults =
+      WalkMp3Files(folder, [&sink](std::string_view relative, int, const char*) { sink.Track(relative, {}); });
   const std::string line = FaultLine(root, faults);
   if (!line.empty() && line != lastFaults_) Diagnose(line);
   lastFaults_ = line;
@@ -66,58 +76,43 @@ MusicCollection::Count Mp3Collection::CountTracks(const QString& folder, int fol
   return count;
 }
 
-void Mp3Collection::ListWithTags(const std::string& root, const QString& folder, TrackSink& sink,
-                                 WalkFaults& faults) {
-  // Checked by the follower once watched: as soon as it is, when it is already.
-  const auto checkLater = [&] {
-    if (changed_ && watchedRoot_ == root)
-      follower_.Check(root);
-    else
-      checkOwed_ = root;
-  };
+void Mp3Collection::ListWithTags(const std::string& root, TrackSink& sink) {
+  if (::access(root.c_str(), R_OK | X_OK) != 0)
+    throw ControlError("cannot read the folder " + root + " (" + std::generic_category().message(errno) + ")");
   kept_.Open(root);
-  // What was kept stands for the folder, when the folder is still there to
-  // be read; the follower's walk tells what differs.
-  if (kept_.Warm()) {
-    if (::access(root.c_str(), R_OK | X_OK) != 0)
-      throw ControlError("cannot read the folder " + root + " (" + std::generic_category().message(errno) + ")");
-    kept_.ForEach([&sink](std::string_view path, std::string_view tags) { sink.Track(path, tags); });
-    checkLater();
+  {
+    // What was kept stands for the folder; the follower's walk, once it is
+    // watched, tells what differs. The index is let go once listed.
+    const CollectionIndex kept = kept_.Current();
+    if (kept.Count() > 0) {
+      sink.Expect(kept.Count(), kept.TextBytes());
+      kept.ForEach("", [&sink](std::string_view path, CollectionIndex::Stamp, std::string_view tags) {
+        sink.Track(path, tags);
+      });
+      if (changed_ && watchedRoot_ == root)
+        follower_.Check(root);
+      else
+        checkOwed_ = root;
+      return;
+    }
+  }
+  // Nothing kept: the follower walks, and this listing takes what it found.
+  // A walk that takes longer than the wait gives its tracks as changes.
+  std::unique_lock lock(listingLock_);
+  listing_ = Listing{root, std::nullopt};
+  follower_.Check(root, true);
+  const bool walked = listed_.wait_for(lock, walkWait_, [this] { return listing_->tracks.has_value(); });
+  const std::optional<TrackChanges> tracks = std::move(listing_->tracks);
+  listing_.reset();
+  lock.unlock();
+  if (!walked) {
+    Diagnose("the music folder " + root + " is still being walked; its tracks come into the list once that is done");
     return;
   }
-
-  struct Found {
-    std::string path;
-    CollectionIndex::Stamp stamp;
-  };
-  std::vector<Found> found;
-  faults = WalkMp3Files(folder, [&found](std::string_view relative, int folderFd, const char* name) {
-    struct stat info {};
-    if (::fstatat(folderFd, name, &info, 0) != 0) return;  // gone since it was listed
-    found.push_back({std::string(relative), {std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec,
-                                             info.st_size}});
-  });
-  // Few are read here, on every core; many by the follower, while the list
-  // shows the names.
-  if (found.size() > readAtOnce_) {
-    Diagnose("reading the tags of " + std::to_string(found.size()) + " tracks under " + root +
-             " in the background; .play finds them by artist, album and title once that is done");
-    for (const Found& track : found) sink.Track(track.path, {});
-  } else {
-    std::vector<std::string_view> paths;
-    paths.reserve(found.size());
-    for (const Found& track : found) paths.push_back(track.path);
-    std::vector<Mp3Track> read;
-    ReadTracks(root, paths, read);
-    CollectionIndex next;
-    for (std::size_t i = 0; i < found.size(); ++i) {
-      sink.Track(found[i].path, read[i].tags);
-      next.Add(found[i].path, found[i].stamp, read[i].tags, read[i].lengthMs);
-    }
-    next.Finish();
-    kept_.Replace(std::move(next));
-  }
-  checkLater();
+  std::size_t bytes = 0;
+  for (const auto& [path, tags] : tracks->added) bytes += path.size() + tags.size();
+  sink.Expect(tracks->added.size(), bytes);
+  for (const auto& [path, tags] : tracks->added) sink.Track(path, tags);
 }
 
 void Mp3Collection::Watch(const QString& folder, std::function<void(const TrackChanges&)> changed) {

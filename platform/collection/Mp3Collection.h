@@ -1,8 +1,11 @@
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,16 +24,22 @@
 // user's cache folder (KeptTracks) so that the next listing comes from it
 // without a walk and only new and changed files are read again, and follows
 // the watched folder on a thread of its own (TreeFollower).
+//
+// A first listing (one without an index) is the follower's walk: the
+// listing waits for it, a while at most; a walk that takes longer gives its
+// tracks to the watch's callback, as changes, once it is done.
 class Mp3Collection : public MusicCollection {
  public:
-  // Up to so many tags are read before a first listing (one without an
-  // index) returns; more are read by the follower once the folder is
-  // watched (the listing gives those tracks without tags, said once on
-  // standard error), and come to the watch's callback as changes.
+  // Up to so many tags are read before a first listing returns; more are
+  // read by the follower (the listing gives those tracks without tags, said
+  // once on standard error), and come to the watch's callback as changes.
   static constexpr std::size_t kReadAtOnce = 2000;
+  // How long a first listing waits for the follower's walk.
+  static constexpr std::chrono::milliseconds kWalkWait{1000};
 
   // `cacheFolder`: where the index files go; the empty text keeps no index.
-  explicit Mp3Collection(QString cacheFolder, std::size_t readAtOnce = kReadAtOnce);
+  explicit Mp3Collection(QString cacheFolder, std::size_t readAtOnce = kReadAtOnce,
+                         std::chrono::milliseconds walkWait = kWalkWait);
   ~Mp3Collection() override;
   Mp3Collection(const Mp3Collection&) = delete;
   Mp3Collection& operator=(const Mp3Collection&) = delete;
@@ -43,9 +52,20 @@ class Mp3Collection : public MusicCollection {
   static QString DefaultCacheFolder();
 
  private:
-  void ListWithTags(const std::string& root, const QString& folder, TrackSink& sink, WalkFaults& faults);
+  void ListWithTags(const std::string& root, TrackSink& sink);
+  // The follower's tracks or changes: to a listing that waits for them, or
+  // to the user-interface thread.
+  void Take(const std::string& root, TrackChanges changes);
 
-  std::size_t readAtOnce_;
+  const std::chrono::milliseconds walkWait_;
+  // A first listing waiting for the follower's walk of its folder.
+  struct Listing {
+    std::string root;
+    std::optional<TrackChanges> tracks;
+  };
+  std::mutex listingLock_;
+  std::condition_variable listed_;
+  std::optional<Listing> listing_;
   // Where the follower's changes are handed over: the user-interface thread.
   // The changes wait here, under their own lock, until the user-interface
   // thread takes them; the event only wakes it. (Qt's own queue is not seen

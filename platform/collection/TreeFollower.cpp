@@ -1,6 +1,7 @@
 #include "platform/collection/TreeFollower.h"
 
 #include <dirent.h>
+#include <malloc.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/stat.h>
@@ -57,30 +58,33 @@ bool Listable(std::string_view path) {
   return QString::fromUtf8(bytes).toUtf8() == bytes;
 }
 
-// Tracks found, each with its stamp, and its tags once read.
+// A check or a save holds the index, a walk and the next index for a
+// moment: in pieces that the allocator keeps for this thread unless told to
+// give them back.
+void GiveBackMemory() { ::malloc_trim(0); }
+
+// An empty buffer with room reserved for its own mapping: the allocator maps
+// a block of 32 MB or more by itself and gives it back to the system when
+// freed, where the heap of a thread keeps what it grew to. A walk's buffers
+// take that much room at a million tracks; the room not filled costs no
+// memory.
+template <typename T, typename Buffer = std::vector<T>>
+Buffer OwnMapping() {
+  Buffer buffer;
+  buffer.reserve((std::size_t{32} << 20) / sizeof(T));
+  return buffer;
+}
+
+// A track found, with its stamp.
 struct Found {
   std::string path;
   Stamp stamp;
-  std::string tags;
 };
-
-// Reads the tags of those tracks the kept ones do not know with that stamp,
-// on every core; gives back which were read.
-std::vector<std::size_t> ReadNewTags(const std::string& root, const KeptTracks& kept, std::vector<Found>& found) {
-  std::vector<std::size_t> unknown;
-  for (std::size_t i = 0; i < found.size(); ++i)
-    if (!kept.Find(found[i].path, found[i].stamp, found[i].tags)) unknown.push_back(i);
-  OnEveryCore(unknown.size(), [&](std::size_t k) {
-    Found& track = found[unknown[k]];
-    track.tags = ReadMp3TagText(root + '/' + track.path);
-  });
-  return unknown;
-}
 
 }  // namespace
 
-TreeFollower::TreeFollower(KeptTracks& kept, TreeFollower::Deliver deliver)
-    : kept_(kept), deliver_(std::move(deliver)), wake_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+TreeFollower::TreeFollower(KeptTracks& kept, std::size_t readAtOnce, TreeFollower::Deliver deliver)
+    : kept_(kept), readAtOnce_(readAtOnce), deliver_(std::move(deliver)), wake_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
   thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
 }
 
@@ -91,18 +95,15 @@ TreeFollower::~TreeFollower() {
   if (wake_ >= 0) ::close(wake_);
 }
 
-void TreeFollower::Check(const std::string& root) {
-  {
-    const std::lock_guard lock(mutex_);
-    jobs_.push_back({root});
-  }
-  Wake();
-}
+void TreeFollower::Check(const std::string& root, bool listing) { Queue({root, listing}); }
 
-void TreeFollower::Stop() {
+void TreeFollower::Stop() { Queue({}); }
+
+void TreeFollower::Queue(Job job) {
   {
     const std::lock_guard lock(mutex_);
-    jobs_.push_back({});
+    jobs_.push_back(std::move(job));
+    newJob_.request_stop();
   }
   Wake();
 }
@@ -136,7 +137,8 @@ void TreeFollower::Run(std::stop_token stop) {
         watch_.Clear();
         root_.clear();
       } else {
-        CheckTree(job.root);
+        CheckTree(job.root, job.listing);
+        GiveBackMemory();
       }
     }
     const std::vector<FolderWatch::Event> events = watch_.Read();
@@ -144,9 +146,10 @@ void TreeFollower::Run(std::stop_token stop) {
     if (saveAt_ && std::chrono::steady_clock::now() >= *saveAt_) {
       saveAt_.reset();
       kept_.SaveChanges();
+      GiveBackMemory();
     }
   }
-  if (kept_.Changed()) kept_.SaveChanges();
+  if (kept_.HasChanges()) kept_.SaveChanges();
 }
 
 int TreeFollower::Watch(const std::string& relative) {
@@ -160,18 +163,31 @@ int TreeFollower::Watch(const std::string& relative) {
   return -1;
 }
 
-void TreeFollower::CheckTree(const std::string& root) {
+void TreeFollower::CheckTree(const std::string& root, bool listing) {
+  // A listing waits for its tracks: it is given them, none at worst.
+  const auto endListing = [&](TrackChanges tracks) {
+    if (listing) deliver_(root, std::move(tracks));
+    listing = false;
+  };
   // A check for a folder listed before another is no longer wanted.
-  if (kept_.Root() != root) return;
+  if (kept_.Root() != root) return endListing({});
+  std::stop_source interrupt;
+  {
+    const std::lock_guard lock(mutex_);
+    newJob_ = interrupt;
+    // One waiting already: this check walks, but reads no tags for it.
+    if (!jobs_.empty()) interrupt.request_stop();
+  }
+  const std::stop_callback ending(stop_, [&interrupt] { interrupt.request_stop(); });
   if (root != root_) {
     watch_.Clear();
     root_ = root;
     givenUp_ = false;
   }
   // The paths one after the other, as a million of them take little room.
-  std::string paths;
-  std::vector<std::uint32_t> ends;
-  std::vector<Stamp> stamps;
+  std::string paths = OwnMapping<char, std::string>();
+  std::vector<std::uint32_t> ends = OwnMapping<std::uint32_t>();
+  std::vector<Stamp> stamps = OwnMapping<Stamp>();
   auto pathAt = [&](std::size_t i) {
     const std::uint32_t start = i == 0 ? 0 : ends[i - 1];
     return std::string_view(paths).substr(start, ends[i] - start);
@@ -192,7 +208,7 @@ void TreeFollower::CheckTree(const std::string& root) {
         },
         &folders);
   } catch (const ControlError&) {
-    return;  // the folder itself has gone: the next listing says so
+    return endListing({});  // the folder itself has gone: the next listing says so
   }
   const std::string line = FaultLine(root, faults);
   if (!line.empty() && line != lastFaults_) Diagnose(line);
@@ -209,38 +225,90 @@ void TreeFollower::CheckTree(const std::string& root) {
       changedSince.push_back(folder);
   }
 
-  // What is kept with the same stamp stands; the rest is read, on every core.
-  CollectionIndex next;
+  // What is kept with the same stamp stands; the rest is read, on every
+  // core. What was kept is read from the index file for this check alone.
+  TrackChanges listed, changes;
+  const CollectionIndex known = kept_.Current();
+  std::vector<std::uint32_t> keptAt = OwnMapping<std::uint32_t>();  // of each track found: its place in the index
   std::vector<std::size_t> unknown;
-  std::string tags;
-  for (std::size_t i = 0; i < ends.size(); ++i) {
-    if (kept_.Find(pathAt(i), stamps[i], tags))
-      next.Add(pathAt(i), stamps[i], tags);
-    else
+  std::vector<bool> renewed;  // of the unknown: whether the path was known, with another stamp
+  {
+    std::vector<bool> seen(known.Count());
+    keptAt.resize(ends.size(), UINT32_MAX);
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+      const std::optional<std::size_t> at = known.Position(pathAt(i));
+      if (at) {
+        seen[*at] = true;
+        const CollectionIndex::Entry entry = known.At(*at);
+        if (entry.stamp == stamps[i]) {
+          keptAt[i] = static_cast<std::uint32_t>(*at);
+          if (listing) listed.added.emplace_back(entry.path, entry.tags);
+          continue;
+        }
+      }
       unknown.push_back(i);
+      renewed.push_back(at.has_value());
+    }
+    for (std::size_t k = 0; k < known.Count(); ++k)
+      if (!seen[k]) changes.removed.emplace_back(known.At(k).path);
   }
+  const bool differs = !unknown.empty() || !changes.removed.empty();
+  // Many unknown: the names now, the tags when read. A track known by its
+  // path keeps its old tags meanwhile.
+  if (unknown.size() > readAtOnce_) {
+    Diagnose("reading the tags of " + std::to_string(unknown.size()) + " tracks under " + root +
+             " in the background; .play finds them by artist, album and title once that is done");
+    TrackChanges names = listing ? std::move(listed) : std::move(changes);
+    for (std::size_t k = 0; k < unknown.size(); ++k)
+      if (listing || !renewed[k]) names.added.emplace_back(pathAt(unknown[k]), std::string());
+    if (listing)
+      endListing(std::move(names));
+    else
+      Give(std::move(names));
+    changes = TrackChanges();
+  }
+
   std::vector<std::string_view> unknownPaths;
   unknownPaths.reserve(unknown.size());
   for (const std::size_t i : unknown) unknownPaths.push_back(pathAt(i));
   std::vector<Mp3Track> read;
-  ReadTracks(root, unknownPaths, read, stop_);
-  if (stop_.stop_requested()) return;  // the program ends: what was kept stays as it was
-  TrackChanges changes;
-  for (std::size_t k = 0; k < unknown.size(); ++k) {
-    next.Add(pathAt(unknown[k]), stamps[unknown[k]], read[k].tags, read[k].lengthMs);
-    changes.added.emplace_back(pathAt(unknown[k]), std::move(read[k].tags));
+  ReadTracks(root, unknownPaths, read, interrupt.get_token());
+  if (interrupt.stop_requested()) {
+    // Another job, or the end: what was kept stays as it was. A listing
+    // still takes the names.
+    for (const std::string_view path : unknownPaths) listed.added.emplace_back(path, std::string());
+    return endListing(std::move(listed));
   }
-  next.Finish();
-  kept_.ForEach([&](std::string_view path, std::string_view) {
-    bool found = false;
-    next.ForEach(path, [&](std::string_view p, Stamp, std::string_view) { found = found || p == path; });
-    if (!found) changes.removed.emplace_back(path);
-  });
+  for (std::size_t k = 0; k < unknown.size(); ++k) {
+    if (listing)
+      listed.added.emplace_back(pathAt(unknown[k]), read[k].tags);
+    else
+      changes.added.emplace_back(pathAt(unknown[k]), read[k].tags);
+  }
+  // The index is made anew only when the tree differs from it.
+  CollectionIndex next;
+  if (differs) {
+    std::size_t bytes = known.TextBytes() + paths.size();
+    for (const Mp3Track& track : read) bytes += track.tags.size();
+    next.Reserve(ends.size(), bytes);
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+      if (keptAt[i] == UINT32_MAX) continue;
+      const CollectionIndex::Entry entry = known.At(keptAt[i]);
+      next.Add(entry.path, entry.stamp, entry.tags, entry.lengthMs);
+    }
+    for (std::size_t k = 0; k < unknown.size(); ++k)
+      next.Add(pathAt(unknown[k]), stamps[unknown[k]], read[k].tags, read[k].lengthMs);
+    next.Finish();
+  }
+  const CollectionIndex& now = differs ? next : known;
   std::vector<FolderWatch::Event> since;
-  for (const std::string& folder : changedSince) LookAgain(folder, next, since);
-  kept_.Replace(std::move(next));
+  for (const std::string& folder : changedSince) LookAgain(folder, now, since);
+  kept_.Replace(now, differs);
   saveAt_.reset();
-  Give(std::move(changes));
+  if (listing)
+    endListing(std::move(listed));
+  else
+    Give(std::move(changes));
   if (!since.empty()) Apply(since);
 }
 
@@ -253,6 +321,11 @@ void TreeFollower::LookAgain(const std::string& folder, const CollectionIndex& w
     const std::string path = folder + entry->d_name;
     if (entry->d_name[0] == '.') continue;
     there.insert(path);
+    // A file the walk found as it is now is no news.
+    struct stat info {};
+    if (entry->d_type != DT_DIR && ::fstatat(::dirfd(dir.get()), entry->d_name, &info, 0) == 0 &&
+        walked.Find(path, StampOf(info)))
+      continue;
     events.push_back({entry->d_type == DT_DIR ? FolderWatch::Event::kFolderCame : FolderWatch::Event::kFileCame, path});
   }
   walked.ForEach(folder, [&](std::string_view path, Stamp, std::string_view) {
@@ -269,10 +342,14 @@ void TreeFollower::Apply(const std::vector<FolderWatch::Event>& events) {
   TrackChanges changes;
   auto folderGone = [&](const std::string& path) {
     const std::string folder = path + '/';
-    watch_.DropUnder(folder);
+    // A folder listed is watched, unless it was reached already by another
+    // path (and so lists nothing of its own).
+    const bool listed = watch_.DropUnder(folder) > 0 || kept_.CameUnder(folder);
     for (auto at = files.lower_bound(folder); at != files.end() && at->first.starts_with(folder);)
       at = files.erase(at);
-    if (kept_.RemoveUnder(folder)) changes.removed.push_back(folder);
+    if (!listed) return;
+    kept_.RemoveUnder(folder);
+    changes.removed.push_back(folder);
   };
   auto folderCame = [&](const std::string& path) {
     const std::string folder = path + '/';
@@ -284,7 +361,7 @@ void TreeFollower::Apply(const std::vector<FolderWatch::Event>& events) {
           QFile::decodeName(QByteArray::fromStdString(root_ + '/' + path)),
           [&](std::string_view relative, int folderFd, const char* name) {
             struct stat info {};
-            if (::fstatat(folderFd, name, &info, 0) == 0) found.push_back({folder + std::string(relative), StampOf(info), {}});
+            if (::fstatat(folderFd, name, &info, 0) == 0) found.push_back({folder + std::string(relative), StampOf(info)});
           },
           &inside);
     } catch (const ControlError&) {
@@ -303,7 +380,7 @@ void TreeFollower::Apply(const std::vector<FolderWatch::Event>& events) {
   for (const FolderWatch::Event& event : events) {
     if (event.kind == FolderWatch::Event::kOverflow) {
       Diagnose("too many changes at once in the music folder: it is walked again");
-      CheckTree(root_);
+      CheckTree(root_, false);
       return;
     }
     if (!Listable(event.path)) continue;
@@ -337,16 +414,28 @@ void TreeFollower::Apply(const std::vector<FolderWatch::Event>& events) {
     }
   }
 
-  std::vector<Found> came;
+  // A track that went is given as gone, whether it was listed or not: the
+  // list forgets what it does not hold. One that came has its tags and
+  // length read, unless it came already with that stamp.
+  std::vector<std::string_view> came;
+  std::vector<Stamp> cameStamps;
   for (const auto& [path, stamp] : files) {
-    if (stamp)
-      came.push_back({path, *stamp, {}});
-    else if (kept_.Remove(path))
+    if (!stamp) {
+      kept_.Remove(path);
       changes.removed.push_back(path);
+      continue;
+    }
+    const std::optional<KeptTracks::Entry> known = kept_.Changed(path);
+    if (known && known->stamp == *stamp) continue;
+    came.push_back(path);
+    cameStamps.push_back(*stamp);
   }
-  for (const std::size_t i : ReadNewTags(root_, kept_, came)) {
-    kept_.Put(came[i].path, came[i].stamp, came[i].tags);
-    changes.added.emplace_back(came[i].path, came[i].tags);
+  std::vector<Mp3Track> read;
+  ReadTracks(root_, came, read, stop_);
+  if (stop_.stop_requested()) return;
+  for (std::size_t k = 0; k < came.size(); ++k) {
+    kept_.Put(came[k], cameStamps[k], read[k].tags, read[k].lengthMs);
+    changes.added.emplace_back(came[k], std::move(read[k].tags));
   }
   if (changes.Empty()) return;
   if (!saveAt_) saveAt_ = std::chrono::steady_clock::now() + kSaveAfter;

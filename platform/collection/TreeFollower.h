@@ -22,29 +22,39 @@
 // takes its tracks and watches along. Only when the kernel dropped events is
 // the tree walked whole again. Keeps the tracks up to date and gives what
 // changed to `deliver`, on its own thread.
+//
+// A first listing is a check too: its walk is the baseline the follower
+// goes on from, so the tree is walked once.
 class TreeFollower {
  public:
   using Deliver = std::function<void(const std::string& root, TrackChanges changes)>;
 
-  TreeFollower(KeptTracks& kept, Deliver deliver);
+  // `readAtOnce`: when a check finds more tracks than that whose tags are
+  // not known, their names are given first, and their tags once read.
+  TreeFollower(KeptTracks& kept, std::size_t readAtOnce, Deliver deliver);
   // Stops at the next file; what changed and is not written yet is written.
   ~TreeFollower();
   TreeFollower(const TreeFollower&) = delete;
   TreeFollower& operator=(const TreeFollower&) = delete;
 
   // Walks the folder, gives what differs from what is kept, and watches it.
-  void Check(const std::string& root);
+  // For a listing, the first thing given is every track the walk found
+  // (given even when it found none), then what changed of them. A check in
+  // hand that has not given its changes yet stops for the new one.
+  void Check(const std::string& root, bool listing = false);
   // Watches nothing.
   void Stop();
 
  private:
   struct Job {
     std::string root;  // empty: stop watching
+    bool listing = false;
   };
 
   void Run(std::stop_token stop);
   void Wake();
-  void CheckTree(const std::string& root);
+  void Queue(Job job);
+  void CheckTree(const std::string& root, bool listing);
   void Apply(const std::vector<FolderWatch::Event>& events);
   // What a folder holds now, as events: each name in it as come, each track
   // the walk found in it and that is no longer there as gone.
@@ -56,9 +66,12 @@ class TreeFollower {
   void Give(TrackChanges changes);
 
   KeptTracks& kept_;
+  const std::size_t readAtOnce_;
   const Deliver deliver_;
   std::mutex mutex_;
   std::deque<Job> jobs_;
+  // Asked when a job comes: the check in hand stops reading tags.
+  std::stop_source newJob_;
   int wake_ = -1;
   // The thread's own.
   FolderWatch watch_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,12 @@ class TrackSink {
   // field followed by a NUL, no other NUL and no control character inside;
   // empty when the tags were not asked for or name nothing.
   virtual void Track(std::string_view relativePath, std::string_view tags) = 0;
+  // Before the tracks, when it is known: about how many there are, and how
+  // many bytes their paths and tags take in all, so that room is made once.
+  virtual void Expect(std::size_t tracks, std::size_t bytes) {
+    static_cast<void>(tracks);
+    static_cast<void>(bytes);
+  }
 };
 
 // What changed under a watched folder since the list was made, to be taken

@@ -19,6 +19,7 @@
 #include "src/seams/ControlError.h"
 #include "src/seams/Diagnostic.h"
 #include "src/seams/MusicCollection.h"
+#include "src/widgets/HugePages.h"
 
 namespace {
 
@@ -128,6 +129,17 @@ struct Listing {
   std::string keys;
   std::vector<SortItem> items;
   int unreadableNames = 0;
+  std::size_t pathBytes = 0;  // of the names alone, without their tags
+
+  // Room for so many names and tags of so many bytes, made once.
+  void Reserve(std::size_t count, std::size_t bytes) {
+    names.reserve(bytes + count);
+    keys.reserve(bytes);
+    items.reserve(count);
+    AdviseHugePages(names);
+    AdviseHugePages(keys);
+    AdviseHugePages(items);
+  }
 
   std::string_view Name(const SortItem& item) const {
     return std::string_view(names).substr(item.name, item.nameEnd - item.name);
@@ -141,6 +153,7 @@ struct Listing {
     if (keys.size() > UINT32_MAX || names.size() + name.size() + tags.size() + 1 > UINT32_MAX)
       throw ControlError("too many file names to list");
     const auto nameStart = static_cast<std::uint32_t>(names.size());
+    pathBytes += name.size();
     names.append(name);
     if (!tags.empty()) names.append(1, '\0').append(tags);
     items.push_back({{0, 0}, static_cast<std::uint32_t>(keyStart), static_cast<std::uint32_t>(keys.size()), nameStart,
@@ -275,7 +288,7 @@ FileNames InListOrder(Listing& listing) {
   // they lie in memory.
   FileNames names;
   const std::vector<SortItem>& items = listing.items;
-  names.Reserve(items.size(), listing.names.size());
+  names.Reserve(items.size(), listing.pathBytes, listing.names.size() + items.size());
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (i + kReadAhead < items.size()) __builtin_prefetch(listing.names.data() + items[i + kReadAhead].name);
     const std::string_view entry = listing.Name(items[i]);
@@ -295,6 +308,8 @@ class ListingSink : public TrackSink {
  public:
   ListingSink(Listing& listing, const QString& pattern)
       : listing_(listing), pattern_(pattern), bytePattern_(BytePatternOf(pattern)) {}
+
+  void Expect(std::size_t tracks, std::size_t bytes) override { listing_.Reserve(tracks, bytes); }
 
   void Track(std::string_view relativePath, std::string_view tags) override {
     const std::size_t slash = relativePath.rfind('/');

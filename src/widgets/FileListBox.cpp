@@ -127,9 +127,12 @@ void FileListBox::Apply(const TrackChanges& changes) {
   if (owed_) return;
   const FileNames added = ListAddedTracks(changes, pattern_);
   const FileNames& names = model_->names();
-  // Beyond so many, one pass over the list costs less than a row each.
-  constexpr std::size_t kInPlace = 200;
-  if (changes.removed.size() + static_cast<std::size_t>(added.Count()) > kInPlace) {
+  // A change in place moves the store behind its row, half the list on the
+  // average; one pass over the list copies it once. Beyond a few changes in
+  // a long list, or 200 in any, the pass costs less.
+  constexpr std::size_t kInPlace = 200, kRowsMovedInPlace = 8'000'000;
+  const std::size_t count = changes.removed.size() + static_cast<std::size_t>(added.Count());
+  if (count > kInPlace || count * static_cast<std::size_t>(names.Count()) > kRowsMovedInPlace) {
     const int selected = ListIndex();
     const std::string name = selected >= 0 ? std::string(names.NameBytes(selected)) : std::string();
     model_->Fill(MergeChanges(names, changes, added));

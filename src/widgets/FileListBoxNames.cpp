@@ -1,12 +1,11 @@
 #include "src/widgets/FileListBoxNames.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <limits>
 
 #include "src/seams/ControlError.h"
+#include "src/widgets/HugePages.h"
 
 namespace {
 
@@ -40,21 +39,6 @@ bool AppendAsciiSearchForm(std::string_view text, std::string& out) {
   return true;
 }
 
-// Asks for huge pages under a big buffer before it is filled: a fault per
-// 2 MB instead of one per 4 KB, which (in a virtual machine above all) is
-// most of what filling a million names costs.
-void AdviseHugePages(const void* data, std::size_t bytes) {
-  constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
-  const auto begin = reinterpret_cast<std::uintptr_t>(data);
-  const std::uintptr_t start = (begin + kHuge - 1) & ~(kHuge - 1), end = (begin + bytes) & ~(kHuge - 1);
-  if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-}
-
-template <typename Buffer>
-void AdviseHugePages(const Buffer& buffer) {
-  AdviseHugePages(buffer.data(), buffer.capacity() * sizeof(*buffer.data()));
-}
-
 // Gives back the room a buffer does not use, when that is more than an
 // eighth of it, into a new buffer advised as above.
 template <typename Buffer>
@@ -83,10 +67,10 @@ void AppendSearchForm(std::string_view utf8, std::string& out) {
   AppendSearchForm(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())), out);
 }
 
-void FileNames::Reserve(std::size_t count, std::size_t nameBytes) {
+void FileNames::Reserve(std::size_t count, std::size_t nameBytes, std::size_t formBytes) {
   names_.reserve(nameBytes);
   nameEnds_.reserve(count);
-  forms_.reserve(nameBytes + count);
+  forms_.reserve(formBytes > 0 ? formBytes : nameBytes + count);
   formEnds_.reserve(count);
   AdviseHugePages(names_);
   AdviseHugePages(nameEnds_);

@@ -21,8 +21,9 @@ void AppendSearchForm(std::string_view utf8, std::string& out);
 // from 0 in the order they were added.
 class FileNames {
  public:
-  // Room for about that many names of that many bytes in all.
-  void Reserve(std::size_t count, std::size_t nameBytes);
+  // Room for about that many names of that many bytes in all, and search
+  // forms of so many (0: as many as the names need alone).
+  void Reserve(std::size_t count, std::size_t nameBytes, std::size_t formBytes = 0);
   // Adds a name, valid UTF-8, at the end. Throws ControlError when the list
   // has no room left (4 GiB of names).
   void Add(std::string_view utf8Name);
