@@ -58,6 +58,8 @@ void IrcConnection::Open(const IrcEndpoint& endpoint) {
   } else {
     socket_ = std::make_unique<QTcpSocket>();
     connect(socket_.get(), &QTcpSocket::connected, this, [this] {
+      // A line is a whole message: it leaves at once, never held back to join the next.
+      socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
       open_ = true;
       emit connected();
     });

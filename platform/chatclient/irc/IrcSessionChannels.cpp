@@ -63,10 +63,8 @@ void IrcSession::Say(const QString& room, const QString& chatHtml, Time now) {
   const QString irc = HtmlToIrc(chatHtml);
   if (!registered_ || !channel || channel->state != IrcChannel::State::Joined)
     return Notice("Not in " + room + " now: not sent: " + StripIrcFormatting(irc));
-  const QByteArray name = channel->name.toUtf8();
-  const int textRoom = PrivmsgTextBytes(RelayedPrefixBytes(nick_, user_, host_), name);
-  for (const QByteArray& piece : SplitIrcText(WireSafe(irc.toUtf8()), textRoom))
-    Queue(FramePrivmsg(name, piece).chopped(2));
+  for (QByteArray& line : OwnPrivmsgLines(channel->name.toUtf8(), irc, RelayedPrefixBytes(nick_, user_, host_)))
+    Queue(std::move(line));
   FlushQueue(now);
 }
 
@@ -76,13 +74,10 @@ void IrcSession::Act(const QString& room, const QString& chatHtml, Time now) {
   const QString irc = HtmlToIrc(chatHtml);
   if (!registered_ || !channel || channel->state != IrcChannel::State::Joined)
     return Notice("Not in " + room + " now: not sent: * " + StripIrcFormatting(irc));
-  const QByteArray name = channel->name.toUtf8();
-  // One CTCP message: the text is cut to fit rather than split.
-  const int textRoom = PrivmsgTextBytes(RelayedPrefixBytes(nick_, user_, host_), name) - 9;
-  QByteArray text = WireSafe(irc.toUtf8()).replace('\x01', ' ');
-  const std::vector<QByteArray> pieces = SplitIrcText(text, textRoom);
-  if (pieces.size() > 1) Notice("The action was cut to fit one line");
-  Queue(FramePrivmsg(name, "\x01" "ACTION " + (pieces.empty() ? QByteArray() : pieces.front()) + "\x01").chopped(2));
+  bool cut = false;
+  QByteArray line = OwnActionLine(channel->name.toUtf8(), irc, RelayedPrefixBytes(nick_, user_, host_), &cut);
+  if (cut) Notice("The action was cut to fit one line");
+  Queue(std::move(line));
   FlushQueue(now);
 }
 
@@ -93,9 +88,7 @@ void IrcSession::SayTo(const QString& nick, const QString& chatHtml, Time now) {
       target.contains('!') || target.contains('@'))
     return Notice("/msg goes to one member's name, not to " + nick + ": not sent");
   if (!registered_) return Notice("Not connected: not sent to " + nick + ": " + StripIrcFormatting(irc));
-  const int textRoom = PrivmsgTextBytes(RelayedPrefixBytes(nick_, user_, host_), target);
-  for (const QByteArray& piece : SplitIrcText(WireSafe(irc.toUtf8()), textRoom))
-    Queue(FramePrivmsg(WireSafe(target), piece).chopped(2));
+  for (QByteArray& line : OwnPrivmsgLines(target, irc, RelayedPrefixBytes(nick_, user_, host_))) Queue(std::move(line));
   FlushQueue(now);
 }
 

@@ -1,5 +1,7 @@
 #include "platform/chatclient/irc/IrcWire.h"
 
+#include "platform/chatclient/irc/IrcSplit.h"
+
 namespace irc {
 
 QByteArray WireSafe(QByteArray bytes) {
@@ -11,6 +13,21 @@ QByteArray WireSafe(QByteArray bytes) {
 
 QByteArray FramePrivmsg(QByteArrayView channel, QByteArray text) {
   return "PRIVMSG " + WireSafe(channel.toByteArray()) + " :" + WireSafe(std::move(text)) + "\r\n";
+}
+
+std::vector<QByteArray> OwnPrivmsgLines(QByteArrayView target, const QString& text, int prefixBytes) {
+  std::vector<QByteArray> lines;
+  for (QByteArray& piece : SplitIrcText(WireSafe(text.toUtf8()), PrivmsgTextBytes(prefixBytes, target)))
+    lines.push_back(FramePrivmsg(target, std::move(piece)).chopped(2));
+  return lines;
+}
+
+QByteArray OwnActionLine(QByteArrayView target, const QString& text, int prefixBytes, bool* cut) {
+  // "\x01ACTION " and "\x01" around the text.
+  const int room = PrivmsgTextBytes(prefixBytes, target) - 9;
+  const std::vector<QByteArray> pieces = SplitIrcText(WireSafe(text.toUtf8()).replace('\x01', ' '), room);
+  *cut = pieces.size() > 1;
+  return FramePrivmsg(target, "\x01" "ACTION " + (pieces.empty() ? QByteArray() : pieces.front()) + "\x01").chopped(2);
 }
 
 bool IsJoinRefusal(QByteArrayView command) {

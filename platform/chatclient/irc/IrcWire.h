@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 
 namespace irc {
 
@@ -25,5 +26,14 @@ QByteArray WireSafe(QByteArray bytes);
 // channel and the text are made wire-safe first. The text is already
 // encoded (UTF-8) and split to fit (see IrcSplit.h).
 QByteArray FramePrivmsg(QByteArrayView channel, QByteArray text);
+
+// The owner's text (IRC text) to a channel or a member as the PRIVMSG lines
+// he sends, without line ends: wire-safe, and split so that each fits once
+// the server relays it behind his prefix of prefixBytes (RelayedPrefixBytes).
+std::vector<QByteArray> OwnPrivmsgLines(QByteArrayView target, const QString& text, int prefixBytes);
+// His action as the one CTCP ACTION line it must be, without its line end:
+// the text cut to fit rather than split (*cut says whether it was), a CTCP
+// mark inside it made a blank.
+QByteArray OwnActionLine(QByteArrayView target, const QString& text, int prefixBytes, bool* cut);
 
 }  // namespace irc

@@ -332,10 +332,8 @@ void ProxySession::Say(const QString& room, const QString& html, Clock::time_poi
   if (channel && channel->putOut) return;
   if (!registered_ || state_ != State::Relaying || !channel || channel->state != IrcChannel::State::Joined)
     return Notice("Not in " + room + " now: not sent: " + StripIrcFormatting(HtmlToIrc(html)));
-  const QByteArray name = channel->name.toUtf8();
-  const QByteArray text = WireSafe(HtmlToIrc(html).toUtf8());
-  const int room_for_text = PrivmsgTextBytes(RelayedPrefixBytes(nick_, user_, host_), name);
-  for (const QByteArray& piece : SplitIrcText(text, room_for_text)) Queue(FramePrivmsg(name, piece).chopped(2));
+  for (QByteArray& line : OwnPrivmsgLines(channel->name.toUtf8(), HtmlToIrc(html), RelayedPrefixBytes(nick_, user_, host_)))
+    Queue(std::move(line));
   Flush(now);
 }
 

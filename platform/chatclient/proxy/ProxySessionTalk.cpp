@@ -18,13 +18,10 @@ void ProxySession::Act(const QString& room, const QString& html, Clock::time_poi
   const QString irc = HtmlToIrc(html);
   if (!registered_ || state_ != State::Relaying || !channel || channel->state != IrcChannel::State::Joined)
     return Notice("Not in " + room + " now: not sent: * " + StripIrcFormatting(irc));
-  const QByteArray name = channel->name.toUtf8();
-  // One CTCP message: the text is cut to fit rather than split.
-  const int room_for_text = PrivmsgTextBytes(RelayedPrefixBytes(nick_, user_, host_), name) - 9;
-  const QByteArray text = WireSafe(irc.toUtf8()).replace('\x01', ' ');
-  const std::vector<QByteArray> pieces = SplitIrcText(text, room_for_text);
-  if (pieces.size() > 1) Notice("The action was cut to fit one line");
-  Queue(FramePrivmsg(name, "\x01" "ACTION " + (pieces.empty() ? QByteArray() : pieces.front()) + "\x01").chopped(2));
+  bool cut = false;
+  QByteArray line = OwnActionLine(channel->name.toUtf8(), irc, RelayedPrefixBytes(nick_, user_, host_), &cut);
+  if (cut) Notice("The action was cut to fit one line");
+  Queue(std::move(line));
   Flush(now);
 }
 
@@ -36,10 +33,7 @@ void ProxySession::SayTo(const QString& nick, const QString& html, Clock::time_p
     return Notice("/msg goes to one member's name, not to " + nick + ": not sent");
   if (!registered_ || state_ != State::Relaying)
     return Notice("Not connected: not sent to " + nick + ": " + StripIrcFormatting(irc));
-  const QByteArray to = WireSafe(target);
-  const int room_for_text = PrivmsgTextBytes(RelayedPrefixBytes(nick_, user_, host_), to);
-  for (const QByteArray& piece : SplitIrcText(WireSafe(irc.toUtf8()), room_for_text))
-    Queue(FramePrivmsg(to, piece).chopped(2));
+  for (QByteArray& line : OwnPrivmsgLines(target, irc, RelayedPrefixBytes(nick_, user_, host_))) Queue(std::move(line));
   Flush(now);
 }
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/chatclient/irc/IrcCtcp.h"
+#include "platform/chatclient/irc/IrcSplit.h"
 #include "platform/chatclient/irc/IrcText.h"
 #include "platform/chatclient/irc/IrcWire.h"
 #include "tests/platform/chatclient/irc/QtPrinters.h"
@@ -74,6 +75,31 @@ TEST(IrcWire, FramesOneLineWhateverTheText) {
   EXPECT_EQ(FramePrivmsg("#Lobby", QByteArray("a\r\nQUIT :x\0y\rz", 14)),
             "PRIVMSG #Lobby :a  QUIT :x y z\r\n");
   EXPECT_EQ(FramePrivmsg("#a\r\nQUIT", ""), "PRIVMSG #a  QUIT :\r\n");
+}
+
+// The owner's lines, for the IRC session and the proxy alike: each fits 512
+// bytes once relayed behind his prefix; an action stays one line, cut.
+TEST(IrcWire, FramesTheOwnersLinesToFitOnceRelayed) {
+  const int prefix = RelayedPrefixBytes("Joe", "joe", "host");
+  const auto relayed = [prefix](const QByteArray& line) { return prefix + 1 + line.size() + 2; };
+  const QString text = "a\r\nQUIT :x " + QString(600, u'w');
+  const std::vector<QByteArray> lines = OwnPrivmsgLines("#music", text, prefix);
+  ASSERT_GE(lines.size(), 2u);
+  QByteArray joined;
+  for (const QByteArray& line : lines) {
+    EXPECT_TRUE(line.startsWith("PRIVMSG #music :")) << line.toStdString();
+    EXPECT_LE(relayed(line), 512);
+    joined += line.mid(16);
+  }
+  EXPECT_EQ(joined, WireSafe(text.toUtf8()));
+
+  bool cut = true;
+  EXPECT_EQ(OwnActionLine("Ann", "waves\x01 back\n", prefix, &cut), "PRIVMSG Ann :\x01" "ACTION waves  back \x01");
+  EXPECT_FALSE(cut);
+  const QByteArray action = OwnActionLine("#music", QString(600, u'w'), prefix, &cut);
+  EXPECT_TRUE(cut);
+  EXPECT_EQ(relayed(action), 512);
+  EXPECT_TRUE(action.endsWith("ww\x01"));
 }
 
 }  // namespace
