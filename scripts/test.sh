@@ -52,7 +52,8 @@ configure() {
 # Most end-to-end cases spend their time waiting on real time (music played
 # at its own pace, servers, a browser), so twice as many cases as cores run at
 # once. The sound output's cases, which time the sound itself, take turns
-# (their tests' RESOURCE_LOCK).
+# (their tests' RESOURCE_LOCK); the end-to-end cases start first (their COST),
+# since a fresh build has no timings of its own to order them by.
 ctest_jobs=$((jobs * 2))
 
 case "${MORVA_TEST_ONLY:-}" in
