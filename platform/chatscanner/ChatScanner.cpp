@@ -1,9 +1,9 @@
 #include "platform/chatscanner/ChatScanner.h"
 
+#include <QAbstractEventDispatcher>
+
 #include "platform/chatclient/ChatClient.h"
 #include "platform/chathtml/ChatHtml.h"
-
-#include <utility>
 
 ChatScanner::ChatScanner(ChatClient& client, QObject* parent) : QObject(parent), client_(client) {}
 
@@ -16,16 +16,18 @@ void ChatScanner::StartScanning() {
 void ChatScanner::Report(const QString& screenName, const QString& line) {
   if (!handler_) return;
   held_.emplace_back(screenName, line);
-  // Delivered by the event loop once the sender has returned: one posted
-  // event for all the lines shown until then, not one for each.
-  if (std::exchange(deliveryPosted_, true)) return;
-  QMetaObject::invokeMethod(
-      this,
-      [this] {
-        deliveryPosted_ = false;
-        DeliverHeld();
-      },
-      Qt::QueuedConnection);
+  if (!followingTheLoop_) FollowTheLoop();
+}
+
+// Every pass of the loop starts with one of these two signals: awake when it
+// may not wait, aboutToBlock before it may. A pass with nothing held costs a
+// look at an empty queue.
+void ChatScanner::FollowTheLoop() {
+  QAbstractEventDispatcher* loop = QAbstractEventDispatcher::instance(thread());
+  if (!loop) return;  // no event loop yet: the next line shown tries again
+  followingTheLoop_ = true;
+  connect(loop, &QAbstractEventDispatcher::awake, this, &ChatScanner::DeliverHeld, Qt::DirectConnection);
+  connect(loop, &QAbstractEventDispatcher::aboutToBlock, this, &ChatScanner::DeliverHeld, Qt::DirectConnection);
 }
 
 void ChatScanner::DeliverHeld() {
