@@ -18,18 +18,18 @@ void Emit(std::vector<IrcEvent>& events, IrcEvent::Kind kind, QString room, QStr
 IrcChannelTracker::Own IrcChannelTracker::Read(const IrcMessage& m, const QByteArray& ownNick, Time now,
                                                std::vector<IrcEvent>& events) {
   Own result;
-  const QByteArray& command = m.command;
+  const QByteArrayView command = m.command();
   auto isOwn = [&](QByteArrayView nick) { return server_.Fold(DecodeIrcText(nick)) == server_.Fold(DecodeIrcText(ownNick)); };
   if (command == "JOIN") {
-    OnJoin(m, isOwn(m.nick), result, events);
+    OnJoin(m, isOwn(m.nick()), result, events);
   } else if (command == "PART") {
-    OnPartOrKick(m, false, isOwn(m.nick), result, events);
+    OnPartOrKick(m, false, isOwn(m.nick()), result, events);
   } else if (command == "KICK") {
     OnPartOrKick(m, true, isOwn(m.Param(1)), result, events);
   } else if (command == "QUIT") {
     OnQuit(m, events);
   } else if (command == "NICK") {
-    OnNick(m, isOwn(m.nick), result, events);
+    OnNick(m, isOwn(m.nick()), result, events);
   } else if (command == "353") {
     OnNames(m);
   } else if (command == "366") {
@@ -58,8 +58,8 @@ void IrcChannelTracker::OnJoin(const IrcMessage& m, bool own, Own& result, std::
     return;
   }
   IrcChannel* channel = Joined(m.Param(0));
-  if (!channel || m.nick.isEmpty()) return;
-  const QString nick = DecodeIrcText(m.nick);
+  if (!channel || m.nick().isEmpty()) return;
+  const QString nick = DecodeIrcText(m.nick());
   channels_.AddMember(*channel, nick);
   Emit(events, IrcEvent::Kind::MemberJoined, channel->room, nick);
 }
@@ -87,14 +87,14 @@ void IrcChannelTracker::OnPartOrKick(const IrcMessage& m, bool kick, bool own, O
     result = {kick ? Own::Kind::Kicked : Own::Kind::Left, channel, {}};
     return;
   }
-  const QString who = DecodeIrcText(kick ? m.Param(1) : m.nick);
+  const QString who = DecodeIrcText(kick ? m.Param(1) : m.nick());
   if (!channels_.RemoveMember(*channel, who)) return;
-  if (kick) return Emit(events, IrcEvent::Kind::MemberKicked, channel->room, who, DecodeIrcText(m.Param(2)), {DecodeIrcText(m.nick)});
+  if (kick) return Emit(events, IrcEvent::Kind::MemberKicked, channel->room, who, DecodeIrcText(m.Param(2)), {DecodeIrcText(m.nick())});
   Emit(events, IrcEvent::Kind::MemberParted, channel->room, who, DecodeIrcText(m.Param(1)));
 }
 
 void IrcChannelTracker::OnQuit(const IrcMessage& m, std::vector<IrcEvent>& events) {
-  const QString nick = DecodeIrcText(m.nick);
+  const QString nick = DecodeIrcText(m.nick());
   for (auto& [key, channel] : channels_.all()) {
     if (channels_.RemoveMember(channel, nick) && channel.state == IrcChannel::State::Joined)
       Emit(events, IrcEvent::Kind::MemberQuit, channel.room, nick, DecodeIrcText(m.Param(0)));
@@ -102,7 +102,7 @@ void IrcChannelTracker::OnQuit(const IrcMessage& m, std::vector<IrcEvent>& event
 }
 
 void IrcChannelTracker::OnNick(const IrcMessage& m, bool own, Own& result, std::vector<IrcEvent>& events) {
-  const QString from = DecodeIrcText(m.nick);
+  const QString from = DecodeIrcText(m.nick());
   const QString to = DecodeIrcText(m.Param(0));
   if (from.isEmpty() || to.isEmpty()) return;
   const QString key = server_.Fold(from);
@@ -138,9 +138,9 @@ void IrcChannelTracker::OnNamesEnd(const IrcMessage& m, Time now, std::vector<Ir
 
 void IrcChannelTracker::OnTopic(const IrcMessage& m, std::vector<IrcEvent>& events) {
   // TOPIC #channel :text;  332: me #channel :text (on entering, by no one)
-  const bool entering = m.command == "332";
+  const bool entering = m.command() == "332";
   if (IrcChannel* channel = Joined(m.Param(entering ? 1 : 0)))
-    Emit(events, IrcEvent::Kind::Topic, channel->room, entering ? QString() : DecodeIrcText(m.nick),
+    Emit(events, IrcEvent::Kind::Topic, channel->room, entering ? QString() : DecodeIrcText(m.nick()),
          DecodeIrcText(m.Param(entering ? 2 : 1)));
 }
 

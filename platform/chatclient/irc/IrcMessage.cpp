@@ -1,5 +1,7 @@
 #include "platform/chatclient/irc/IrcMessage.h"
 
+#include <algorithm>
+
 #include <QList>
 
 namespace irc {
@@ -7,6 +9,7 @@ namespace {
 
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
 
 // A command is a word of letters or exactly three digits.
 bool IsCommand(QByteArrayView word) {
@@ -20,6 +23,13 @@ bool IsCommand(QByteArrayView word) {
   return true;
 }
 
+// NUL, CR or LF: none may be inside a line. One pass over the line.
+bool HasLineBreakOrNul(QByteArrayView line) {
+  unsigned char any = 0;
+  for (char c : line) any |= static_cast<unsigned char>(c == '\0' || c == '\r' || c == '\n');
+  return any != 0;
+}
+
 class Cursor {
  public:
   explicit Cursor(QByteArrayView line) : line_(line) {}
@@ -31,8 +41,7 @@ class Cursor {
   // Up to the next blank or the end.
   QByteArrayView Word() {
     const qsizetype start = pos_;
-    const qsizetype blank = line_.indexOf(' ', pos_);
-    pos_ = blank < 0 ? line_.size() : blank;
+    while (pos_ < line_.size() && line_[pos_] != ' ') ++pos_;
     return line_.sliced(start, pos_ - start);
   }
   QByteArrayView Rest() {
@@ -47,24 +56,9 @@ class Cursor {
   qsizetype pos_ = 0;
 };
 
-void SplitPrefix(IrcMessage& message) {
-  const QByteArray& prefix = message.prefix;
-  const qsizetype at = prefix.indexOf('@');
-  const qsizetype bang = prefix.indexOf('!');
-  const qsizetype nickEnd = bang >= 0 && (at < 0 || bang < at) ? bang : at;
-  if (nickEnd < 0) {
-    message.nick = prefix;
-    return;
-  }
-  message.nick = prefix.left(nickEnd);
-  if (at >= 0) message.host = prefix.mid(at + 1);
-  if (bang >= 0 && (at < 0 || bang < at)) {
-    message.user = at < 0 ? prefix.mid(bang + 1) : prefix.mid(bang + 1, at - bang - 1);
-  }
-}
-
 // "a=b\\sc;d" -> {a, "b c"}, {d, ""}; escapes as IRCv3 defines them.
-void ReadTags(QByteArrayView tags, IrcMessage& message) {
+std::vector<std::pair<QByteArray, QByteArray>> ReadTags(QByteArrayView tags) {
+  std::vector<std::pair<QByteArray, QByteArray>> read;
   for (const QByteArrayView tag : tags.toByteArray().split(';')) {
     if (tag.isEmpty()) continue;
     const qsizetype equals = tag.indexOf('=');
@@ -86,56 +80,82 @@ void ReadTags(QByteArrayView tags, IrcMessage& message) {
         }
       }
     }
-    message.tags.emplace_back((equals >= 0 ? tag.first(equals) : tag).toByteArray(), value);
+    read.emplace_back((equals >= 0 ? tag.first(equals) : tag).toByteArray(), value);
   }
+  return read;
 }
 
 }  // namespace
 
 std::optional<QByteArray> IrcMessage::Tag(QByteArrayView key) const {
-  for (const auto& [name, value] : tags)
+  for (const auto& [name, value] : tags_)
     if (name == key) return value;
   return std::nullopt;
 }
 
 QByteArray IrcMessage::Param(std::size_t index) const {
-  return index < params.size() ? params[index] : QByteArray();
+  return index < paramCount_ ? params_[index].toByteArray() : QByteArray();
 }
 
-std::optional<IrcMessage> IrcMessage::Parse(QByteArrayView line) {
-  if (line.contains('\0') || line.contains('\r') || line.contains('\n')) return std::nullopt;
-  Cursor in(line);
+std::optional<IrcMessage> IrcMessage::Parse(const QByteArray& line) {
+  if (HasLineBreakOrNul(line)) return std::nullopt;
   IrcMessage message;
-  message.params.reserve(4);  // enough for most lines
+  // An array that only points at bytes it does not own (raw data, a
+  // literal) is copied: they may not outlive the call.
+  message.line_ = line.capacity() > 0 ? line : QByteArray(line.constData(), line.size());
+  if (!message.Split()) return std::nullopt;
+  return message;
+}
+
+bool IrcMessage::Split() {
+  Cursor in(line_);
   if (!in.AtEnd() && in.Peek() == '@') {
     in.Skip();
-    ReadTags(in.Word(), message);
+    tags_ = ReadTags(in.Word());
     in.SkipBlanks();
   }
   if (!in.AtEnd() && in.Peek() == ':') {
     in.Skip();
-    const QByteArrayView prefix = in.Word();
-    if (prefix.isEmpty()) return std::nullopt;
-    message.prefix = prefix.toByteArray();
-    SplitPrefix(message);
+    prefix_ = in.Word();
+    if (prefix_.isEmpty()) return false;
+    SplitPrefix();
     in.SkipBlanks();
   }
-  const QByteArrayView command = in.Word();
-  if (!IsCommand(command)) return std::nullopt;
-  message.command = command.toByteArray().toUpper();
+  command_ = in.Word();
+  if (!IsCommand(command_)) return false;
+  if (std::any_of(command_.begin(), command_.end(), IsLower)) {
+    // Rare: servers send commands in upper case.
+    upperCommand_ = command_.toByteArray().toUpper();
+    command_ = upperCommand_;
+  }
   for (in.SkipBlanks(); !in.AtEnd(); in.SkipBlanks()) {
     // The trailing parameter, and the last of fifteen even without ':',
     // take the rest of the line.
+    QByteArrayView& param = params_[paramCount_++];
     if (in.Peek() == ':') {
       in.Skip();
-      message.params.push_back(in.Rest().toByteArray());
-    } else if (message.params.size() + 1 == kMaxParams) {
-      message.params.push_back(in.Rest().toByteArray());
+      param = in.Rest();
+    } else if (paramCount_ == kMaxParams) {
+      param = in.Rest();
     } else {
-      message.params.push_back(in.Word().toByteArray());
+      param = in.Word();
     }
   }
-  return message;
+  return true;
+}
+
+void IrcMessage::SplitPrefix() {
+  const qsizetype at = prefix_.indexOf('@');
+  const qsizetype bang = prefix_.indexOf('!');
+  const bool hasUser = bang >= 0 && (at < 0 || bang < at);
+  const qsizetype nickEnd = hasUser ? bang : at;
+  if (nickEnd < 0) {
+    nick_ = prefix_;
+    return;
+  }
+  nick_ = prefix_.first(nickEnd);
+  if (at >= 0) host_ = prefix_.sliced(at + 1);
+  if (hasUser) user_ = at < 0 ? prefix_.sliced(bang + 1) : prefix_.sliced(bang + 1, at - bang - 1);
 }
 
 }  // namespace irc

@@ -16,11 +16,11 @@ int Length(QByteArrayView value) { return std::clamp(value.toByteArray().toInt()
 bool IrcServerInfo::Read(const IrcMessage& isupport) {
   const CaseMapping before = caseMapping_;
   // "005 me TOKEN TOKEN=value ... :are supported by this server"
-  for (std::size_t i = 1; i + 1 < isupport.params.size(); ++i) {
-    const QByteArray& token = isupport.params[i];
+  for (std::size_t i = 1; i + 1 < isupport.params().size(); ++i) {
+    const QByteArrayView token = isupport.params()[i];
     const qsizetype equals = token.indexOf('=');
-    const QByteArray key = equals < 0 ? token : token.left(equals);
-    const QByteArray value = equals < 0 ? QByteArray() : token.mid(equals + 1);
+    const QByteArrayView key = equals < 0 ? token : token.first(equals);
+    const QByteArrayView value = equals < 0 ? QByteArrayView() : token.sliced(equals + 1);
     if (key == "NICKLEN") {
       nickLength_ = Length(value);
     } else if (key == "CHANNELLEN") {
@@ -30,7 +30,7 @@ bool IrcServerInfo::Read(const IrcMessage& isupport) {
     } else if (key == "PREFIX") {
       // "(ov)@+": the signs follow the modes.
       const qsizetype close = value.indexOf(')');
-      if (close >= 0) statusSigns_ = QString::fromLatin1(value.mid(close + 1));
+      if (close >= 0) statusSigns_ = QString::fromLatin1(value.sliced(close + 1));
     } else if (key == "CASEMAPPING") {
       if (value == "ascii") caseMapping_ = CaseMapping::Ascii;
       else if (value == "strict-rfc1459") caseMapping_ = CaseMapping::StrictRfc1459;

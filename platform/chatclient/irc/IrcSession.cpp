@@ -64,9 +64,9 @@ void IrcSession::Receive(const IrcMessage& message, Time now) {
   if (!connected_ || lost_) return;
   heardAt_ = now;
   pingSentAt_.reset();
-  if (const Handler* handler = Find(message.command)) {
+  if (const Handler* handler = Find(message.command())) {
     (this->**handler)(message, now);
-  } else if (message.command.size() == 3 && (message.command[0] == '4' || message.command[0] == '5')) {
+  } else if (message.command().size() == 3 && (message.command()[0] == '4' || message.command()[0] == '5')) {
     OnOtherError(message, now);
   }
   tracker_.ReportMembers(now, out_.events);

@@ -88,7 +88,7 @@ class IrcSession {
 
  private:
   using Handler = void (IrcSession::*)(const IrcMessage&, Time);
-  static const Handler* Find(const QByteArray& command);
+  static const Handler* Find(QByteArrayView command);
 
   // Output.
   void Write(const QByteArray& line);

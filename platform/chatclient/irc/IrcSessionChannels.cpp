@@ -107,7 +107,7 @@ void IrcSession::OnChannelLine(const IrcMessage& m, Time now) {
     case Own::Kind::Kicked: {
       own.channel->rejoinAt = now + options_.rejoinAfterKick;
       const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options_.rejoinAfterKick).count();
-      return Notice(DecodeIrcText(m.nick) + " put you out of " + own.channel->room + " (" + DecodeIrcText(m.Param(2)) + "); back in " +
+      return Notice(DecodeIrcText(m.nick()) + " put you out of " + own.channel->room + " (" + DecodeIrcText(m.Param(2)) + "); back in " +
                     QString::number(seconds) + " s");
     }
     case Own::Kind::Renamed:
@@ -121,9 +121,9 @@ void IrcSession::OnOwnJoin(const IrcMessage& m, IrcChannel* channel, const QStri
   if (!channel && partWhenJoined_.remove(server().Fold(name))) return Write("PART " + m.Param(0));
   // A channel we never asked for, or one we are in already.
   if (!channel || channel->state == IrcChannel::State::Joined) return;
-  user_ = m.user;
-  host_ = m.host;
-  tracker_.Enter(*channel, name, DecodeIrcText(m.nick));
+  user_ = m.user().toByteArray();
+  host_ = m.host().toByteArray();
+  tracker_.Enter(*channel, name, DecodeIrcText(m.nick()));
   channel->joinedAt = now;
   channel->joinedServerTime = IrcHistory::Stamp(m);
   Emit({IrcEvent::Kind::Joined, channel->room, {}, {}, {}, true});

@@ -1,5 +1,7 @@
 #include <unordered_map>
 
+#include <QHashFunctions>
+
 #include "platform/chatclient/irc/IrcSession.h"
 #include "platform/chatclient/irc/IrcWire.h"
 
@@ -9,8 +11,16 @@ namespace irc {
 // (the welcome's other numerics, the message of the day, modes, topics)
 // changes nothing; errors not listed are shown (OnOtherError). The
 // refusals of a JOIN are IsJoinRefusal's.
-const IrcSession::Handler* IrcSession::Find(const QByteArray& command) {
-  static const std::unordered_map<QByteArray, Handler> kHandlers = {
+namespace {
+
+struct CommandHash {
+  std::size_t operator()(QByteArrayView command) const { return qHash(command); }
+};
+
+}  // namespace
+
+const IrcSession::Handler* IrcSession::Find(QByteArrayView command) {
+  static const std::unordered_map<QByteArrayView, Handler, CommandHash> kHandlers = {
       {"PING", &IrcSession::OnPing},
       {"ERROR", &IrcSession::OnError},
       {"CAP", &IrcSession::OnSignOnLine},

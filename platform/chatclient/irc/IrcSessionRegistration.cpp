@@ -59,7 +59,7 @@ void IrcSession::ChangeNick(const QString& screenName) {
 void IrcSession::OnNickRefused(const IrcMessage& m, Time now) {
   if (registered_) {
     // "437 me #channel :unavailable": a channel that cannot be joined now.
-    if (m.command == "437" && server().IsChannel(DecodeIrcText(m.Param(1)))) return OnJoinRefused(m, now);
+    if (m.command() == "437" && server().IsChannel(DecodeIrcText(m.Param(1)))) return OnJoinRefused(m, now);
     // The answer to the owner's /nick, if he asked; otherwise nothing was asked.
     if (std::exchange(nickAsked_, false)) Notice("The nick " + DecodeIrcText(m.Param(1)) + " is refused: " + LastText(m));
     return;
@@ -67,7 +67,7 @@ void IrcSession::OnNickRefused(const IrcMessage& m, Time now) {
   constexpr int kNickTries = 5;
   if (++nickTries_ > kNickTries) return Lose("every screen name tried is refused", true);
   const QByteArray next = NextNick(NickFromScreenName(screenName_), nickTries_, server().nickLength());
-  if (m.command == "432") {
+  if (m.command() == "432") {
     Notice("The server takes the screen name " + DecodeIrcText(nick_) + " for an erroneous nick (" + LastText(m) + "); trying " +
            DecodeIrcText(next));
   } else {

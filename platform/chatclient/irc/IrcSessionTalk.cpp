@@ -13,9 +13,9 @@ namespace {
 
 // A sender that is a person: "nick!user@host", the nick (as decoded) one name.
 bool FromPerson(const IrcMessage& m, QStringView nick, const IrcServerInfo& server) {
-  return !nick.isEmpty() && m.prefix.contains('!') && !nick.contains(u',') && !server.IsChannel(nick);
+  return !nick.isEmpty() && m.prefix().contains('!') && !nick.contains(u',') && !server.IsChannel(nick);
 }
-bool FromPerson(const IrcMessage& m, const IrcServerInfo& server) { return FromPerson(m, DecodeIrcText(m.nick), server); }
+bool FromPerson(const IrcMessage& m, const IrcServerInfo& server) { return FromPerson(m, DecodeIrcText(m.nick()), server); }
 
 constexpr std::chrono::seconds kCtcpEvery{1};
 
@@ -29,17 +29,17 @@ void IrcSession::OnError(const IrcMessage& m, Time) { Notice("The server says: "
 void IrcSession::OnBatch(const IrcMessage& m, Time) { history_.Batch(m); }
 
 void IrcSession::OnOtherError(const IrcMessage& m, Time) {
-  if (registered_ && m.params.size() >= 2) Notice(LastText(m));
+  if (registered_ && m.params().size() >= 2) Notice(LastText(m));
 }
 
 void IrcSession::OnPrivmsg(const IrcMessage& m, Time now) {
-  if (m.params.size() < 2) return;
+  if (m.params().size() < 2) return;
   // Every line of a busy room comes here: each piece is decoded once, and
   // nothing is made that the line does not need.
-  QString nick = DecodeIrcText(m.nick);
+  QString nick = DecodeIrcText(m.nick());
   if (!FromPerson(m, nick, server())) return;
-  const QString target = DecodeIrcText(m.params[0]);
-  PrivmsgText said = ClassifyPrivmsg(DecodeIrcText(m.params[1]));
+  const QString target = DecodeIrcText(m.params()[0]);
+  PrivmsgText said = ClassifyPrivmsg(DecodeIrcText(m.params()[1]));
   if (IsOwn(target)) {
     if (said.kind == PrivmsgText::Kind::Ctcp) return AnswerCtcp(m, said.command, said.text, now);
     const QString text = StripIrcFormatting(said.text);
@@ -77,11 +77,11 @@ void IrcSession::OnNotice(const IrcMessage& m, Time) {
   if (FromPerson(m, server()) && server().IsChannel(target)) {
     IrcChannel* channel = channels().Find(target);
     if (channel && channel->state == IrcChannel::State::Joined)
-      Emit({IrcEvent::Kind::RoomNotice, channel->room, DecodeIrcText(m.nick), "-" + DecodeIrcText(m.nick) + "- " + text, {}, true});
+      Emit({IrcEvent::Kind::RoomNotice, channel->room, DecodeIrcText(m.nick()), "-" + DecodeIrcText(m.nick()) + "- " + text, {}, true});
     return;
   }
   if (!FromPerson(m, server()) || IsOwn(target) || target == u"*" || target == u"AUTH")
-    Notice(FromPerson(m, server()) ? "-" + DecodeIrcText(m.nick) + "- " + text : text);
+    Notice(FromPerson(m, server()) ? "-" + DecodeIrcText(m.nick()) + "- " + text : text);
 }
 
 void IrcSession::AnswerCtcp(const IrcMessage& m, const QString& command, const QString& argument, Time now) {
@@ -101,7 +101,7 @@ void IrcSession::AnswerCtcp(const IrcMessage& m, const QString& command, const Q
     return;
   }
   ctcpAnsweredAt_ = now;
-  Write("NOTICE " + m.nick + " :\x01" + answer + "\x01");
+  Write("NOTICE " + m.nick().toByteArray() + " :\x01" + answer + "\x01");
 }
 
 }  // namespace irc

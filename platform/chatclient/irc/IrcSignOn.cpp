@@ -40,7 +40,7 @@ bool IrcSignOn::Start(Time now, bool negotiate, std::vector<QByteArray>& lines) 
 }
 
 IrcSignOn::Step IrcSignOn::Read(const IrcMessage& m, std::vector<QByteArray>& lines) {
-  const QByteArray& command = m.command;
+  const QByteArrayView command = m.command();
   if (command == "001") {
     // Signed on: with an account, only once SASL has said yes.
     if (sasl() && state_ != State::Done && !signedOn_) return Failed("SASL sign-in failed: the server signed us on without SASL");
@@ -63,7 +63,7 @@ IrcSignOn::Step IrcSignOn::OnCap(const IrcMessage& m, std::vector<QByteArray>& l
   const QByteArray what = m.Param(1);
   if (what == "LS" && state_ == State::Listing) {
     // "CAP * LS * :part" goes on in another line; "CAP * LS :last" ends the list.
-    const bool more = m.Param(2) == "*" && m.params.size() > 3;
+    const bool more = m.Param(2) == "*" && m.params().size() > 3;
     if (offered_.size() < kLongestCapList) offered_ += ' ' + (more ? m.Param(3) : m.Param(2));
     if (more) return Taken();
     offered_ = offered_.trimmed();
@@ -107,7 +107,7 @@ IrcSignOn::Step IrcSignOn::Settled(std::vector<QByteArray>& lines) {
 
 IrcSignOn::Step IrcSignOn::OnSasl(const IrcMessage& m, std::vector<QByteArray>& lines) {
   if (state_ != State::Authenticating) return {};  // never asked for
-  const QByteArray& code = m.command;
+  const QByteArrayView code = m.command();
   if (code == "AUTHENTICATE") {
     if (m.Param(0) != "+") return Failed("SASL sign-in failed: the server's AUTHENTICATE reply makes no sense");
     for (QByteArray& line : SaslPlainLines(options_.saslAccount, options_.saslPassword)) lines.push_back(std::move(line));

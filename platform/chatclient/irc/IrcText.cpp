@@ -45,7 +45,7 @@ QString DecodeIrcText(QByteArrayView bytes) {
 }
 
 QString LastText(const IrcMessage& message) {
-  return DecodeIrcText(message.params.empty() ? QByteArray() : message.params.back());
+  return message.params().empty() ? QString() : DecodeIrcText(message.params().back());
 }
 
 QString StripIrcFormatting(QStringView text) {

@@ -17,7 +17,7 @@ namespace {
 constexpr std::size_t kMostWaiting = 1000;
 
 QString Text(QByteArrayView bytes) { return DecodeIrcText(bytes); }
-QByteArray Last(const IrcMessage& m) { return m.params.empty() ? QByteArray() : m.params.back(); }
+QByteArray Last(const IrcMessage& m) { return m.params().empty() ? QByteArray() : m.params().back().toByteArray(); }
 
 // Capabilities in as many lines behind `head` as keep each within 512 bytes
 // with its line end, as a server sends a long CAP NEW; one that cannot fit a
@@ -92,7 +92,7 @@ void ProxySession::FromClient(const QByteArray& line, Clock::time_point now) {
     case State::BeforePassword:
     case State::Connecting: {
       const std::optional<IrcMessage> message = IrcMessage::Parse(line);
-      if (state_ == State::BeforePassword || (localCap_ && !registered_ && message && message->command == "CAP"))
+      if (state_ == State::BeforePassword || (localCap_ && !registered_ && message && message->command() == "CAP"))
         return BeforePassword(line, message ? &*message : nullptr);
       // Past the password, and the network not there yet: kept in order, up to a bound.
       if (waiting_.size() >= kMostWaiting) return RefuseClient("too much before the network answered");
@@ -145,12 +145,12 @@ void ProxySession::FromUpstream(const QByteArray& line, Clock::time_point now) {
   if (kept) return;
   out_.toClient.push_back(line);
   for (QByteArray& line : after) out_.toClient.push_back(std::move(line));
-  if (message && message->command == "001") TellHeldNotices();
+  if (message && message->command() == "001") TellHeldNotices();
   Flush(now);
 }
 
 bool ProxySession::ReadFromUpstream(const IrcMessage& m, std::vector<QByteArray>* after, Clock::time_point now) {
-  const QByteArray& command = m.command;
+  const QByteArrayView command = m.command();
   if ((command == "001" || signOn_.negotiating()) && UpstreamSignOn(m, now)) return true;
   if (command == "001") {
     if (registered_) return false;
@@ -163,7 +163,7 @@ bool ProxySession::ReadFromUpstream(const IrcMessage& m, std::vector<QByteArray>
       QByteArrayList offered;
       for (const QByteArray& cap : signOn_.offered().split(' '))
         if (!cap.isEmpty() && cap != "sasl" && !cap.startsWith("sasl=") && cap != "cap-notify") offered.push_back(cap);
-      *after = CapLines((m.prefix.isEmpty() ? QByteArray() : ':' + m.prefix + ' ') + "CAP " + nick_ + " NEW :",
+      *after = CapLines((m.prefix().isEmpty() ? QByteArray() : ':' + m.prefix().toByteArray() + ' ') + "CAP " + nick_ + " NEW :",
                         offered);
     }
     return false;
@@ -251,7 +251,7 @@ void ProxySession::RelayFromClient(const QByteArray& line, Clock::time_point now
   // The owner's command is read as it comes, so that Morva's answer need
   // not wait for the lines he sent before it.
   if (line.contains("PRIVMSG")) {
-    if (const std::optional<IrcMessage> message = IrcMessage::Parse(line); message && message->command == "PRIVMSG")
+    if (const std::optional<IrcMessage> message = IrcMessage::Parse(line); message && message->command() == "PRIVMSG")
       OnOwnLine(*message);
   }
   if (relayed_.size() >= kMostWaiting) {
@@ -266,7 +266,7 @@ void ProxySession::RelayFromClient(const QByteArray& line, Clock::time_point now
 
 void ProxySession::OnOwnLine(const IrcMessage& m) {
   const QByteArray target = m.Param(0);
-  if (!server().IsChannel(Text(target)) || m.params.size() < 2) return;
+  if (!server().IsChannel(Text(target)) || m.params().size() < 2) return;
   IrcChannel* channel = Find(Text(target));
   if (!channel || channel->state != IrcChannel::State::Joined) return;
   const PrivmsgText said = ClassifyPrivmsg(Text(m.Param(1)));
@@ -284,23 +284,23 @@ void ProxySession::OpenRoom(const QString& room) {
 
 void ProxySession::OnPrivmsg(const IrcMessage& m) {
   // The owner's own lines were read on the way up; the network's echo of them is not news.
-  if (m.nick.isEmpty() || m.params.size() < 2 || IsOwn(m.nick) || m.prefix.indexOf('!') < 0) return;
+  if (m.nick().isEmpty() || m.params().size() < 2 || IsOwn(m.nick()) || m.prefix().indexOf('!') < 0) return;
   IrcChannel* channel = Find(Text(m.Param(0)));
   if (!channel || channel->state != IrcChannel::State::Joined) return;
   const PrivmsgText said = ClassifyPrivmsg(Text(m.Param(1)));
   if (said.kind == PrivmsgText::Kind::Action)
-    return Emit(IrcEvent::Kind::RoomNotice, channel->room, Text(m.nick), "* " + Text(m.nick) + " " + said.text);
+    return Emit(IrcEvent::Kind::RoomNotice, channel->room, Text(m.nick()), "* " + Text(m.nick()) + " " + said.text);
   if (said.kind != PrivmsgText::Kind::Plain) return;
-  Emit(IrcEvent::Kind::Line, channel->room, Text(m.nick), said.text);
+  Emit(IrcEvent::Kind::Line, channel->room, Text(m.nick()), said.text);
 }
 
 void ProxySession::OnChannelNotice(const IrcMessage& m) {
-  if (m.nick.isEmpty() || m.params.size() < 2 || IsOwn(m.nick) || m.prefix.indexOf('!') < 0) return;
+  if (m.nick().isEmpty() || m.params().size() < 2 || IsOwn(m.nick()) || m.prefix().indexOf('!') < 0) return;
   IrcChannel* channel = Find(Text(m.Param(0)));
   if (!channel || channel->state != IrcChannel::State::Joined) return;
   QString text = StripIrcFormatting(Text(m.Param(1)));
   text.remove(QChar(u'\x01'));
-  Emit(IrcEvent::Kind::RoomNotice, channel->room, Text(m.nick), "-" + Text(m.nick) + "- " + text);
+  Emit(IrcEvent::Kind::RoomNotice, channel->room, Text(m.nick()), "-" + Text(m.nick()) + "- " + text);
 }
 
 // --- What Morva adds --------------------------------------------------------

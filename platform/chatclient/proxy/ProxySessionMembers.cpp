@@ -21,7 +21,7 @@ void ProxySession::OnChannelLine(const IrcMessage& m, Clock::time_point now) {
     case Own::Kind::Kicked:
       // Out of the channel, but its room keeps its name for when he is back.
       own.channel->putOut = true;
-      return Notice(DecodeIrcText(m.nick) + " put you out of " + own.channel->room + " (" + DecodeIrcText(m.Param(2)) +
+      return Notice(DecodeIrcText(m.nick()) + " put you out of " + own.channel->room + " (" + DecodeIrcText(m.Param(2)) +
                     "); Morva says nothing there until your client joins it again");
     case Own::Kind::Renamed:
       nick_ = own.name.toUtf8();
@@ -31,8 +31,8 @@ void ProxySession::OnChannelLine(const IrcMessage& m, Clock::time_point now) {
 }
 
 void ProxySession::OnOwnJoin(const IrcMessage& m, IrcChannel* known, const QString& name) {
-  user_ = m.user;
-  host_ = m.host;
+  user_ = m.user().toByteArray();
+  host_ = m.host().toByteArray();
   const IrcServerInfo& server = tracker_.server();
   // Back in a room after a kick or a part, it keeps the name it had: the
   // open room stays "music" and never turns into "#music".
@@ -42,7 +42,7 @@ void ProxySession::OnOwnJoin(const IrcMessage& m, IrcChannel* known, const QStri
                            : name;
   IrcChannel& channel = known ? *known : channels().Add(room, name);
   const bool asked = channel.state == IrcChannel::State::Asked;  // by Morva (.pr)
-  tracker_.Enter(channel, name, DecodeIrcText(m.nick));
+  tracker_.Enter(channel, name, DecodeIrcText(m.nick()));
   channel.membersChanged = false;  // its NAMES follows
   const bool loads = openRoom_.isEmpty() && (options_.loadRoom.isEmpty() ||
                                              server.Fold(ChannelFromRoom(options_.loadRoom)) == server.Fold(name));

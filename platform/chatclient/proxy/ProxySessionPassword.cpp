@@ -62,7 +62,7 @@ void ProxySession::BeforePassword(const QByteArray& line, const IrcMessage* m) {
   // few replies, never as many as he sends lines.
   if (!passwordGiven_ && ++linesBeforePassword_ > options_.linesBeforePassword)
     return RefuseClient("give the password first");
-  const QByteArray command = m ? m->command.toUpper() : QByteArray();
+  const QByteArrayView command = m ? m->command() : QByteArrayView();
   if (command == "CAP") return LocalCap(*m);
   if (command == "AUTHENTICATE") return LocalAuthenticate(*m);
   if (command == "PASS") return CheckPassword(m->Param(0));

@@ -15,7 +15,7 @@ int Remaining(const QDeadlineTimer& deadline) {
 bool SameName(const QByteArray& a, const QByteArray& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 // Replies by which a server refuses a JOIN, the channel as second parameter.
-bool IsJoinRefusal(const QByteArray& command) {
+bool IsJoinRefusal(QByteArrayView command) {
   static constexpr const char* kRefusals[] = {"403", "405", "437", "471", "473", "474", "475", "476", "477"};
   return std::any_of(std::begin(kRefusals), std::end(kRefusals), [&](const char* c) { return command == c; });
 }
@@ -51,11 +51,11 @@ bool IrcPeer::Connect(const QString& host, quint16 port, const QByteArray& nick,
   SendRaw("USER " + nick + " 0 * :Morva MP3 test peer");
   const auto reply = WaitForLine(
       [](const QByteArray& line) {
-        const QByteArray command = Parse(line).command;
+        const QByteArray command = Parse(line).command().toByteArray();
         return command == "001" || command == "432" || command == "433" || command == "436" || command == "ERROR";
       },
       Remaining(deadline));
-  if (!reply || Parse(*reply).command != "001") {
+  if (!reply || Parse(*reply).command() != "001") {
     if (reply) Fail("registration refused: " + QString::fromUtf8(*reply));
     return false;
   }
@@ -67,10 +67,10 @@ bool IrcPeer::Join(const QByteArray& channel, int limitMs) {
   const auto reply = WaitForLine(
       [&](const QByteArray& line) {
         const irc::IrcMessage message = Parse(line);
-        return (message.command == "366" || IsJoinRefusal(message.command)) && SameName(message.Param(1), channel);
+        return (message.command() == "366" || IsJoinRefusal(message.command())) && SameName(message.Param(1), channel);
       },
       limitMs);
-  if (!reply || Parse(*reply).command != "366") {
+  if (!reply || Parse(*reply).command() != "366") {
     if (reply) Fail("join refused: " + QString::fromUtf8(*reply));
     return false;
   }
@@ -131,7 +131,7 @@ void IrcPeer::ReadLines() {
     if (line.endsWith('\r')) line.chop(1);
     received_.append(line);
     const irc::IrcMessage message = Parse(line);
-    if (message.command == "PING") SendRaw("PONG :" + message.Param(0));
+    if (message.command() == "PING") SendRaw("PONG :" + message.Param(0));
   }
 }
 

@@ -55,11 +55,13 @@ TEST(IrcMessage, ParsesLinesAndRefusesMalformedOnes) {
     const auto message = IrcMessage::Parse(Bytes(c.line));
     ASSERT_EQ(message.has_value(), c.parses);
     if (!message) continue;
-    EXPECT_EQ(message->nick, c.nick);
-    EXPECT_EQ(message->user, c.user);
-    EXPECT_EQ(message->host, c.host);
-    EXPECT_EQ(message->command, c.command);
-    EXPECT_EQ(message->params, c.params);
+    EXPECT_EQ(message->nick(), c.nick);
+    EXPECT_EQ(message->user(), c.user);
+    EXPECT_EQ(message->host(), c.host);
+    EXPECT_EQ(message->command(), c.command);
+    std::vector<QByteArray> params;
+    for (const QByteArrayView param : message->params()) params.push_back(param.toByteArray());
+    EXPECT_EQ(params, c.params);
     EXPECT_EQ(message->Param(c.params.size()), QByteArray());
   }
 }
