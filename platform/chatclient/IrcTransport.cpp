@@ -131,12 +131,15 @@ bool IrcTransport::ChangeName(const QString& name) {
 }
 
 void IrcTransport::Drain() {
-  irc::IrcOutput out = session_.Take();
+  irc::IrcOutput out = session_.Take(std::move(spare_));
   for (const QByteArray& line : out.lines) connection_.WriteLine(line);
   for (const irc::IrcEvent& event : out.events) {
     if (event.kind == irc::IrcEvent::Kind::SignedOn) signedOn_ = true;
     if (!EmitIrcEvent(*this, event)) return OnLost(event.text, event.retry);
   }
+  out.lines.clear();
+  out.events.clear();
+  spare_ = std::move(out);
   const auto next = session_.NextDeadline();
   if (!next) {
     deadline_.stop();

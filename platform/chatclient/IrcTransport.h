@@ -86,6 +86,8 @@ class IrcTransport : public ChatTransport {
 
   IrcOptions options_;
   irc::IrcSession session_;
+  // What Drain took last, handed back to the session for its next output.
+  irc::IrcOutput spare_;
   irc::IrcConnection connection_;
   QTimer deadline_;
   // When deadline_ fires: the session's next deadline, or one before it.

@@ -33,7 +33,8 @@ class IrcLineReader {
   qsizetype linesTooLong() const { return linesTooLong_; }
 
  private:
-  void Finish(std::vector<QByteArray>& lines);
+  // A complete line without its LF: kept unless empty, too long or holding NUL.
+  void Keep(QByteArrayView line, std::vector<QByteArray>& lines);
 
   QByteArray pending_;
   bool skipping_ = false;  // in a line too long to keep, until its LF

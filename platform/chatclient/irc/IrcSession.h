@@ -82,6 +82,13 @@ class IrcSession {
   std::vector<QByteArray> Farewell();
 
   IrcOutput Take() { return std::exchange(out_, {}); }
+  // The same, with `spare` (emptied) in its place: a caller that hands back
+  // what it took spares a busy room an allocation for every line.
+  IrcOutput Take(IrcOutput spare) {
+    spare.lines.clear();
+    spare.events.clear();
+    return std::exchange(out_, std::move(spare));
+  }
   std::optional<Time> NextDeadline() const;
   bool signedOn() const { return registered_; }
   QString NetworkName(const QString& room) const;

@@ -38,7 +38,8 @@ void IrcSession::OnPrivmsg(const IrcMessage& m, Time now) {
   // nothing is made that the line does not need.
   QString nick = DecodeIrcText(m.nick());
   if (!FromPerson(m, nick, server())) return;
-  const QString target = DecodeIrcText(m.params()[0]);
+  const DecodedName decodedTarget(m.params()[0]);
+  const QStringView target = decodedTarget.view();
   PrivmsgText said = ClassifyPrivmsg(DecodeIrcText(m.params()[1]));
   if (IsOwn(target)) {
     if (said.kind == PrivmsgText::Kind::Ctcp) return AnswerCtcp(m, said.command, said.text, now);

@@ -44,6 +44,18 @@ QString DecodeIrcText(QByteArrayView bytes) {
   return IsValidUtf8(bytes) ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
 }
 
+DecodedName::DecodedName(QByteArrayView bytes) {
+  const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
+  if (!ascii || bytes.size() > ascii_.capacity()) {
+    decoded_ = DecodeIrcText(bytes);
+    view_ = decoded_;
+    return;
+  }
+  ascii_.resize(bytes.size());
+  std::copy(bytes.begin(), bytes.end(), ascii_.begin());
+  view_ = QStringView(ascii_.data(), ascii_.size());
+}
+
 QString LastText(const IrcMessage& message) {
   return message.params().empty() ? QString() : DecodeIrcText(message.params().back());
 }

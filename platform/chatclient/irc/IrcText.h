@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QVarLengthArray>
 
 namespace irc {
 
@@ -15,6 +16,23 @@ bool IsValidUtf8(QByteArrayView bytes);
 // UTF-8 are read as Latin-1 instead, the whole piece at once, as common
 // clients do for the older clients that still send Latin-1.
 QString DecodeIrcText(QByteArrayView bytes);
+
+// Bytes decoded as DecodeIrcText does, for a name that is looked at and not
+// kept (a channel to find, a nick to compare): a short ASCII one is widened
+// on the stack, without an allocation.
+class DecodedName {
+ public:
+  explicit DecodedName(QByteArrayView bytes);
+  DecodedName(const DecodedName&) = delete;
+  DecodedName& operator=(const DecodedName&) = delete;
+
+  QStringView view() const { return view_; }
+
+ private:
+  QVarLengthArray<char16_t, 64> ascii_;
+  QString decoded_;
+  QStringView view_;
+};
 
 // The message's last parameter (most often the trailing one), decoded; empty
 // when it has none.
