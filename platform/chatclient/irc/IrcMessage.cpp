@@ -145,8 +145,12 @@ bool IrcMessage::Split() {
 }
 
 void IrcMessage::SplitPrefix() {
-  const qsizetype at = prefix_.indexOf('@');
-  const qsizetype bang = prefix_.indexOf('!');
+  // The first '!' and the first '@', in one look at a short word.
+  qsizetype at = -1, bang = -1;
+  for (qsizetype i = 0; i < prefix_.size(); ++i) {
+    if (prefix_[i] == '!' && bang < 0) bang = i;
+    if (prefix_[i] == '@' && at < 0) at = i;
+  }
   const bool hasUser = bang >= 0 && (at < 0 || bang < at);
   const qsizetype nickEnd = hasUser ? bang : at;
   if (nickEnd < 0) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,30 @@ TEST(IrcMessage, ParsesLinesAndRefusesMalformedOnes) {
   }
 }
 
+// The parts are views into the message's own line: they stay right whatever
+// becomes of the bytes the line came from, and of the message first parsed.
+TEST(IrcMessage, PartsOutliveTheBytesTheyCameFrom) {
+  std::optional<IrcMessage> copy;
+  {
+    QByteArray line = ":Ann!ann@host privmsg #Lobby :hello there";
+    const std::optional<IrcMessage> parsed = IrcMessage::Parse(line);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(line, ":Ann!ann@host privmsg #Lobby :hello there");  // upper case only in the message
+    copy = parsed;
+    line.fill('x');
+  }
+  char raw[] = "PING :raw";
+  const std::optional<IrcMessage> fromRaw = IrcMessage::Parse(QByteArray::fromRawData(raw, sizeof raw - 1));
+  raw[6] = '?';
+  ASSERT_TRUE(copy && fromRaw);
+  EXPECT_EQ(copy->nick(), "Ann");
+  EXPECT_EQ(copy->host(), "host");
+  EXPECT_EQ(copy->command(), "PRIVMSG");
+  EXPECT_EQ(copy->Param(0), "#Lobby");
+  EXPECT_EQ(copy->params().back(), "hello there");
+  EXPECT_EQ(fromRaw->Param(0), "raw");
+}
+
 TEST(IrcLineReader, CutsChunksIntoBoundedLines) {
   const qsizetype max = IrcLineReader::kMaxLineBytes;
   struct Case {
@@ -79,6 +104,8 @@ TEST(IrcLineReader, CutsChunksIntoBoundedLines) {
       {"CR LF, bare LF, empty lines", "PING :a\r\nPRIVMSG #x :b\n\r\n\nPONG c\r\nrest", 1,
        {"PING :a", "PRIVMSG #x :b", "PONG c"}},
       {"odd chunks", "PING :a\r\nPRIVMSG #x :b\n\r\n\nPONG c\r\nrest", 3,
+       {"PING :a", "PRIVMSG #x :b", "PONG c"}},
+      {"all in one chunk", "PING :a\r\nPRIVMSG #x :b\n\r\n\nPONG c\r\nrest", 64,
        {"PING :a", "PRIVMSG #x :b", "PONG c"}},
       {"NUL discards its line", QByteArray("A x\r\nB \0y\r\nC z\r\n", 17), 5, {"A x", "C z"}},
       {"longest line kept", "P " + QByteArray(max - 2, 'x') + "\r\nQ\n", 1000,

@@ -46,6 +46,7 @@ void Play(const std::vector<Row>& rows, bool inLobby) {
 }
 
 const std::string kLong600(600, 'r');
+const std::string kLong70(70, 'l');
 
 TEST(IrcSession, RegistersWithCapabilitiesNickRetriesAndSasl) {
   Play({
@@ -149,6 +150,10 @@ TEST(IrcSession, TalkActionsNoticesAndCtcp) {
         "< :Ann!a@h NOTICE #Lobby :hi all", "< :Ann!a@h PRIVMSG Joe :psst", "< :irc.test NOTICE Joe :server says"},
        {"= line Lobby Ann: \x02.stop\x02 please", "= room Lobby: * Ann dances", "= room Lobby: -Ann- hi all",
         "= notice Ann (to you only): psst", "= notice server says"}},
+      {"a line finds its channel by a UTF-8 name, and by one longer than a nick",
+       {"< :s 005 Joe CHANNELLEN=100 :ok", "join caf\xc3\xa9", "< :Joe!u@h JOIN #caf\xc3\xa9", "join " + kLong70,
+        "< :Joe!u@h JOIN #" + kLong70, "< :Ann!a@h PRIVMSG #CAF\xc3\xa9 :one", "< :Ann!a@h PRIVMSG #" + kLong70 + " :two"},
+       {"= line caf\xc3\xa9 Ann: one", "= line " + kLong70 + " Ann: two"}},
       {"the owner's nick in any case is his, a nick one letter longer is not",
        {"< :Ann!a@h PRIVMSG jOE :one", "< :Ann!a@h PRIVMSG Joey :two"}, {"= notice Ann (to you only): one"},
        {"two"}},
