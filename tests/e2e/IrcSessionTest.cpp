@@ -19,6 +19,8 @@
 
 namespace {
 
+using e2e::kBullet;
+
 const QByteArray kRed = "\x03" "04";
 
 // The text of the next PRIVMSG to the channel that the member receives.
