@@ -220,7 +220,7 @@ void IrcProxyTransport::Promote(std::unique_ptr<Newcomer> newcomer) {
     undecided_ = 0;
     relay_ = std::make_unique<irc::ProxyRelay>(
         fd, std::move(newcomer->reader),
-        [this](const QByteArray& line, bool attached) {
+        [this](QByteArrayView line, bool attached) {
           std::lock_guard relayLock(sessionMutex_);
           if (attached && undecided_ == 0 && session_.RelayAtOnce(line, Clock::now())) return true;
           ++undecided_;

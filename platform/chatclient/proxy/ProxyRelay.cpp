@@ -5,7 +5,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <utility>
 
@@ -13,6 +15,12 @@
 
 namespace irc {
 namespace {
+
+// Lines that already went up reach the proxy's thread this much later, so
+// that its work on them (the room window, the commands) does not take the
+// processor from the network and the room while the line is on its way.
+// Anything that needs the proxy's decision is handed over at once.
+constexpr auto kTellRelayedAfter = std::chrono::milliseconds(2);
 
 bool Retry(ssize_t result) { return result < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR); }
 
@@ -157,9 +165,18 @@ void ProxyRelay::Run() {
     pollfd fds[3] = {{wakeFd_, POLLIN, 0},
                      {clientEvents != 0 ? clientFd_ : -1, clientEvents, 0},
                      {upstreamFd, POLLOUT, 0}};
-    if (::poll(fds, 3, -1) < 0) {
+    int wait = -1;
+    if (tellAt_) {
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(*tellAt_ - std::chrono::steady_clock::now());
+      wait = static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+    }
+    if (::poll(fds, 3, wait) < 0) {
       if (errno == EINTR) continue;
       return Hand({}, true);
+    }
+    if (tellAt_ && std::chrono::steady_clock::now() >= *tellAt_) {
+      FeedDeferred();
+      TellNow();
     }
     if (fds[0].revents & POLLIN) {
       std::uint64_t count = 0;
@@ -172,31 +189,77 @@ void ProxyRelay::Run() {
 }
 
 void ProxyRelay::ReadClient() {
-  char buffer[16384];
-  const ssize_t got = ::read(clientFd_, buffer, sizeof buffer);
+  FeedDeferred();
+  const ssize_t got = ::read(clientFd_, buffer_, sizeof buffer_);
   if (Retry(got)) return;
   if (got <= 0) return Hand({}, true);
-  const qsizetype tooLong = reader_.linesTooLong();
-  std::vector<QByteArray> read = reader_.Feed(QByteArrayView(buffer, got));
+  const QByteArrayView chunk(buffer_, got);
   bool attached = false;
   {
     std::lock_guard lock(upstream_.mutex);
     attached = upstream_.fd >= 0 && !upstream_.failed;
   }
+  // The first whole lines the session lets go up leave from the buffer
+  // itself, in one write, before anything is copied: the owner's line is
+  // on its way with as little work before it as can be. A line that is not
+  // plainly one (empty, without CR LF, holding a NUL or a CR) waits for the
+  // reader below.
+  std::size_t sentAtOnce = 0;
+  bool refused = false;
+  qsizetype end = 0;
+  if (attached && !reader_.midLine()) {
+    for (qsizetype lf = chunk.indexOf('\n'); lf >= 0; lf = chunk.indexOf('\n', end)) {
+      const QByteArrayView line = chunk.sliced(end, lf - end);
+      if (line.size() < 2 || !line.endsWith('\r') || line.size() - 1 > IrcLineReader::kMaxLineBytes) break;
+      const QByteArrayView text = line.chopped(1);
+      if (text.contains('\0') || text.contains('\r')) break;
+      if (!decide_(text, true)) {
+        refused = true;
+        break;
+      }
+      ++sentAtOnce;
+      end = lf + 1;
+    }
+    // The loop polls for what the socket did not take on its next turn.
+    if (end > 0) upstream_.Write(chunk.first(end));
+  }
+  // Every whole line went up: the rest of the work waits for the loop's
+  // next turn, with the telling, so that nothing here holds the processor
+  // while the line is on its way through the network and the room.
+  if (sentAtOnce > 0 && !refused && chunk.indexOf('\n', end) < 0) {
+    deferred_ = got;
+    deferredSent_ = sentAtOnce;
+    if (!tellAt_) tellAt_ = std::chrono::steady_clock::now() + kTellRelayedAfter;
+    return;
+  }
+  Feed(chunk, sentAtOnce, refused, attached);
+}
+
+void ProxyRelay::FeedDeferred() {
+  if (deferred_ == 0) return;
+  Feed(QByteArrayView(buffer_, std::exchange(deferred_, 0)), deferredSent_, false, true);
+}
+
+void ProxyRelay::Feed(QByteArrayView chunk, std::size_t sentAtOnce, bool refused, bool attached) {
+  const qsizetype tooLong = reader_.linesTooLong();
+  std::vector<QByteArray> read = reader_.Feed(chunk);
   std::vector<Line> lines;
   lines.reserve(read.size());
-  for (QByteArray& line : read) {
-    const bool now = decide_(line, attached);
-    // The loop polls for what the socket did not take on its next turn.
-    if (now) upstream_.Write(WireSafe(line) + "\r\n");
-    lines.push_back({now ? Kind::Relayed : Kind::Undecided, std::move(line)});
+  for (std::size_t i = 0; i < read.size(); ++i) {
+    bool now = i < sentAtOnce;
+    if (i > sentAtOnce || (i == sentAtOnce && !refused)) {
+      now = decide_(read[i], attached);
+      if (now) upstream_.Write(WireSafe(read[i]) + "\r\n");
+    }
+    lines.push_back({now ? Kind::Relayed : Kind::Undecided, std::move(read[i])});
   }
   for (qsizetype i = tooLong; i < reader_.linesTooLong(); ++i) lines.push_back({Kind::TooLong, {}});
   if (!lines.empty()) Hand(std::move(lines), false);
 }
 
 void ProxyRelay::Hand(std::vector<Line> lines, bool gone) {
-  bool tell = false;
+  const bool urgent =
+      gone || std::any_of(lines.begin(), lines.end(), [](const Line& line) { return line.kind != Kind::Relayed; });
   {
     std::lock_guard lock(mutex_);
     for (Line& line : lines) handed_.lines.push_back(std::move(line));
@@ -204,9 +267,23 @@ void ProxyRelay::Hand(std::vector<Line> lines, bool gone) {
       ended_ = true;
       handed_.gone = true;
     }
-    if ((handed_.gone || !handed_.lines.empty()) && !told_) tell = told_ = true;
+    if (told_) return;
+    if (!urgent && handed_.lines.size() < kMostHanded) {
+      if (!tellAt_) tellAt_ = std::chrono::steady_clock::now() + kTellRelayedAfter;
+      return;
+    }
   }
-  if (tell) tell_();
+  TellNow();
+}
+
+void ProxyRelay::TellNow() {
+  tellAt_.reset();
+  {
+    std::lock_guard lock(mutex_);
+    if (told_ || (!handed_.gone && handed_.lines.empty())) return;
+    told_ = true;
+  }
+  tell_();
 }
 
 }  // namespace irc

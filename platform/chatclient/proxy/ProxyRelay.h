@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
+#include <optional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -50,7 +52,7 @@ class ProxyRelay {
   // Asked on the relay's thread for each line, with whether the network is
   // attached: true when the line goes up now. The relay writes it then, in
   // order; the callee keeps count of the lines it did not let through.
-  using Decide = std::function<bool(const QByteArray& line, bool attached)>;
+  using Decide = std::function<bool(QByteArrayView line, bool attached)>;
   // Called on the relay's thread when news wait that were not told of yet:
   // it posts to the proxy's thread, which calls Take.
   using Tell = std::function<void()>;
@@ -96,11 +98,24 @@ class ProxyRelay {
 
   void Run();
   void ReadClient();
+  // Cuts what was read into lines and hands them over; the first
+  // `sentAtOnce` went up already, and the one after was refused (counted
+  // as undecided by Decide) when `refused`.
+  void Feed(QByteArrayView chunk, std::size_t sentAtOnce, bool refused, bool attached);
+  void FeedDeferred();
   void Hand(std::vector<Line> lines, bool gone);
+  void TellNow();
   void Wake();
 
   int clientFd_;
   IrcLineReader reader_;  // the loop's alone
+  // When the lines that went up are to be told of; the loop's alone.
+  std::optional<std::chrono::steady_clock::time_point> tellAt_;
+  // What was read last; its first bytes, whose whole lines all went up, may
+  // wait here for the loop's next turn to be cut into lines. The loop's alone.
+  char buffer_[16384];
+  qsizetype deferred_ = 0;
+  std::size_t deferredSent_ = 0;
   Decide decide_;
   Tell tell_;
   int wakeFd_ = -1;  // the proxy's thread wakes the loop

@@ -261,7 +261,7 @@ void ProxySession::RelayFromClient(const QByteArray& line, Clock::time_point now
   Flush(now);
 }
 
-bool ProxySession::RelayAtOnce(const QByteArray& line, Clock::time_point now) {
+bool ProxySession::RelayAtOnce(QByteArrayView line, Clock::time_point now) {
   if (state_ != State::Relaying || !registered_ || registrationHeld_) return false;
   if (!relayed_.empty() || queue_.size() > 0 || !queue_.HasRoom(now) || KeptFromNetwork(line)) return false;
   queue_.Spend(now);

@@ -93,7 +93,7 @@ class ProxySession {
   // not one the network never sees. True when it is counted against the
   // pace and the caller writes it at once, then hands it to ReadRelayed;
   // false when it goes through FromClient instead.
-  bool RelayAtOnce(const QByteArray& line, Clock::time_point now);
+  bool RelayAtOnce(QByteArrayView line, Clock::time_point now);
   // What Morva reads of a line of the owner's that went up: his commands.
   void ReadRelayed(const QByteArray& line);
   void UpstreamConnected(Clock::time_point now);
@@ -144,7 +144,7 @@ class ProxySession {
   void OpenWhenReady();
   void RefuseClient(const QString& reason);
   void RelayFromClient(const QByteArray& line, Clock::time_point now);
-  bool KeptFromNetwork(const QByteArray& line) const;
+  bool KeptFromNetwork(QByteArrayView line) const;
   // Whether Morva keeps the network's line to itself.
   // Anything for the client after the line goes into `after`.
   bool ReadFromUpstream(const IrcMessage& message, std::vector<QByteArray>* after, Clock::time_point now);
