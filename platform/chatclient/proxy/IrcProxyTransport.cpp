@@ -43,10 +43,12 @@ int CopyOf(qintptr descriptor) {
   return descriptor < 0 ? -1 : ::fcntl(static_cast<int>(descriptor), F_DUPFD_CLOEXEC, 0);
 }
 
-// What was written leaves first; the socket goes once it is closed, or soon.
-void CloseGently(std::unique_ptr<QTcpSocket> socket, const QObject* listener) {
+// What was written leaves first; the socket goes once it is closed, or soon,
+// or with the listener, whichever comes first.
+void CloseGently(std::unique_ptr<QTcpSocket> socket, QObject* listener) {
   QTcpSocket* leaving = socket.release();
   QObject::disconnect(leaving, nullptr, listener, nullptr);
+  leaving->setParent(listener);
   leaving->disconnectFromHost();
   QObject::connect(leaving, &QTcpSocket::disconnected, leaving, &QObject::deleteLater);
   QTimer::singleShot(2000, leaving, &QObject::deleteLater);
