@@ -74,7 +74,7 @@ fi
 
 if wanted tsan; then
   echo "== the threaded parts under the thread sanitizer"
-  threaded=(morva_mediaplayer_tests cdplayer_tests cdplayer_with_mp3_tests audio_tests chatscanner_tests irc_session_tests collection_tests morva_stream_tests)
+  threaded=(morva_mediaplayer_tests cdplayer_tests cdplayer_with_mp3_tests audio_tests chatscanner_tests irc_session_tests collection_tests morva_stream_tests irc_proxy_transport_tests)
   configure build/tsan -DMORVA_TSAN=ON -DMORVA_SANITIZE=OFF
   cmake --build build/tsan -j"$jobs" --target "${threaded[@]}"
   # Each test program's cases carry its name as their label.

@@ -104,6 +104,15 @@ void IrcConnection::WriteLine(const QByteArray& line) {
   socket_->write(WireSafe(line) + "\r\n");
 }
 
+qintptr IrcConnection::PlainDescriptor() const {
+  if (!socket_ || !open_ || endpoint_.tls) return -1;
+  return socket_->socketDescriptor();
+}
+
+void IrcConnection::WriteRaw(const QByteArray& bytes) {
+  if (socket_ && open_ && !bytes.isEmpty()) socket_->write(bytes);
+}
+
 void IrcConnection::Flush() {
   if (socket_ && open_) socket_->flush();
 }

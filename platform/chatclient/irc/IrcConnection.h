@@ -55,6 +55,12 @@ class IrcConnection : public QObject {
   // Hands what was written to the system now, instead of when the event
   // loop next runs (after whatever the caller does next).
   void Flush();
+  // The socket of an open plain connection, for a writer that puts whole
+  // lines on it while nothing is written here; -1 for TLS or when closed.
+  qintptr PlainDescriptor() const;
+  // Bytes that are already wire lines, with their ends: what such a writer
+  // could not hand to the system, written here once it is done.
+  void WriteRaw(const QByteArray& bytes);
 
  signals:
   void connected();

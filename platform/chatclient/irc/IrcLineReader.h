@@ -27,6 +27,8 @@ class IrcLineReader {
 
   // Bytes held for a line not yet complete (never more than kMaxLineBytes + 1).
   qsizetype pendingBytes() const { return pending_.size(); }
+  // Whether the next byte fed continues a line (kept or skipped).
+  bool midLine() const { return skipping_ || !pending_.isEmpty(); }
   // How many lines were discarded for their length so far, the one being
   // skipped included: a reader that must refuse such a line, not only drop
   // it, learns of it as soon as it goes over.

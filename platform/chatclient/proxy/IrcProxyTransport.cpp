@@ -1,5 +1,11 @@
 #include "platform/chatclient/proxy/IrcProxyTransport.h"
 
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 #include <QTcpServer>
@@ -7,6 +13,7 @@
 
 #include "platform/chatclient/IrcEventSignals.h"
 #include "platform/chatclient/irc/ChannelName.h"
+#include "platform/chatclient/irc/IrcWire.h"
 
 namespace {
 
@@ -17,14 +24,6 @@ using Clock = irc::ProxySession::Clock;
 // cannot keep the owner from being heard.
 constexpr std::size_t kMostNewcomers = 8;
 
-// A socket that is done with: it may be the sender of the signal being handled.
-void Discard(std::unique_ptr<QTcpSocket>& socket) {
-  if (!socket) return;
-  socket->disconnect();
-  socket->abort();
-  socket.release()->deleteLater();
-}
-
 void WriteLines(QTcpSocket& socket, const std::vector<QByteArray>& lines) {
   for (const QByteArray& line : lines) {
     socket.write(line);
@@ -32,10 +31,24 @@ void WriteLines(QTcpSocket& socket, const std::vector<QByteArray>& lines) {
   }
 }
 
-// What was written leaves first; the socket goes once it is closed, or soon.
-void CloseGently(std::unique_ptr<QTcpSocket> socket, const QObject* listener) {
+QByteArray Joined(const std::vector<QByteArray>& lines, bool wireSafe) {
+  QByteArray bytes;
+  for (const QByteArray& line : lines) bytes += (wireSafe ? irc::WireSafe(line) : line) + "\r\n";
+  return bytes;
+}
+
+// A socket of our own for one Qt holds: the same connection, which stays
+// open when Qt closes its own.
+int CopyOf(qintptr descriptor) {
+  return descriptor < 0 ? -1 : ::fcntl(static_cast<int>(descriptor), F_DUPFD_CLOEXEC, 0);
+}
+
+// What was written leaves first; the socket goes once it is closed, or soon,
+// or with the listener, whichever comes first.
+void CloseGently(std::unique_ptr<QTcpSocket> socket, QObject* listener) {
   QTcpSocket* leaving = socket.release();
   QObject::disconnect(leaving, nullptr, listener, nullptr);
+  leaving->setParent(listener);
   leaving->disconnectFromHost();
   QObject::connect(leaving, &QTcpSocket::disconnected, leaving, &QObject::deleteLater);
   QTimer::singleShot(2000, leaving, &QObject::deleteLater);
@@ -49,28 +62,58 @@ IrcProxyTransport::IrcProxyTransport(irc::IrcEndpoint network, irc::ProxySession
       options_(options),
       session_(std::move(options)) {
   timer_.setSingleShot(true);
-  connect(&timer_, &QTimer::timeout, this, [this] {
-    session_.Tick(Clock::now());
-    Apply();
-  });
+  connect(&timer_, &QTimer::timeout, this, [this] { Run([this] { session_.Tick(Clock::now()); }); });
   connect(&upstream_, &irc::IrcConnection::connected, this, [this] {
-    session_.UpstreamConnected(Clock::now());
-    Apply();
+    // A plain connection is written by the relay from now on, the lines
+    // Morva sends as well as the owner's.
+    if (relay_) {
+      if (const int copy = CopyOf(upstream_.PlainDescriptor()); copy >= 0) relay_->AttachUpstream(copy);
+    }
+    Run([this] { session_.UpstreamConnected(Clock::now()); });
   });
   connect(&upstream_, &irc::IrcConnection::lineReceived, this, [this](const QByteArray& line) {
-    session_.FromUpstream(line, Clock::now());
-    Apply();
+    Run([this, &line] { session_.FromUpstream(line, Clock::now()); });
   });
   connect(&upstream_, &irc::IrcConnection::lost, this, [this](const QString& reason) {
     emit notice("Connection to " + network_.host + " lost: " + reason);
-    session_.UpstreamLost(reason);
-    Apply();
+    Run([this, &reason] { session_.UpstreamLost(reason); });
   });
 }
 
 IrcProxyTransport::~IrcProxyTransport() {
   SignOff();
-  Discard(client_);
+  relay_.reset();
+}
+
+bool IrcProxyTransport::IsSignedOn() const {
+  std::lock_guard lock(sessionMutex_);
+  return session_.signedOn();
+}
+
+template <typename Step>
+void IrcProxyTransport::Run(Step step) {
+  irc::ProxySession::Output out;
+  {
+    std::lock_guard lock(sessionMutex_);
+    step();
+    out = TakeOutput();
+  }
+  Apply(std::move(out));
+}
+
+irc::ProxySession::Output IrcProxyTransport::TakeOutput() {
+  irc::ProxySession::Output out = session_.Take();
+  // Relayed lines leave before the chat client hears of them: its room,
+  // scanner and commands run on this thread and would hold them back.
+  if (!upstream_.IsOpen() || out.toUpstream.empty()) return out;
+  if (relay_ && relay_->HasUpstream()) {
+    relay_->WriteUpstream(Joined(out.toUpstream, true));
+  } else {
+    for (const QByteArray& line : out.toUpstream) upstream_.WriteLine(line);
+    upstream_.Flush();
+  }
+  out.toUpstream.clear();
+  return out;
 }
 
 bool IrcProxyTransport::Listen(const QHostAddress& address, quint16 port, QString* error) {
@@ -149,90 +192,141 @@ void IrcProxyTransport::DropNewcomer(QTcpSocket* socket) {
 }
 
 void IrcProxyTransport::Promote(std::unique_ptr<Newcomer> newcomer) {
-  if (client_) {
+  if (relay_) {
     // Also the end of a client that closed just before, not yet seen.
-    client_->write("ERROR :Closing link: another client gave the password and took over\r\n");
-    session_.ClientLeft("Another client took over");
-    Apply();
-    if (client_) CloseGently(std::move(client_), this);
+    relay_->WriteClient("ERROR :Closing link: another client gave the password and took over\r\n");
+    Run([this] { session_.ClientLeft("Another client took over"); });
+    if (relay_) CloseGently(EndRelay(), this);
   }
-  client_ = std::move(newcomer->socket);
-  client_->disconnect(this);
-  client_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-  clientReader_ = std::move(newcomer->reader);
-  connect(client_.get(), &QTcpSocket::readyRead, this, &IrcProxyTransport::OnClientReadable);
-  connect(client_.get(), &QTcpSocket::disconnected, this, &IrcProxyTransport::OnClientGone);
-  emit notice("Your IRC client connected from port " + QString::number(client_->peerPort()));
+  std::unique_ptr<QTcpSocket> socket = std::move(newcomer->socket);
+  socket->disconnect(this);
+  emit notice("Your IRC client connected from port " + QString::number(socket->peerPort()));
+  // The gate's answers leave, and what came after the last read is read,
+  // before the relay takes the socket from Qt.
+  std::vector<QByteArray> lines = std::move(newcomer->lines);
+  for (QByteArray& line : newcomer->reader.Feed(socket->readAll())) lines.push_back(std::move(line));
+  socket->flush();
+  if (socket->bytesToWrite() > 0) socket->waitForBytesWritten(500);
+  const int fd = CopyOf(socket->socketDescriptor());
+  socket->abort();
+  socket.release()->deleteLater();  // the sender of the signal being handled
+  if (fd < 0) return;
+  const int on = 1;
+  // A line is a whole message: it leaves at once, never held back to join the next.
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
   // The session reads what the gate read; the gate's answers were written.
   const Clock::time_point now = Clock::now();
-  session_.ClientConnected(now);
-  for (const QByteArray& line : newcomer->lines) session_.FromClient(line, now);
-  irc::ProxySession::Output out = session_.Take();
+  irc::ProxySession::Output out;
+  {
+    std::lock_guard lock(sessionMutex_);
+    undecided_ = 0;
+    relay_ = std::make_unique<irc::ProxyRelay>(
+        fd, std::move(newcomer->reader),
+        [this](QByteArrayView line, bool attached) {
+          std::lock_guard relayLock(sessionMutex_);
+          if (attached && undecided_ == 0 && session_.RelayAtOnce(line, Clock::now())) return true;
+          ++undecided_;
+          return false;
+        },
+        [this] { QMetaObject::invokeMethod(this, "OnRelayNews", Qt::QueuedConnection); });
+    session_.ClientConnected(now);
+    for (const QByteArray& line : lines) {
+      session_.FromClient(line, now);
+      if (!session_.clientAttached()) break;
+    }
+    out = TakeOutput();
+  }
   out.toClient.erase(out.toClient.begin(),
                      out.toClient.begin() + static_cast<std::ptrdiff_t>(std::min(newcomer->answered, out.toClient.size())));
   Apply(std::move(out));
-  if (client_ && client_->bytesAvailable() > 0) OnClientReadable();
 }
 
-void IrcProxyTransport::OnClientReadable() {
-  if (!client_) return;
-  const QByteArray bytes = client_->readAll();
-  const Clock::time_point now = Clock::now();
-  const qsizetype tooLong = clientReader_.linesTooLong();
-  for (const QByteArray& line : clientReader_.Feed(bytes)) {
-    session_.FromClient(line, now);
-    if (!session_.clientAttached()) break;
+void IrcProxyTransport::OnRelayNews() {
+  if (!relay_) return;
+  irc::ProxyRelay::News news = relay_->Take();
+  irc::ProxySession::Output out;
+  {
+    std::lock_guard lock(sessionMutex_);
+    const Clock::time_point now = Clock::now();
+    for (const irc::ProxyRelay::Line& line : news.lines) {
+      switch (line.kind) {
+        case irc::ProxyRelay::Kind::Relayed:
+          session_.ReadRelayed(line.text);
+          break;
+        case irc::ProxyRelay::Kind::Undecided:
+          if (undecided_ > 0) --undecided_;
+          if (session_.clientAttached()) session_.FromClient(line.text, now);
+          break;
+        case irc::ProxyRelay::Kind::TooLong:
+          session_.ClientLineTooLong();
+          break;
+      }
+    }
+    out = TakeOutput();
   }
-  if (clientReader_.linesTooLong() != tooLong) session_.ClientLineTooLong();
-  // A line that never ends before the password is as bad as a long one.
-  session_.ClientPending(clientReader_.pendingBytes());
-  Apply();
+  Apply(std::move(out));
+  if (news.gone && relay_) OnClientGone();
 }
 
 void IrcProxyTransport::OnClientGone() {
   emit notice("Your IRC client left");
-  session_.ClientLeft("Client closed the connection");
-  Apply();
+  Run([this] { session_.ClientLeft("Client closed the connection"); });
 }
 
-void IrcProxyTransport::Apply() { Apply(session_.Take()); }
+std::unique_ptr<QTcpSocket> IrcProxyTransport::EndRelay() {
+  irc::ProxyRelay::Leftovers left = relay_->Stop();
+  {
+    std::lock_guard lock(sessionMutex_);
+    relay_.reset();
+    undecided_ = 0;
+  }
+  upstream_.WriteRaw(left.toUpstream);
+  upstream_.Flush();
+  auto socket = std::make_unique<QTcpSocket>();
+  if (left.clientFd < 0 || !socket->setSocketDescriptor(left.clientFd)) {
+    if (left.clientFd >= 0) ::close(left.clientFd);
+    return socket;
+  }
+  socket->write(left.toClient);
+  return socket;
+}
 
 void IrcProxyTransport::Apply(irc::ProxySession::Output out) {
-  // Relayed lines leave before the chat client hears of them: its room,
-  // scanner and commands run on this thread and would hold them back.
-  if (upstream_.IsOpen() && !out.toUpstream.empty()) {
-    for (const QByteArray& line : out.toUpstream) upstream_.WriteLine(line);
-    upstream_.Flush();
-  }
+  // The client's socket, back from the relay, when it is to be closed.
+  std::unique_ptr<QTcpSocket> leaving;
+  if (relay_ && (out.closeClient || out.dropClient)) leaving = EndRelay();
   if (out.closeUpstream) upstream_.FlushAndClose(std::chrono::milliseconds(200));
-  if (client_ && !out.toClient.empty()) {
-    WriteLines(*client_, out.toClient);
-    client_->flush();
+  if (!out.toClient.empty()) {
+    if (leaving) WriteLines(*leaving, out.toClient);
+    else if (relay_) relay_->WriteClient(Joined(out.toClient, false));
   }
-  bool clientClosed = false;
-  if (out.closeClient && client_) {
-    CloseGently(std::move(client_), this);
-    clientClosed = true;
-  }
+  const bool clientClosed = leaving && out.closeClient;
+  if (leaving) CloseGently(std::move(leaving), this);
   if (out.openUpstream) upstream_.Open(network_);
   for (const irc::IrcEvent& event : out.events) {
     if (!EmitIrcEvent(*this, event)) emit signedOff(event.text);
   }
-  if (out.dropClient && client_) {
-    CloseGently(std::move(client_), this);
-    clientReader_ = irc::IrcLineReader();
-  }
-  if (clientClosed) {
-    session_.ClientLeft("Client closed the connection");
-    return Apply();
-  }
+  if (clientClosed) return Run([this] { session_.ClientLeft("Client closed the connection"); });
   // A client that stops reading cannot make Morva hold the network's lines for ever.
-  if (client_ && session_.ClientBacklog(client_->bytesToWrite())) return Apply();
+  if (relay_) {
+    bool dropped = false;
+    irc::ProxySession::Output more;
+    {
+      std::lock_guard lock(sessionMutex_);
+      dropped = session_.ClientBacklog(relay_->ClientUnwritten());
+      if (dropped) more = TakeOutput();
+    }
+    if (dropped) return Apply(std::move(more));
+  }
   Arm();
 }
 
 void IrcProxyTransport::Arm() {
-  const std::optional<Clock::time_point> next = session_.NextDeadline();
+  std::optional<Clock::time_point> next;
+  {
+    std::lock_guard lock(sessionMutex_);
+    next = session_.NextDeadline();
+  }
   if (!next) {
     timer_.stop();
     return;
@@ -242,50 +336,51 @@ void IrcProxyTransport::Arm() {
 }
 
 void IrcProxyTransport::Join(const QString& room) {
-  session_.Join(room);
-  session_.Tick(Clock::now());
-  Apply();
+  Run([this, &room] {
+    session_.Join(room);
+    session_.Tick(Clock::now());
+  });
 }
 
 void IrcProxyTransport::Say(const QString& room, const QString& text) {
-  session_.Say(room, text, Clock::now());
-  Apply();
+  Run([&] { session_.Say(room, text, Clock::now()); });
 }
 
 bool IrcProxyTransport::Act(const QString& room, const QString& text) {
-  session_.Act(room, text, Clock::now());
-  Apply();
+  Run([&] { session_.Act(room, text, Clock::now()); });
   return true;
 }
 
 bool IrcProxyTransport::SayPrivately(const QString& member, const QString& text) {
-  session_.SayTo(member, text, Clock::now());
-  Apply();
+  Run([&] { session_.SayTo(member, text, Clock::now()); });
   return true;
 }
 
 bool IrcProxyTransport::ChangeName(const QString& name) {
-  session_.ChangeNick(name, Clock::now());
-  Apply();
+  Run([&] { session_.ChangeNick(name, Clock::now()); });
   return true;
 }
 
 void IrcProxyTransport::TellOwner(const QString& text) {
-  session_.TellOwner(text);
-  Apply();
+  Run([&] { session_.TellOwner(text); });
 }
 
 QString IrcProxyTransport::NetworkName(const QString& room) const { return irc::ChannelFromRoom(room); }
 
 void IrcProxyTransport::SignOff() {
-  if (!upstream_.IsOpen() && !client_) return;
-  session_.Shutdown("Morva MP3 closed", Clock::now());
-  irc::ProxySession::Output out = session_.Take();
+  if (!upstream_.IsOpen() && !relay_) return;
+  irc::ProxySession::Output out;
+  {
+    std::lock_guard lock(sessionMutex_);
+    session_.Shutdown("Morva MP3 closed", Clock::now());
+    out = session_.Take();
+  }
   // The client is told with an ERROR, whether or not the network is there yet.
-  if (client_) {
-    WriteLines(*client_, out.toClient);
-    client_->flush();
-    client_->waitForBytesWritten(500);
+  if (relay_) {
+    std::unique_ptr<QTcpSocket> client = EndRelay();
+    WriteLines(*client, out.toClient);
+    client->flush();
+    client->waitForBytesWritten(500);
   }
   if (!upstream_.IsOpen()) return;
   for (const QByteArray& line : out.toUpstream) upstream_.WriteLine(line);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include <QHostAddress>
@@ -11,6 +12,7 @@
 #include "platform/chatclient/ChatTransport.h"
 #include "platform/chatclient/irc/IrcConnection.h"
 #include "platform/chatclient/irc/IrcLineReader.h"
+#include "platform/chatclient/proxy/ProxyRelay.h"
 #include "platform/chatclient/proxy/ProxySession.h"
 
 class QTcpServer;
@@ -18,8 +20,11 @@ class QTcpServer;
 // The owner's own IRC client connects here, on a loopback address, and Morva
 // connects on to the network for it: the chat client's rooms are the
 // channels that client is in. The proxy's rules are ProxySession's; this
-// holds the listening socket, the one client's socket, the network's
-// connection and the timer.
+// holds the listening socket, the clients waiting for their password, the
+// network's connection and the timer. The client that gave it is served by
+// a ProxyRelay on a thread of its own, which sends the owner's plain lines
+// on to a plain network connection at once; the session is shared with that
+// thread under one lock.
 class IrcProxyTransport : public ChatTransport {
   Q_OBJECT
 
@@ -32,7 +37,7 @@ class IrcProxyTransport : public ChatTransport {
   quint16 port() const;
 
   void SignOn(const QString&) override {}
-  bool IsSignedOn() const override { return session_.signedOn(); }
+  bool IsSignedOn() const override;
   void Join(const QString& room) override;
   // The owner's client, not Morva, decides when he leaves a channel.
   void Part(const QString&) override {}
@@ -72,18 +77,31 @@ class IrcProxyTransport : public ChatTransport {
   // and closed, and the newcomer is the client.
   void Promote(std::unique_ptr<Newcomer> newcomer);
   void OnNewClient();
-  void OnClientReadable();
+  // The relay's news, on this thread: the client's lines for the session, or its end.
+  Q_INVOKABLE void OnRelayNews();
   void OnClientGone();
-  void Apply();
+  // Runs a step of the session under its lock, sends its lines for the
+  // network in the order decided, and applies the rest.
+  template <typename Step>
+  void Run(Step step);
+  // Under the session's lock: its output, the lines for the network sent.
+  irc::ProxySession::Output TakeOutput();
   void Apply(irc::ProxySession::Output out);
   void Arm();
+  // The relay stops; what it did not write goes on through Qt's sockets,
+  // and the client's socket comes back as one, to be closed.
+  std::unique_ptr<QTcpSocket> EndRelay();
 
   irc::IrcEndpoint network_;
   irc::ProxySessionOptions options_;
+  // The session and the count of the client's lines handed to this thread
+  // undecided: the relay's thread asks the session whether a line may go up
+  // at once, and never lets one pass ahead of those.
+  mutable std::mutex sessionMutex_;
   irc::ProxySession session_;
+  std::size_t undecided_ = 0;
   std::unique_ptr<QTcpServer> server_;
-  std::unique_ptr<QTcpSocket> client_;
-  irc::IrcLineReader clientReader_;
+  std::unique_ptr<irc::ProxyRelay> relay_;
   irc::IrcConnection upstream_;
   QTimer timer_;
   std::vector<std::unique_ptr<Newcomer>> newcomers_;

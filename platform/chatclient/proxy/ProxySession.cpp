@@ -250,10 +250,7 @@ void ProxySession::RelayFromClient(const QByteArray& line, Clock::time_point now
   }
   // The owner's command is read as it comes, so that Morva's answer need
   // not wait for the lines he sent before it.
-  if (line.contains("PRIVMSG")) {
-    if (const std::optional<IrcMessage> message = IrcMessage::Parse(line); message && message->command() == "PRIVMSG")
-      OnOwnLine(*message);
-  }
+  ReadRelayed(line);
   if (relayed_.size() >= kMostWaiting) {
     if (!std::exchange(relayedOverflowTold_, true))
       NoticeToClient(QStringLiteral("Too many of your lines wait for the network's pace (%1): not sent from here on")
@@ -262,6 +259,19 @@ void ProxySession::RelayFromClient(const QByteArray& line, Clock::time_point now
   }
   relayed_.push_back(line);
   Flush(now);
+}
+
+bool ProxySession::RelayAtOnce(QByteArrayView line, Clock::time_point now) {
+  if (state_ != State::Relaying || !registered_ || registrationHeld_) return false;
+  if (!relayed_.empty() || queue_.size() > 0 || !queue_.HasRoom(now) || KeptFromNetwork(line)) return false;
+  queue_.Spend(now);
+  return true;
+}
+
+void ProxySession::ReadRelayed(const QByteArray& line) {
+  if (!line.contains("PRIVMSG")) return;
+  if (const std::optional<IrcMessage> message = IrcMessage::Parse(line); message && message->command() == "PRIVMSG")
+    OnOwnLine(*message);
 }
 
 void ProxySession::OnOwnLine(const IrcMessage& m) {

@@ -88,6 +88,14 @@ class ProxySession {
   // One line from the client or the network, without its line end.
   void FromClient(const QByteArray& line, Clock::time_point now);
   void FromUpstream(const QByteArray& line, Clock::time_point now);
+  // The signed-on client's line may go up as it is, now: nothing of
+  // Morva's or of the owner's waits before it, the pace has room, and it is
+  // not one the network never sees. True when it is counted against the
+  // pace and the caller writes it at once, then hands it to ReadRelayed;
+  // false when it goes through FromClient instead.
+  bool RelayAtOnce(QByteArrayView line, Clock::time_point now);
+  // What Morva reads of a line of the owner's that went up: his commands.
+  void ReadRelayed(const QByteArray& line);
   void UpstreamConnected(Clock::time_point now);
   void UpstreamLost(const QString& reason);
   void ClientLeft(const QString& reason);
@@ -136,7 +144,7 @@ class ProxySession {
   void OpenWhenReady();
   void RefuseClient(const QString& reason);
   void RelayFromClient(const QByteArray& line, Clock::time_point now);
-  bool KeptFromNetwork(const QByteArray& line) const;
+  bool KeptFromNetwork(QByteArrayView line) const;
   // Whether Morva keeps the network's line to itself.
   // Anything for the client after the line goes into `after`.
   bool ReadFromUpstream(const IrcMessage& message, std::vector<QByteArray>* after, Clock::time_point now);

@@ -32,7 +32,7 @@ bool SameSecret(QByteArrayView a, QByteArrayView b) {
 // tag or a prefix, any case. The command word is found as a lenient server
 // would find it, not as the strict parser does, so that no spelling the
 // parser refuses slips by.
-bool ProxySession::KeptFromNetwork(const QByteArray& line) const {
+bool ProxySession::KeptFromNetwork(QByteArrayView line) const {
   qsizetype at = 0;
   auto skipBlanks = [&] {
     while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
@@ -40,7 +40,7 @@ bool ProxySession::KeptFromNetwork(const QByteArray& line) const {
   auto word = [&] {
     const qsizetype from = at;
     while (at < line.size() && line[at] != ' ' && line[at] != '\t') ++at;
-    return QByteArrayView(line).sliced(from, at - from);
+    return line.sliced(from, at - from);
   };
   skipBlanks();
   if (at < line.size() && line[at] == '@') {

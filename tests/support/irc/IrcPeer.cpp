@@ -47,6 +47,7 @@ bool IrcPeer::Connect(const QString& host, quint16 port, const QByteArray& nick,
     }
     WaitForEvents(Remaining(deadline));
   }
+  if (!password_.isEmpty()) SendRaw("PASS :" + password_);
   SendRaw("NICK " + nick);
   SendRaw("USER " + nick + " 0 * :Morva MP3 test peer");
   const auto reply = WaitForLine(

@@ -27,6 +27,8 @@ class IrcPeer {
   IrcPeer(const IrcPeer&) = delete;
   IrcPeer& operator=(const IrcPeer&) = delete;
 
+  // A PASS before NICK and USER from the next Connect on, for a server (or a proxy) that asks.
+  void SetPassword(const QByteArray& password) { password_ = password; }
   // Connects and registers with NICK and USER; true once 001 arrives.
   bool Connect(const QString& host, quint16 port, const QByteArray& nick, int limitMs = kLimitMs);
   // Joins and waits for the end of the channel's NAMES; false on an error
@@ -58,6 +60,7 @@ class IrcPeer {
   void Fail(const QString& why);
 
   QTcpSocket socket_;
+  QByteArray password_;
   QByteArray pending_;
   QList<QByteArray> received_;
   qsizetype nextUnread_ = 0;

@@ -15,6 +15,17 @@ void ProxyScript::Step(const std::string& step) {
   // Raw bytes pass as they are written in the table.
   const QByteArray bytes = rest.toLatin1();
   if (word == "<<") session_.FromClient(bytes, now_);
+  else if (word == "relay") {
+    // The relay's road: a line the session lets go up at once is written
+    // before the session reads it ("! " marks it), any other goes the way of "<<".
+    if (session_.RelayAtOnce(bytes, now_)) {
+      entries_.push_back("! " + rest);
+      entries_.push_back("> " + rest);
+      session_.ReadRelayed(bytes);
+    } else {
+      session_.FromClient(bytes, now_);
+    }
+  }
   else if (word == "<") session_.FromUpstream(bytes, now_);
   else if (word == "+") {
     now_ += std::chrono::milliseconds(rest.toInt());

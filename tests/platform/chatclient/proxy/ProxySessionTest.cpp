@@ -40,6 +40,7 @@ struct Case {
   bool clientClosed = false;
   QString loadRoom = {};  // --room
   QByteArray saslAccount = {};  // MORVA_IRC_SASL's, with the password "pw"
+  QByteArrayList atOnce = {};  // of toUpstream, those the relay sent before the session read them
 };
 
 // Lines the script has with raw bytes: the table keeps them readable.
@@ -267,6 +268,23 @@ TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) 
        {"ERROR :Closing link: gone", ":irc.test 001 Joe :Welcome", ":Joe!joe@host JOIN #music"},
        {"PASS :server-pw", "NICK Joe", "USER joe 0 * :Joe", "JOIN #music"},
        {"lost, retry: gone", "signed on Joe", "joined #music"}, true, true},
+      // The relay's road: only a signed-on client's line, with nothing
+      // waiting before it and room in the pace, goes up before the
+      // session reads it; the rest keeps its turn.
+      {"the relay: a plain line goes at once and is read", kSignedOn, {"relay PRIVMSG #music :.play alpha"}, {},
+       {"PRIVMSG #music :.play alpha"}, {"line #music Joe: .play alpha"}, false, false, {}, {},
+       {"PRIVMSG #music :.play alpha"}},
+      {"the relay: nothing at once before the welcome, nor a PASS after it", kPassFirst,
+       {"relay JOIN #music", "< :irc.test 001 Joe :Welcome", "relay PASS :secret"}, {":irc.test 001 Joe :Welcome"},
+       {"JOIN #music"}, {"signed on Joe"}},
+      // Three lines of the burst are left once the client signed on.
+      {"the relay: the pace spent, the owner's line waits behind Morva's", kSignedOn,
+       {"relay PRIVMSG #music :1", "relay PRIVMSG #music :2", "relay PRIVMSG #music :3", "say #music m",
+        "relay PRIVMSG #music :4", "+1000", "+1000"},
+       {":Joe!joe@host PRIVMSG #music :m"},
+       {"PRIVMSG #music :1", "PRIVMSG #music :2", "PRIVMSG #music :3", "PRIVMSG #music :m", "PRIVMSG #music :4"},
+       {"line #music Joe: 1", "line #music Joe: 2", "line #music Joe: 3", "line #music Joe: 4"}, false, false, {}, {},
+       {"PRIVMSG #music :1", "PRIVMSG #music :2", "PRIVMSG #music :3"}},
       {"a channel notice shows in the room; the server's does not", kSignedOn,
        {"< :Ann!a@h NOTICE #music :\x02hi\x02 all", "< :irc.test NOTICE #music :server says"},
        {":Ann!a@h NOTICE #music :\x02hi\x02 all", ":irc.test NOTICE #music :server says"}, {},
@@ -295,6 +313,7 @@ TEST(ProxySessionTest, RelaysUnchangedGatesOnThePasswordAndAddsMorvasLinesOnce) 
     EXPECT_EQ(script.Only(">> "), strings(c.toClient));
     EXPECT_EQ(script.Only("> "), strings(c.toUpstream));
     EXPECT_EQ(script.Only("= "), std::vector<QString>(c.events.begin(), c.events.end()));
+    EXPECT_EQ(script.Only("! "), strings(c.atOnce));
     EXPECT_EQ(script.opened(), c.upstreamOpened);
     EXPECT_EQ(script.closed(), c.clientClosed);
   }
