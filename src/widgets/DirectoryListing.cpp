@@ -163,13 +163,14 @@ int CompareInListOrder(std::string_view a, std::string_view b) {
 
 // The names that the list shows, as read: each entry's name and, behind a
 // NUL, what its tags name, one entry after the other. Entries that come in
-// list order (as a collection's kept tracks mostly do) need no sort.
+// list order (as a collection's kept tracks mostly do) need no sort: only
+// those that come out of it (the misfits) are sorted, and merged in.
 struct Listing {
   FileNames::EntryText entries;
   std::size_t pathBytes = 0;  // of the names alone, without their tags
   int unreadableNames = 0;
-  bool inOrder = true;
-  std::size_t lastName = 0;  // where the last entry starts
+  // The entries that came before the last one in list order.
+  std::vector<std::uint32_t> misfits;
 
   // Room for so many names and tags of so many bytes, made once.
   void Reserve(std::size_t count, std::size_t bytes) {
@@ -192,12 +193,13 @@ struct Listing {
   void Add(std::string_view name, std::string_view tags = {}) {
     std::string& text = entries.text;
     if (text.size() + name.size() + tags.size() + 1 > UINT32_MAX) throw ControlError("too many file names to list");
-    if (inOrder && !entries.ends.empty()) {
-      const std::string_view last = std::string_view(text).substr(lastName, pathBytesOfLast_);
-      inOrder = CompareInListOrder(last, name) < 0;
+    const auto index = static_cast<std::uint32_t>(Count());
+    if (index > 0 && CompareInListOrder(std::string_view(text).substr(lastInOrder_, lastInOrderSize_), name) >= 0) {
+      misfits.push_back(index);
+    } else {
+      lastInOrder_ = text.size();
+      lastInOrderSize_ = name.size();
     }
-    lastName = text.size();
-    pathBytesOfLast_ = name.size();
     pathBytes += name.size();
     text.append(name);
     if (!tags.empty()) text.append(1, '\0').append(tags);
@@ -205,7 +207,7 @@ struct Listing {
   }
 
  private:
-  std::size_t pathBytesOfLast_ = 0;
+  std::size_t lastInOrder_ = 0, lastInOrderSize_ = 0;
 };
 
 // Whether the name matches the pattern; `decoded` is the name as text when
@@ -334,32 +336,73 @@ void SortByKey(const SortKeys& keys, SortItem* begin, SortItem* end, std::size_t
   }
 }
 
-// The listing's entries in list order: by case-folded name, then by name.
-// Copied in that order, so that a scan of the list reads them in the order
-// they lie in memory.
-FileNames::EntryText SortedEntries(const Listing& listing) {
+// Those of the listing's entries, in list order: by case-folded name, then
+// by name.
+std::vector<std::uint32_t> SortedEntries(const Listing& listing, const std::vector<std::uint32_t>& which) {
   SortKeys keys{listing, {}};
-  keys.keys.reserve(listing.pathBytes);
-  AdviseHugePages(keys.keys);
   std::vector<SortItem> items;
-  items.reserve(listing.Count());
+  items.reserve(which.size());
   AdviseHugePages(items);
-  for (std::size_t i = 0; i < listing.Count(); ++i) {
+  for (const std::uint32_t i : which) {
     const auto keyStart = static_cast<std::uint32_t>(keys.keys.size());
     AppendListKey(listing.Name(i), keys.keys);
     if (keys.keys.size() > UINT32_MAX) throw ControlError("too many file names to list");
-    items.push_back({{0, 0}, keyStart, static_cast<std::uint32_t>(keys.keys.size()), static_cast<std::uint32_t>(i)});
+    items.push_back({{0, 0}, keyStart, static_cast<std::uint32_t>(keys.keys.size()), i});
   }
   SortByKey(keys, items.data(), items.data() + items.size(), 0);
-  keys.keys = std::string();  // no longer needed: give its room back
+  std::vector<std::uint32_t> sorted;
+  sorted.reserve(items.size());
+  for (const SortItem& item : items) sorted.push_back(item.entry);
+  return sorted;
+}
+
+// The listing's entries in list order. Beside a few misfits, those in order
+// stay so, and each misfit is put where it belongs among them; many misfits,
+// and every entry is sorted.
+std::vector<std::uint32_t> ListOrder(const Listing& listing) {
+  const auto count = static_cast<std::uint32_t>(listing.Count());
+  std::vector<std::uint32_t> inOrder;
+  inOrder.reserve(count);
+  AdviseHugePages(inOrder);
+  if (listing.misfits.size() > count / 8) {
+    for (std::uint32_t i = 0; i < count; ++i) inOrder.push_back(i);
+    return SortedEntries(listing, inOrder);
+  }
+  auto misfit = listing.misfits.begin();
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (misfit != listing.misfits.end() && *misfit == i)
+      ++misfit;
+    else
+      inOrder.push_back(i);
+  }
+  std::vector<std::uint32_t> order;
+  order.reserve(count);
+  AdviseHugePages(order);
+  auto from = inOrder.begin();
+  for (const std::uint32_t m : SortedEntries(listing, listing.misfits)) {
+    const auto to = std::lower_bound(from, inOrder.end(), m, [&](std::uint32_t entry, std::uint32_t name) {
+      return CompareInListOrder(listing.Name(entry), listing.Name(name)) < 0;
+    });
+    order.insert(order.end(), from, to);
+    order.push_back(m);
+    from = to;
+  }
+  order.insert(order.end(), from, inOrder.end());
+  return order;
+}
+
+// The listing's entries copied in list order, so that a scan of the list
+// reads them in the order they lie in memory.
+FileNames::EntryText EntriesInListOrder(const Listing& listing) {
+  const std::vector<std::uint32_t> order = ListOrder(listing);
   FileNames::EntryText sorted;
   sorted.text.reserve(listing.entries.text.size());
-  sorted.ends.reserve(items.size());
+  sorted.ends.reserve(order.size());
   AdviseHugePages(sorted.text);
   AdviseHugePages(sorted.ends);
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    if (i + kReadAhead < items.size()) __builtin_prefetch(listing.Entry(items[i + kReadAhead].entry).data());
-    sorted.text.append(listing.Entry(items[i].entry));
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    if (i + kReadAhead < order.size()) __builtin_prefetch(listing.Entry(order[i + kReadAhead]).data());
+    sorted.text.append(listing.Entry(order[i]));
     sorted.ends.push_back(static_cast<std::uint32_t>(sorted.text.size()));
   }
   return sorted;
@@ -376,7 +419,7 @@ namespace {
 // The names in list order, their search forms made beside the list's thread.
 FileNames InListOrder(Listing& listing) {
   FileNames names;
-  if (!listing.inOrder) listing.entries = SortedEntries(listing);
+  if (!listing.misfits.empty()) listing.entries = EntriesInListOrder(listing);
   names.Fill(std::move(listing.entries), listing.pathBytes);
   return names;
 }
