@@ -251,7 +251,7 @@ void TreeFollower::CheckTree(const std::string& root, bool listing, const std::v
   // What is kept with the same stamp stands; the rest is read, on every
   // core. What was kept is read from the index file for this check alone.
   TrackChanges listed, changes;
-  const CollectionIndex known = kept_.Current();
+  CollectionIndex known = kept_.Current();
   std::vector<std::uint32_t> keptAt = OwnMapping<std::uint32_t>();  // of each track found: its place in the index
   std::vector<std::size_t> unknown;
   std::vector<bool> renewed;  // of the unknown: whether the path was known, with another stamp
@@ -330,6 +330,17 @@ void TreeFollower::CheckTree(const std::string& root, bool listing, const std::v
   for (const std::string& folder : changedSince) LookAgain(folder, now, since);
   kept_.Replace(now, differs);
   saveAt_.reset();
+  // What the check held goes back before its news is given: the list takes
+  // it while this thread holds no more than its watch.
+  known = CollectionIndex();
+  next = CollectionIndex();
+  std::string().swap(paths);
+  std::vector<std::uint32_t>().swap(ends);
+  std::vector<std::uint32_t>().swap(keptAt);
+  std::vector<Stamp>().swap(stamps);
+  std::vector<Mp3Track>().swap(read);
+  unknownPaths = {};
+  GiveBackMemory();
   if (listing)
     endListing(std::move(listed));
   else
