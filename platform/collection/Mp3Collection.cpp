@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <iterator>
+#include <set>
 #include <cerrno>
 #include <system_error>
 #include <cstdint>
@@ -86,13 +88,25 @@ void Mp3Collection::ListWithTags(const std::string& root, TrackSink& sink) {
     const CollectionIndex kept = kept_.Current();
     if (kept.Count() > 0) {
       sink.Expect(kept.Count(), kept.TextBytes());
-      kept.ForEach("", [&sink](std::string_view path, CollectionIndex::Stamp, std::string_view tags) {
+      // The folders of the tracks, for the follower to watch before it walks
+      // the tree. Those of one folder mostly lie together.
+      std::set<std::string, std::less<>> folders;
+      std::string_view last;
+      kept.ForEach("", [&](std::string_view path, CollectionIndex::Stamp, std::string_view tags) {
         sink.Track(path, tags);
+        const std::string_view folder = path.substr(0, path.rfind('/') + 1);
+        if (folder == last) return;
+        last = folder;
+        for (std::size_t slash = folder.find('/'); slash != std::string_view::npos; slash = folder.find('/', slash + 1))
+          folders.emplace(folder.substr(0, slash + 1));
       });
-      if (changed_ && watchedRoot_ == root)
-        follower_.Check(root);
-      else
+      std::vector<std::string> listed(std::make_move_iterator(folders.begin()), std::make_move_iterator(folders.end()));
+      if (changed_ && watchedRoot_ == root) {
+        follower_.Check(root, false, std::move(listed));
+      } else {
         checkOwed_ = root;
+        listedFolders_ = std::move(listed);
+      }
       return;
     }
   }
@@ -118,12 +132,14 @@ void Mp3Collection::ListWithTags(const std::string& root, TrackSink& sink) {
 void Mp3Collection::Watch(const QString& folder, std::function<void(const TrackChanges&)> changed) {
   watchedRoot_ = QFile::encodeName(folder).toStdString();
   changed_ = std::move(changed);
+  std::vector<std::string> listed = std::move(listedFolders_);
+  listedFolders_.clear();
   if (folder.isEmpty()) {
     follower_.Stop();
     return;
   }
   if (checkOwed_ == watchedRoot_) {
     checkOwed_.clear();
-    follower_.Check(watchedRoot_);
+    follower_.Check(watchedRoot_, false, std::move(listed));
   }
 }

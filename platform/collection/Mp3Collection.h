@@ -93,8 +93,10 @@ class Mp3Collection : public MusicCollection {
   // The watch: its folder and what to call.
   std::string watchedRoot_;
   std::function<void(const TrackChanges&)> changed_;
-  // The folder listed last with its tags, to be checked once it is watched.
+  // The folder listed last with its tags, to be checked once it is watched,
+  // and the index it was listed from.
   std::string checkOwed_;
+  std::vector<std::string> listedFolders_;
   // What the last walk left out, said once for as long as it stays the same.
   std::string lastFaults_;
   // Last, so that its thread ends first.

@@ -95,7 +95,9 @@ TreeFollower::~TreeFollower() {
   if (wake_ >= 0) ::close(wake_);
 }
 
-void TreeFollower::Check(const std::string& root, bool listing) { Queue({root, listing}); }
+void TreeFollower::Check(const std::string& root, bool listing, std::vector<std::string> listedFolders) {
+  Queue({root, listing, std::move(listedFolders)});
+}
 
 void TreeFollower::Stop() { Queue({}); }
 
@@ -137,7 +139,7 @@ void TreeFollower::Run(std::stop_token stop) {
         watch_.Clear();
         root_.clear();
       } else {
-        CheckTree(job.root, job.listing);
+        CheckTree(job.root, job.listing, job.listedFolders);
         GiveBackMemory();
       }
     }
@@ -163,7 +165,15 @@ int TreeFollower::Watch(const std::string& relative) {
   return -1;
 }
 
-void TreeFollower::CheckTree(const std::string& root, bool listing) {
+void TreeFollower::ApplyWhileWalking() {
+  pollfd ready{watch_.Fd(), POLLIN, 0};
+  if (watch_.Fd() < 0 || ::poll(&ready, 1, 0) != 1) return;
+  std::vector<FolderWatch::Event> events = watch_.Read();
+  std::erase_if(events, [](const FolderWatch::Event& e) { return e.kind == FolderWatch::Event::kOverflow; });
+  if (!events.empty()) Apply(events);
+}
+
+void TreeFollower::CheckTree(const std::string& root, bool listing, const std::vector<std::string>& listedFolders) {
   // A listing waits for its tracks: it is given them, none at worst.
   const auto endListing = [&](TrackChanges tracks) {
     if (listing) deliver_(root, std::move(tracks));
@@ -184,6 +194,14 @@ void TreeFollower::CheckTree(const std::string& root, bool listing) {
     root_ = root;
     givenUp_ = false;
   }
+  // The folders listed are watched first, and what changes in them while
+  // the tree is walked is applied between its files: a track added then is
+  // in the list at once, not once a million files are walked.
+  if (!listing && Watch("") != -1)
+    for (const std::string& folder : listedFolders)
+      if (Watch(folder) == -1 && givenUp_) break;
+  const bool applyWhileWalking = !listing && watch_.Count() > 0;
+  std::size_t sinceApplied = 0;
   // The paths one after the other, as a million of them take little room.
   std::string paths = OwnMapping<char, std::string>();
   std::vector<std::uint32_t> ends = OwnMapping<std::uint32_t>();
@@ -205,6 +223,11 @@ void TreeFollower::CheckTree(const std::string& root, bool listing) {
           paths.append(relative);
           ends.push_back(static_cast<std::uint32_t>(paths.size()));
           stamps.push_back(StampOf(info));
+          constexpr std::size_t kFilesBetweenLooks = 1024;
+          if (applyWhileWalking && ++sinceApplied == kFilesBetweenLooks) {
+            sinceApplied = 0;
+            ApplyWhileWalking();
+          }
         },
         &folders);
   } catch (const ControlError&) {
@@ -228,7 +251,7 @@ void TreeFollower::CheckTree(const std::string& root, bool listing) {
   // What is kept with the same stamp stands; the rest is read, on every
   // core. What was kept is read from the index file for this check alone.
   TrackChanges listed, changes;
-  const CollectionIndex known = kept_.Current();
+  CollectionIndex known = kept_.Current();
   std::vector<std::uint32_t> keptAt = OwnMapping<std::uint32_t>();  // of each track found: its place in the index
   std::vector<std::size_t> unknown;
   std::vector<bool> renewed;  // of the unknown: whether the path was known, with another stamp
@@ -249,8 +272,10 @@ void TreeFollower::CheckTree(const std::string& root, bool listing) {
       unknown.push_back(i);
       renewed.push_back(at.has_value());
     }
+    // A track that came while the tree was walked, in a folder walked
+    // before, is not gone: its folder is looked at again below.
     for (std::size_t k = 0; k < known.Count(); ++k)
-      if (!seen[k]) changes.removed.emplace_back(known.At(k).path);
+      if (!seen[k] && !kept_.Changed(known.At(k).path)) changes.removed.emplace_back(known.At(k).path);
   }
   const bool differs = !unknown.empty() || !changes.removed.empty();
   // Many unknown: the names now, the tags when read. A track known by its
@@ -305,6 +330,17 @@ void TreeFollower::CheckTree(const std::string& root, bool listing) {
   for (const std::string& folder : changedSince) LookAgain(folder, now, since);
   kept_.Replace(now, differs);
   saveAt_.reset();
+  // What the check held goes back before its news is given: the list takes
+  // it while this thread holds no more than its watch.
+  known = CollectionIndex();
+  next = CollectionIndex();
+  std::string().swap(paths);
+  std::vector<std::uint32_t>().swap(ends);
+  std::vector<std::uint32_t>().swap(keptAt);
+  std::vector<Stamp>().swap(stamps);
+  std::vector<Mp3Track>().swap(read);
+  unknownPaths = {};
+  GiveBackMemory();
   if (listing)
     endListing(std::move(listed));
   else

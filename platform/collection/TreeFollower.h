@@ -41,7 +41,10 @@ class TreeFollower {
   // For a listing, the first thing given is every track the walk found
   // (given even when it found none), then what changed of them. A check in
   // hand that has not given its changes yet stops for the new one.
-  void Check(const std::string& root, bool listing = false);
+  // `listedFolders`: the folders of the tracks the list was made from, below
+  // the root ("a/b/"), watched before the walk so that a change made while
+  // it goes on comes at once.
+  void Check(const std::string& root, bool listing = false, std::vector<std::string> listedFolders = {});
   // Watches nothing.
   void Stop();
 
@@ -49,12 +52,16 @@ class TreeFollower {
   struct Job {
     std::string root;  // empty: stop watching
     bool listing = false;
+    std::vector<std::string> listedFolders;
   };
 
   void Run(std::stop_token stop);
   void Wake();
   void Queue(Job job);
-  void CheckTree(const std::string& root, bool listing);
+  void CheckTree(const std::string& root, bool listing, const std::vector<std::string>& listedFolders = {});
+  // Applies what inotify says has changed, in the middle of a walk: all but
+  // a loss of events, which the walk in hand makes good.
+  void ApplyWhileWalking();
   void Apply(const std::vector<FolderWatch::Event>& events);
   // What a folder holds now, as events: each name in it as come, each track
   // the walk found in it and that is no longer there as gone.

@@ -1,9 +1,39 @@
 #include "src/library/TitleMatch.h"
 
 #include <cstring>
+#include <future>
 #include <string_view>
+#include <thread>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
+
+// Where the key first lies whole in [at, end), or nullptr. Sixteen places
+// are tried at once: those where both the key's first and its last byte
+// are; only those are compared whole.
+const char* FindKey(const char* at, const char* end, std::string_view key) {
+  const std::size_t size = key.size();
+  if (static_cast<std::size_t>(end - at) < size) return nullptr;
+#if defined(__SSE2__)
+  if (size >= 2) {
+    const __m128i first = _mm_set1_epi8(key.front()), last = _mm_set1_epi8(key.back());
+    for (; end - at >= static_cast<std::ptrdiff_t>(size + 15); at += 16) {
+      const __m128i starts = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+      const __m128i ends = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + size - 1));
+      auto both = static_cast<unsigned>(
+          _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(starts, first), _mm_cmpeq_epi8(ends, last))));
+      for (; both != 0; both &= both - 1) {
+        const char* candidate = at + __builtin_ctz(both);
+        if (std::memcmp(candidate + 1, key.data() + 1, size - 2) == 0) return candidate;
+      }
+    }
+  }
+#endif
+  return static_cast<const char*>(memmem(at, static_cast<std::size_t>(end - at), key.data(), size));
+}
 
 bool HasLoneSurrogate(QStringView text) {
   for (qsizetype i = 0; i < text.size(); ++i) {
@@ -53,19 +83,36 @@ std::vector<int> TitleMatch::MatchingEntries(const FileNames& names) const {
       if (MatchesForm(names.SearchForm(i))) matches.push_back(i);
     return matches;
   }
+  // A long list is searched in two halves at once, split between entries:
+  // the key, which holds no NUL, never lies across two.
   const std::string_view forms = names.SearchForms();
-  std::size_t at = 0;
-  int entry = 0;
-  while (at < forms.size()) {
-    const void* found = memmem(forms.data() + at, forms.size() - at, key_.data(), key_.size());
+  constexpr std::size_t kHalvesAbove = std::size_t{1} << 20;
+  if (forms.size() < kHalvesAbove || std::thread::hardware_concurrency() < 2) return MatchesIn(names, 0, count);
+  const int middle = names.EntryAtFormByte(forms.size() / 2) + 1;
+  if (middle >= count) return MatchesIn(names, 0, count);
+  std::future<std::vector<int>> firstHalf =
+      std::async(std::launch::async, [&] { return MatchesIn(names, 0, middle); });
+  const std::vector<int> secondHalf = MatchesIn(names, middle, count);
+  matches = firstHalf.get();
+  matches.insert(matches.end(), secondHalf.begin(), secondHalf.end());
+  return matches;
+}
+
+std::vector<int> TitleMatch::MatchesIn(const FileNames& names, int first, int end) const {
+  std::vector<int> matches;
+  const std::string_view forms = names.SearchForms();
+  const char* const stop = forms.data() + (end < names.Count() ? names.FormStart(end) : forms.size());
+  const char* at = forms.data() + names.FormStart(first);
+  int entry = first;
+  for (;;) {
+    const char* found = FindKey(at, stop, key_);
     if (!found) break;
-    const auto offset = static_cast<std::size_t>(static_cast<const char*>(found) - forms.data());
-    entry = names.EntryAtFormByte(offset, entry);
+    entry = names.EntryAtFormByte(static_cast<std::size_t>(found - forms.data()), entry);
     matches.push_back(entry);
     // On to the next entry: each entry is listed once.
     ++entry;
-    if (entry >= count) break;
-    at = names.FormStart(entry);
+    if (entry >= end) break;
+    at = forms.data() + names.FormStart(entry);
   }
   return matches;
 }

@@ -22,6 +22,8 @@ class TitleMatch {
 
  private:
   bool MatchesForm(std::string_view form) const;
+  // The matches among the entries [first, end).
+  std::vector<int> MatchesIn(const FileNames& names, int first, int end) const;
 
   std::string key_;  // the key's search form
   // A key holding half of a surrogate pair has no UTF-8 form: it is compared

@@ -64,6 +64,8 @@ struct BytePattern {
   std::string text;
   bool usable = true;
   bool anyOne = false;
+  // "*" and then plain text ("*.mp3"): a name matches when it ends in that text.
+  bool suffixOnly = false;
 };
 
 BytePattern BytePatternOf(const QString& pattern) {
@@ -75,13 +77,23 @@ BytePattern BytePatternOf(const QString& pattern) {
     result.text.push_back(lower);
     result.anyOne = result.anyOne || u == '?';
   }
+  result.suffixOnly = result.text.starts_with('*') && result.text.find_first_of("*?", 1) == std::string::npos;
   return result;
 }
 
+// Eight bytes of text as one number, for comparing a word at a time.
+std::uint64_t Word(const char* at) {
+  std::uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  return word;
+}
+
 bool IsAscii(std::string_view text) {
-  unsigned char seen = 0;
-  for (const char c : text) seen |= static_cast<unsigned char>(c);
-  return (seen & 0x80) == 0;
+  std::uint64_t seen = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) seen |= Word(text.data() + i);
+  for (; i < text.size(); ++i) seen |= static_cast<unsigned char>(text[i]);
+  return (seen & 0x8080808080808080ull) == 0;
 }
 
 // The system's words for an error number.
@@ -113,78 +125,113 @@ int CompareAsUtf16(std::string_view a, std::string_view b) {
   return Weight(*atA) < Weight(*atB) ? -1 : 1;
 }
 
-// One name to sort: where it and its key lie, and sixteen bytes of the key
-// from the depth being sorted. The items carry all that the sort needs, so it
-// reads the names' bytes only for a fresh head.
-struct SortItem {
-  std::uint64_t head[2];
-  std::uint32_t key, keyEnd;    // in the keys' bytes
-  std::uint32_t name, nameEnd;  // in the names' bytes
-};
+// Appends the key a list sorts a name by: its case-folded form.
+void AppendListKey(std::string_view name, std::string& out) {
+  if (IsAscii(name)) {
+    const std::size_t start = out.size();
+    out.append(name);
+    for (auto at = out.begin() + static_cast<std::ptrdiff_t>(start); at != out.end(); ++at) *at = AsciiLower(*at);
+    return;
+  }
+  const QByteArray key = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())).toCaseFolded().toUtf8();
+  out.append(key.constData(), static_cast<std::size_t>(key.size()));
+}
 
-// The names of the directory that the list shows, as read, each with the key
-// it is sorted by: its case-folded form.
+std::string ListKey(std::string_view name) {
+  std::string key;
+  AppendListKey(name, key);
+  return key;
+}
+
+// The order of the list: by key, then by name.
+int CompareInListOrder(std::string_view a, std::string_view b) {
+  if (IsAscii(a) && IsAscii(b)) {
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+      // Bytes that are the same are skipped a word at a time.
+      while (i + 8 <= common && Word(a.data() + i) == Word(b.data() + i)) i += 8;
+      if (i == common) break;
+      const char x = AsciiLower(a[i]), y = AsciiLower(b[i]);
+      if (x != y) return x < y ? -1 : 1;
+    }
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    return CompareAsUtf16(a, b);
+  }
+  const int byKey = CompareAsUtf16(ListKey(a), ListKey(b));
+  return byKey != 0 ? byKey : CompareAsUtf16(a, b);
+}
+
+// The names that the list shows, as read: each entry's name and, behind a
+// NUL, what its tags name, one entry after the other. Entries that come in
+// list order (as a collection's kept tracks mostly do) need no sort: only
+// those that come out of it (the misfits) are sorted, and merged in.
 struct Listing {
-  std::string names;
-  std::string keys;
-  std::vector<SortItem> items;
-  int unreadableNames = 0;
+  FileNames::EntryText entries;
   std::size_t pathBytes = 0;  // of the names alone, without their tags
+  int unreadableNames = 0;
+  // The entries that came before the last one in list order.
+  std::vector<std::uint32_t> misfits;
 
   // Room for so many names and tags of so many bytes, made once.
   void Reserve(std::size_t count, std::size_t bytes) {
-    names.reserve(bytes + count);
-    keys.reserve(bytes);
-    items.reserve(count);
-    AdviseHugePages(names);
-    AdviseHugePages(keys);
-    AdviseHugePages(items);
+    entries.text.reserve(bytes + count);
+    entries.ends.reserve(count);
+    AdviseHugePages(entries.text);
+    AdviseHugePages(entries.ends);
   }
 
-  std::string_view Name(const SortItem& item) const {
-    return std::string_view(names).substr(item.name, item.nameEnd - item.name);
+  std::size_t Count() const { return entries.ends.size(); }
+  std::string_view Entry(std::size_t i) const {
+    const std::size_t start = i == 0 ? 0 : entries.ends[i - 1];
+    return std::string_view(entries.text).substr(start, entries.ends[i] - start);
   }
-  std::string_view Key(const SortItem& item) const {
-    return std::string_view(keys).substr(item.key, item.keyEnd - item.key);
+  std::string_view Name(std::size_t i) const {
+    const std::string_view entry = Entry(i);
+    return entry.substr(0, entry.find('\0'));
   }
-  // A name, and what its tags name (each field followed by a NUL), kept
-  // after the name behind a NUL of its own.
-  void Add(std::string_view name, std::size_t keyStart, std::string_view tags = {}) {
-    if (keys.size() > UINT32_MAX || names.size() + name.size() + tags.size() + 1 > UINT32_MAX)
-      throw ControlError("too many file names to list");
-    const auto nameStart = static_cast<std::uint32_t>(names.size());
+  // A name, and what its tags name (each field followed by a NUL).
+  void Add(std::string_view name, std::string_view tags = {}) {
+    std::string& text = entries.text;
+    if (text.size() + name.size() + tags.size() + 1 > UINT32_MAX) throw ControlError("too many file names to list");
+    const auto index = static_cast<std::uint32_t>(Count());
+    if (index > 0 && CompareInListOrder(std::string_view(text).substr(lastInOrder_, lastInOrderSize_), name) >= 0) {
+      misfits.push_back(index);
+    } else {
+      lastInOrder_ = text.size();
+      lastInOrderSize_ = name.size();
+    }
     pathBytes += name.size();
-    names.append(name);
-    if (!tags.empty()) names.append(1, '\0').append(tags);
-    items.push_back({{0, 0}, static_cast<std::uint32_t>(keyStart), static_cast<std::uint32_t>(keys.size()), nameStart,
-                     static_cast<std::uint32_t>(names.size())});
+    text.append(name);
+    if (!tags.empty()) text.append(1, '\0').append(tags);
+    entries.ends.push_back(static_cast<std::uint32_t>(text.size()));
   }
+
+ private:
+  std::size_t lastInOrder_ = 0, lastInOrderSize_ = 0;
 };
 
 // Whether the name matches the pattern; `decoded` is the name as text when
 // that was needed to tell.
 bool NameMatches(const BytePattern& bytePattern, const QString& pattern, std::string_view name, QString& decoded) {
+  if (bytePattern.suffixOnly) {
+    const std::string_view suffix = std::string_view(bytePattern.text).substr(1);
+    return name.size() >= suffix.size() &&
+           std::equal(suffix.begin(), suffix.end(), name.end() - static_cast<std::ptrdiff_t>(suffix.size()),
+                      [](char p, char c) { return p == AsciiLower(c); });
+  }
   if (bytePattern.usable && (IsAscii(name) || !bytePattern.anyOne))
     return Wildcard(name, std::string_view(bytePattern.text), [](char p, char c) { return p == AsciiLower(c); });
   decoded = QFile::decodeName(QByteArray(name.data(), static_cast<qsizetype>(name.size())));
   return MatchesWildcard(decoded, pattern);
 }
 
-// Appends the name's sort key, its case-folded form; false, with nothing
-// appended, for a name that is not valid text in our encoding.
-bool AppendKey(std::string_view name, QString decoded, std::string& keys) {
-  const std::size_t keyStart = keys.size();
-  if (IsAscii(name)) {
-    keys.append(name);
-    for (auto at = keys.begin() + static_cast<std::ptrdiff_t>(keyStart); at != keys.end(); ++at) *at = AsciiLower(*at);
-    return true;
-  }
+// Whether the name is valid text in our encoding; `decoded` is the name as
+// text when it was decoded already.
+bool Encodable(std::string_view name, QString decoded) {
+  if (IsAscii(name)) return true;
   const QByteArrayView bytes(name.data(), static_cast<qsizetype>(name.size()));
   if (decoded.isNull()) decoded = QFile::decodeName(bytes.toByteArray());
-  if (QFile::encodeName(decoded) != bytes) return false;
-  const QByteArray key = decoded.toCaseFolded().toUtf8();
-  keys.append(key.constData(), static_cast<std::size_t>(key.size()));
-  return true;
+  return QFile::encodeName(decoded) == bytes;
 }
 
 Listing ReadDirectory(const QString& directory, const QString& pattern) {
@@ -208,21 +255,38 @@ Listing ReadDirectory(const QString& directory, const QString& pattern) {
     QString decoded;
     if (!NameMatches(bytePattern, pattern, name, decoded)) continue;
     if (!IsRegularFile(fd, *entry)) continue;
-    const std::size_t keyStart = listing.keys.size();
     // A name that is not valid text in our encoding would be shown, and
     // then opened, as another name: leave it out rather than list a file
     // that cannot be played.
-    if (!AppendKey(name, decoded, listing.keys)) {
+    if (!Encodable(name, decoded)) {
       ++listing.unreadableNames;
       continue;
     }
-    listing.Add(name, keyStart);
+    listing.Add(name);
   }
   if (listing.unreadableNames > 0)
     Diagnose(std::to_string(listing.unreadableNames) + " file(s) in " + encoded.toStdString() +
              " left out: their names are not valid UTF-8");
   return listing;
 }
+
+// One entry to sort: where its key lies, and sixteen bytes of the key from
+// the depth being sorted. The items carry all that the sort needs, so it
+// reads the keys' bytes only for a fresh head.
+struct SortItem {
+  std::uint64_t head[2];
+  std::uint32_t key, keyEnd;  // in the keys' bytes
+  std::uint32_t entry;        // in the listing
+};
+
+// The entries' keys, their case-folded names, one after the other.
+struct SortKeys {
+  const Listing& listing;
+  std::string keys;
+  std::string_view Key(const SortItem& item) const {
+    return std::string_view(keys).substr(item.key, item.keyEnd - item.key);
+  }
+};
 
 // Sixteen bytes of a key from `depth` on, as two numbers that order as they
 // do. No key holds a NUL, so a key that ends there orders first, and zeros
@@ -248,11 +312,11 @@ constexpr std::size_t kReadAhead = 8;
 // Sorts by key sixteen bytes at a time: by the heads, then each run of equal
 // heads by the next sixteen bytes. Each comparison is of numbers in the
 // items; only a run of equal keys compares the names.
-void SortByKey(const Listing& listing, SortItem* begin, SortItem* end, std::size_t depth) {
+void SortByKey(const SortKeys& keys, SortItem* begin, SortItem* end, std::size_t depth) {
   const auto count = static_cast<std::size_t>(end - begin);
   for (std::size_t i = 0; i < count; ++i) {
-    if (i + kReadAhead < count) __builtin_prefetch(listing.keys.data() + begin[i + kReadAhead].key + depth);
-    SetHead(begin[i], listing.Key(begin[i]), depth);
+    if (i + kReadAhead < count) __builtin_prefetch(keys.keys.data() + begin[i + kReadAhead].key + depth);
+    SetHead(begin[i], keys.Key(begin[i]), depth);
   }
   std::sort(begin, end, HeadBefore);
   for (SortItem* run = begin; run != end;) {
@@ -262,14 +326,86 @@ void SortByKey(const Listing& listing, SortItem* begin, SortItem* end, std::size
       if (run->head[0] == 0) {
         // Equal keys: by the names themselves.
         std::sort(run, runEnd, [&](const SortItem& a, const SortItem& b) {
-          return CompareAsUtf16(listing.Name(a), listing.Name(b)) < 0;
+          return CompareAsUtf16(keys.listing.Name(a.entry), keys.listing.Name(b.entry)) < 0;
         });
       } else {
-        SortByKey(listing, run, runEnd, depth + 16);
+        SortByKey(keys, run, runEnd, depth + 16);
       }
     }
     run = runEnd;
   }
+}
+
+// Those of the listing's entries, in list order: by case-folded name, then
+// by name.
+std::vector<std::uint32_t> SortedEntries(const Listing& listing, const std::vector<std::uint32_t>& which) {
+  SortKeys keys{listing, {}};
+  std::vector<SortItem> items;
+  items.reserve(which.size());
+  AdviseHugePages(items);
+  for (const std::uint32_t i : which) {
+    const auto keyStart = static_cast<std::uint32_t>(keys.keys.size());
+    AppendListKey(listing.Name(i), keys.keys);
+    if (keys.keys.size() > UINT32_MAX) throw ControlError("too many file names to list");
+    items.push_back({{0, 0}, keyStart, static_cast<std::uint32_t>(keys.keys.size()), i});
+  }
+  SortByKey(keys, items.data(), items.data() + items.size(), 0);
+  std::vector<std::uint32_t> sorted;
+  sorted.reserve(items.size());
+  for (const SortItem& item : items) sorted.push_back(item.entry);
+  return sorted;
+}
+
+// The listing's entries in list order. Beside a few misfits, those in order
+// stay so, and each misfit is put where it belongs among them; many misfits,
+// and every entry is sorted.
+std::vector<std::uint32_t> ListOrder(const Listing& listing) {
+  const auto count = static_cast<std::uint32_t>(listing.Count());
+  std::vector<std::uint32_t> inOrder;
+  inOrder.reserve(count);
+  AdviseHugePages(inOrder);
+  if (listing.misfits.size() > count / 8) {
+    for (std::uint32_t i = 0; i < count; ++i) inOrder.push_back(i);
+    return SortedEntries(listing, inOrder);
+  }
+  auto misfit = listing.misfits.begin();
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (misfit != listing.misfits.end() && *misfit == i)
+      ++misfit;
+    else
+      inOrder.push_back(i);
+  }
+  std::vector<std::uint32_t> order;
+  order.reserve(count);
+  AdviseHugePages(order);
+  auto from = inOrder.begin();
+  for (const std::uint32_t m : SortedEntries(listing, listing.misfits)) {
+    const auto to = std::lower_bound(from, inOrder.end(), m, [&](std::uint32_t entry, std::uint32_t name) {
+      return CompareInListOrder(listing.Name(entry), listing.Name(name)) < 0;
+    });
+    order.insert(order.end(), from, to);
+    order.push_back(m);
+    from = to;
+  }
+  order.insert(order.end(), from, inOrder.end());
+  return order;
+}
+
+// The listing's entries copied in list order, so that a scan of the list
+// reads them in the order they lie in memory.
+FileNames::EntryText EntriesInListOrder(const Listing& listing) {
+  const std::vector<std::uint32_t> order = ListOrder(listing);
+  FileNames::EntryText sorted;
+  sorted.text.reserve(listing.entries.text.size());
+  sorted.ends.reserve(order.size());
+  AdviseHugePages(sorted.text);
+  AdviseHugePages(sorted.ends);
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    if (i + kReadAhead < order.size()) __builtin_prefetch(listing.Entry(order[i + kReadAhead]).data());
+    sorted.text.append(listing.Entry(order[i]));
+    sorted.ends.push_back(static_cast<std::uint32_t>(sorted.text.size()));
+  }
+  return sorted;
 }
 
 }  // namespace
@@ -280,25 +416,11 @@ bool MatchesWildcard(QStringView name, QStringView pattern) {
 
 namespace {
 
-// The names in list order: by case-folded name, then by name.
+// The names in list order, their search forms made beside the list's thread.
 FileNames InListOrder(Listing& listing) {
-  SortByKey(listing, listing.items.data(), listing.items.data() + listing.items.size(), 0);
-  listing.keys = std::string();  // no longer needed: give its room back
-  // Copied in list order, so that a scan of the list reads them in the order
-  // they lie in memory.
   FileNames names;
-  const std::vector<SortItem>& items = listing.items;
-  names.Reserve(items.size(), listing.pathBytes, listing.names.size() + items.size());
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    if (i + kReadAhead < items.size()) __builtin_prefetch(listing.names.data() + items[i + kReadAhead].name);
-    const std::string_view entry = listing.Name(items[i]);
-    const std::size_t tags = entry.find('\0');
-    if (tags == std::string_view::npos)
-      names.Add(entry);
-    else
-      names.Add(entry.substr(0, tags), entry.substr(tags + 1));
-  }
-  names.ShrinkToFit();
+  if (!listing.misfits.empty()) listing.entries = EntriesInListOrder(listing);
+  names.Fill(std::move(listing.entries), listing.pathBytes);
   return names;
 }
 
@@ -316,9 +438,8 @@ class ListingSink : public TrackSink {
     const std::string_view name = slash == std::string_view::npos ? relativePath : relativePath.substr(slash + 1);
     QString decoded;
     if (!NameMatches(bytePattern_, pattern_, name, decoded)) return;
-    const std::size_t keyStart = listing_.keys.size();
-    if (!AppendKey(relativePath, QString(), listing_.keys)) return;
-    listing_.Add(relativePath, keyStart, tags);
+    if (!Encodable(relativePath, QString())) return;
+    listing_.Add(relativePath, tags);
   }
 
  private:
@@ -343,31 +464,6 @@ FileNames ListCollectionFiles(MusicCollection& collection, const QString& direct
 }
 
 namespace {
-
-// The key a list sorts a name by: its case-folded form.
-std::string ListKey(std::string_view name) {
-  if (IsAscii(name)) {
-    std::string key(name);
-    for (char& c : key) c = AsciiLower(c);
-    return key;
-  }
-  return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())).toCaseFolded().toUtf8().toStdString();
-}
-
-// The order of InListOrder: by key, then by name.
-int CompareInListOrder(std::string_view a, std::string_view b) {
-  if (IsAscii(a) && IsAscii(b)) {
-    const std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-      const char x = AsciiLower(a[i]), y = AsciiLower(b[i]);
-      if (x != y) return x < y ? -1 : 1;
-    }
-    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
-    return CompareAsUtf16(a, b);
-  }
-  const int byKey = CompareAsUtf16(ListKey(a), ListKey(b));
-  return byKey != 0 ? byKey : CompareAsUtf16(a, b);
-}
 
 // What the changes take out of the list: names, and folders.
 struct Removals {

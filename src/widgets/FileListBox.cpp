@@ -46,6 +46,10 @@ FileListBox::FileListBox(QWidget* parent)
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   // Every row has the first row's size: nothing is measured row by row.
   setUniformItemSizes(true);
+  // A long list is laid out a batch at a time between other events: the
+  // window answers while a million rows are placed.
+  setLayoutMode(QListView::Batched);
+  setBatchSize(2000);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setTextElideMode(Qt::ElideNone);
   connect(this, &QListView::clicked, this, [this](const QModelIndex&) { emit Click(); });

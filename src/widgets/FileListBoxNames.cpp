@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "src/seams/ControlError.h"
@@ -68,6 +69,7 @@ void AppendSearchForm(std::string_view utf8, std::string& out) {
 }
 
 void FileNames::Reserve(std::size_t count, std::size_t nameBytes, std::size_t formBytes) {
+  Settle();
   names_.reserve(nameBytes);
   nameEnds_.reserve(count);
   forms_.reserve(formBytes > 0 ? formBytes : nameBytes + count);
@@ -81,6 +83,7 @@ void FileNames::Reserve(std::size_t count, std::size_t nameBytes, std::size_t fo
 void FileNames::Add(std::string_view utf8Name) { Add(utf8Name, {}); }
 
 void FileNames::Add(std::string_view utf8Name, std::string_view tagFields) {
+  Settle();
   const std::size_t namesBefore = names_.size(), formsBefore = forms_.size();
   const std::size_t room = names_.capacity() + forms_.capacity() + nameEnds_.capacity();
   names_.append(utf8Name);
@@ -106,7 +109,81 @@ void FileNames::Add(std::string_view utf8Name, std::string_view tagFields) {
 
 void FileNames::Add(const FileNames& from, int entry) { Insert(Count(), from, entry); }
 
+void FileNames::Fill(EntryText entries, std::size_t nameBytes) {
+  Settle();
+  if (!IsEmpty()) throw ControlError("a file list is filled once");
+  const std::size_t count = entries.ends.size();
+  names_.reserve(nameBytes);
+  nameEnds_.reserve(count);
+  AdviseHugePages(names_);
+  AdviseHugePages(nameEnds_);
+  const char* text = entries.text.data();
+  std::size_t start = 0;
+  for (const std::uint32_t end : entries.ends) {
+    const void* nul = std::memchr(text + start, '\0', end - start);
+    names_.append(text + start, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - (text + start)) : end - start);
+    nameEnds_.push_back(static_cast<std::uint32_t>(names_.size()));
+    start = end;
+  }
+  // A few pages' worth is made at once; more, beside the list's own thread.
+  constexpr std::size_t kFormsAtOnce = 1 << 20;
+  if (entries.text.size() < kFormsAtOnce) {
+    Forms made = MakeForms(std::move(entries));
+    forms_ = std::move(made.bytes);
+    formEnds_ = std::move(made.ends);
+    return;
+  }
+  formsMade_ = std::async(std::launch::async, [entries = std::move(entries)]() mutable {
+    return MakeForms(std::move(entries));
+  });
+}
+
+FileNames::Forms FileNames::MakeForms(EntryText entries) {
+  // An entry's forms are never longer than its text while it is ASCII: they
+  // are written over the text already read. Past one that grows (a few
+  // characters have a longer lower case), into a buffer of their own.
+  std::string& text = entries.text;
+  std::string grown, form;
+  bool inPlace = true;
+  std::size_t start = 0, written = 0;
+  for (std::uint32_t& end : entries.ends) {
+    const std::string_view entry = std::string_view(text).substr(start, end - start);
+    const std::size_t nul = entry.find('\0');
+    form.clear();
+    AppendSearchForm(entry.substr(0, nul), form);
+    form.push_back('\0');
+    // Each field ends in a NUL, which its search form keeps.
+    if (nul != std::string_view::npos) AppendSearchForm(entry.substr(nul + 1), form);
+    start = end;
+    if (inPlace && written + form.size() > end) {
+      inPlace = false;
+      grown.reserve(text.size() + text.size() / 8);
+      grown.assign(text, 0, written);
+    }
+    // Past what a list can number, an entry has an empty form.
+    if (written + form.size() > kMostBytes) form.assign(1, '\0');
+    if (inPlace)
+      std::memcpy(text.data() + written, form.data(), form.size());
+    else
+      grown.append(form);
+    written += form.size();
+    end = static_cast<std::uint32_t>(written);
+  }
+  if (!inPlace) text.swap(grown);
+  text.resize(written);
+  Fit(text);
+  return {std::move(text), std::move(entries.ends)};
+}
+
+void FileNames::Settle() const {
+  if (!formsMade_.valid()) return;
+  Forms made = formsMade_.get();
+  forms_ = std::move(made.bytes);
+  formEnds_ = std::move(made.ends);
+}
+
 void FileNames::Insert(int index, const FileNames& from, int entry) {
+  Settle();
   const std::string_view name = from.NameBytes(entry), form = from.FormBytes(entry);
   if (names_.size() + name.size() > kMostBytes || forms_.size() + form.size() > kMostBytes)
     throw ControlError("too many file names to list");
@@ -123,6 +200,7 @@ void FileNames::Insert(int index, const FileNames& from, int entry) {
 
 void FileNames::Remove(int index, int count) {
   if (count <= 0) return;
+  Settle();
   const std::size_t nameAt = NameStart(index), formAt = FormStart(index);
   const auto i = static_cast<std::ptrdiff_t>(index), end = i + count;
   const std::size_t nameSize = nameEnds_[static_cast<std::size_t>(end) - 1] - nameAt;
@@ -136,6 +214,7 @@ void FileNames::Remove(int index, int count) {
 }
 
 void FileNames::ShrinkToFit() {
+  Settle();
   Fit(names_);
   Fit(nameEnds_);
   Fit(forms_);
@@ -148,6 +227,7 @@ QString FileNames::Name(int index) const {
 }
 
 int FileNames::EntryAtFormByte(std::size_t offset, int from) const {
+  Settle();
   const auto found = std::upper_bound(formEnds_.begin() + from, formEnds_.end(), offset);
   return static_cast<int>(found - formEnds_.begin());
 }

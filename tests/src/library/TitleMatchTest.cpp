@@ -65,4 +65,45 @@ TEST(TitleMatchTest, AgreesWithDroppingSpacesAndLowerCasing) {
   }
 }
 
+// A list filled whole makes its search forms in the entries' own text (on a
+// thread of its own when long): each entry's name and forms are those that
+// adding it alone gives, also past a character whose lower case is longer
+// ("\u023A"), and the search finds the same entries (in two halves at once
+// when long).
+TEST(TitleMatchTest, AListFilledWholeHasTheFormsOfOneBuiltEntryByEntry) {
+  const QStringList characters = {"a", "B", " ", "\u023A", "\u0130", "Σ", "\U0001D11E", "7", "Z"};
+  std::mt19937 random(11);
+  auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  auto text = [&] {
+    std::string t;
+    for (int i = 1 + pick(10); i > 0; --i) t += characters[pick(static_cast<int>(characters.size()))].toStdString();
+    return t;
+  };
+  for (const int count : {1, 50, 80000}) {
+    FileNames oneByOne, whole;
+    FileNames::EntryText entries;
+    std::size_t nameBytes = 0;
+    for (int i = 0; i < count; ++i) {
+      const std::string name = text();
+      std::string fields;
+      for (int f = pick(3); f > 0; --f) fields.append(text()).push_back('\0');
+      oneByOne.Add(name, fields);
+      entries.text.append(name);
+      if (!fields.empty()) entries.text.append(1, '\0').append(fields);
+      entries.ends.push_back(static_cast<std::uint32_t>(entries.text.size()));
+      nameBytes += name.size();
+    }
+    whole.Fill(std::move(entries), nameBytes);
+    ASSERT_EQ(whole.Count(), count);
+    for (int i = 0; i < count; ++i) {
+      ASSERT_EQ(whole.NameBytes(i), oneByOne.NameBytes(i)) << count << " " << i;
+      ASSERT_EQ(whole.SearchForm(i), oneByOne.SearchForm(i)) << count << " " << i;
+    }
+    for (const char* key : {"a", "ⱥb", "zσ", "7 7"})
+      EXPECT_EQ(TitleMatch(QString::fromUtf8(key)).MatchingEntries(whole),
+                TitleMatch(QString::fromUtf8(key)).MatchingEntries(oneByOne))
+          << count << " " << key;
+  }
+}
+
 }  // namespace

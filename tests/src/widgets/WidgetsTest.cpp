@@ -226,6 +226,32 @@ class ScriptedCollection : public MusicCollection {
   }
 };
 
+// Tracks that come in list order (as an index gives them) and the same
+// tracks in any other order make the same list.
+TEST_F(FileListBoxTest, TracksInListOrderOrNotMakeTheSameList) {
+  std::vector<std::pair<std::string, std::string>> inOrder;
+  for (const char* path : {"a b/x.mp3", "A/abc.mp3", "a/ABC.mp3", "a/abc.mp3", "a/b c.mp3", "a/bc.mp3",
+                           "x\uFF21.mp3", "Z.MP3", "z/ß.mp3", "Ä/x.mp3", "ä/x.mp3"})
+    inOrder.emplace_back(path, std::string("Tag\0", 4));
+  // In order; one out of place; all in reverse.
+  for (const int arrangement : {0, 1, 2}) {
+    ScriptedCollection collection;
+    collection.tracks = inOrder;
+    if (arrangement == 1) std::rotate(collection.tracks.begin() + 2, collection.tracks.begin() + 3, collection.tracks.end());
+    if (arrangement == 2) std::reverse(collection.tracks.begin(), collection.tracks.end());
+    FileListBox files;
+    files.SetPattern("*.mp3");
+    files.SetCollection(&collection);
+    files.SetSubfolders(true);
+    files.SetPath(dir.path());
+    ASSERT_EQ(files.ListCount(), static_cast<int>(inOrder.size())) << arrangement;
+    for (int row = 0; row < files.ListCount(); ++row) {
+      EXPECT_EQ(files.Names().NameBytes(row), inOrder[static_cast<std::size_t>(row)].first) << arrangement << " " << row;
+      EXPECT_TRUE(files.Names().SearchForm(row).ends_with("tag")) << arrangement << " " << row;
+    }
+  }
+}
+
 // Changes go into the list in place: it stays in list order (case-folded,
 // then by name), a removed folder takes only its own tracks (not those of a
 // folder whose name differs in case), a changed track's tags are searched,
