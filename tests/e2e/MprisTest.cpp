@@ -18,6 +18,7 @@
 #include "tests/e2e/ConsoleLines.h"
 #include "tests/e2e/MusicFolder.h"
 #include "tests/support/DBusSession.h"
+#include "tests/support/ProgramSuite.h"
 
 namespace {
 
@@ -26,20 +27,16 @@ using e2e::Morva;
 const QString kPlayer = "morva";
 
 
-class MprisTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    ProgramFolder folder = MakeProgramFolder("mpris");
-    root_ = std::move(folder.root);
-    program_ = folder.program;
-    problem_ = folder.problem;
-    if (problem_.isEmpty() && !WriteTaggedToneMp3(folder.music + "Alpha Song.mp3", 30, 440, "The Artist", "Blue Album"))
-      problem_ = "cannot make MP3 files (is lame installed?)";
+class MprisTest : public ProgramSuite<MprisTest> {
+ public:
+  static constexpr const char* kFolderName = "mpris";
+  static bool MakeMusic(const ProgramFolder& folder) {
+    return WriteTaggedToneMp3(folder.music + "Alpha Song.mp3", 30, 440, "The Artist", "Blue Album");
   }
-  static void TearDownTestSuite() { root_.reset(); }
 
+ protected:
   void SetUp() override {
-    ASSERT_TRUE(problem_.isEmpty()) << problem_.toStdString();
+    ASSERT_NO_FATAL_FAILURE(ProgramSuite::SetUp());
     ASSERT_TRUE(bus_.problem().isEmpty()) << bus_.problem().toStdString();
   }
 
@@ -48,9 +45,7 @@ class MprisTest : public ::testing::Test {
   void Start(MorvaProcess& morva, QStringList arguments = {}, const QProcessEnvironment* environment = nullptr) {
     morva.SetEnvironment(environment ? *environment : bus_.Environment());
     morva.KeepErrors();
-    arguments << "--audio" << "null" << "--screen-name" << "Joe";
-    ASSERT_TRUE(morva.Start(program_, arguments, root_->path() + "/music"));
-    ASSERT_TRUE(morva.WaitForLine("Joe: " + kBullet + " Loaded By:Joe")) << morva.output().toStdString();
+    ProgramSuite::Start(morva, std::move(arguments));
   }
 
   // Runs playerctl until it prints `expected` (a change may still be on its
@@ -90,15 +85,8 @@ class MprisTest : public ::testing::Test {
     return send.exitStatus() == QProcess::NormalExit ? send.exitCode() : -1;
   }
 
-  static std::unique_ptr<QTemporaryDir> root_;
-  static QString program_;
-  static QString problem_;
   DBusSession bus_;
 };
-
-std::unique_ptr<QTemporaryDir> MprisTest::root_;
-QString MprisTest::program_;
-QString MprisTest::problem_;
 
 TEST_F(MprisTest, PlayerctlRunsTheOwnersCommandsAndFollowsTheRoomsOwn) {
   MorvaProcess morva;

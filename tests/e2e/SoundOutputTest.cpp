@@ -20,6 +20,7 @@
 #include "tests/e2e/SoundAnalysis.h"
 #include "tests/e2e/SoundServer.h"
 #include "tests/platform/cdplayer/DiscImage.h"
+#include "tests/support/ProgramSuite.h"
 #include "tests/support/TestFolder.h"
 
 namespace {
@@ -43,14 +44,10 @@ constexpr int kCdHz = 1200;  // a multiple of 75 Hz: whole cycles in every secto
 constexpr int kMatches = 20;
 const std::size_t kGap = FramesOf(0.005);  // a silence this long inside a tone is heard as a gap
 
-class SoundOutputTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    ProgramFolder folder = MakeProgramFolder("sound");
-    root_ = std::move(folder.root);
-    program_ = folder.program;
-    problem_ = folder.problem;
-    if (!problem_.isEmpty()) return;
+class SoundOutputTest : public ProgramSuite<SoundOutputTest> {
+ public:
+  static constexpr const char* kFolderName = "sound";
+  static bool MakeMusic(const ProgramFolder& folder) {
     const QString music = folder.music;
     bool made = WriteToneMp3(music + "Steady 440.mp3", 60, 440) && WriteToneMp3(music + "Short Beep.mp3", 2, 440) &&
                 WriteSweepMp3(music + "Rising Sweep.mp3", kSweepSeconds, kSweepFrom, kSweepTo) &&
@@ -59,16 +56,15 @@ class SoundOutputTest : public ::testing::Test {
                 WriteReplayGainToneMp3(music + "Gain Boost.mp3", 3, 440, 6.0);
     for (int i = 2; made && i <= kMatches; ++i)
       made = QFile::copy(music + "Match 01.mp3", music + QString("Match %1.mp3").arg(i, 2, 10, QChar('0')));
-    if (!made) {
-      problem_ = "cannot make MP3 files (is lame installed?)";
-      return;
-    }
-    cue_ = QString::fromStdString(cdtest::WriteCueImage(root_->path().toStdString(), "disc", {{75 * 30, kCdHz, true}}));
+    if (made)
+      cue_ = QString::fromStdString(
+          cdtest::WriteCueImage(folder.root->path().toStdString(), "disc", {{75 * 30, kCdHz, true}}));
+    return made;
   }
-  static void TearDownTestSuite() { root_.reset(); }
 
+ protected:
   void SetUp() override {
-    ASSERT_TRUE(problem_.isEmpty()) << problem_.toStdString();
+    ASSERT_NO_FATAL_FAILURE(ProgramSuite::SetUp());
     // A short folder name: the server's socket path has a length limit.
     server_ = std::make_unique<SoundServer>(root_->path() + "/s" + QString::number(++tests_));
   }
@@ -79,18 +75,12 @@ class SoundOutputTest : public ::testing::Test {
   }
 
   void StartMorva(const QString& audio, QStringList more = {}) {
-    more << "--audio" << audio << "--screen-name" << "Joe";
     morva_.SetEnvironment(server_->Environment());
     morva_.KeepErrors();
-    ASSERT_TRUE(morva_.Start(program_, more, root_->path() + "/music"));
-    ASSERT_TRUE(morva_.WaitForLine("Joe: " + kBullet + " Loaded By:Joe")) << morva_.output().toStdString();
+    Start(morva_, more << "--audio" << audio);
   }
 
-  void Say(const QByteArray& line, const QByteArray& reply) {
-    morva_.Type(line);
-    ASSERT_TRUE(morva_.WaitForLine(reply)) << "no reply " << reply.toStdString() << " to " << line.toStdString()
-                                           << "\n" << morva_.errors().toStdString();
-  }
+  void Say(const QByteArray& line, const QByteArray& reply) { ProgramSuite::Say(morva_, line, reply); }
 
   // Waits until the recording has grown by so many seconds from `from`.
   void RecordUntil(std::size_t from, double seconds) {
@@ -126,20 +116,11 @@ class SoundOutputTest : public ::testing::Test {
     return text.str();
   }
 
-  static std::unique_ptr<QTemporaryDir> root_;
-  static QString program_;
-  static QString problem_;
-  static QString cue_;
-  static int tests_;
+  static inline QString cue_;
+  static inline int tests_ = 0;
   std::unique_ptr<SoundServer> server_;
   MorvaProcess morva_;  // after the server: ends first
 };
-
-std::unique_ptr<QTemporaryDir> SoundOutputTest::root_;
-QString SoundOutputTest::program_;
-QString SoundOutputTest::problem_;
-QString SoundOutputTest::cue_;
-int SoundOutputTest::tests_ = 0;
 
 class SoundOutputByDriverTest : public SoundOutputTest, public ::testing::WithParamInterface<const char*> {};
 
