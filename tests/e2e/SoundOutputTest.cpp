@@ -82,6 +82,20 @@ class SoundOutputTest : public ProgramSuite<SoundOutputTest> {
 
   void Say(const QByteArray& line, const QByteArray& reply) { ProgramSuite::Say(morva_, line, reply); }
 
+  // Starts the sound server, then the program playing to it.
+  void StartBoth(const QString& audio, QStringList more = {}) {
+    ASSERT_NO_FATAL_FAILURE(StartServer());
+    StartMorva(audio, std::move(more));
+  }
+
+  // Plays the track the word finds and waits for it to be heard: the first
+  // frame of its sound, if it is.
+  std::optional<std::size_t> PlayHeard(const QByteArray& word, const QByteArray& title) {
+    const std::size_t asked = server_->Frames();
+    Say(".play " + word, Morva("Playing [" + title + "]"));
+    return WaitForSound(asked);
+  }
+
   // Waits until the recording has grown by so many seconds from `from`.
   void RecordUntil(std::size_t from, double seconds) {
     ASSERT_TRUE(server_->WaitForFrames(from + FramesOf(seconds), 10s)) << "the recording stopped";
@@ -122,14 +136,13 @@ class SoundOutputTest : public ProgramSuite<SoundOutputTest> {
   MorvaProcess morva_;  // after the server: ends first
 };
 
+std::string DriverName(const ::testing::TestParamInfo<const char*>& info) { return info.param; }
+
 class SoundOutputByDriverTest : public SoundOutputTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(SoundOutputByDriverTest, A440HzMp3IsHeardAt440Hz) {
-  StartServer();
-  StartMorva(GetParam());
-  const std::size_t asked = server_->Frames();
-  Say(".play steady", Morva("Playing [Steady 440]"));
-  const std::optional<std::size_t> first = WaitForSound(asked);
+  StartBoth(GetParam());
+  const std::optional<std::size_t> first = PlayHeard("steady", "Steady 440");
   ASSERT_TRUE(first) << "nothing heard\n" << morva_.errors().toStdString();
   RecordUntil(*first, 1.5);
   const sound::Samples left = server_->Left();
@@ -139,7 +152,7 @@ TEST_P(SoundOutputByDriverTest, A440HzMp3IsHeardAt440Hz) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, SoundOutputByDriverTest, ::testing::Values("pulse", "alsa"),
-                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+                         DriverName);
 
 struct Missing {
   const char* audio;
@@ -209,14 +222,11 @@ TEST_P(SoundOutputServerLaterTest, TheNextPlayAndTheSilentCdAreHeardOnceTheServe
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, SoundOutputServerLaterTest, ::testing::Values("pulse", "alsa", "auto"),
-                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+                         DriverName);
 
 TEST_F(SoundOutputTest, VolumeLowersTheLevelByTheFormulaAndMuteSilences) {
-  StartServer();
-  StartMorva("pulse");
-  const std::size_t asked = server_->Frames();
-  Say(".play steady", Morva("Playing [Steady 440]"));
-  ASSERT_TRUE(WaitForSound(asked));
+  StartBoth("pulse");
+  ASSERT_TRUE(PlayHeard("steady", "Steady 440"));
 
   Say(".vol 100", Morva("Mp3 Volume At 100"));
   const Window full = Measure();
@@ -241,11 +251,8 @@ TEST_F(SoundOutputTest, VolumeLowersTheLevelByTheFormulaAndMuteSilences) {
 }
 
 TEST_F(SoundOutputTest, PauseStopsTheSoundAtOnceAndUnpauseGoesOnWhereItStopped) {
-  StartServer();
-  StartMorva("pulse");
-  const std::size_t asked = server_->Frames();
-  Say(".play rising", Morva("Playing [Rising Sweep]"));
-  const std::optional<std::size_t> first = WaitForSound(asked);
+  StartBoth("pulse");
+  const std::optional<std::size_t> first = PlayHeard("rising", "Rising Sweep");
   ASSERT_TRUE(first);
   RecordUntil(*first, 1.5);
 
@@ -275,12 +282,9 @@ TEST_F(SoundOutputTest, PauseStopsTheSoundAtOnceAndUnpauseGoesOnWhereItStopped) 
 }
 
 TEST_F(SoundOutputTest, RepeatJoinsThePassesWithoutAGap) {
-  StartServer();
-  StartMorva("pulse");
+  StartBoth("pulse");
   Say(".repeat", Morva("MP3 Player \xC2\xB7 Repeat is Now Enabled"));
-  const std::size_t asked = server_->Frames();
-  Say(".play short", Morva("Playing [Short Beep]"));
-  const std::optional<std::size_t> first = WaitForSound(asked);
+  const std::optional<std::size_t> first = PlayHeard("short", "Short Beep");
   ASSERT_TRUE(first);
   RecordUntil(*first, 4.5);  // the 2-second file two and a quarter times
 
@@ -290,11 +294,8 @@ TEST_F(SoundOutputTest, RepeatJoinsThePassesWithoutAGap) {
 }
 
 TEST_F(SoundOutputTest, ACdTrackSoundsBesideAnMp3AndEachStopsAlone) {
-  StartServer();
-  StartMorva("pulse", {"--cd", cue_});
-  const std::size_t asked = server_->Frames();
-  Say(".play steady", Morva("Playing [Steady 440]"));
-  ASSERT_TRUE(WaitForSound(asked));
+  StartBoth("pulse", {"--cd", cue_});
+  ASSERT_TRUE(PlayHeard("steady", "Steady 440"));
   Say(".playcd", Morva("Now Playing Track 1"));
   const Window both = Measure();
   Say(".stopcd", Morva("Stopped Playing Track 1"));
@@ -319,11 +320,8 @@ TEST_F(SoundOutputTest, ACdTrackSoundsBesideAnMp3AndEachStopsAlone) {
 }
 
 TEST_F(SoundOutputTest, WithoutItsServerTheProgramAnswersAndSoundComesBackWithIt) {
-  StartServer();
-  StartMorva("pulse");
-  const std::size_t asked = server_->Frames();
-  Say(".play steady", Morva("Playing [Steady 440]"));
-  ASSERT_TRUE(WaitForSound(asked));
+  StartBoth("pulse");
+  ASSERT_TRUE(PlayHeard("steady", "Steady 440"));
 
   server_->Kill();
   EXPECT_TRUE(morva_.WaitForErrorLine(
@@ -354,8 +352,7 @@ TEST_F(SoundOutputTest, WithoutItsServerTheProgramAnswersAndSoundComesBackWithIt
 // floods with other members' lines and a numbered listing runs, one line a
 // second, while the MP3 plays on.
 TEST_F(SoundOutputTest, ABusyRoomDoesNotMakeTheSoundStutter) {
-  StartServer();
-  StartMorva("pulse");
+  StartBoth("pulse");
   Say(".play steady", Morva("Playing [Steady 440]"));
   // The listing stops the track first; .xpause, taken during the listing's
   // waits, plays it on.
@@ -390,8 +387,7 @@ class ReplayGainTest : public SoundOutputTest, public ::testing::WithParamInterf
 // nothing can clip; --no-replaygain plays all three alike.
 TEST_P(ReplayGainTest, TheTrackGainLowersTheLevelAndNeverRaisesIt) {
   const bool honoured = GetParam();
-  StartServer();
-  StartMorva("pulse", honoured ? QStringList{} : QStringList{"--no-replaygain"});
+  StartBoth("pulse", honoured ? QStringList{} : QStringList{"--no-replaygain"});
   double levels[3] = {};
   const char* names[3] = {"Plain", "Cut", "Boost"};
   for (int i = 0; i < 3; ++i) {
