@@ -61,19 +61,9 @@ class MprisTest : public ProgramSuite<MprisTest> {
     return answer;
   }
 
-  // One property of the player interface as dbus-send prints it, its value last.
-  QByteArray Property(const QString& name) {
-    QProcess get;
-    get.setProcessEnvironment(bus_.Environment());
-    get.start("dbus-send", {"--session", "--print-reply", "--dest=org.mpris.MediaPlayer2.morva",
-                            "/org/mpris/MediaPlayer2", "org.freedesktop.DBus.Properties.Get",
-                            "string:org.mpris.MediaPlayer2.Player", "string:" + name});
-    get.waitForFinished(15000);
-    return get.readAllStandardOutput().simplified().split(' ').last();
-  }
-
-  // Sends one call with dbus-send; its exit status.
-  int Send(const QStringList& arguments) {
+  // Sends one call to the player's object with dbus-send; its exit status,
+  // and what it printed in `reply` if asked.
+  int Send(const QStringList& arguments, QByteArray* reply = nullptr) {
     QProcess send;
     send.setProcessEnvironment(bus_.Environment());
     send.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -81,8 +71,16 @@ class MprisTest : public ProgramSuite<MprisTest> {
                                         "/org/mpris/MediaPlayer2"} +
                                 arguments);
     send.waitForFinished(15000);
-    send.readAllStandardOutput();
+    const QByteArray printed = send.readAllStandardOutput();
+    if (reply) *reply = printed;
     return send.exitStatus() == QProcess::NormalExit ? send.exitCode() : -1;
+  }
+
+  // One property of the player interface as dbus-send prints it, its value last.
+  QByteArray Property(const QString& name) {
+    QByteArray reply;
+    Send({"org.freedesktop.DBus.Properties.Get", "string:org.mpris.MediaPlayer2.Player", "string:" + name}, &reply);
+    return reply.simplified().split(' ').last();
   }
 
   DBusSession bus_;
