@@ -9,12 +9,15 @@
 
 namespace {
 
-class IdentityTest : public ::testing::Test {
- protected:
+// A client on a window system of its own, its clock starting where the test says.
+struct Client {
+  explicit Client(double start = 1000.0) : runtime(start) {}
   WindowSystem windows;
   FakeRuntime runtime;
   AolClient aol{windows, runtime};
 };
+
+class IdentityTest : public ::testing::Test, protected Client {};
 
 TEST_F(IdentityTest, ScreenNameComesFromTheWelcomeWindowWhereverItStands) {
   EXPECT_EQ(aol.OwnScreenName(), "");
@@ -88,26 +91,21 @@ TEST(WaitSecondsTest, LastsFromHalfASecondLessToHalfASecondMore) {
   for (Case c : {Case{1000.2, 1, 1001.0}, Case{1000.7, 1, 1002.0}, Case{1000.5, 1, 1001.0},
                  Case{1001.5, 1, 1003.0}, Case{1000.2, 0, 1000.2}, Case{1000.7, 0, 1001.0},
                  Case{1000.7, -3, 1000.7}, Case{1000.0, 3, 1003.0}}) {
-    WindowSystem windows;
-    FakeRuntime runtime(c.start);
-    AolClient aol(windows, runtime);
-    aol.WaitSeconds(c.seconds);
-    EXPECT_DOUBLE_EQ(runtime.Seconds(), c.end) << c.start << " + " << c.seconds;
+    Client client(c.start);
+    client.aol.WaitSeconds(c.seconds);
+    EXPECT_DOUBLE_EQ(client.runtime.Seconds(), c.end) << c.start << " + " << c.seconds;
   }
 }
 
 TEST(WaitSecondsTest, AWaitAlreadyOverHandlesNoEvents) {
-  WindowSystem windows;
-  FakeRuntime runtime(1000.2);
-  AolClient aol(windows, runtime);
-  aol.WaitSeconds(0);
-  EXPECT_EQ(runtime.passes(), 0);
+  Client client(1000.2);
+  client.aol.WaitSeconds(0);
+  EXPECT_EQ(client.runtime.passes(), 0);
 }
 
 TEST(WaitSecondsTest, EventsDuringTheWaitRunInsideItAndNestedWaitsEndFirst) {
-  WindowSystem windows;
-  FakeRuntime runtime(1000.0);
-  AolClient aol(windows, runtime);
+  Client client;
+  auto& [windows, runtime, aol] = client;
   std::vector<std::string> order;
   runtime.At(1000.4, [&] {
     order.push_back("inner start");
@@ -139,9 +137,8 @@ TEST(TextUtilitiesTest, ReplaceTextScansLeftToRightIgnoringCase) {
 }
 
 TEST(TextUtilitiesTest, RollUpToCoversOneToN) {
-  WindowSystem windows;
-  FakeRuntime runtime;
-  AolClient aol(windows, runtime);
+  Client client;
+  AolClient& aol = client.aol;
   EXPECT_EQ(aol.RollUpTo(0), 1);
   EXPECT_EQ(aol.RollUpTo(1), 1);
   std::set<double> seen;
