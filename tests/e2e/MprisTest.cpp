@@ -48,6 +48,12 @@ class MprisTest : public ProgramSuite<MprisTest> {
     ProgramSuite::Start(morva, std::move(arguments));
   }
 
+  // Runs playerctl with the arguments; true once the room shows the line they lead to.
+  bool Control(MorvaProcess& morva, const QStringList& arguments, const QByteArray& line) {
+    bus_.Playerctl(kPlayer, arguments);
+    return morva.WaitForLine(line);
+  }
+
   // Runs playerctl until it prints `expected` (a change may still be on its
   // way); returns what it printed last.
   QByteArray Ask(const QStringList& arguments, const QByteArray& expected) {
@@ -94,8 +100,7 @@ TEST_F(MprisTest, PlayerctlRunsTheOwnersCommandsAndFollowsTheRoomsOwn) {
   ASSERT_TRUE(follower.WaitForLine("Stopped"));
 
   // Nothing open: play-pause plays a track as ".r" does.
-  bus_.Playerctl(kPlayer, {"play-pause"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("Playing [Alpha Song]")));
+  ASSERT_TRUE(Control(morva, {"play-pause"}, Morva("Playing [Alpha Song]")));
   EXPECT_EQ(Ask({"status"}, "Playing"), "Playing");
   EXPECT_TRUE(follower.WaitForLine("Playing"));
   const QByteArray url = "file://" + QUrl::toPercentEncoding(root_->path() + "/music/Alpha Song.mp3", "/");
@@ -103,23 +108,19 @@ TEST_F(MprisTest, PlayerctlRunsTheOwnersCommandsAndFollowsTheRoomsOwn) {
                                      "{{xesam:title}}|{{xesam:artist}}|{{xesam:album}}|{{xesam:url}}|{{mpris:length}}"}),
             "Alpha Song|The Artist|Blue Album|" + url + "|30000000");
 
-  bus_.Playerctl(kPlayer, {"volume", "0.5"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("Mp3 Volume At 50")));
+  ASSERT_TRUE(Control(morva, {"volume", "0.5"}, Morva("Mp3 Volume At 50")));
   EXPECT_EQ(Ask({"volume"}, "0.500000"), "0.500000");
 
-  bus_.Playerctl(kPlayer, {"play-pause"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("MP3 Player Paused")));
+  ASSERT_TRUE(Control(morva, {"play-pause"}, Morva("MP3 Player Paused")));
   EXPECT_EQ(Ask({"status"}, "Paused"), "Paused");
   EXPECT_TRUE(follower.WaitForLine("Paused"));
-  bus_.Playerctl(kPlayer, {"play-pause"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("MP3 Player Unpaused")));
+  ASSERT_TRUE(Control(morva, {"play-pause"}, Morva("MP3 Player Unpaused")));
   EXPECT_EQ(Ask({"status"}, "Playing"), "Playing");
   EXPECT_TRUE(follower.WaitForLine("Playing"));
 
   // Another track as ".r" picks it: the only one there is.
   const QByteArray trackBefore = bus_.Playerctl(kPlayer, {"metadata", "mpris:trackid"});
-  bus_.Playerctl(kPlayer, {"next"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("Playing [Alpha Song]")));
+  ASSERT_TRUE(Control(morva, {"next"}, Morva("Playing [Alpha Song]")));
   EXPECT_EQ(Ask({"status"}, "Playing"), "Playing");
   EXPECT_NE(bus_.Playerctl(kPlayer, {"metadata", "mpris:trackid"}), trackBefore);
   EXPECT_TRUE(follower.WaitForLine("Playing"));
@@ -129,8 +130,7 @@ TEST_F(MprisTest, PlayerctlRunsTheOwnersCommandsAndFollowsTheRoomsOwn) {
   ASSERT_TRUE(morva.WaitForLine(Morva("MP3 Player Paused")));
   ASSERT_TRUE(follower.WaitForLine("Paused"));
 
-  bus_.Playerctl(kPlayer, {"stop"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("MP3 Now Stopped")));
+  ASSERT_TRUE(Control(morva, {"stop"}, Morva("MP3 Now Stopped")));
   EXPECT_EQ(Ask({"status"}, "Stopped"), "Stopped");
   EXPECT_TRUE(follower.WaitForLine("Stopped"));
   EXPECT_EQ(morva.errors(), "");
@@ -140,10 +140,8 @@ TEST_F(MprisTest, BadCallsGetTheAnswersOfTheInterfaceAndChangeNothing) {
   MorvaProcess morva;
   Start(morva);
   ASSERT_EQ(Ask({"status"}, "Stopped"), "Stopped");
-  bus_.Playerctl(kPlayer, {"play"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("Playing [Alpha Song]")));
-  bus_.Playerctl(kPlayer, {"pause"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("MP3 Player Paused")));
+  ASSERT_TRUE(Control(morva, {"play"}, Morva("Playing [Alpha Song]")));
+  ASSERT_TRUE(Control(morva, {"pause"}, Morva("MP3 Player Paused")));
   const qsizetype roomLines = morva.lines().size();
 
   const QString player = "org.mpris.MediaPlayer2.Player";
@@ -220,8 +218,7 @@ TEST_F(MprisTest, WithoutABusOrWithTheNameTakenTheProgramRunsAndSaysSoOnce) {
   MorvaProcess off;
   Start(off, {"--no-mpris"});
   // The first keeps the name and answers; the others run on.
-  bus_.Playerctl(kPlayer, {"play"});
-  ASSERT_TRUE(first.WaitForLine(Morva("Playing [Alpha Song]")));
+  ASSERT_TRUE(Control(first, {"play"}, Morva("Playing [Alpha Song]")));
   second.Type(".exit");
   off.Type(".exit");
   EXPECT_EQ(second.WaitForExit(), 0);
@@ -248,8 +245,7 @@ TEST_F(MprisTest, NextPreviousShuffleAndLoopRunTheirCommands) {
   EXPECT_EQ(Ask({"loop"}, "None"), "None");
 
   // Nothing plays: the shuffle starts at once.
-  bus_.Playerctl(kPlayer, {"shuffle", "on"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("MP3 Player \xC2\xB7 Shuffle is Now Enabled")));
+  ASSERT_TRUE(Control(morva, {"shuffle", "on"}, Morva("MP3 Player \xC2\xB7 Shuffle is Now Enabled")));
   const std::optional<QByteArray> first = morva.WaitForLineStartingWith(Morva("Playing ["));
   ASSERT_TRUE(first.has_value());
   EXPECT_EQ(Ask({"shuffle"}, "On"), "On");
@@ -260,15 +256,12 @@ TEST_F(MprisTest, NextPreviousShuffleAndLoopRunTheirCommands) {
   EXPECT_NE(*second, *first);  // the round's other track
   EXPECT_EQ(Property("CanGoPrevious"), "true");
 
-  bus_.Playerctl(kPlayer, {"previous"});
-  ASSERT_TRUE(morva.WaitForLine(*first));
+  ASSERT_TRUE(Control(morva, {"previous"}, *first));
   EXPECT_EQ(Property("CanGoPrevious"), "false");
 
-  bus_.Playerctl(kPlayer, {"loop", "track"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("MP3 Player \xC2\xB7 Repeat is Now Enabled")));
+  ASSERT_TRUE(Control(morva, {"loop", "track"}, Morva("MP3 Player \xC2\xB7 Repeat is Now Enabled")));
   EXPECT_EQ(Ask({"loop"}, "Track"), "Track");
-  bus_.Playerctl(kPlayer, {"loop", "none"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("Repeat is Now Disabled")));
+  ASSERT_TRUE(Control(morva, {"loop", "none"}, Morva("Repeat is Now Disabled")));
   EXPECT_EQ(Ask({"loop"}, "None"), "None");
 
   // The owner's own ".xshuffle" reaches the desktop too.
