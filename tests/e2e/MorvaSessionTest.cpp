@@ -216,7 +216,7 @@ TEST_F(MorvaSessionTest, SigintAndSigtermEndTheProgramAsQuitDoes) {
   for (const int signal : {SIGINT, SIGTERM}) {
     SCOPED_TRACE(signal);
     MorvaProcess morva;
-    ProgramSuite::Start(morva, {"--room", "Den"});
+    ASSERT_NO_FATAL_FAILURE(ProgramSuite::Start(morva, {"--room", "Den"}));
     morva.Signal(signal);
     EXPECT_EQ(morva.WaitForExit(), 0);
     EXPECT_EQ(morva.output(), ProductLine() + "\n" + Joe(kBullet + " Loaded By:Joe") + "\n");
