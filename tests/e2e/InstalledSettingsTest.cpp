@@ -15,17 +15,13 @@
 
 #include "tests/e2e/MorvaProcess.h"
 #include "tests/e2e/MusicFolder.h"
+#include "tests/support/FileMode.h"
 
 namespace {
 
 // Joe's red announcements, up to their text.
 const QByteArray kJoe = "Joe: \xE2\x80\xA2 ";
 const QByteArray kMorva = kJoe + "Morva MP3 \xE2\x80\xA2 ";
-
-int ModeOf(const QString& path) {
-  struct stat info {};
-  return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
-}
 
 // The program installed with `cmake --install` into a prefix its user cannot
 // write, so mp3.ini cannot stand beside it and goes to the user's

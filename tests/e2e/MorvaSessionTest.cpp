@@ -16,6 +16,7 @@
 #include "tests/e2e/MorvaProcess.h"
 #include "tests/e2e/ConsoleLines.h"
 #include "tests/e2e/MusicFolder.h"
+#include "tests/support/ProgramSuite.h"
 #include "tests/support/TestFolder.h"
 #include "tests/support/WaitUntil.h"
 
@@ -34,53 +35,23 @@ QByteArray Joe(const QByteArray& text) { return "Joe: " + text; }
 QByteArray Prompt() { return Joe(kBullet + " Morva MP3  [Type ''.play'' And 0 - 1 Or ''.cancel'']"); }
 QByteArray ProductLine() { return Morva("By: Morva " + kBullet + " [Public]"); }
 
-// One folder per test run: a copy of the program (so that no mp3.ini of
-// another run lies beside it) and a music folder of generated tunes.
-class MorvaSessionTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    ProgramFolder folder = MakeProgramFolder("e2e");
-    root_ = std::move(folder.root);
-    program_ = folder.program;
-    problem_ = folder.problem;
-    if (!problem_.isEmpty()) return;
+// Generated tunes, among them two that one word finds and a name with a line break.
+class MorvaSessionTest : public ProgramSuite<MorvaSessionTest> {
+ public:
+  static constexpr const char* kFolderName = "e2e";
+  static bool MakeMusic(const ProgramFolder& folder) {
     const QString music = folder.music;
-    if (!WriteToneMp3(music + "Alpha Song.mp3", 65, 440) || !WriteToneMp3(music + "Beta Love.mp3", 30, 523) ||
-        !QFile::copy(music + "Beta Love.mp3", music + "Gamma Love.mp3") ||
-        !QFile::copy(music + "Beta Love.mp3", music + "Odd\nLine.mp3")) {
-      problem_ = "cannot make MP3 files (is lame installed?)";
-    }
-  }
-  static void TearDownTestSuite() {
-    root_.reset();
+    return WriteToneMp3(music + "Alpha Song.mp3", 65, 440) && WriteToneMp3(music + "Beta Love.mp3", 30, 523) &&
+           QFile::copy(music + "Beta Love.mp3", music + "Gamma Love.mp3") &&
+           QFile::copy(music + "Beta Love.mp3", music + "Odd\nLine.mp3");
   }
 
-  void SetUp() override {
-    // A machine that cannot make the test's music is broken, not exempt.
-    ASSERT_TRUE(problem_.isEmpty()) << problem_.toStdString();
-  }
+ protected:
+  void Start(QStringList arguments = {}) { ProgramSuite::Start(morva_, std::move(arguments)); }
+  void Say(const QByteArray& line, const QByteArray& reply) { ProgramSuite::Say(morva_, line, reply); }
 
-  void Start(QStringList arguments = {}) {
-    arguments << "--audio" << "null" << "--screen-name" << "Joe";
-    ASSERT_TRUE(morva_.Start(program_, arguments, root_->path() + "/music"));
-    ASSERT_TRUE(morva_.WaitForLine(Joe(kBullet + " Loaded By:Joe"))) << morva_.output().toStdString();
-  }
-
-  // Types the line and waits for the room to show the reply.
-  void Say(const QByteArray& line, const QByteArray& reply) {
-    morva_.Type(line);
-    ASSERT_TRUE(morva_.WaitForLine(reply)) << "no reply " << reply.toStdString() << " to " << line.toStdString();
-  }
-
-  static std::unique_ptr<QTemporaryDir> root_;
-  static QString program_;
-  static QString problem_;
   MorvaProcess morva_;
 };
-
-std::unique_ptr<QTemporaryDir> MorvaSessionTest::root_;
-QString MorvaSessionTest::program_;
-QString MorvaSessionTest::problem_;
 
 TEST_F(MorvaSessionTest, PlaysSetsVolumeTellsLengthMovesRoomAndExits) {
   Start();
@@ -207,7 +178,7 @@ TEST_F(MorvaSessionTest, WithoutUserOrDiscTheOwnerIsTheAccountAndTheCdSaysWhy) {
   morva_.SetEnvironment(environment);
   morva_.KeepErrors();
   const QString missing = root_->path() + "/no-such-disc.cue";
-  ASSERT_TRUE(morva_.Start(program_, {"--audio", "null", "--no-mpris", "--cd", missing}, root_->path() + "/music"));
+  ASSERT_TRUE(morva_.Start(program_, {"--audio", "null", "--no-mpris", "--cd", missing}, MusicPath()));
   const QByteArray said = owner + ": " + kBullet + " Morva MP3 " + kBullet + " ";
   ASSERT_TRUE(morva_.WaitForLine(owner + ": " + kBullet + " Loaded By:" + owner)) << morva_.output().toStdString();
 
@@ -245,9 +216,7 @@ TEST_F(MorvaSessionTest, SigintAndSigtermEndTheProgramAsQuitDoes) {
   for (const int signal : {SIGINT, SIGTERM}) {
     SCOPED_TRACE(signal);
     MorvaProcess morva;
-    ASSERT_TRUE(morva.Start(program_, {"--audio", "null", "--screen-name", "Joe", "--room", "Den"},
-                            root_->path() + "/music"));
-    ASSERT_TRUE(morva.WaitForLine(Joe(kBullet + " Loaded By:Joe"))) << morva.output().toStdString();
+    ASSERT_NO_FATAL_FAILURE(ProgramSuite::Start(morva, {"--room", "Den"}));
     morva.Signal(signal);
     EXPECT_EQ(morva.WaitForExit(), 0);
     EXPECT_EQ(morva.output(), ProductLine() + "\n" + Joe(kBullet + " Loaded By:Joe") + "\n");

@@ -18,6 +18,7 @@
 #include "tests/e2e/ConsoleLines.h"
 #include "tests/e2e/MusicFolder.h"
 #include "tests/support/DBusSession.h"
+#include "tests/support/ProgramSuite.h"
 
 namespace {
 
@@ -26,20 +27,16 @@ using e2e::Morva;
 const QString kPlayer = "morva";
 
 
-class MprisTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    ProgramFolder folder = MakeProgramFolder("mpris");
-    root_ = std::move(folder.root);
-    program_ = folder.program;
-    problem_ = folder.problem;
-    if (problem_.isEmpty() && !WriteTaggedToneMp3(folder.music + "Alpha Song.mp3", 30, 440, "The Artist", "Blue Album"))
-      problem_ = "cannot make MP3 files (is lame installed?)";
+class MprisTest : public ProgramSuite<MprisTest> {
+ public:
+  static constexpr const char* kFolderName = "mpris";
+  static bool MakeMusic(const ProgramFolder& folder) {
+    return WriteTaggedToneMp3(folder.music + "Alpha Song.mp3", 30, 440, "The Artist", "Blue Album");
   }
-  static void TearDownTestSuite() { root_.reset(); }
 
+ protected:
   void SetUp() override {
-    ASSERT_TRUE(problem_.isEmpty()) << problem_.toStdString();
+    ASSERT_NO_FATAL_FAILURE(ProgramSuite::SetUp());
     ASSERT_TRUE(bus_.problem().isEmpty()) << bus_.problem().toStdString();
   }
 
@@ -48,9 +45,13 @@ class MprisTest : public ::testing::Test {
   void Start(MorvaProcess& morva, QStringList arguments = {}, const QProcessEnvironment* environment = nullptr) {
     morva.SetEnvironment(environment ? *environment : bus_.Environment());
     morva.KeepErrors();
-    arguments << "--audio" << "null" << "--screen-name" << "Joe";
-    ASSERT_TRUE(morva.Start(program_, arguments, root_->path() + "/music"));
-    ASSERT_TRUE(morva.WaitForLine("Joe: " + kBullet + " Loaded By:Joe")) << morva.output().toStdString();
+    ProgramSuite::Start(morva, std::move(arguments));
+  }
+
+  // Runs playerctl with the arguments; true once the room shows the line they lead to.
+  bool Control(MorvaProcess& morva, const QStringList& arguments, const QByteArray& line) {
+    bus_.Playerctl(kPlayer, arguments);
+    return morva.WaitForLine(line);
   }
 
   // Runs playerctl until it prints `expected` (a change may still be on its
@@ -66,19 +67,9 @@ class MprisTest : public ::testing::Test {
     return answer;
   }
 
-  // One property of the player interface as dbus-send prints it, its value last.
-  QByteArray Property(const QString& name) {
-    QProcess get;
-    get.setProcessEnvironment(bus_.Environment());
-    get.start("dbus-send", {"--session", "--print-reply", "--dest=org.mpris.MediaPlayer2.morva",
-                            "/org/mpris/MediaPlayer2", "org.freedesktop.DBus.Properties.Get",
-                            "string:org.mpris.MediaPlayer2.Player", "string:" + name});
-    get.waitForFinished(15000);
-    return get.readAllStandardOutput().simplified().split(' ').last();
-  }
-
-  // Sends one call with dbus-send; its exit status.
-  int Send(const QStringList& arguments) {
+  // Sends one call to the player's object with dbus-send; its exit status,
+  // and what it printed in `reply` if asked.
+  int Send(const QStringList& arguments, QByteArray* reply = nullptr) {
     QProcess send;
     send.setProcessEnvironment(bus_.Environment());
     send.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -86,19 +77,20 @@ class MprisTest : public ::testing::Test {
                                         "/org/mpris/MediaPlayer2"} +
                                 arguments);
     send.waitForFinished(15000);
-    send.readAllStandardOutput();
+    const QByteArray printed = send.readAllStandardOutput();
+    if (reply) *reply = printed;
     return send.exitStatus() == QProcess::NormalExit ? send.exitCode() : -1;
   }
 
-  static std::unique_ptr<QTemporaryDir> root_;
-  static QString program_;
-  static QString problem_;
+  // One property of the player interface as dbus-send prints it, its value last.
+  QByteArray Property(const QString& name) {
+    QByteArray reply;
+    Send({"org.freedesktop.DBus.Properties.Get", "string:org.mpris.MediaPlayer2.Player", "string:" + name}, &reply);
+    return reply.simplified().split(' ').last();
+  }
+
   DBusSession bus_;
 };
-
-std::unique_ptr<QTemporaryDir> MprisTest::root_;
-QString MprisTest::program_;
-QString MprisTest::problem_;
 
 TEST_F(MprisTest, PlayerctlRunsTheOwnersCommandsAndFollowsTheRoomsOwn) {
   MorvaProcess morva;
@@ -108,8 +100,7 @@ TEST_F(MprisTest, PlayerctlRunsTheOwnersCommandsAndFollowsTheRoomsOwn) {
   ASSERT_TRUE(follower.WaitForLine("Stopped"));
 
   // Nothing open: play-pause plays a track as ".r" does.
-  bus_.Playerctl(kPlayer, {"play-pause"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("Playing [Alpha Song]")));
+  ASSERT_TRUE(Control(morva, {"play-pause"}, Morva("Playing [Alpha Song]")));
   EXPECT_EQ(Ask({"status"}, "Playing"), "Playing");
   EXPECT_TRUE(follower.WaitForLine("Playing"));
   const QByteArray url = "file://" + QUrl::toPercentEncoding(root_->path() + "/music/Alpha Song.mp3", "/");
@@ -117,23 +108,19 @@ TEST_F(MprisTest, PlayerctlRunsTheOwnersCommandsAndFollowsTheRoomsOwn) {
                                      "{{xesam:title}}|{{xesam:artist}}|{{xesam:album}}|{{xesam:url}}|{{mpris:length}}"}),
             "Alpha Song|The Artist|Blue Album|" + url + "|30000000");
 
-  bus_.Playerctl(kPlayer, {"volume", "0.5"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("Mp3 Volume At 50")));
+  ASSERT_TRUE(Control(morva, {"volume", "0.5"}, Morva("Mp3 Volume At 50")));
   EXPECT_EQ(Ask({"volume"}, "0.500000"), "0.500000");
 
-  bus_.Playerctl(kPlayer, {"play-pause"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("MP3 Player Paused")));
+  ASSERT_TRUE(Control(morva, {"play-pause"}, Morva("MP3 Player Paused")));
   EXPECT_EQ(Ask({"status"}, "Paused"), "Paused");
   EXPECT_TRUE(follower.WaitForLine("Paused"));
-  bus_.Playerctl(kPlayer, {"play-pause"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("MP3 Player Unpaused")));
+  ASSERT_TRUE(Control(morva, {"play-pause"}, Morva("MP3 Player Unpaused")));
   EXPECT_EQ(Ask({"status"}, "Playing"), "Playing");
   EXPECT_TRUE(follower.WaitForLine("Playing"));
 
   // Another track as ".r" picks it: the only one there is.
   const QByteArray trackBefore = bus_.Playerctl(kPlayer, {"metadata", "mpris:trackid"});
-  bus_.Playerctl(kPlayer, {"next"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("Playing [Alpha Song]")));
+  ASSERT_TRUE(Control(morva, {"next"}, Morva("Playing [Alpha Song]")));
   EXPECT_EQ(Ask({"status"}, "Playing"), "Playing");
   EXPECT_NE(bus_.Playerctl(kPlayer, {"metadata", "mpris:trackid"}), trackBefore);
   EXPECT_TRUE(follower.WaitForLine("Playing"));
@@ -143,8 +130,7 @@ TEST_F(MprisTest, PlayerctlRunsTheOwnersCommandsAndFollowsTheRoomsOwn) {
   ASSERT_TRUE(morva.WaitForLine(Morva("MP3 Player Paused")));
   ASSERT_TRUE(follower.WaitForLine("Paused"));
 
-  bus_.Playerctl(kPlayer, {"stop"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("MP3 Now Stopped")));
+  ASSERT_TRUE(Control(morva, {"stop"}, Morva("MP3 Now Stopped")));
   EXPECT_EQ(Ask({"status"}, "Stopped"), "Stopped");
   EXPECT_TRUE(follower.WaitForLine("Stopped"));
   EXPECT_EQ(morva.errors(), "");
@@ -154,10 +140,8 @@ TEST_F(MprisTest, BadCallsGetTheAnswersOfTheInterfaceAndChangeNothing) {
   MorvaProcess morva;
   Start(morva);
   ASSERT_EQ(Ask({"status"}, "Stopped"), "Stopped");
-  bus_.Playerctl(kPlayer, {"play"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("Playing [Alpha Song]")));
-  bus_.Playerctl(kPlayer, {"pause"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("MP3 Player Paused")));
+  ASSERT_TRUE(Control(morva, {"play"}, Morva("Playing [Alpha Song]")));
+  ASSERT_TRUE(Control(morva, {"pause"}, Morva("MP3 Player Paused")));
   const qsizetype roomLines = morva.lines().size();
 
   const QString player = "org.mpris.MediaPlayer2.Player";
@@ -234,8 +218,7 @@ TEST_F(MprisTest, WithoutABusOrWithTheNameTakenTheProgramRunsAndSaysSoOnce) {
   MorvaProcess off;
   Start(off, {"--no-mpris"});
   // The first keeps the name and answers; the others run on.
-  bus_.Playerctl(kPlayer, {"play"});
-  ASSERT_TRUE(first.WaitForLine(Morva("Playing [Alpha Song]")));
+  ASSERT_TRUE(Control(first, {"play"}, Morva("Playing [Alpha Song]")));
   second.Type(".exit");
   off.Type(".exit");
   EXPECT_EQ(second.WaitForExit(), 0);
@@ -262,8 +245,7 @@ TEST_F(MprisTest, NextPreviousShuffleAndLoopRunTheirCommands) {
   EXPECT_EQ(Ask({"loop"}, "None"), "None");
 
   // Nothing plays: the shuffle starts at once.
-  bus_.Playerctl(kPlayer, {"shuffle", "on"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("MP3 Player \xC2\xB7 Shuffle is Now Enabled")));
+  ASSERT_TRUE(Control(morva, {"shuffle", "on"}, Morva("MP3 Player \xC2\xB7 Shuffle is Now Enabled")));
   const std::optional<QByteArray> first = morva.WaitForLineStartingWith(Morva("Playing ["));
   ASSERT_TRUE(first.has_value());
   EXPECT_EQ(Ask({"shuffle"}, "On"), "On");
@@ -274,15 +256,12 @@ TEST_F(MprisTest, NextPreviousShuffleAndLoopRunTheirCommands) {
   EXPECT_NE(*second, *first);  // the round's other track
   EXPECT_EQ(Property("CanGoPrevious"), "true");
 
-  bus_.Playerctl(kPlayer, {"previous"});
-  ASSERT_TRUE(morva.WaitForLine(*first));
+  ASSERT_TRUE(Control(morva, {"previous"}, *first));
   EXPECT_EQ(Property("CanGoPrevious"), "false");
 
-  bus_.Playerctl(kPlayer, {"loop", "track"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("MP3 Player \xC2\xB7 Repeat is Now Enabled")));
+  ASSERT_TRUE(Control(morva, {"loop", "track"}, Morva("MP3 Player \xC2\xB7 Repeat is Now Enabled")));
   EXPECT_EQ(Ask({"loop"}, "Track"), "Track");
-  bus_.Playerctl(kPlayer, {"loop", "none"});
-  ASSERT_TRUE(morva.WaitForLine(Morva("Repeat is Now Disabled")));
+  ASSERT_TRUE(Control(morva, {"loop", "none"}, Morva("Repeat is Now Disabled")));
   EXPECT_EQ(Ask({"loop"}, "None"), "None");
 
   // The owner's own ".xshuffle" reaches the desktop too.

@@ -12,6 +12,7 @@
 #include "tests/e2e/ConsoleLines.h"
 #include "tests/e2e/MorvaProcess.h"
 #include "tests/e2e/MusicFolder.h"
+#include "tests/support/ProgramSuite.h"
 
 namespace {
 
@@ -20,32 +21,22 @@ using e2e::Morva;
 
 const QByteArray kPlaying = Morva("Playing [");
 
-class PlayOnTest : public ::testing::Test {
+class PlayOnTest : public ProgramSuite<PlayOnTest> {
+ public:
+  static constexpr const char* kFolderName = "playon";
+  // One-second tracks: the continuation is heard in real time.
+  static bool MakeMusic(const ProgramFolder& folder) {
+    return WriteToneMp3(folder.music + "One.mp3", 1, 440) && WriteToneMp3(folder.music + "Two.mp3", 1, 523) &&
+           WriteToneMp3(folder.music + "Three.mp3", 1, 659);
+  }
+
  protected:
-  static void SetUpTestSuite() {
-    ProgramFolder folder = MakeProgramFolder("playon");
-    root_ = std::move(folder.root);
-    program_ = folder.program;
-    problem_ = folder.problem;
-    // One-second tracks: the continuation is heard in real time.
-    if (problem_.isEmpty() && (!WriteToneMp3(folder.music + "One.mp3", 1, 440) ||
-                               !WriteToneMp3(folder.music + "Two.mp3", 1, 523) ||
-                               !WriteToneMp3(folder.music + "Three.mp3", 1, 659)))
-      problem_ = "cannot make MP3 files (is lame installed?)";
-  }
-  static void TearDownTestSuite() { root_.reset(); }
-
   void SetUp() override {
-    ASSERT_TRUE(problem_.isEmpty()) << problem_.toStdString();
-    ASSERT_TRUE(morva_.Start(program_, {"--audio", "null", "--screen-name", "Joe"}, root_->path() + "/music"));
-    ASSERT_TRUE(morva_.WaitForLine("Joe: " + kBullet + " Loaded By:Joe")) << morva_.output().toStdString();
+    ASSERT_NO_FATAL_FAILURE(ProgramSuite::SetUp());
+    Start(morva_);
   }
 
-  void Say(const QByteArray& line, const QByteArray& reply) {
-    morva_.Type(line);
-    ASSERT_TRUE(morva_.WaitForLine(reply)) << "no reply " << reply.toStdString() << " to " << line.toStdString()
-                                           << "\n" << morva_.output().toStdString();
-  }
+  void Say(const QByteArray& line, const QByteArray& reply) { ProgramSuite::Say(morva_, line, reply); }
 
   // The titles announced playing, in order, after the line `after` (from the start when empty).
   QList<QByteArray> Announced(const QByteArray& after = {}) const {
@@ -71,15 +62,8 @@ class PlayOnTest : public ::testing::Test {
     FAIL() << "still playing: " << morva_.output().toStdString();
   }
 
-  static std::unique_ptr<QTemporaryDir> root_;
-  static QString program_;
-  static QString problem_;
   MorvaProcess morva_;
 };
-
-std::unique_ptr<QTemporaryDir> PlayOnTest::root_;
-QString PlayOnTest::program_;
-QString PlayOnTest::problem_;
 
 TEST_F(PlayOnTest, AQueueIsHeardInOrderWithoutACommandAndXqEndsIt) {
   const QByteArray dot = "\xC2\xB7";

@@ -20,6 +20,7 @@
 #include "tests/e2e/SoundAnalysis.h"
 #include "tests/e2e/SoundServer.h"
 #include "tests/platform/cdplayer/DiscImage.h"
+#include "tests/support/ProgramSuite.h"
 #include "tests/support/TestFolder.h"
 
 namespace {
@@ -43,14 +44,10 @@ constexpr int kCdHz = 1200;  // a multiple of 75 Hz: whole cycles in every secto
 constexpr int kMatches = 20;
 const std::size_t kGap = FramesOf(0.005);  // a silence this long inside a tone is heard as a gap
 
-class SoundOutputTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    ProgramFolder folder = MakeProgramFolder("sound");
-    root_ = std::move(folder.root);
-    program_ = folder.program;
-    problem_ = folder.problem;
-    if (!problem_.isEmpty()) return;
+class SoundOutputTest : public ProgramSuite<SoundOutputTest> {
+ public:
+  static constexpr const char* kFolderName = "sound";
+  static bool MakeMusic(const ProgramFolder& folder) {
     const QString music = folder.music;
     bool made = WriteToneMp3(music + "Steady 440.mp3", 60, 440) && WriteToneMp3(music + "Short Beep.mp3", 2, 440) &&
                 WriteSweepMp3(music + "Rising Sweep.mp3", kSweepSeconds, kSweepFrom, kSweepTo) &&
@@ -59,16 +56,15 @@ class SoundOutputTest : public ::testing::Test {
                 WriteReplayGainToneMp3(music + "Gain Boost.mp3", 3, 440, 6.0);
     for (int i = 2; made && i <= kMatches; ++i)
       made = QFile::copy(music + "Match 01.mp3", music + QString("Match %1.mp3").arg(i, 2, 10, QChar('0')));
-    if (!made) {
-      problem_ = "cannot make MP3 files (is lame installed?)";
-      return;
-    }
-    cue_ = QString::fromStdString(cdtest::WriteCueImage(root_->path().toStdString(), "disc", {{75 * 30, kCdHz, true}}));
+    if (made)
+      cue_ = QString::fromStdString(
+          cdtest::WriteCueImage(folder.root->path().toStdString(), "disc", {{75 * 30, kCdHz, true}}));
+    return made;
   }
-  static void TearDownTestSuite() { root_.reset(); }
 
+ protected:
   void SetUp() override {
-    ASSERT_TRUE(problem_.isEmpty()) << problem_.toStdString();
+    ASSERT_NO_FATAL_FAILURE(ProgramSuite::SetUp());
     // A short folder name: the server's socket path has a length limit.
     server_ = std::make_unique<SoundServer>(root_->path() + "/s" + QString::number(++tests_));
   }
@@ -79,17 +75,25 @@ class SoundOutputTest : public ::testing::Test {
   }
 
   void StartMorva(const QString& audio, QStringList more = {}) {
-    more << "--audio" << audio << "--screen-name" << "Joe";
     morva_.SetEnvironment(server_->Environment());
     morva_.KeepErrors();
-    ASSERT_TRUE(morva_.Start(program_, more, root_->path() + "/music"));
-    ASSERT_TRUE(morva_.WaitForLine("Joe: " + kBullet + " Loaded By:Joe")) << morva_.output().toStdString();
+    Start(morva_, more << "--audio" << audio);
   }
 
-  void Say(const QByteArray& line, const QByteArray& reply) {
-    morva_.Type(line);
-    ASSERT_TRUE(morva_.WaitForLine(reply)) << "no reply " << reply.toStdString() << " to " << line.toStdString()
-                                           << "\n" << morva_.errors().toStdString();
+  void Say(const QByteArray& line, const QByteArray& reply) { ProgramSuite::Say(morva_, line, reply); }
+
+  // Starts the sound server, then the program playing to it.
+  void StartBoth(const QString& audio, QStringList more = {}) {
+    ASSERT_NO_FATAL_FAILURE(StartServer());
+    StartMorva(audio, std::move(more));
+  }
+
+  // Plays the track the word finds and waits for it to be heard: the first
+  // frame of its sound, if it is.
+  std::optional<std::size_t> PlayHeard(const QByteArray& word, const QByteArray& title) {
+    const std::size_t asked = server_->Frames();
+    Say(".play " + word, Morva("Playing [" + title + "]"));
+    return WaitForSound(asked);
   }
 
   // Waits until the recording has grown by so many seconds from `from`.
@@ -126,29 +130,19 @@ class SoundOutputTest : public ::testing::Test {
     return text.str();
   }
 
-  static std::unique_ptr<QTemporaryDir> root_;
-  static QString program_;
-  static QString problem_;
-  static QString cue_;
-  static int tests_;
+  static inline QString cue_;
+  static inline int tests_ = 0;
   std::unique_ptr<SoundServer> server_;
   MorvaProcess morva_;  // after the server: ends first
 };
 
-std::unique_ptr<QTemporaryDir> SoundOutputTest::root_;
-QString SoundOutputTest::program_;
-QString SoundOutputTest::problem_;
-QString SoundOutputTest::cue_;
-int SoundOutputTest::tests_ = 0;
+std::string DriverName(const ::testing::TestParamInfo<const char*>& info) { return info.param; }
 
 class SoundOutputByDriverTest : public SoundOutputTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(SoundOutputByDriverTest, A440HzMp3IsHeardAt440Hz) {
-  StartServer();
-  StartMorva(GetParam());
-  const std::size_t asked = server_->Frames();
-  Say(".play steady", Morva("Playing [Steady 440]"));
-  const std::optional<std::size_t> first = WaitForSound(asked);
+  StartBoth(GetParam());
+  const std::optional<std::size_t> first = PlayHeard("steady", "Steady 440");
   ASSERT_TRUE(first) << "nothing heard\n" << morva_.errors().toStdString();
   RecordUntil(*first, 1.5);
   const sound::Samples left = server_->Left();
@@ -158,7 +152,7 @@ TEST_P(SoundOutputByDriverTest, A440HzMp3IsHeardAt440Hz) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, SoundOutputByDriverTest, ::testing::Values("pulse", "alsa"),
-                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+                         DriverName);
 
 struct Missing {
   const char* audio;
@@ -228,14 +222,11 @@ TEST_P(SoundOutputServerLaterTest, TheNextPlayAndTheSilentCdAreHeardOnceTheServe
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, SoundOutputServerLaterTest, ::testing::Values("pulse", "alsa", "auto"),
-                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+                         DriverName);
 
 TEST_F(SoundOutputTest, VolumeLowersTheLevelByTheFormulaAndMuteSilences) {
-  StartServer();
-  StartMorva("pulse");
-  const std::size_t asked = server_->Frames();
-  Say(".play steady", Morva("Playing [Steady 440]"));
-  ASSERT_TRUE(WaitForSound(asked));
+  StartBoth("pulse");
+  ASSERT_TRUE(PlayHeard("steady", "Steady 440"));
 
   Say(".vol 100", Morva("Mp3 Volume At 100"));
   const Window full = Measure();
@@ -260,11 +251,8 @@ TEST_F(SoundOutputTest, VolumeLowersTheLevelByTheFormulaAndMuteSilences) {
 }
 
 TEST_F(SoundOutputTest, PauseStopsTheSoundAtOnceAndUnpauseGoesOnWhereItStopped) {
-  StartServer();
-  StartMorva("pulse");
-  const std::size_t asked = server_->Frames();
-  Say(".play rising", Morva("Playing [Rising Sweep]"));
-  const std::optional<std::size_t> first = WaitForSound(asked);
+  StartBoth("pulse");
+  const std::optional<std::size_t> first = PlayHeard("rising", "Rising Sweep");
   ASSERT_TRUE(first);
   RecordUntil(*first, 1.5);
 
@@ -294,12 +282,9 @@ TEST_F(SoundOutputTest, PauseStopsTheSoundAtOnceAndUnpauseGoesOnWhereItStopped) 
 }
 
 TEST_F(SoundOutputTest, RepeatJoinsThePassesWithoutAGap) {
-  StartServer();
-  StartMorva("pulse");
+  StartBoth("pulse");
   Say(".repeat", Morva("MP3 Player \xC2\xB7 Repeat is Now Enabled"));
-  const std::size_t asked = server_->Frames();
-  Say(".play short", Morva("Playing [Short Beep]"));
-  const std::optional<std::size_t> first = WaitForSound(asked);
+  const std::optional<std::size_t> first = PlayHeard("short", "Short Beep");
   ASSERT_TRUE(first);
   RecordUntil(*first, 4.5);  // the 2-second file two and a quarter times
 
@@ -309,11 +294,8 @@ TEST_F(SoundOutputTest, RepeatJoinsThePassesWithoutAGap) {
 }
 
 TEST_F(SoundOutputTest, ACdTrackSoundsBesideAnMp3AndEachStopsAlone) {
-  StartServer();
-  StartMorva("pulse", {"--cd", cue_});
-  const std::size_t asked = server_->Frames();
-  Say(".play steady", Morva("Playing [Steady 440]"));
-  ASSERT_TRUE(WaitForSound(asked));
+  StartBoth("pulse", {"--cd", cue_});
+  ASSERT_TRUE(PlayHeard("steady", "Steady 440"));
   Say(".playcd", Morva("Now Playing Track 1"));
   const Window both = Measure();
   Say(".stopcd", Morva("Stopped Playing Track 1"));
@@ -338,11 +320,8 @@ TEST_F(SoundOutputTest, ACdTrackSoundsBesideAnMp3AndEachStopsAlone) {
 }
 
 TEST_F(SoundOutputTest, WithoutItsServerTheProgramAnswersAndSoundComesBackWithIt) {
-  StartServer();
-  StartMorva("pulse");
-  const std::size_t asked = server_->Frames();
-  Say(".play steady", Morva("Playing [Steady 440]"));
-  ASSERT_TRUE(WaitForSound(asked));
+  StartBoth("pulse");
+  ASSERT_TRUE(PlayHeard("steady", "Steady 440"));
 
   server_->Kill();
   EXPECT_TRUE(morva_.WaitForErrorLine(
@@ -373,8 +352,7 @@ TEST_F(SoundOutputTest, WithoutItsServerTheProgramAnswersAndSoundComesBackWithIt
 // floods with other members' lines and a numbered listing runs, one line a
 // second, while the MP3 plays on.
 TEST_F(SoundOutputTest, ABusyRoomDoesNotMakeTheSoundStutter) {
-  StartServer();
-  StartMorva("pulse");
+  StartBoth("pulse");
   Say(".play steady", Morva("Playing [Steady 440]"));
   // The listing stops the track first; .xpause, taken during the listing's
   // waits, plays it on.
@@ -409,8 +387,7 @@ class ReplayGainTest : public SoundOutputTest, public ::testing::WithParamInterf
 // nothing can clip; --no-replaygain plays all three alike.
 TEST_P(ReplayGainTest, TheTrackGainLowersTheLevelAndNeverRaisesIt) {
   const bool honoured = GetParam();
-  StartServer();
-  StartMorva("pulse", honoured ? QStringList{} : QStringList{"--no-replaygain"});
+  StartBoth("pulse", honoured ? QStringList{} : QStringList{"--no-replaygain"});
   double levels[3] = {};
   const char* names[3] = {"Plain", "Cut", "Boost"};
   for (int i = 0; i < 3; ++i) {

@@ -136,6 +136,19 @@ class FormFixture : public ::testing::Test {
     return "<font face=\"arial\"><font color=#ff0000>" + message;
   }
   static std::string Morva(const std::string& message) { return Red("\xE2\x80\xA2 Morva MP3 \xE2\x80\xA2 " + message); }
+  // A listing of the files a word finds: its head, an entry, and the prompt after the last.
+  static std::string Multiple() { return Red("\xE2\x80\xA2 Morva MP3  [Multiple Strings Found]"); }
+  static std::string Entry(int k, const std::string& name) {
+    return Red("\xE2\x80\xA2  [" + std::to_string(k) + ") " + name + "]");
+  }
+  static std::string Prompt(int highest, const std::string& word = ".play") {
+    return Red("\xE2\x80\xA2 Morva MP3  [Type ''" + word + "'' And 0 - " + std::to_string(highest) +
+               " Or ''.cancel'']");
+  }
+  // The player's call that opens this file of the music folder.
+  std::string Open(const std::string& name) const {
+    return "player.OpenFile(" + musicDir.toStdString() + "/" + name + ")";
+  }
 
   CallLog log;
   RecordingWindows windows{log};

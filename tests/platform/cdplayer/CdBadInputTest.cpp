@@ -70,30 +70,30 @@ TEST_F(BadImage, TruncatedBin) {
   ExpectNoDisc(cue);
 }
 
+// Each sheet in turn, under the one name: no disc.
 TEST_F(BadImage, CueWithGarbageLines) {
   WriteBytes(dir_ + "/disc.bin", ToneBytes(ThreeTones()));
-  WriteFile(dir_ + "/disc.cue", CueText("disc.bin", ThreeTones()) + "this is not a cue sheet\n");
-  ExpectNoDisc(dir_ + "/disc.cue");
-  WriteFile(dir_ + "/disc.cue", std::string("FILE \"disc.bin\" BINARY\n\x01\x02\xff garbage\n", 34));
-  ExpectNoDisc(dir_ + "/disc.cue");
-  WriteFile(dir_ + "/disc.cue", "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 99:99:99\n");
-  ExpectNoDisc(dir_ + "/disc.cue");
-  WriteFile(dir_ + "/disc.cue", "FILE \"disc.bin\" BINARY\n");
-  ExpectNoDisc(dir_ + "/disc.cue");
-  WriteFile(dir_ + "/disc.cue", "");
-  ExpectNoDisc(dir_ + "/disc.cue");
+  const std::string sheets[] = {CueText("disc.bin", ThreeTones()) + "this is not a cue sheet\n",
+                                std::string("FILE \"disc.bin\" BINARY\n\x01\x02\xff garbage\n", 34),
+                                "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 99:99:99\n",
+                                "FILE \"disc.bin\" BINARY\n", ""};
+  for (const std::string& sheet : sheets) {
+    SCOPED_TRACE(sheet);
+    WriteFile(dir_ + "/disc.cue", sheet);
+    ExpectNoDisc(dir_ + "/disc.cue");
+  }
 }
 
 TEST_F(BadImage, TocWithoutTracks) {
-  WriteFile(dir_ + "/disc.toc", "CD_DA\n");
-  ExpectNoDisc(dir_ + "/disc.toc");
-  WriteFile(dir_ + "/disc.toc", "CD_DA\nTRACK AUDIO\nFILE \"missing.bin\" 0 00:01:00\n");
-  ExpectNoDisc(dir_ + "/disc.toc");
-  // A name that never ends, and one far too long for any file system.
-  WriteFile(dir_ + "/disc.toc", "CD_DA\nTRACK AUDIO\nFILE \"" + std::string(100000, 'x'));
-  ExpectNoDisc(dir_ + "/disc.toc");
-  WriteFile(dir_ + "/disc.toc", "CD_DA\nTRACK AUDIO\nFILE \"" + std::string(100000, 'x') + "\" 0 00:01:00\n");
-  ExpectNoDisc(dir_ + "/disc.toc");
+  // The last two: a name that never ends, and one far too long for any file system.
+  const std::string tocs[] = {"CD_DA\n", "CD_DA\nTRACK AUDIO\nFILE \"missing.bin\" 0 00:01:00\n",
+                              "CD_DA\nTRACK AUDIO\nFILE \"" + std::string(100000, 'x'),
+                              "CD_DA\nTRACK AUDIO\nFILE \"" + std::string(100000, 'x') + "\" 0 00:01:00\n"};
+  for (const std::string& toc : tocs) {
+    SCOPED_TRACE(toc.substr(0, 60));
+    WriteFile(dir_ + "/disc.toc", toc);
+    ExpectNoDisc(dir_ + "/disc.toc");
+  }
 }
 
 TEST_F(BadImage, PathsThatAreNoDisc) {

@@ -56,30 +56,23 @@ class GatedCd : public ::testing::Test {
 };
 
 TEST_F(GatedCd, NextAndPreviousMoveOneTrackAndStayAtTheEnds) {
-  cd_->Play();
-  EXPECT_EQ(cd_->CurrentTrack(), "1");
-  ASSERT_TRUE(HearsNext(300));
-
-  cd_->NextTrack();
-  EXPECT_EQ(cd_->CurrentTrack(), "2");
-  ASSERT_TRUE(HearsNext(600));
-  cd_->NextTrack();
-  EXPECT_EQ(cd_->CurrentTrack(), "3");
-  ASSERT_TRUE(HearsNext(1200));
-
-  // At the last track: stays there and keeps playing it.
-  cd_->NextTrack();
-  EXPECT_EQ(cd_->CurrentTrack(), "3");
-  EXPECT_TRUE(cd_->IsPlaying());
-  ASSERT_TRUE(HearsNext(1200));
-
-  cd_->PreviousTrack();
-  EXPECT_EQ(cd_->CurrentTrack(), "2");
-  ASSERT_TRUE(HearsNext(600));
-  cd_->PreviousTrack();
-  cd_->PreviousTrack();
-  EXPECT_EQ(cd_->CurrentTrack(), "1");
-  ASSERT_TRUE(HearsNext(300));
+  struct Step {
+    void (CdPlayer::*move)();
+    const char* track;
+    int tone;
+  };
+  // At either end the move stays on that track and keeps playing it.
+  const Step steps[] = {{&CdPlayer::Play, "1", 300},           {&CdPlayer::NextTrack, "2", 600},
+                        {&CdPlayer::NextTrack, "3", 1200},     {&CdPlayer::NextTrack, "3", 1200},
+                        {&CdPlayer::PreviousTrack, "2", 600},  {&CdPlayer::PreviousTrack, "1", 300},
+                        {&CdPlayer::PreviousTrack, "1", 300}};
+  int done = 0;
+  for (const Step& step : steps) {
+    ((*cd_).*step.move)();
+    EXPECT_EQ(cd_->CurrentTrack(), step.track) << "step " << done;
+    EXPECT_TRUE(cd_->IsPlaying()) << "step " << done;
+    ASSERT_TRUE(HearsNext(step.tone)) << "step " << done++;
+  }
 
   // A track change cuts what the sink still held of the old track.
   EXPECT_GE(log_->Count(Kind::Drop), 1u);

@@ -110,9 +110,7 @@ TEST_F(BadInputTest, AFifoIsRefusedWithoutWaitingForAWriter) {
 }
 
 TEST_F(BadInputTest, AFailedOpenClosesThePlayingFile) {
-  harness.recording().HoldAt(100);
-  harness.Open(files.sweep);
-  ASSERT_TRUE(harness.recording().WaitForFrames(100, 10s));
+  ASSERT_TRUE(harness.OpenHeldAt(files.sweep, 100));
   EXPECT_THROW(harness.Open(dir / "missing.mp3"), ControlError);
   EXPECT_EQ(player.PlayState(), Mp3Player::kClosed);
   EXPECT_EQ(player.Duration(), 0.0);
@@ -196,9 +194,7 @@ TEST_F(BadInputTest, RemovingThePlayingFileChangesNothing) {
   player.SetVolume(0);
   const auto reference = DecodeAll(files.sweep);
   std::filesystem::copy_file(files.sweep, dir / "song.mp3");
-  harness.recording().HoldAt(4000);
-  harness.Open(dir / "song.mp3");
-  ASSERT_TRUE(harness.recording().WaitForFrames(4000, 10s));
+  ASSERT_TRUE(harness.OpenHeldAt(dir / "song.mp3", 4000));
   std::filesystem::remove(dir / "song.mp3");
   harness.recording().Release();
   ASSERT_TRUE(harness.WaitUntilStopped());
@@ -208,9 +204,7 @@ TEST_F(BadInputTest, RemovingThePlayingFileChangesNothing) {
 TEST_F(BadInputTest, AFileCutShortWhilePlayingEndsPlayback) {
   player.SetPlayCount(0);  // even while repeating
   std::filesystem::copy_file(files.tone, dir / "song.mp3");
-  harness.recording().HoldAt(4000);
-  harness.Open(dir / "song.mp3");
-  ASSERT_TRUE(harness.recording().WaitForFrames(4000, 10s));
+  ASSERT_TRUE(harness.OpenHeldAt(dir / "song.mp3", 4000));
   std::filesystem::resize_file(dir / "song.mp3", 0);
   harness.recording().Release();
   ASSERT_TRUE(harness.WaitUntilStopped());

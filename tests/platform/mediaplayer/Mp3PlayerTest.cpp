@@ -95,9 +95,7 @@ TEST_F(Mp3PlayerTest, PlayCountZeroRepeatsWithoutAGap) {
   player.SetPlayCount(0);
   const auto reference = DecodeAll(files.sweep);
   const std::size_t n = reference.size();
-  recording.HoldAt(2 * n + 500);
-  harness.Open(files.sweep);
-  ASSERT_TRUE(recording.WaitForFrames(2 * n + 500, 10s));
+  ASSERT_TRUE(harness.OpenHeldAt(files.sweep, 2 * n + 500));
   EXPECT_EQ(player.PlayState(), Mp3Player::kPlaying);
   const auto samples = recording.Samples();
   EXPECT_EQ(Slice(samples, 0, n), reference);
@@ -127,9 +125,7 @@ TEST_P(HaltThenPlayTest, ContinuesFromWhereItHalted) {
   const bool pause = GetParam();
   player.SetVolume(0);
   const auto reference = DecodeAll(files.sweep);
-  recording.HoldAt(5000);
-  harness.Open(files.sweep);
-  ASSERT_TRUE(recording.WaitForFrames(5000, 10s));
+  ASSERT_TRUE(harness.OpenHeldAt(files.sweep, 5000));
   if (pause) {
     player.Pause();
     EXPECT_EQ(player.PlayState(), Mp3Player::kPaused);
@@ -168,9 +164,7 @@ INSTANTIATE_TEST_SUITE_P(PauseAndStop, HaltThenPlayTest, ::testing::Values(true,
 TEST_F(Mp3PlayerTest, SeekMovesPlayback) {
   player.SetVolume(0);
   const auto reference = DecodeAll(files.tone);
-  recording.HoldAt(100);
-  harness.Open(files.tone);
-  ASSERT_TRUE(recording.WaitForFrames(100, 10s));
+  ASSERT_TRUE(harness.OpenHeldAt(files.tone, 100));
   player.Stop();
   recording.Release();
   ASSERT_TRUE(recording.WaitForQuiet(30ms, 5s));
@@ -186,9 +180,7 @@ TEST_F(Mp3PlayerTest, SeekMovesPlayback) {
 // the ramps at the ends.
 double LevelDb(PlayerHarness& harness, std::int32_t volume, const std::vector<std::int16_t>& reference) {
   if (volume != 1) harness.player().SetVolume(volume);
-  harness.recording().HoldAt(40000);
-  harness.Open(Mp3Fixtures::Get().tone);
-  EXPECT_TRUE(harness.recording().WaitForFrames(40000, 10s));
+  EXPECT_TRUE(harness.OpenHeldAt(Mp3Fixtures::Get().tone, 40000));
   const auto samples = harness.recording().Samples();
   harness.player().Stop();
   return 20.0 * std::log10(Rms(samples, 8000, 40000) / Rms(reference, 8000, 40000));
@@ -216,9 +208,7 @@ TEST_F(Mp3PlayerTest, MuteSilencesAndUnmuteRestoresTheVolume) {
   player.SetVolume(-2000);
   player.SetMute(true);
   EXPECT_TRUE(player.Muted());
-  recording.HoldAt(16000);
-  harness.Open(files.tone);
-  ASSERT_TRUE(recording.WaitForFrames(16000, 10s));
+  ASSERT_TRUE(harness.OpenHeldAt(files.tone, 16000));
   auto samples = recording.Samples();
   EXPECT_EQ(Rms(samples, 0, 16000), 0.0);
 
@@ -249,9 +239,7 @@ TEST_F(Mp3PlayerTest, StateChangesReachTheUserInterfaceThread) {
 
 TEST_F(Mp3PlayerTest, ANewFileReplacesThePlayingOne) {
   player.SetVolume(0);
-  recording.HoldAt(1000);
-  harness.Open(files.tone);
-  ASSERT_TRUE(recording.WaitForFrames(1000, 10s));
+  ASSERT_TRUE(harness.OpenHeldAt(files.tone, 1000));
   harness.Open(files.sweep);
   EXPECT_NEAR(player.Duration(), 2.0, 0.0005);
   EXPECT_EQ(player.PlayState(), Mp3Player::kPlaying);
@@ -270,9 +258,7 @@ TEST_F(Mp3PlayerTest, ANewFileReplacesThePlayingOne) {
 TEST_F(Mp3PlayerTest, EndOfStreamIsRaisedOnlyForTheOpenFileThatEndedByItself) {
   int ends = 0;
   player.SetEndOfStreamHandler([&] { ++ends; });
-  recording.HoldAt(1000);
-  harness.Open(files.sweep);
-  ASSERT_TRUE(recording.WaitForFrames(1000, 10s));
+  ASSERT_TRUE(harness.OpenHeldAt(files.sweep, 1000));
   player.Stop();
   recording.Release();
 

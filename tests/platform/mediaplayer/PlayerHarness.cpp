@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QString>
 
+#include <chrono>
 #include <cmath>
 
 #include "platform/mediaplayer/Mp3Decoder.h"
@@ -33,6 +34,12 @@ PlayerHarness::~PlayerHarness() {
 
 void PlayerHarness::Open(const std::filesystem::path& path) {
   player_->OpenFile(QString::fromStdString(path.string()));
+}
+
+bool PlayerHarness::OpenHeldAt(const std::filesystem::path& path, std::size_t frames) {
+  recording_->HoldAt(frames);
+  Open(path);
+  return recording_->WaitForFrames(frames, std::chrono::seconds(10));
 }
 
 bool PlayerHarness::WaitUntilStopped() {

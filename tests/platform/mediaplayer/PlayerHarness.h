@@ -21,6 +21,9 @@ class PlayerHarness {
   Mp3Player& player() { return *player_; }
 
   void Open(const std::filesystem::path& path);
+  // Opens the file with the recording held at `frames`; true once it has
+  // played that far (and waits there until released).
+  bool OpenHeldAt(const std::filesystem::path& path, std::size_t frames);
   bool WaitUntilStopped();
 
  private:

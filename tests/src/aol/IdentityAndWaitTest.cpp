@@ -9,12 +9,15 @@
 
 namespace {
 
-class IdentityTest : public ::testing::Test {
- protected:
+// A client on a window system of its own, its clock starting where the test says.
+struct Client {
+  explicit Client(double start = 1000.0) : runtime(start) {}
   WindowSystem windows;
   FakeRuntime runtime;
   AolClient aol{windows, runtime};
 };
+
+class IdentityTest : public ::testing::Test, protected Client {};
 
 TEST_F(IdentityTest, ScreenNameComesFromTheWelcomeWindowWhereverItStands) {
   EXPECT_EQ(aol.OwnScreenName(), "");
@@ -31,16 +34,14 @@ TEST_F(IdentityTest, ScreenNameComesFromTheWelcomeWindowWhereverItStands) {
 TEST_F(IdentityTest, NameEndsAtTheFirstBang) {
   TestDesktop desktop(windows);
   HWND welcome = desktop.AddChild("Welcome, Joe!!  Hi!");
-  EXPECT_EQ(aol.OwnScreenName(), "Joe");
-  windows.SetTitle(welcome, "Welcome, !");
-  EXPECT_EQ(aol.OwnScreenName(), "");
-  // No "!" at all: whatever follows the greeting.
-  windows.SetTitle(welcome, "Welcome, Joe");
-  EXPECT_EQ(aol.OwnScreenName(), "Joe");
-  windows.SetTitle(welcome, "Welcome, ");
-  EXPECT_EQ(aol.OwnScreenName(), "");
-  windows.SetTitle(welcome, "Welcome, J\xC3\xB6rg!");
-  EXPECT_EQ(aol.OwnScreenName(), QString::fromUtf8("J\xC3\xB6rg"));
+  // Without a "!" the name is whatever follows the greeting.
+  const std::pair<const char*, QString> titles[] = {{"Welcome, Joe!!  Hi!", "Joe"}, {"Welcome, !", ""},
+                                                    {"Welcome, Joe", "Joe"},         {"Welcome, ", ""},
+                                                    {"Welcome, J\xC3\xB6rg!", QString::fromUtf8("J\xC3\xB6rg")}};
+  for (const auto& [title, name] : titles) {
+    windows.SetTitle(welcome, title);
+    EXPECT_EQ(aol.OwnScreenName(), name) << title;
+  }
 }
 
 // The lookups behind the owner's name: siblings from the top of the z-order,
@@ -90,26 +91,21 @@ TEST(WaitSecondsTest, LastsFromHalfASecondLessToHalfASecondMore) {
   for (Case c : {Case{1000.2, 1, 1001.0}, Case{1000.7, 1, 1002.0}, Case{1000.5, 1, 1001.0},
                  Case{1001.5, 1, 1003.0}, Case{1000.2, 0, 1000.2}, Case{1000.7, 0, 1001.0},
                  Case{1000.7, -3, 1000.7}, Case{1000.0, 3, 1003.0}}) {
-    WindowSystem windows;
-    FakeRuntime runtime(c.start);
-    AolClient aol(windows, runtime);
-    aol.WaitSeconds(c.seconds);
-    EXPECT_DOUBLE_EQ(runtime.Seconds(), c.end) << c.start << " + " << c.seconds;
+    Client client(c.start);
+    client.aol.WaitSeconds(c.seconds);
+    EXPECT_DOUBLE_EQ(client.runtime.Seconds(), c.end) << c.start << " + " << c.seconds;
   }
 }
 
 TEST(WaitSecondsTest, AWaitAlreadyOverHandlesNoEvents) {
-  WindowSystem windows;
-  FakeRuntime runtime(1000.2);
-  AolClient aol(windows, runtime);
-  aol.WaitSeconds(0);
-  EXPECT_EQ(runtime.passes(), 0);
+  Client client(1000.2);
+  client.aol.WaitSeconds(0);
+  EXPECT_EQ(client.runtime.passes(), 0);
 }
 
 TEST(WaitSecondsTest, EventsDuringTheWaitRunInsideItAndNestedWaitsEndFirst) {
-  WindowSystem windows;
-  FakeRuntime runtime(1000.0);
-  AolClient aol(windows, runtime);
+  Client client;
+  auto& [windows, runtime, aol] = client;
   std::vector<std::string> order;
   runtime.At(1000.4, [&] {
     order.push_back("inner start");
@@ -123,28 +119,26 @@ TEST(WaitSecondsTest, EventsDuringTheWaitRunInsideItAndNestedWaitsEndFirst) {
 }
 
 TEST(TextUtilitiesTest, DropSpacesRemovesOnlyTheSpaceCharacter) {
-  EXPECT_EQ(AolClient::DropSpaces(""), "");
-  EXPECT_EQ(AolClient::DropSpaces("    "), "");
-  EXPECT_EQ(AolClient::DropSpaces("nospace"), "nospace");
-  EXPECT_EQ(AolClient::DropSpaces(" a b\tc\u00A0d "), QString("ab\tc\u00A0d"));
+  const std::pair<QString, QString> cases[] = {
+      {"", ""}, {"    ", ""}, {"nospace", "nospace"}, {" a b\tc\u00A0d ", "ab\tc\u00A0d"}};
+  for (const auto& [text, dropped] : cases) EXPECT_EQ(AolClient::DropSpaces(text), dropped) << text.toStdString();
 }
 
 TEST(TextUtilitiesTest, ReplaceTextScansLeftToRightIgnoringCase) {
-  EXPECT_EQ(AolClient::ReplaceText("Song.MP3", ".mp3", ""), "Song");
-  EXPECT_EQ(AolClient::ReplaceText("a.mp3.Mp3b.mP3", ".mp3", ""), "ab");
-  EXPECT_EQ(AolClient::ReplaceText(".mp3", ".mp3", ""), "");
-  EXPECT_EQ(AolClient::ReplaceText("Mixed Case", ".mp3", ""), "Mixed Case");
-  EXPECT_EQ(AolClient::ReplaceText("end.mp3", ".mp3", "!"), "end!");
+  struct Case {
+    const char *text, *find, *with, *result;
+  };
   // Text brought in by the replacement is never searched again; no overlaps.
-  EXPECT_EQ(AolClient::ReplaceText("aaa", "a", "aa"), "aaaaaa");
-  EXPECT_EQ(AolClient::ReplaceText("AAAA", "aa", "b"), "bb");
-  EXPECT_EQ(AolClient::ReplaceText("x", "", "y"), "x");
+  for (const Case& c : {Case{"Song.MP3", ".mp3", "", "Song"}, Case{"a.mp3.Mp3b.mP3", ".mp3", "", "ab"},
+                        Case{".mp3", ".mp3", "", ""}, Case{"Mixed Case", ".mp3", "", "Mixed Case"},
+                        Case{"end.mp3", ".mp3", "!", "end!"}, Case{"aaa", "a", "aa", "aaaaaa"},
+                        Case{"AAAA", "aa", "b", "bb"}, Case{"x", "", "y", "x"}})
+    EXPECT_EQ(AolClient::ReplaceText(c.text, c.find, c.with), c.result) << c.text << " " << c.find;
 }
 
 TEST(TextUtilitiesTest, RollUpToCoversOneToN) {
-  WindowSystem windows;
-  FakeRuntime runtime;
-  AolClient aol(windows, runtime);
+  Client client;
+  AolClient& aol = client.aol;
   EXPECT_EQ(aol.RollUpTo(0), 1);
   EXPECT_EQ(aol.RollUpTo(1), 1);
   std::set<double> seen;

@@ -76,13 +76,11 @@ TEST_F(LayoutTest, WindowIsFramelessFixedInWidthAndInTheTopRightCorner) {
 }
 
 TEST_F(LayoutTest, CaptionsColoursAndFonts) {
-  EXPECT_EQ(form->Label1->text(), "  -");
-  EXPECT_EQ(form->Label7->text(), "  x");
-  EXPECT_EQ(form->Label5->text(), "     v");
-  EXPECT_EQ(form->Label6->text(), "  ^");
-  EXPECT_EQ(form->Label8->text(), "  v");
-  EXPECT_EQ(form->Label9->text(), "  ^");
-  EXPECT_EQ(form->Command1->text(), "dir:");
+  const std::pair<QString, const char*> captions[] = {
+      {form->Label1->text(), "  -"}, {form->Label7->text(), "  x"}, {form->Label5->text(), "     v"},
+      {form->Label6->text(), "  ^"}, {form->Label8->text(), "  v"}, {form->Label9->text(), "  ^"},
+      {form->Command1->text(), "dir:"}};
+  for (const auto& [shown, caption] : captions) EXPECT_EQ(shown, caption) << caption;
   EXPECT_EQ(form->Text2->Text(), "");
   EXPECT_EQ(form->Text1->Text(), "Text1");
   EXPECT_EQ(form->File1->Pattern(), "*.mp3");

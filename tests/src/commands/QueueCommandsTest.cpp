@@ -14,20 +14,11 @@ class QueueCommandsTest : public CommandFixture {
     MakeMusic({"Alpha.mp3", "Beta Love.mp3", "Gamma Love.mp3", "Delta.mp3"});
     NewCalls();
   }
-  std::string Open(const std::string& name) { return "player.OpenFile(" + musicDir.toStdString() + "/" + name + ")"; }
   std::vector<std::string> Opened() {
     std::vector<std::string> opened;
     for (const std::string& call : NewCalls())
       if (call.rfind("player.OpenFile(", 0) == 0) opened.push_back(call);
     return opened;
-  }
-  static std::string Entry(int k, const std::string& name) {
-    return Red("\xE2\x80\xA2  [" + std::to_string(k) + ") " + name + "]");
-  }
-  static std::string Multiple() { return Red("\xE2\x80\xA2 Morva MP3  [Multiple Strings Found]"); }
-  static std::string Prompt(const std::string& word, int highest) {
-    return Red("\xE2\x80\xA2 Morva MP3  [Type ''" + word + "'' And 0 - " + std::to_string(highest) +
-               " Or ''.cancel'']");
   }
   static inline const std::string kDot = "\xC2\xB7";
 };
@@ -53,10 +44,10 @@ TEST_F(QueueCommandsTest, QueueAndPlayChoicesWaitSideBySideAndCancelEndsBoth) {
   Say(".play love");
   Say(".q love");
   EXPECT_EQ(NewLines(), (std::vector<std::string>{
-                            Multiple(), Entry(0, "Beta Love.mp3"), Entry(1, "Gamma Love.mp3"), Prompt(".play", 1),
-                            Multiple(), Entry(0, "Beta Love.mp3"), Entry(1, "Gamma Love.mp3"), Prompt(".q", 1)}));
+                            Multiple(), Entry(0, "Beta Love.mp3"), Entry(1, "Gamma Love.mp3"), Prompt(1),
+                            Multiple(), Entry(0, "Beta Love.mp3"), Entry(1, "Gamma Love.mp3"), Prompt(1, ".q")}));
   Say(".q 7");  // names no entry: the prompt again, both choices stay
-  EXPECT_EQ(NewLines(), std::vector<std::string>{Prompt(".q", 1)});
+  EXPECT_EQ(NewLines(), std::vector<std::string>{Prompt(1, ".q")});
   Say(".q 1");  // nothing plays yet: starts at once
   Say(".play 0");
   EXPECT_EQ(Opened(), (std::vector<std::string>{Open("Gamma Love.mp3"), Open("Beta Love.mp3")}));

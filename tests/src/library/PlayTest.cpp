@@ -14,13 +14,6 @@ class PlayTest : public CommandFixture {
     MakeMusic({"Love Song.mp3", "All You Need Is Love.MP3", "Rock.mp3", "lovely day.mp3"});
     NewCalls();
   }
-  std::string Open(const std::string& name) { return "player.OpenFile(" + musicDir.toStdString() + "/" + name + ")"; }
-  static std::string Entry(int k, const std::string& name) {
-    return Red("\xE2\x80\xA2  [" + std::to_string(k) + ") " + name + "]");
-  }
-  static std::string Prompt(int highest) {
-    return Red("\xE2\x80\xA2 Morva MP3  [Type ''.play'' And 0 - " + std::to_string(highest) + " Or ''.cancel'']");
-  }
 };
 
 TEST_F(PlayTest, OneMatchPlaysAtOnceIgnoringSpacesAndCase) {
@@ -40,7 +33,7 @@ TEST_F(PlayTest, NoMatchAndWordsInAnotherOrder) {
 TEST_F(PlayTest, SeveralMatchesAreListedASecondApartThenPicked) {
   runtime.SetNow(1000.0);
   Say(".play love");
-  EXPECT_EQ(NewLines(), (std::vector<std::string>{Red("\xE2\x80\xA2 Morva MP3  [Multiple Strings Found]"),
+  EXPECT_EQ(NewLines(), (std::vector<std::string>{Multiple(),
                                                   Entry(0, "All You Need Is Love.MP3"), Entry(1, "Love Song.mp3"),
                                                   Entry(2, "lovely day.mp3"), Prompt(2)}));
   EXPECT_DOUBLE_EQ(runtime.Seconds(), 1003.0);  // a wait after every numbered line
@@ -113,7 +106,7 @@ TEST_F(PlayTest, ASearchDuringTheListingAppendsToTheSameList) {
   Say(".play love");
   // The inner search appends its one match to the three listed, so it lists
   // four; the outer listing keeps its own bounds, and its prompt counts four.
-  const std::string multiple = Red("\xE2\x80\xA2 Morva MP3  [Multiple Strings Found]");
+  const std::string multiple = Multiple();
   EXPECT_EQ(NewLines(), (std::vector<std::string>{
                             multiple, Entry(0, "All You Need Is Love.MP3"),
                             multiple, Entry(0, "All You Need Is Love.MP3"), Entry(1, "Love Song.mp3"),

@@ -8,13 +8,9 @@
 #include "src/library/SettingsLocation.h"
 #include "src/library/Library.h"
 #include "tests/support/FormFixture.h"
+#include "tests/support/FileMode.h"
 
 namespace {
-
-int ModeOf(const QString& path) {
-  struct stat info {};
-  return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
-}
 
 TEST(SettingsLocationTest, BesideTheExecutableOrInTheUsersConfigurationFolder) {
   struct Case {

@@ -13,7 +13,6 @@ class TrackStartTest : public CommandFixture {
     MakeMusic({"a.mp3", "B.MP3", "double.mp3.mp3", "mid.mp3 live.mp3", "0.mp3"});
     NewCalls();
   }
-  std::string Open(const std::string& name) { return "player.OpenFile(" + musicDir.toStdString() + "/" + name + ")"; }
 };
 
 TEST_F(TrackStartTest, ChoosingWhileNothingPlaysOpensAndAnnounces) {
@@ -64,13 +63,13 @@ TEST_F(LibraryCommandsTest, RandomPlayWithOneFileAndWithNone) {
   player.failOpenIf = [](const QString& path) { return path.endsWith('/'); };
   Say(".r");
   EXPECT_TRUE(NewLines().empty());
-  EXPECT_EQ(NewCalls(), (std::vector<std::string>{"player.OpenFile(" + musicDir.toStdString() + "/)", "player.Play"}));
+  EXPECT_EQ(NewCalls(), (std::vector<std::string>{Open(""), "player.Play"}));
 
   MakeMusic({"only.mp3"});
   Say(".r");
   Say(".r");
   EXPECT_EQ(NewLines(), (std::vector<std::string>{Morva("Playing [only]"), Red(""), Morva("Playing [only]")}));
-  const std::string open = "player.OpenFile(" + musicDir.toStdString() + "/only.mp3)";
+  const std::string open = Open("only.mp3");
   EXPECT_EQ(NewCalls(), (std::vector<std::string>{open, open, "player.Play", "player.Stop", open, open, "player.Play"}));
 }
 

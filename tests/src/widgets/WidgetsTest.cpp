@@ -75,18 +75,31 @@ TEST(ListBoxTest, KeepsEntriesInTheOrderAdded) {
   EXPECT_EQ(list.ListCount(), 0);
 }
 
+// The list's order: the case-folded name, ties by the name.
+bool ListOrder(const QString& a, const QString& b) {
+  const int byFold = a.toCaseFolded().compare(b.toCaseFolded());
+  return byFold != 0 ? byFold < 0 : a < b;
+}
+
 class FileListBoxTest : public ::testing::Test {
  protected:
   void Touch(const QString& name) const { QFile(dir.filePath(name)).open(QIODevice::WriteOnly); }
+  // Lists the folder's MP3 files; shown at the size given, if one is.
+  void ListFolder(QSize shown = {}) {
+    files.SetPattern("*.mp3");
+    files.SetPath(dir.path());
+    if (shown.isEmpty()) return;
+    files.resize(shown);
+    files.show();
+  }
   QTemporaryDir dir;
+  FileListBox files;
 };
 
 TEST_F(FileListBoxTest, ListsMatchingFilesSortedWithoutRegardToCase) {
   for (const char* name : {"beta.mp3", "Alpha.MP3", "gamma.Mp3", "notes.txt", "mp3", "x.mp3.bak"}) Touch(name);
   QDir(dir.path()).mkdir("folder.mp3");
-  FileListBox files;
-  files.SetPattern("*.mp3");
-  files.SetPath(dir.path());
+  ListFolder();
   ASSERT_EQ(files.ListCount(), 3);
   EXPECT_EQ(files.List(0), "Alpha.MP3");
   EXPECT_EQ(files.List(1), "beta.mp3");
@@ -112,16 +125,9 @@ TEST_F(FileListBoxTest, TheViewShowsAndSelectsTheEntriesInCaseFoldedOrder) {
     names.push_back(QString::fromUtf8(name));
   for (const QString& name : names) Touch(name);
   Touch("skip.txt");
-  std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-    const int byFold = a.toCaseFolded().compare(b.toCaseFolded());
-    return byFold != 0 ? byFold < 0 : a < b;
-  });
+  std::sort(names.begin(), names.end(), ListOrder);
 
-  FileListBox files;
-  files.SetPattern("*.mp3");
-  files.SetPath(dir.path());
-  files.resize(200, 60);
-  files.show();
+  ListFolder({200, 60});
   ASSERT_EQ(files.ListCount(), names.size());
   ASSERT_EQ(files.model()->rowCount(), names.size());
   for (int i = 0; i < files.ListCount(); ++i) {
@@ -176,9 +182,7 @@ TEST_F(FileListBoxTest, NamesThatAreNotUtf8AreLeftOutNotMangled) {
 
 TEST_F(FileListBoxTest, ADirectoryItCannotShowFailsAndTheOldOneStays) {
   Touch("one.mp3");
-  FileListBox files;
-  files.SetPattern("*.mp3");
-  files.SetPath(dir.path());
+  ListFolder();
   EXPECT_THROW(files.SetPath(dir.filePath("missing")), ControlError);
   EXPECT_THROW(files.SetPath(dir.filePath("one.mp3")), ControlError);
   EXPECT_EQ(QDir(files.Path()), QDir(dir.path()));
@@ -188,11 +192,7 @@ TEST_F(FileListBoxTest, ADirectoryItCannotShowFailsAndTheOldOneStays) {
 TEST_F(FileListBoxTest, SelectionInCodeAndByClickBothRaiseClick) {
   Touch("a.mp3");
   Touch("b.mp3");
-  FileListBox files;
-  files.SetPattern("*.mp3");
-  files.SetPath(dir.path());
-  files.resize(200, 100);
-  files.show();
+  ListFolder({200, 100});
   QSignalSpy clicks(&files, &FileListBox::Click);
   files.SetListIndex(1);
   EXPECT_EQ(clicks.count(), 1);
@@ -270,10 +270,7 @@ TEST_F(FileListBoxTest, ChangesGoInPlaceInListOrderAndTheSelectionStays) {
   std::set<QString> now = {"B/two.mp3", "a/one.mp3", "C/x.mp3"};
   auto expectListed = [&](const char* what) {
     std::vector<QString> sorted(now.begin(), now.end());
-    std::sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) {
-      const int byFold = a.toCaseFolded().compare(b.toCaseFolded());
-      return byFold != 0 ? byFold < 0 : a < b;
-    });
+    std::sort(sorted.begin(), sorted.end(), ListOrder);
     ASSERT_EQ(files.ListCount(), static_cast<int>(sorted.size())) << what;
     ASSERT_EQ(files.model()->rowCount(), files.ListCount()) << what;
     for (int row = 0; row < files.ListCount(); ++row) EXPECT_EQ(files.List(row), sorted[row]) << what << " " << row;
