@@ -284,7 +284,6 @@ std::size_t Mp3Decoder::Read(std::int16_t* out, std::size_t maxFrames) {
   auto* bytes = reinterpret_cast<unsigned char*>(out);
   std::size_t filled = 0;
   const std::size_t wanted = maxFrames * frameBytes;
-  if (keepFrames_ && !frameReader_ && !frameReaderFailed_) StartFrameReader();
   while (filled < wanted) {
     std::size_t done = 0;
     const int result = mpg123_read(handle_, bytes + filled, wanted - filled, &done);
@@ -300,46 +299,44 @@ std::size_t Mp3Decoder::Read(std::int16_t* out, std::size_t maxFrames) {
     }
     break;  // done, an error, or a format change
   }
-  return filled / frameBytes;
+  const std::size_t frames = filled / frameBytes;
+  TakeFrames();
+  return frames;
 }
 
-void Mp3Decoder::StartFrameReader() {
-  frameReader_ = std::make_unique<Counter>(fd_, NewHandle());
-  mpg123_handle* handle = frameReader_->handle.get();
-  if (!handle || mpg123_replace_reader_handle(handle, &Counter::Read, &Counter::Seek, nullptr) != MPG123_OK ||
-      mpg123_open_handle(handle, frameReader_.get()) != MPG123_OK) {
-    frameReader_.reset();
-    frameReaderFailed_ = true;
-    return;
-  }
-  // Asked for midway: the frames start where playback is.
-  const std::int64_t from = std::max<std::int64_t>(Tell() - 1, 0);
-  const off_t at = mpg123_seek(handle, static_cast<off_t>(from), SEEK_SET);
-  const int perFrame = std::max(mpg123_spf(handle), 1);
-  frameReader_->samples = at > 0 ? at / perFrame * perFrame : 0;
-}
-
-std::span<const unsigned char> Mp3Decoder::TakeFrames() {
+void Mp3Decoder::TakeFrames() {
   frames_.clear();
-  if (!frameReader_) return frames_;
+  if (!keepFrames_ || frameReaderFailed_) return;
+  if (!frameReader_) {
+    frameReader_ = std::make_unique<Counter>(fd_, NewHandle());
+    mpg123_handle* handle = frameReader_->handle.get();
+    if (!handle || mpg123_replace_reader_handle(handle, &Counter::Read, &Counter::Seek, nullptr) != MPG123_OK ||
+        mpg123_open_handle(handle, frameReader_.get()) != MPG123_OK) {
+      frameReader_.reset();
+      frameReaderFailed_ = true;
+      return;
+    }
+    // Asked for midway: the frames start where playback is.
+    const std::int64_t from = std::max<std::int64_t>(Tell() - 1, 0);
+    const off_t at = mpg123_seek(handle, static_cast<off_t>(from), SEEK_SET);
+    const int perFrame = std::max(mpg123_spf(handle), 1);
+    frameReader_->samples = at > 0 ? at / perFrame * perFrame : 0;
+  }
   // Frames are walked, not decoded, up to where playback is.
   mpg123_handle* handle = frameReader_->handle.get();
   const std::int64_t played = Tell();
   while (frameReader_->samples < played) {
     const int result = mpg123_framebyframe_next(handle);
-    if (result != MPG123_OK && result != MPG123_NEW_FORMAT) break;
+    if (result != MPG123_OK && result != MPG123_NEW_FORMAT) return;
     unsigned long header = 0;
     unsigned char* body = nullptr;
     std::size_t bodyBytes = 0;
     if (mpg123_framedata(handle, &header, &body, &bodyBytes) == MPG123_OK && body) {
-      const unsigned char bytes[4] = {static_cast<unsigned char>(header >> 24), static_cast<unsigned char>(header >> 16),
-                                      static_cast<unsigned char>(header >> 8), static_cast<unsigned char>(header)};
-      frames_.insert(frames_.end(), bytes, bytes + 4);
+      for (int shift = 24; shift >= 0; shift -= 8) frames_.push_back(static_cast<unsigned char>(header >> shift));
       frames_.insert(frames_.end(), body, body + bodyBytes);
     }
     frameReader_->samples += mpg123_spf(handle);
   }
-  return frames_;
 }
 
 bool Mp3Decoder::Seek(std::int64_t frame) {

@@ -47,13 +47,11 @@ class Mp3Decoder {
   // samples). Returns the frames decoded; 0 means the end of the file (also a
   // read error or a file cut short).
   std::size_t Read(std::int16_t* out, std::size_t maxFrames);
-  // The MPEG frames (header and body, whole, in order) that the sound read
-  // since the last call (or the last Seek) came from, read as they are by a
-  // reader of their own that keeps step with playback; valid until the next
-  // call. Empty unless asked for with KeepFrames before the first Read, or
-  // when the reader cannot start. Walking many frames at once costs less
-  // than walking each chunk's.
-  std::span<const unsigned char> TakeFrames();
+  // The MPEG frames (header and body, whole, in order) that the last Read's
+  // sound came from, read as they are by a reader of their own that keeps
+  // step with playback; empty unless asked for with KeepFrames, or when the
+  // reader cannot start.
+  std::span<const unsigned char> LastFrames() const { return frames_; }
   void KeepFrames(bool keep) { keepFrames_ = keep; }
   // Moves to the frame (clamped to the file); false when the file cannot seek.
   bool Seek(std::int64_t frame);
@@ -64,7 +62,7 @@ class Mp3Decoder {
   struct Counter;
 
   Mp3Decoder(mpg123_handle_struct* handle, int fd);
-  void StartFrameReader();  // where playback is
+  void TakeFrames();  // fills frames_ after a Read
 
   mpg123_handle_struct* handle_;
   int fd_;  // the file, read by handle_ and by the counter's handle
@@ -73,7 +71,7 @@ class Mp3Decoder {
   std::int64_t length_ = 0;
   bool lengthSettled_ = true;
   std::unique_ptr<Counter> counter_;  // while a count goes on
-  std::unique_ptr<Counter> frameReader_;  // made at the first Read that keeps frames
+  std::unique_ptr<Counter> frameReader_;  // made at the first Read
   bool frameReaderFailed_ = false;
   bool keepFrames_ = false;
   std::vector<unsigned char> frames_;

@@ -195,10 +195,6 @@ struct Mp3Player::Playback {
   std::uint64_t file = 0;  // which OpenFile the decoder came from
   double appliedGain = 0.0;
   bool play = false;  // the file plays; otherwise only its length is counted
-  // Sound read for the tap and not yet handed over: the tap takes a few
-  // chunks at a time, since each hand-over costs more than the bytes.
-  std::vector<std::int16_t> tapped;
-  std::size_t tappedChunks = 0;
 
   void DropSound() {
     if (sink && sinkHasSound) sink->Drop();
@@ -232,9 +228,6 @@ bool Mp3Player::TakeCommands(Playback& playback) {
     if (quit_) return false;
     if (state_ == kClosed) retired = std::move(playback.decoder);
     if (incoming_) {
-      // What the old file left for the tap goes, as its sound on the sink does.
-      playback.tapped.clear();
-      playback.tappedChunks = 0;
       retired = std::move(playback.decoder);
       playback.decoder = std::move(incoming_);
       playback.file = opened_;
@@ -245,7 +238,6 @@ bool Mp3Player::TakeCommands(Playback& playback) {
       playback.DropSound();
     }
     if (seekTo_ && playback.decoder) {
-      HandToTap(playback);
       playback.decoder->Seek(*seekTo_);
       positionFrames_ = playback.decoder->Tell();
       playback.DropSound();
@@ -258,7 +250,6 @@ bool Mp3Player::TakeCommands(Playback& playback) {
     }
     lock.unlock();
     retired.reset();
-    HandToTap(playback);
     playback.DropSound();
     if (counting()) return true;
   }
@@ -294,17 +285,6 @@ bool Mp3Player::OpenSink(Playback& playback) {
   }
 }
 
-void Mp3Player::HandToTap(Playback& playback) {
-  if (playback.tapped.empty()) return;
-  if (SoundTap* tap = tap_.load(); tap && playback.decoder) {
-    const auto channels = static_cast<std::size_t>(playback.sinkChannels);
-    tap->Sound(playback.tapped.data(), playback.tapped.size() / channels, playback.sinkRate, playback.sinkChannels,
-               playback.decoder->TakeFrames());
-  }
-  playback.tapped.clear();
-  playback.tappedChunks = 0;
-}
-
 void Mp3Player::PlayChunk(Playback& playback) {
   Mp3Decoder& decoder = *playback.decoder;
   AudioSink& sink = *playback.sink;
@@ -312,11 +292,8 @@ void Mp3Player::PlayChunk(Playback& playback) {
   playback.buffer.resize(chunk * static_cast<std::size_t>(playback.sinkChannels));
   const std::size_t frames = decoder.Read(playback.buffer.data(), chunk);
   if (frames > 0) {
-    if (tap_.load()) {
-      const auto samples = static_cast<std::ptrdiff_t>(frames * static_cast<std::size_t>(playback.sinkChannels));
-      playback.tapped.insert(playback.tapped.end(), playback.buffer.begin(), playback.buffer.begin() + samples);
-      if (++playback.tappedChunks >= kChunksPerTap) HandToTap(playback);
-    }
+    if (SoundTap* tap = tap_.load())
+      tap->Sound(playback.buffer.data(), frames, playback.sinkRate, playback.sinkChannels, decoder.LastFrames());
     const double target = muted_ ? 0.0 : gain_.load();
     ApplyGain(playback.buffer.data(), frames, playback.sinkChannels, playback.appliedGain, target,
               static_cast<std::size_t>(playback.sinkRate / 100));
@@ -330,7 +307,6 @@ void Mp3Player::PlayChunk(Playback& playback) {
 
   // The end of one pass. Repeat straight on, so the join has no gap; a pass
   // that gave nothing (a file cut short under us) ends playback instead.
-  HandToTap(playback);
   ++playback.passes;
   const bool again =
       playback.framesThisPass > 0 && (playback.playCount == 0 || playback.passes < playback.playCount);

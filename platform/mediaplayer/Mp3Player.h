@@ -103,10 +103,6 @@ class Mp3Player : public QObject, public MediaPlayerControl {
   // reports the length when the count ends.
   void CountFrames(Playback& playback);
   void PlayChunk(Playback& playback);
-  // Hands the sound read since the last time, and its MPEG frames, to the tap.
-  void HandToTap(Playback& playback);
-  // Chunks the tap gets at a time: a tenth of a second.
-  static constexpr std::size_t kChunksPerTap = 4;
   void SetState(int state);  // with the mutex held; reports the change
   // Reports reach the user-interface thread in order, always queued, so a
   // slot never runs inside one of the calls above. They go through reports_
