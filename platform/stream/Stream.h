@@ -23,14 +23,16 @@ class Stream {
  public:
   struct Options {
     IcecastTarget target;
-    // Sound waiting to be sent, at most; more is dropped.
-    double queueSeconds = 2.0;
+    // Sound waiting to be sent, at most (twice the period); more is dropped.
+    double queueSeconds = 4.0;
     // How far ahead of the clock silence is sent.
-    std::chrono::milliseconds lead{1000};
+    std::chrono::milliseconds lead{2500};
     // How often the stream wakes to send what gathered (under `lead`, so
     // that silence goes out before the last of it has played); a new track
-    // wakes it at once.
-    std::chrono::milliseconds period{500};
+    // wakes it at once. Each wake costs more than the bytes it sends (the
+    // thread's wake-up, libshout's writes to the socket, Icecast woken on
+    // the other end), so it is rare.
+    std::chrono::milliseconds period{2000};
   };
 
   explicit Stream(Options options);

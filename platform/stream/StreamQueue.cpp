@@ -134,8 +134,13 @@ std::vector<Piece> StreamQueue::Take(std::optional<Clock::time_point> until) {
   taken.assign(std::make_move_iterator(pieces_.begin()), std::make_move_iterator(pieces_.end()));
   pieces_.clear();
   queuedSeconds_ = 0.0;
-  titled_ = false;
-  titledSeconds_ = 0.0;
+  // A title taken on the clock, before enough of its sound came, goes on
+  // counting: the rest of that sound still wakes the taker, and the new
+  // track does not wait a whole period for it.
+  if (Due()) {
+    titled_ = false;
+    titledSeconds_ = 0.0;
+  }
   return taken;
 }
 

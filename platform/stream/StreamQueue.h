@@ -61,7 +61,7 @@ class StreamQueue : public SoundTap {
   std::deque<Piece> pieces_;
   double queuedSeconds_ = 0.0;
   double droppedSeconds_ = 0.0;
-  bool titled_ = false;         // a title waits
+  bool titled_ = false;         // a title came that has not yet woken the taker
   double titledSeconds_ = 0.0;  // and this much sound came after it
   // The last sound went out as its MPEG frames, with this many channels.
   bool passing_ = false;

@@ -106,6 +106,10 @@ TEST(StreamQueueTest, OnlyANewTitleWithSoundWakesTheTaker) {
   start = StreamQueue::Clock::now();
   EXPECT_EQ(queue.Take(start + 30ms).size(), 2u);
   EXPECT_GE(StreamQueue::Clock::now() - start, 30ms) << "too little sound after the title";
+  queue.Sound(second.data(), 8820, 44100, 2, {});
+  start = StreamQueue::Clock::now();
+  EXPECT_EQ(queue.Take(start + 5s).size(), 1u);
+  EXPECT_LT(StreamQueue::Clock::now() - start, 2s) << "the rest of its sound, taken apart from the title, wakes";
 
   // From a player's thread, in chunks, as it plays.
   start = StreamQueue::Clock::now();
