@@ -25,8 +25,13 @@ void ExpectNoDiscThroughEveryRole(CdPlayer& cd, const QString& trackText, const 
     cd.PreviousTrack();
     cd.Stop();
     const std::string told = ::testing::internal::GetCapturedStderr();
+    // A drive's worker answers the last round's eject in its own time, so
+    // its line may come in this one: it is not one of the four.
     std::size_t lines = 0;
-    for (std::size_t at = 0; (at = told.find(cause, at)) != std::string::npos; at += cause.size()) ++lines;
+    for (std::size_t at = 0; (at = told.find(cause, at)) != std::string::npos; at += cause.size()) {
+      const std::string line = told.substr(at, told.find('\n', at) - at);
+      if (!line.ends_with("the tray does not open")) ++lines;
+    }
     EXPECT_EQ(lines, 4u) << told;
     cd.OpenTray();
     cd.CloseTray();
